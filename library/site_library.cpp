@@ -1,0 +1,195 @@
+#include "library/site_library.h"
+
+namespace {
+const std::string kNoName;
+} // namespace
+
+SitePos SiteLibrary::AddCircuit(std::string_view name) {
+    m_circuits.push_back(CircuitEntry{std::string(name), {}});
+    m_circuitCursor.m_pList = &m_circuits;
+    m_circuitCursor.m_it = std::prev(m_circuits.end());
+    m_circuitCursor.m_bValid = true;
+    m_pCircuit = &*m_circuitCursor.m_it;
+    return m_circuitCursor.Pos();
+}
+
+SitePos SiteLibrary::AddTheater(std::string_view name) {
+    if (m_pCircuit == nullptr)
+        return nullptr;
+    TheaterList& list = m_pCircuit->m_theaters;
+    list.push_back(TheaterEntry{std::string(name), {}});
+    m_theaterCursor.m_pList = &list;
+    m_theaterCursor.m_it = std::prev(list.end());
+    m_theaterCursor.m_bValid = true;
+    m_pTheater = &*m_theaterCursor.m_it;
+    return m_theaterCursor.Pos();
+}
+
+SitePos SiteLibrary::AddScreen(std::string_view name) {
+    if (m_pTheater == nullptr)
+        return nullptr;
+    ScreenList& list = m_pTheater->m_screens;
+    list.emplace_back(name);
+    m_screenCursor.m_pList = &list;
+    m_screenCursor.m_it = std::prev(list.end());
+    m_screenCursor.m_bValid = true;
+    m_pScreen = &*m_screenCursor.m_it;
+    return m_screenCursor.Pos();
+}
+
+void SiteLibrary::FirstCircuit() {
+    m_circuitCursor.Start(m_circuits);
+    if (m_circuitCursor.m_bValid)
+        m_pCircuit = &*m_circuitCursor.m_it;
+}
+
+void SiteLibrary::NextCircuit() {
+    m_circuitCursor.Advance();
+    if (m_circuitCursor.m_bValid)
+        m_pCircuit = &*m_circuitCursor.m_it;
+}
+
+void SiteLibrary::FirstTheater() {
+    if (m_pCircuit == nullptr) {
+        m_theaterCursor.Clear();
+        return;
+    }
+    m_theaterCursor.Start(m_pCircuit->m_theaters);
+    if (m_theaterCursor.m_bValid)
+        m_pTheater = &*m_theaterCursor.m_it;
+}
+
+void SiteLibrary::NextTheater() {
+    m_theaterCursor.Advance();
+    if (m_theaterCursor.m_bValid)
+        m_pTheater = &*m_theaterCursor.m_it;
+}
+
+void SiteLibrary::FirstScreen() {
+    if (m_pTheater == nullptr) {
+        m_screenCursor.Clear();
+        return;
+    }
+    m_screenCursor.Start(m_pTheater->m_screens);
+    if (m_screenCursor.m_bValid)
+        m_pScreen = &*m_screenCursor.m_it;
+}
+
+void SiteLibrary::NextScreen() {
+    m_screenCursor.Advance();
+    if (m_screenCursor.m_bValid)
+        m_pScreen = &*m_screenCursor.m_it;
+}
+
+bool SiteLibrary::FindCircuit(std::string_view name) {
+    for (FirstCircuit(); HasCircuit(); NextCircuit()) {
+        if (m_pCircuit->m_strName == name)
+            return true;
+    }
+    return false;
+}
+
+bool SiteLibrary::FindTheater(std::string_view name) {
+    for (FirstTheater(); HasTheater(); NextTheater()) {
+        if (m_pTheater->m_strName == name)
+            return true;
+    }
+    return false;
+}
+
+bool SiteLibrary::FindScreen(std::string_view name) {
+    for (FirstScreen(); HasScreen(); NextScreen()) {
+        if (*m_pScreen == name)
+            return true;
+    }
+    return false;
+}
+
+const std::string& SiteLibrary::GetCircuitName() const {
+    return m_pCircuit != nullptr ? m_pCircuit->m_strName : kNoName;
+}
+
+const std::string& SiteLibrary::GetTheaterName() const {
+    return m_pTheater != nullptr ? m_pTheater->m_strName : kNoName;
+}
+
+const std::string& SiteLibrary::GetScreenName() const {
+    return m_pScreen != nullptr ? *m_pScreen : kNoName;
+}
+
+SitePos SiteLibrary::GetCircuitPos() const {
+    return m_circuitCursor.Pos();
+}
+SitePos SiteLibrary::GetTheaterPos() const {
+    return m_theaterCursor.Pos();
+}
+SitePos SiteLibrary::GetScreenPos() const {
+    return m_screenCursor.Pos();
+}
+
+SiteLevel SiteLibrary::Locate(SitePos pos) {
+    // Each entry is tested when the walk reaches it, before its children.
+    for (FirstCircuit(); HasCircuit(); NextCircuit()) {
+        if (GetCircuitPos() == pos)
+            return Circuit;
+        for (FirstTheater(); HasTheater(); NextTheater()) {
+            if (GetTheaterPos() == pos)
+                return Theater;
+            for (FirstScreen(); HasScreen(); NextScreen()) {
+                if (GetScreenPos() == pos)
+                    return Screen;
+            }
+        }
+    }
+    return None;
+}
+
+bool SiteLibrary::LocateScreen(SitePos pos) {
+    for (FirstCircuit(); HasCircuit(); NextCircuit()) {
+        for (FirstTheater(); HasTheater(); NextTheater()) {
+            for (FirstScreen(); HasScreen(); NextScreen()) {
+                if (GetScreenPos() == pos)
+                    return true;
+            }
+        }
+    }
+    return false;
+}
+
+void SiteLibrary::ClearScreenLevel() {
+    m_screenCursor.Clear();
+    m_pScreen = nullptr;
+}
+
+void SiteLibrary::ClearTheaterLevel() {
+    m_theaterCursor.Clear();
+    m_pTheater = nullptr;
+    ClearScreenLevel();
+}
+
+void SiteLibrary::RemoveCurrentScreen() {
+    // The screen cursor may still run over another theater's list (it is left alone when a
+    // theater is added); then it is not the current theater's screen and nothing is removed.
+    if (!m_screenCursor.m_bValid || m_pTheater == nullptr ||
+        m_screenCursor.m_pList != &m_pTheater->m_screens)
+        return;
+    m_pTheater->m_screens.erase(m_screenCursor.m_it);
+    ClearScreenLevel();
+}
+
+void SiteLibrary::RemoveCurrentTheater() {
+    if (!m_theaterCursor.m_bValid || m_pCircuit == nullptr ||
+        m_theaterCursor.m_pList != &m_pCircuit->m_theaters)
+        return;
+    m_pCircuit->m_theaters.erase(m_theaterCursor.m_it);
+    ClearTheaterLevel();
+}
+
+void SiteLibrary::RemoveCurrentCircuit() {
+    if (!m_circuitCursor.m_bValid)
+        return;
+    m_circuits.erase(m_circuitCursor.m_it);
+    m_circuitCursor.Clear();
+    m_pCircuit = nullptr;
+    ClearTheaterLevel();
+}
