@@ -1,0 +1,24 @@
+#include "library/site_name.h"
+
+std::optional<std::string> CheckSiteName(std::string_view name) {
+    if (name.empty())
+        return "Please enter a name.";
+    if (name == "." || name == "..")
+        return "The name \"" + std::string(name) + "\" cannot be used as a folder name.";
+    if (name.size() > kMaxSiteNameLength)
+        return "Please enter no more than " + std::to_string(kMaxSiteNameLength) + " characters.";
+    for (char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F)
+            return "The name cannot hold control characters.";
+    }
+    constexpr std::string_view kRefused = "\\/:*?\"<>|";
+    if (const auto at = name.find_first_of(kRefused); at != std::string_view::npos)
+        return "The name cannot hold the character " + std::string(1, name[at]) +
+               ".\nThese characters are not allowed: \\ / : * ? \" < > |";
+    if (name.back() == ' ')
+        return "The name cannot end in a space.";
+    if (name.back() == '.')
+        return "The name cannot end in a full stop.";
+    return std::nullopt;
+}

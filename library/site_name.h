@@ -1,0 +1,18 @@
+// The check that every Add command (window and command-line tool) applies to a new circuit,
+// theater or screen name before it touches the library.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Longest name the name dialog accepts, in bytes.
+inline constexpr std::size_t kMaxSiteNameLength = 32;
+
+// Returns nullopt when the name is safe as one folder level of the library, else a message for
+// the technician saying why it is refused. A name is refused when it is empty, "." or "..",
+// longer than 32 bytes, holds \ / : * ? " < > | or a control character, or ends in a space or
+// a full stop: such a name would make a folder outside the library, a folder the file system
+// refuses or renames, or an entry whose folder a later Delete could not find.
+std::optional<std::string> CheckSiteName(std::string_view name);
