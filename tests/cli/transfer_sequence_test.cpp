@@ -1,0 +1,215 @@
+#include "transfer_sequence.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Records every report in order: "bar N", "status TEXT", "file TEXT".
+class RecordingObserver : public TransferObserver {
+public:
+    void OnProgress(int nPos) override { events.push_back("bar " + std::to_string(nPos)); }
+    void OnStatus(const std::string& strText) override { events.push_back("status " + strText); }
+    void OnFileError(const std::string& strMessage) override {
+        events.push_back("file " + strMessage);
+    }
+    std::vector<std::string> events;
+};
+
+// A processor scripted by the number of the stage that fails (0: none); every call is logged
+// into the same event list as the observer, so the order of bars and calls is checked together.
+class ScriptedLink : public TransferLink {
+public:
+    ScriptedLink(std::vector<std::string>& log, int nFailingCall)
+        : m_log(log), m_nFailingCall(nFailingCall) {}
+    bool IsPortOpen() override { return m_bOpen; }
+    int CheckLink() override { return Call("check"); }
+    int ReadSystemSetup() override { return Call("read system"); }
+    int ReadAudioSetup(int nBlock) override { return Call("read audio " + std::to_string(nBlock)); }
+    int WriteSystemSetup() override { return Call("write system"); }
+    int WriteAudioSetup(int nBlock) override {
+        return Call("write audio " + std::to_string(nBlock));
+    }
+    bool ImagePassesChecks() override {
+        m_log.push_back("checks");
+        return m_bImageValid;
+    }
+    bool m_bOpen = true;
+    bool m_bImageValid = true;
+
+private:
+    int Call(const std::string& strWhat) {
+        m_log.push_back(strWhat);
+        return ++m_nCalls == m_nFailingCall ? 2 : 0;
+    }
+    std::vector<std::string>& m_log;
+    int m_nFailingCall;
+    int m_nCalls = 0;
+};
+
+class ScriptedStore : public SettingsStore {
+public:
+    explicit ScriptedStore(std::vector<std::string>& log) : m_log(log) {}
+    void SaveSettings() override {
+        m_log.push_back("save");
+        if (m_bFail)
+            throw std::runtime_error("Access to ./A/B/C/Vrx.cfg was denied.");
+    }
+    void LoadSettings() override {
+        m_log.push_back("load");
+        if (m_bFail)
+            throw std::runtime_error("./A/B/C/Vrx.cfg was not found.");
+    }
+    bool m_bFail = false;
+
+private:
+    std::vector<std::string>& m_log;
+};
+
+using Events = std::vector<std::string>;
+
+const std::string kLoadWait = std::string("status ") + transfer_text::kDownloadWait;
+const std::string kLoadOk = std::string("status ") + transfer_text::kDownloadSuccess;
+const std::string kLoadErr = std::string("status ") + transfer_text::kDownloadError;
+const std::string kSendWait = std::string("status ") + transfer_text::kSendWait;
+const std::string kSendOk = std::string("status ") + transfer_text::kSendSuccess;
+const std::string kSendErr = std::string("status ") + transfer_text::kSendError;
+
+struct LoadCase {
+    const char* name;
+    int nFailingCall;
+    TransferResult result;
+    Events events;
+};
+
+class LoadSequence : public testing::TestWithParam<LoadCase> {};
+
+TEST_P(LoadSequence, ReportsBarsAndTextsInOrder) {
+    const LoadCase& c = GetParam();
+    RecordingObserver observer;
+    ScriptedLink link(observer.events, c.nFailingCall);
+    ScriptedStore store(observer.events);
+    EXPECT_EQ(RunLoad(observer, store, link), c.result);
+    EXPECT_EQ(observer.events, c.events);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Stages, LoadSequence,
+    testing::Values(LoadCase{"AllSucceed",
+                             0,
+                             TransferResult::Success,
+                             {kLoadWait, "bar 0", "bar 0", "check", "bar 20", "read system",
+                              "bar 40", "read audio 0", "bar 60", "read audio 1", "bar 80",
+                              "read audio 2", "save", "bar 100", kLoadOk}},
+                    LoadCase{"LinkCheckFails",
+                             1,
+                             TransferResult::LinkFailed,
+                             {kLoadWait, "bar 0", "bar 0", "check", "bar 20", kLoadErr}},
+                    LoadCase{"SystemReadFails",
+                             2,
+                             TransferResult::LinkFailed,
+                             {kLoadWait, "bar 0", "bar 0", "check", "bar 20", "read system",
+                              "bar 40", kLoadErr}},
+                    LoadCase{"LastAudioFailsNothingSaved",
+                             5,
+                             TransferResult::LinkFailed,
+                             {kLoadWait, "bar 0", "bar 0", "check", "bar 20", "read system",
+                              "bar 40", "read audio 0", "bar 60", "read audio 1", "bar 80",
+                              "read audio 2", "bar 100", kLoadErr}}),
+    [](const testing::TestParamInfo<LoadCase>& row) { return std::string(row.param.name); });
+
+TEST(LoadSequenceEnds, ClosedPortAsksNothingAndSendsNothing) {
+    RecordingObserver observer;
+    ScriptedLink link(observer.events, 0);
+    link.m_bOpen = false;
+    ScriptedStore store(observer.events);
+    EXPECT_EQ(RunLoad(observer, store, link), TransferResult::PortNotOpen);
+    EXPECT_EQ(observer.events, (Events{"status COM Port Error.", "bar 0"}));
+}
+
+TEST(LoadSequenceEnds, SaveFailureIsShownAndEndsWithErrorText) {
+    RecordingObserver observer;
+    ScriptedLink link(observer.events, 0);
+    ScriptedStore store(observer.events);
+    store.m_bFail = true;
+    EXPECT_EQ(RunLoad(observer, store, link), TransferResult::FileError);
+    ASSERT_GE(observer.events.size(), 3u);
+    const Events tail(observer.events.end() - 4, observer.events.end());
+    EXPECT_EQ(tail,
+              (Events{"save", "file Access to ./A/B/C/Vrx.cfg was denied.", "bar 100", kLoadErr}));
+}
+
+struct SendCase {
+    const char* name;
+    int nFailingCall;
+    bool bImageValid;
+    bool bFileFails;
+    TransferResult result;
+    Events events;
+};
+
+class SendSequence : public testing::TestWithParam<SendCase> {};
+
+TEST_P(SendSequence, ReportsBarsAndTextsInOrder) {
+    const SendCase& c = GetParam();
+    RecordingObserver observer;
+    ScriptedLink link(observer.events, c.nFailingCall);
+    link.m_bImageValid = c.bImageValid;
+    link.m_bOpen = false; // Send never asks whether the port is open
+    ScriptedStore store(observer.events);
+    store.m_bFail = c.bFileFails;
+    EXPECT_EQ(RunSend(observer, store, link), c.result);
+    EXPECT_EQ(observer.events, c.events);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Stages, SendSequence,
+    testing::Values(
+        SendCase{"AllSucceed",
+                 0,
+                 true,
+                 false,
+                 TransferResult::Success,
+                 {kSendWait, "bar 0", "check", "load", "checks", "bar 20", "write system", "bar 40",
+                  "write audio 0", "bar 60", "write audio 1", "bar 80", "write audio 2", "bar 100",
+                  kSendOk}},
+        // The stored file is read whatever the link check returned, but nothing is written.
+        SendCase{"LinkCheckFailsStillReadsFile",
+                 1,
+                 true,
+                 false,
+                 TransferResult::LinkFailed,
+                 {kSendWait, "bar 0", "check", "load", "bar 20", kSendErr}},
+        SendCase{"SecondAudioWriteFails",
+                 4,
+                 true,
+                 false,
+                 TransferResult::LinkFailed,
+                 {kSendWait, "bar 0", "check", "load", "checks", "bar 20", "write system", "bar 40",
+                  "write audio 0", "bar 60", "write audio 1", "bar 80", kSendErr}},
+        SendCase{"StoredBlocksFailChecksNothingWritten",
+                 0,
+                 false,
+                 false,
+                 TransferResult::SettingsInvalid,
+                 {kSendWait, "bar 0", "check", "load", "checks", "bar 20", kSendErr}},
+        SendCase{"FileErrorNothingWritten",
+                 0,
+                 true,
+                 true,
+                 TransferResult::FileError,
+                 {kSendWait, "bar 0", "check", "load", "file ./A/B/C/Vrx.cfg was not found.",
+                  "bar 20", kSendErr}}),
+    [](const testing::TestParamInfo<SendCase>& row) { return std::string(row.param.name); });
+
+TEST(TransferQuestions, TextsAreExact) {
+    EXPECT_EQ(OverwriteQuestion("Odeon", "Main", "Screen 1"),
+              "Do you want to overwrite the previously stored settings for Odeon - Main - "
+              "Screen 1");
+    EXPECT_EQ(SendWarning(), "Warning: You are about to change the settings on the VRX-3KM.");
+}
+
+} // namespace
