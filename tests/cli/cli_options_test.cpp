@@ -1,0 +1,100 @@
+#include "cli_options.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using Args = std::vector<std::string>;
+
+struct GoodLine {
+    Args args;
+    std::string command;
+    Args names;
+    std::string dir;
+    int port; // -1: none given
+    bool yes;
+    bool help;
+};
+
+class ParseGoodLine : public testing::TestWithParam<GoodLine> {};
+
+TEST_P(ParseGoodLine, YieldsTheRequest) {
+    const GoodLine& c = GetParam();
+    const CliParse parse = ParseCommandLine(c.args);
+    ASSERT_TRUE(parse.m_request) << parse.m_strError;
+    const CliRequest& r = *parse.m_request;
+    EXPECT_EQ(r.m_strCommand, c.command);
+    EXPECT_EQ(r.m_names, c.names);
+    EXPECT_EQ(r.m_strDir, c.dir);
+    EXPECT_EQ(r.m_nPortIndex.value_or(-1), c.port);
+    EXPECT_EQ(r.m_bYes, c.yes);
+    EXPECT_EQ(r.m_bHelp, c.help);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, ParseGoodLine,
+    testing::Values(
+        GoodLine{{"list"}, "list", {}, ".", -1, false, false},
+        GoodLine{{"--dir", "/lib", "add", "Main"}, "add", {"Main"}, "/lib", -1, false, false},
+        GoodLine{{"load", "A", "B", "C", "--yes", "--port", "COM3"},
+                 "load",
+                 {"A", "B", "C"},
+                 ".",
+                 2,
+                 true,
+                 false},
+        GoodLine{{"send", "--", "-A", "B", "C"}, "send", {"-A", "B", "C"}, ".", -1, false, false},
+        GoodLine{{"help", "load"}, "load", {}, ".", -1, false, true},
+        GoodLine{{"load", "--help"}, "load", {}, ".", -1, false, true},
+        GoodLine{{"--help"}, "", {}, ".", -1, false, true},
+        GoodLine{{"help"}, "", {}, ".", -1, false, true}));
+
+struct BadLine {
+    Args args;
+    std::string error;
+};
+
+class ParseBadLine : public testing::TestWithParam<BadLine> {};
+
+TEST_P(ParseBadLine, SaysWhatIsWrong) {
+    const CliParse parse = ParseCommandLine(GetParam().args);
+    EXPECT_FALSE(parse.m_request);
+    EXPECT_EQ(parse.m_strError, GetParam().error);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, ParseBadLine,
+    testing::Values(BadLine{{}, "no command given"},
+                    BadLine{{"fetch"}, "unknown command \"fetch\""},
+                    BadLine{{"help", "fetch"}, "unknown command \"fetch\""},
+                    BadLine{{"list", "--force"}, "unknown option --force"},
+                    BadLine{{"list", "--dir"}, "option --dir needs a value"},
+                    BadLine{{"list", "--port", "COM5"},
+                            "unknown port \"COM5\": use COM1, COM2, COM3 or COM4"},
+                    BadLine{{"load", "A", "B"}, "usage: vrx3km-cli load CIRCUIT THEATER SCREEN"},
+                    BadLine{{"add"}, "usage: vrx3km-cli add CIRCUIT [THEATER [SCREEN]]"},
+                    BadLine{{"delete", "A", "B", "C", "D"},
+                            "usage: vrx3km-cli delete CIRCUIT [THEATER [SCREEN]]"},
+                    BadLine{{"list", "extra"}, "usage: vrx3km-cli list"}));
+
+TEST(Consent, OnlyYOrYesAgree) {
+    for (const char* yes : {"y", "yes", "yes\r"})
+        EXPECT_TRUE(IsConsent(yes)) << yes;
+    for (const char* no : {"", "n", "Y", "YES", "ok", "yes please", " y"})
+        EXPECT_FALSE(IsConsent(no)) << no;
+}
+
+TEST(Help, EveryCommandHasItsOwnHelp) {
+    for (const char* command : {"list", "add", "report", "load", "send", "delete"}) {
+        const auto help = CommandHelp(command);
+        ASSERT_TRUE(help) << command;
+        EXPECT_NE(help->find(std::string("vrx3km-cli [OPTIONS] ") + command), std::string::npos);
+        EXPECT_NE(ToolHelp().find(std::string("  ") + command), std::string::npos);
+    }
+    EXPECT_FALSE(CommandHelp("fetch"));
+}
+
+} // namespace

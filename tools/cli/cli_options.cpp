@@ -1,0 +1,157 @@
+#include "cli_options.h"
+
+#include <array>
+#include <string_view>
+
+namespace {
+
+struct CommandInfo {
+    std::string_view name;
+    std::size_t nMinNames;
+    std::size_t nMaxNames;
+    std::string_view usage;
+    std::string_view text;
+};
+
+constexpr std::array<CommandInfo, 6> kCommands{{
+    {"list", 0, 0, "list",
+     "Lists the library: circuits in alphabetical order (letter case ignored), their\n"
+     "theaters and screens in library order, each level indented two spaces. A screen\n"
+     "with valid stored settings is marked \" *\".\n"},
+    {"add", 1, 3, "add CIRCUIT [THEATER [SCREEN]]",
+     "Adds the circuit, theater and screen that are missing, with their folders and, for\n"
+     "a new screen, its Notes.txt. A level that exists already is reused. Names that\n"
+     "are not safe folder names are refused and nothing is changed.\n"},
+    {"report", 3, 3, "report CIRCUIT THEATER SCREEN",
+     "Writes the screen's configuration report Vrx.txt from its stored settings Vrx.cfg\n"
+     "and prints it.\n"},
+    {"load", 3, 3, "load CIRCUIT THEATER SCREEN",
+     "Downloads the processor's settings into the existing screen and stores them in\n"
+     "its Vrx.cfg and Vrx.txt. Asks before overwriting stored settings unless --yes.\n"
+     "Nothing is stored when any stage fails.\n"},
+    {"send", 3, 3, "send CIRCUIT THEATER SCREEN",
+     "Sends the screen's stored settings to the processor. Asks first unless --yes.\n"
+     "Stored settings that fail their checks are not sent.\n"},
+    {"delete", 1, 3, "delete CIRCUIT [THEATER [SCREEN]]",
+     "Deletes a screen (its Vrx.cfg, Vrx.txt and Notes.txt, then its folder), or a\n"
+     "theater or circuit whose folder is empty. Asks first unless --yes, and says so\n"
+     "when the folder was kept.\n"},
+}};
+
+constexpr std::string_view kOptionsHelp =
+    "Options:\n"
+    "  --dir DIR    the library folder (default: the current folder)\n"
+    "  --port COMn  the serial port COM1..COM4 (default: the one in VRX3KM.CFG; the\n"
+    "               profile is not changed)\n"
+    "  --yes        answer every question with yes\n"
+    "  --help       show this help\n";
+
+const CommandInfo* FindCommand(std::string_view name) {
+    for (const CommandInfo& info : kCommands) {
+        if (info.name == name)
+            return &info;
+    }
+    return nullptr;
+}
+
+std::optional<int> ParsePort(std::string_view text) {
+    if (text.size() == 4 && (text[0] == 'C' || text[0] == 'c') &&
+        (text[1] == 'O' || text[1] == 'o') && (text[2] == 'M' || text[2] == 'm') &&
+        text[3] >= '1' && text[3] <= '4')
+        return text[3] - '1';
+    return std::nullopt;
+}
+
+CliParse Fail(std::string strError) {
+    return CliParse{std::nullopt, std::move(strError)};
+}
+
+} // namespace
+
+CliParse ParseCommandLine(const std::vector<std::string>& args) {
+    CliRequest request;
+    std::vector<std::string> words;
+    bool bOptionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (bOptionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+            words.push_back(arg);
+        } else if (arg == "--") {
+            bOptionsEnded = true;
+        } else if (arg == "--help" || arg == "-h") {
+            request.m_bHelp = true;
+        } else if (arg == "--yes" || arg == "-y") {
+            request.m_bYes = true;
+        } else if (arg == "--dir" || arg == "--port") {
+            if (i + 1 >= args.size())
+                return Fail("option " + arg + " needs a value");
+            const std::string& value = args[++i];
+            if (arg == "--dir") {
+                if (value.empty())
+                    return Fail("option --dir needs a folder");
+                request.m_strDir = value;
+            } else {
+                request.m_nPortIndex = ParsePort(value);
+                if (!request.m_nPortIndex)
+                    return Fail("unknown port \"" + value + "\": use COM1, COM2, COM3 or COM4");
+            }
+        } else {
+            return Fail("unknown option " + arg);
+        }
+    }
+
+    if (words.empty()) {
+        if (request.m_bHelp)
+            return CliParse{request, {}};
+        return Fail("no command given");
+    }
+    request.m_strCommand = words.front();
+    words.erase(words.begin());
+
+    if (request.m_strCommand == "help") {
+        if (words.size() > 1)
+            return Fail("help takes at most one command");
+        request.m_bHelp = true;
+        request.m_strCommand = words.empty() ? std::string() : words.front();
+        if (!request.m_strCommand.empty() && !FindCommand(request.m_strCommand))
+            return Fail("unknown command \"" + request.m_strCommand + "\"");
+        return CliParse{request, {}};
+    }
+    const CommandInfo* info = FindCommand(request.m_strCommand);
+    if (!info)
+        return Fail("unknown command \"" + request.m_strCommand + "\"");
+    if (request.m_bHelp)
+        return CliParse{request, {}};
+    if (words.size() < info->nMinNames || words.size() > info->nMaxNames)
+        return Fail("usage: vrx3km-cli " + std::string(info->usage));
+    request.m_names = std::move(words);
+    return CliParse{request, {}};
+}
+
+std::string ToolHelp() {
+    std::string text = "Usage: vrx3km-cli [OPTIONS] COMMAND [NAMES...]\n"
+                       "Keeps the VRX-3KM settings library and moves settings to and from the "
+                       "processor.\n\nCommands:\n";
+    for (const CommandInfo& info : kCommands)
+        text += "  " + std::string(info.usage) + "\n";
+    text += "  help [COMMAND]\n\n";
+    text += kOptionsHelp;
+    text += "\nExit status: 0 success, 1 transfer failed or declined, 2 bad usage or an\n"
+            "unknown or unsafe name, 3 a file error.\n";
+    return text;
+}
+
+std::optional<std::string> CommandHelp(const std::string& strCommand) {
+    const CommandInfo* info = FindCommand(strCommand);
+    if (!info)
+        return std::nullopt;
+    return "Usage: vrx3km-cli [OPTIONS] " + std::string(info->usage) + "\n\n" +
+           std::string(info->text) + "\n" + std::string(kOptionsHelp);
+}
+
+bool IsConsent(const std::string& strAnswer) {
+    std::string_view answer = strAnswer;
+    while (!answer.empty() && answer.back() == '\r')
+        answer.remove_suffix(1);
+    return answer == "y" || answer == "yes";
+}
