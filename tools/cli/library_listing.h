@@ -1,0 +1,12 @@
+// The text of "vrx3km-cli list".
+#pragma once
+
+#include "library/site_library.h"
+
+#include <functional>
+#include <string>
+
+// Circuits sorted by name ignoring letter case (exact byte order breaks ties), each followed by
+// its theaters and their screens in library order, indented two spaces a level. hasSettings is
+// asked with the screen current in the library; a screen for which it is true gets " *".
+std::string RenderListing(SiteLibrary& library, const std::function<bool()>& hasSettings);
