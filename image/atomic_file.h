@@ -1,0 +1,10 @@
+// Replacing a stored file whole.
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+// Writes bytes to a temporary file in the same folder, flushes it to disk (fsync), then renames
+// it over path, so a crash or a full disk leaves the old file or the new one, whole. Throws
+// FileError with the full (absolute) path of `path` on failure and removes the temporary file.
+void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);

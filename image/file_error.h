@@ -1,0 +1,36 @@
+// A failed read or write of a stored file. It carries why the file system refused and the
+// file's full path, so the command level can show the standard text in a stop box.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+class FileError : public std::runtime_error {
+public:
+    enum class Cause {
+        NotFound,     // the file or a folder on its path does not exist
+        AccessDenied, // permissions, a read-only file system, or a folder in the file's place
+        DiskFull,     // no space or quota left
+        BadPath,      // the path is not one the file system accepts (too long, bad name)
+        Sharing,      // the file is busy
+        Generic       // any other failure
+    };
+
+    // An empty path stands for "an unnamed file" in the message.
+    FileError(Cause cause, std::string path);
+
+    Cause GetCause() const { return m_nCause; }
+    const std::string& GetPath() const { return m_strPath; }
+
+    // The standard text for the cause with %1 replaced by the path, e.g. "%1 was not found.".
+    std::string Message() const;
+
+    // Maps an errno value: ENOENT/ENOTDIR to NotFound, EACCES/EPERM/EROFS/EISDIR to
+    // AccessDenied, ENOSPC/EDQUOT to DiskFull, ENAMETOOLONG/EINVAL/ELOOP to BadPath,
+    // EBUSY/ETXTBSY to Sharing, anything else to Generic.
+    static FileError FromErrno(int err, std::string path);
+
+private:
+    Cause m_nCause;
+    std::string m_strPath;
+};

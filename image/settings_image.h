@@ -1,0 +1,94 @@
+// The processor's settings in memory: one system block and three audio blocks, held byte for
+// byte as the processor sends them. The same layout is the serial payload and the content of
+// Vrx.cfg, so the offsets below are shared by the link, the storage and the report.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+inline constexpr std::size_t kSystemSetupSize = 128, kAudioSetupSize = 224, kChannelToneSize = 30,
+                             kSettingsFileSize = 800;
+
+using SystemSetup = std::array<std::uint8_t, kSystemSetupSize>;
+using AudioSetup = std::array<std::uint8_t, kAudioSetupSize>;
+
+// Offsets of the system block's fields. Bytes 7, 8 and 22 are only range-checked.
+inline constexpr std::size_t kF1KeyAssignment = 0;
+inline constexpr std::size_t kDisableMatrix = 1;
+inline constexpr std::size_t kNonsyncMode = 3;
+inline constexpr std::size_t kReaderDelayHigh = 4;
+inline constexpr std::size_t kReaderDelayLow = 5;
+inline constexpr std::size_t kSurroundDelay = 6;
+inline constexpr std::size_t kCheckedByte7 = 7;
+inline constexpr std::size_t kCheckedByte8 = 8;
+inline constexpr std::size_t kPasswordEnabled = 9;
+inline constexpr std::size_t kPasswordKeys = 11; // four bytes
+inline constexpr std::size_t kPasswordKeyCount = 4;
+inline constexpr std::size_t kCheckedByte22 = 22;
+inline constexpr std::size_t kNonsyncTrim = 24;
+inline constexpr std::size_t kMonoTrim = 25;
+inline constexpr std::size_t kSrTrim = 26;
+inline constexpr std::size_t kATrim = 27;
+inline constexpr std::size_t kExternalTrim = 28;
+inline constexpr std::size_t kDigitalTrim = 29;
+inline constexpr std::size_t kDefaultFormat = 30;
+
+// The highest reader delay a processor may report: 396 quarter steps, shown as 99.00.
+inline constexpr std::uint16_t kMaxReaderDelay = 396;
+
+// Offsets of the audio block's fields.
+inline constexpr std::size_t kDateStamp = 0; // four packed bytes
+inline constexpr std::size_t kDateStampSize = 4;
+inline constexpr std::size_t kVolume = 6; // one byte per channel
+inline constexpr std::size_t kTone = 12;  // six ChannelTone records
+inline constexpr std::size_t kChannelCount = 6;
+
+// Offsets inside one ChannelTone record; channel k's record starts at kTone + 30 * k.
+inline constexpr std::size_t kEqBands = 27; // number of equaliser bytes, starting at offset 0
+inline constexpr std::size_t kEq = 0;
+inline constexpr std::size_t kBass = 27;
+inline constexpr std::size_t kTreble = 28;
+
+// Channel order inside an audio block (not the column order of the report).
+enum Channel : std::size_t { kChL = 0, kChLS = 1, kChC = 2, kChRS = 3, kChR = 4, kChSW = 5 };
+
+constexpr std::size_t ToneOffset(std::size_t channel) {
+    return kTone + kChannelToneSize * channel;
+}
+
+struct SettingsImage { // all zero at start
+    SystemSetup system{};
+    AudioSetup current{};    // audio block 0
+    AudioSetup alternate1{}; // audio block 1
+    AudioSetup alternate2{}; // audio block 2
+};
+
+// The one image of the program, shared by the link, the storage and the report.
+extern SettingsImage g_SettingsImage;
+
+// Maps an audio block number of the serial protocol to its block: returns 0 with block set for
+// 0, 1 and 2, or 2 (the link's failure result) with block = nullptr for any other number.
+int AudioSetupFor(SettingsImage& image, int number, AudioSetup*& block);
+
+struct DateStamp {
+    std::uint8_t hour, minute, pm, dayOfWeek, month, day;
+    std::int32_t year;
+};
+
+// Unpacks the four bytes at the head of an audio block. Pure; values are not checked.
+DateStamp UnpackDateStamp(std::span<const std::uint8_t, 4> bytes);
+
+// The checks a block received from the processor must pass before it enters the image. They
+// read their argument only; every test is evaluated and all must hold.
+bool CheckDateStamp(std::span<const std::uint8_t, 4> bytes);
+bool CheckSystemSetup(std::span<const std::uint8_t, kSystemSetupSize> block);
+bool CheckAudioSetup(std::span<const std::uint8_t, kAudioSetupSize> block);
+
+// The reader delay in quarter steps, most significant byte first. Reads only.
+std::uint16_t ReaderDelay(std::span<const std::uint8_t, kSystemSetupSize> block);
+
+// The 800-byte stored form: system, current, alternate #1, alternate #2, with no header.
+std::array<std::uint8_t, kSettingsFileSize> ToStoredForm(const SettingsImage& image);
+void FromStoredForm(std::span<const std::uint8_t, kSettingsFileSize> bytes, SettingsImage& image);
