@@ -1,0 +1,59 @@
+#include "library/site_delete.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kPressOk = "\n\nPress OK to delete\nor CANCEL to keep it.";
+
+// Deletes a file, never a folder that happens to carry the file's name.
+void DeleteFileOnly(const fs::path& file) {
+    std::error_code ec;
+    if (fs::is_directory(fs::symlink_status(file, ec)))
+        return;
+    fs::remove(file, ec);
+}
+
+} // namespace
+
+std::string ConfirmDeleteText(const SiteLibrary& library, int level) {
+    switch (level) {
+    case Circuit:
+        return "You are about to delete the Circuit entry " + library.GetCircuitName() + "." +
+               kPressOk;
+    case Theater:
+        return "You are about to delete the Theater entry " + library.GetCircuitName() + "--" +
+               library.GetTheaterName() + "." + kPressOk;
+    case Screen:
+        return "You are about to delete the Screen entry " + library.GetCircuitName() + "--" +
+               library.GetTheaterName() + "--" + library.GetScreenName() +
+               "\nand its configuration and notes files." + kPressOk;
+    default:
+        return "???";
+    }
+}
+
+DeleteOutcome DeleteSiteFiles(CSiteStorage& storage, int level) {
+    if (level != Circuit && level != Theater && level != Screen)
+        return DeleteOutcome::FolderKept;
+    if (level == Screen) {
+        DeleteFileOnly(storage.DiskPath(SettingsFile));
+        DeleteFileOnly(storage.DiskPath(ReportFile));
+        DeleteFileOnly(storage.DiskPath(NotesFile));
+    }
+    // The folder kind equals the level: 1 circuit, 2 theater, 3 screen.
+    const fs::path folder = storage.DiskPath(level);
+    std::error_code ec;
+    const fs::file_status status = fs::symlink_status(folder, ec);
+    if (!fs::exists(status))
+        return DeleteOutcome::FolderMissing;
+    if (!fs::is_directory(status))
+        return DeleteOutcome::FolderKept;
+    // remove() takes an empty folder only; one that holds anything fails and stays.
+    if (!fs::remove(folder, ec) || ec)
+        return DeleteOutcome::FolderKept;
+    return DeleteOutcome::Removed;
+}

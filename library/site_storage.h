@@ -1,0 +1,103 @@
+// The library on disk: one folder per circuit, theater and screen under the root folder (the
+// working directory), and in each screen folder Vrx.cfg, Vrx.txt and Notes.txt.
+//
+// Paths are built from the current selection of the SiteLibrary at the moment of the call, so
+// callers make the wanted entry current first (Locate, LocateScreen, Find or Add).
+#pragma once
+
+#include "library/site_library.h"
+
+#include <cstdint>
+#include <ctime>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <system_error>
+
+struct SettingsImage;
+
+// What a library path names.
+enum PathKind : int {
+    NoPath = 0,
+    CircuitFolder = 1,
+    TheaterFolder = 2,
+    ScreenFolder = 3,
+    SettingsFile = 4,
+    ReportFile = 5,
+    NotesFile = 6
+};
+
+// Lengths that a stored settings file may have; only the first 800 bytes are ever read.
+inline constexpr std::uintmax_t kStoredSettingsSize = 800;
+inline constexpr std::uintmax_t kLongSettingsSize = 938;
+
+class CSiteStorage {
+public:
+    // root is the folder the library lives in; the paths handed out stay "./"-relative to it.
+    // Settings are saved from and loaded into image, or the program's g_SettingsImage when
+    // none is given.
+    explicit CSiteStorage(SiteLibrary& library, std::filesystem::path root = ".",
+                          SettingsImage* image = nullptr);
+
+    // Sets path to the path of kind m_nPathKind for the current selection, e.g.
+    // "./Main/Plaza/2/Vrx.cfg". Kind 0 leaves path as it was.
+    void BuildSitePath(std::string& path) const;
+    // Stores kind in m_nPathKind and returns the path built for it ("" for kind 0).
+    std::string SitePath(int kind);
+    // The same path as the file system reaches it from the process's working directory (the
+    // root folder followed by the library path); equal to SitePath when the root is ".".
+    std::filesystem::path DiskPath(int kind);
+
+    // Kinds 1 to 3: creates that folder, one level only. Returns true when the folder exists
+    // afterwards (made now or already there) and false when it could not be made; then nothing
+    // else is written and LastFolderError() tells why. Kind 3 then writes the notes template
+    // unless the screen folder already holds a Notes.txt, which stays as the technician left it.
+    // Kind 4: replaces Vrx.cfg atomically with the 800 bytes of the settings image, then writes
+    // the report Vrx.txt; returns true.
+    // Throws FileError when Vrx.cfg, Vrx.txt or Notes.txt cannot be written.
+    bool SaveSite(int kind);
+    bool CreateSiteFolder(int kind);
+    std::error_code LastFolderError() const { return m_lastFolderError; }
+
+    // Reads the current screen's Vrx.cfg into the settings image. Throws FileError (and leaves
+    // the image untouched) when the file is missing, cannot be read, or does not have one of the
+    // two valid lengths at the moment it is read.
+    void LoadSite();
+
+    // True only for a regular file of exactly 800 or 938 bytes.
+    bool IsSettingsFileValid(int kind);
+
+    // True when the folder of this kind holds any entry at all; a missing or unreadable folder
+    // counts as empty.
+    bool IsFolderNotEmpty(int kind);
+
+    // Last-write time of the current screen's Vrx.cfg, whatever its length; nullopt when there
+    // is no entry of that name.
+    std::optional<std::filesystem::file_time_type> SettingsFileTime();
+
+    // Rebuilds the library from the folders: every folder of the root is a circuit, every folder
+    // of a circuit folder a theater, every folder of a theater folder a screen, in the order of
+    // the listing. Files are skipped, nothing below screen folders is read, and a folder that
+    // cannot be listed yields no entries.
+    void ScanLibrary();
+
+    // Writes Notes.txt for the current screen: the six-line template. Throws FileError.
+    void WriteNotesTemplate();
+
+    SiteLibrary& Library() { return m_library; }
+    const std::filesystem::path& Root() const { return m_root; }
+
+    // The kind the last path was built for; carries the kind to BuildSitePath.
+    int m_nPathKind = NoPath;
+
+private:
+    SiteLibrary& m_library;
+    SettingsImage& Image();
+
+    std::filesystem::path m_root;
+    SettingsImage* m_pImage;
+    std::error_code m_lastFolderError;
+};
+
+// Converts a file time to calendar time for formatting.
+std::time_t ToCalendarTime(std::filesystem::file_time_type time);

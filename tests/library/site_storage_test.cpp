@@ -1,0 +1,255 @@
+#include "library/site_delete.h"
+#include "library/site_storage.h"
+
+#include "temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class StorageTest : public testing::Test {
+protected:
+    TempFolder m_temp;
+    SiteLibrary m_library;
+    CSiteStorage m_storage{m_library, m_temp.Path()};
+
+    fs::path Root() const { return m_temp.Path(); }
+
+    // Adds C/T/S to the model and makes the folders on disk.
+    void MakeScreen(const std::string& c, const std::string& t, const std::string& s) {
+        if (!m_library.FindCircuit(c))
+            m_library.AddCircuit(c);
+        if (!m_library.FindTheater(t))
+            m_library.AddTheater(t);
+        if (!m_library.FindScreen(s))
+            m_library.AddScreen(s);
+        fs::create_directories(Root() / c / t / s);
+    }
+
+    std::vector<std::string> Dump() {
+        std::vector<std::string> out;
+        for (m_library.FirstCircuit(); m_library.HasCircuit(); m_library.NextCircuit()) {
+            out.push_back(m_library.GetCircuitName());
+            for (m_library.FirstTheater(); m_library.HasTheater(); m_library.NextTheater()) {
+                out.push_back(m_library.GetCircuitName() + "/" + m_library.GetTheaterName());
+                for (m_library.FirstScreen(); m_library.HasScreen(); m_library.NextScreen())
+                    out.push_back(m_library.GetCircuitName() + "/" + m_library.GetTheaterName() +
+                                  "/" + m_library.GetScreenName());
+            }
+        }
+        return out;
+    }
+};
+
+TEST_F(StorageTest, BuildsEveryPathKindFromTheSelection) {
+    m_library.AddCircuit("Main");
+    m_library.AddTheater("Plaza");
+    m_library.AddScreen("2");
+    const std::pair<int, const char*> rows[] = {
+        {CircuitFolder, "./Main"},
+        {TheaterFolder, "./Main/Plaza"},
+        {ScreenFolder, "./Main/Plaza/2"},
+        {SettingsFile, "./Main/Plaza/2/Vrx.cfg"},
+        {ReportFile, "./Main/Plaza/2/Vrx.txt"},
+        {NotesFile, "./Main/Plaza/2/Notes.txt"},
+    };
+    for (const auto& [kind, expected] : rows) {
+        EXPECT_EQ(m_storage.SitePath(kind), expected);
+        EXPECT_EQ(m_storage.m_nPathKind, kind);
+        EXPECT_EQ(m_storage.DiskPath(kind), Root() / std::string(expected).substr(2));
+    }
+    std::string untouched = "keep";
+    m_storage.m_nPathKind = NoPath;
+    m_storage.BuildSitePath(untouched);
+    EXPECT_EQ(untouched, "keep");
+}
+
+TEST_F(StorageTest, CreatesOneFolderLevelAndReportsFailure) {
+    m_library.AddCircuit("C");
+    EXPECT_TRUE(m_storage.CreateSiteFolder(CircuitFolder));
+    EXPECT_TRUE(fs::is_directory(Root() / "C"));
+    WriteBytes(Root() / "C" / "stray", "x");
+    EXPECT_TRUE(m_storage.CreateSiteFolder(CircuitFolder)) << "an existing folder is kept";
+    EXPECT_TRUE(fs::exists(Root() / "C" / "stray"));
+
+    // A name taken by a file.
+    m_library.AddTheater("stray");
+    EXPECT_FALSE(m_storage.CreateSiteFolder(TheaterFolder));
+    EXPECT_TRUE(m_storage.LastFolderError());
+    // A missing parent is not made.
+    m_library.AddCircuit("Missing");
+    m_library.AddTheater("T");
+    EXPECT_FALSE(m_storage.CreateSiteFolder(TheaterFolder));
+    EXPECT_FALSE(fs::exists(Root() / "Missing"));
+    EXPECT_FALSE(m_storage.CreateSiteFolder(SettingsFile));
+}
+
+TEST_F(StorageTest, SettingsFileIsValidOnlyAtTwoLengths) {
+    MakeScreen("C", "T", "S");
+    const fs::path cfg = Root() / "C/T/S/Vrx.cfg";
+    EXPECT_FALSE(m_storage.IsSettingsFileValid(SettingsFile)) << "missing";
+    EXPECT_FALSE(m_storage.SettingsFileTime().has_value());
+    for (std::size_t size : {0u, 1u, 799u, 800u, 801u, 937u, 938u, 939u, 1600u}) {
+        WriteBytes(cfg, std::string(size, '\x5a'));
+        EXPECT_EQ(m_storage.IsSettingsFileValid(SettingsFile), size == 800 || size == 938) << size;
+        EXPECT_TRUE(m_storage.SettingsFileTime().has_value()) << "no length check for the time";
+    }
+    fs::remove(cfg);
+    fs::create_directory(cfg);
+    EXPECT_FALSE(m_storage.IsSettingsFileValid(SettingsFile)) << "a folder named Vrx.cfg";
+}
+
+TEST_F(StorageTest, FolderNotEmptyCountsAnyEntryAndMissingIsEmpty) {
+    m_library.AddCircuit("C");
+    EXPECT_FALSE(m_storage.IsFolderNotEmpty(CircuitFolder)) << "missing";
+    fs::create_directory(Root() / "C");
+    EXPECT_FALSE(m_storage.IsFolderNotEmpty(CircuitFolder));
+    fs::create_directory(Root() / "C" / "T");
+    EXPECT_TRUE(m_storage.IsFolderNotEmpty(CircuitFolder));
+    m_library.AddTheater("T");
+    EXPECT_FALSE(m_storage.IsFolderNotEmpty(TheaterFolder));
+    WriteBytes(Root() / "C/T/.hidden", "");
+    EXPECT_TRUE(m_storage.IsFolderNotEmpty(TheaterFolder));
+}
+
+TEST_F(StorageTest, ScanOfFolderWithOnlyFilesIsEmpty) {
+    WriteBytes(Root() / "VRX3KM.CFG", "[Setup]\r\nPORT=COM1\r\n");
+    WriteBytes(Root() / "Help.doc", "");
+    m_storage.ScanLibrary();
+    EXPECT_TRUE(Dump().empty());
+}
+
+TEST_F(StorageTest, ScanTakesFoldersOnlyInListingOrder) {
+    for (const char* p :
+         {"Main/Plaza/1", "Main/Plaza/2/Sub/Deep", "Main/.hidden", "cinema/X", "Cinema", "Files"})
+        fs::create_directories(Root() / p);
+    WriteBytes(Root() / "Main/notes.txt", "");
+    WriteBytes(Root() / "Main/Plaza/readme", "");
+    WriteBytes(Root() / "Main/Plaza/1/Vrx.cfg", std::string(800, '\0'));
+    WriteBytes(Root() / "Files/a", "");
+
+    // Expected: circuits in the listing's order, theaters and screens below each.
+    std::vector<std::string> expected;
+    for (const auto& c : fs::directory_iterator(Root())) {
+        if (!c.is_directory())
+            continue;
+        const std::string cn = c.path().filename().string();
+        expected.push_back(cn);
+        for (const auto& t : fs::directory_iterator(c.path())) {
+            if (!t.is_directory())
+                continue;
+            const std::string tn = cn + "/" + t.path().filename().string();
+            expected.push_back(tn);
+            for (const auto& s : fs::directory_iterator(t.path())) {
+                if (s.is_directory())
+                    expected.push_back(tn + "/" + s.path().filename().string());
+            }
+        }
+    }
+    m_storage.ScanLibrary();
+    const std::vector<std::string> got = Dump();
+    EXPECT_EQ(got, expected);
+    // Spelling kept, hidden folders counted, files and anything below screens skipped.
+    auto has = [&got](const std::string& s) {
+        return std::find(got.begin(), got.end(), s) != got.end();
+    };
+    EXPECT_TRUE(has("Cinema") && has("cinema") && has("cinema/X"));
+    EXPECT_TRUE(has("Main/.hidden"));
+    EXPECT_TRUE(has("Files"));
+    EXPECT_FALSE(has("Files/a"));
+    EXPECT_FALSE(has("Main/Plaza/2/Sub"));
+    EXPECT_EQ(got.size(), 9u);
+}
+
+TEST_F(StorageTest, ScanMergesIntoEntriesAlreadyPresent) {
+    fs::create_directories(Root() / "C/T/S");
+    m_library.AddCircuit("C");
+    m_library.AddTheater("T");
+    m_storage.ScanLibrary();
+    EXPECT_EQ(Dump(), (std::vector<std::string>{"C", "C/T", "C/T/S"}));
+}
+
+TEST_F(StorageTest, UnreadableFolderYieldsNoEntries) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permissions do not bind the super-user";
+    fs::create_directories(Root() / "C/T/S");
+    fs::create_directories(Root() / "D/U");
+    fs::permissions(Root() / "C", fs::perms::none);
+    m_storage.ScanLibrary();
+    fs::permissions(Root() / "C", fs::perms::owner_all);
+    const std::vector<std::string> got = Dump();
+    EXPECT_NE(std::find(got.begin(), got.end(), "D/U"), got.end());
+    EXPECT_EQ(std::find(got.begin(), got.end(), "C/T"), got.end());
+}
+
+TEST(ConfirmDeleteText, QuestionsNameTheEntry) {
+    SiteLibrary lib;
+    lib.AddCircuit("Main");
+    lib.AddTheater("Plaza");
+    lib.AddScreen("2");
+    const std::pair<int, std::string> rows[] = {
+        {Circuit, "You are about to delete the Circuit entry Main.\n\nPress OK to delete\nor "
+                  "CANCEL to keep it."},
+        {Theater, "You are about to delete the Theater entry Main--Plaza.\n\nPress OK to "
+                  "delete\nor CANCEL to keep it."},
+        {Screen, "You are about to delete the Screen entry Main--Plaza--2\nand its "
+                 "configuration and notes files.\n\nPress OK to delete\nor CANCEL to keep it."},
+        {None, "???"},
+        {4, "???"},
+        {-1, "???"},
+    };
+    for (const auto& [level, text] : rows)
+        EXPECT_EQ(ConfirmDeleteText(lib, level), text) << level;
+}
+
+TEST_F(StorageTest, DeletesFromTheBottomUp) {
+    MakeScreen("Main", "Plaza", "2");
+    const fs::path screen = Root() / "Main/Plaza/2";
+    WriteBytes(screen / "Vrx.cfg", std::string(800, '\1'));
+    WriteBytes(screen / "Notes.txt", "notes"); // Vrx.txt missing: passed over
+    ASSERT_EQ(m_library.Locate(m_library.GetCircuitPos()), Circuit);
+    EXPECT_EQ(DeleteSiteFiles(m_storage, Circuit), DeleteOutcome::FolderKept);
+    m_library.FindTheater("Plaza");
+    EXPECT_EQ(DeleteSiteFiles(m_storage, Theater), DeleteOutcome::FolderKept);
+    EXPECT_TRUE(fs::exists(screen / "Vrx.cfg")) << "nothing below a theater is touched";
+    m_library.FindScreen("2");
+    EXPECT_EQ(DeleteSiteFiles(m_storage, Screen), DeleteOutcome::Removed);
+    EXPECT_FALSE(fs::exists(screen));
+    EXPECT_EQ(DeleteSiteFiles(m_storage, Theater), DeleteOutcome::Removed);
+    EXPECT_EQ(DeleteSiteFiles(m_storage, Circuit), DeleteOutcome::Removed);
+    EXPECT_TRUE(fs::is_empty(Root()));
+    EXPECT_EQ(DeleteSiteFiles(m_storage, Circuit), DeleteOutcome::FolderMissing);
+    EXPECT_EQ(DeleteSiteFiles(m_storage, None), DeleteOutcome::FolderKept);
+}
+
+TEST_F(StorageTest, ScreenWithStrayFileKeepsFolder) {
+    MakeScreen("C", "T", "S");
+    const fs::path screen = Root() / "C/T/S";
+    for (const char* f : {"Vrx.cfg", "Vrx.txt", "Notes.txt", "mine.doc"})
+        WriteBytes(screen / f, "x");
+    fs::create_directory(screen / "Sub");
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        EXPECT_EQ(DeleteSiteFiles(m_storage, Screen), DeleteOutcome::FolderKept);
+        EXPECT_FALSE(fs::exists(screen / "Vrx.cfg"));
+        EXPECT_FALSE(fs::exists(screen / "Vrx.txt"));
+        EXPECT_FALSE(fs::exists(screen / "Notes.txt"));
+        EXPECT_TRUE(fs::exists(screen / "mine.doc"));
+        EXPECT_TRUE(fs::exists(screen / "Sub"));
+    }
+}
+
+TEST_F(StorageTest, FolderNamedLikeAScreenFileIsNotDeleted) {
+    MakeScreen("C", "T", "S");
+    fs::create_directory(Root() / "C/T/S/Vrx.cfg");
+    EXPECT_EQ(DeleteSiteFiles(m_storage, Screen), DeleteOutcome::FolderKept);
+    EXPECT_TRUE(fs::is_directory(Root() / "C/T/S/Vrx.cfg"));
+}
+
+} // namespace
