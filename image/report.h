@@ -1,8 +1,8 @@
 // The configuration report Vrx.txt: a plain-text rendering of the settings image.
 #pragma once
 
-#include "report_file.h"
-#include "settings_image.h"
+#include "image/report_file.h"
+#include "image/settings_image.h"
 
 #include <filesystem>
 #include <string>

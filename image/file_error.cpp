@@ -1,0 +1,75 @@
+#include "image/file_error.h"
+
+#include <cerrno>
+#include <utility>
+
+namespace {
+
+const char* TemplateFor(FileError::Cause cause) {
+    switch (cause) {
+    case FileError::Cause::NotFound:
+        return "%1 was not found.";
+    case FileError::Cause::AccessDenied:
+        return "Access to %1 was denied.";
+    case FileError::Cause::DiskFull:
+        return "Disk full while accessing %1.";
+    case FileError::Cause::BadPath:
+        return "%1 contains an invalid path.";
+    case FileError::Cause::Sharing:
+        return "Sharing violation while accessing %1.";
+    case FileError::Cause::Generic:
+        break;
+    }
+    return "An unknown error occurred while accessing %1.";
+}
+
+std::string Fill(FileError::Cause cause, const std::string& path) {
+    std::string text = TemplateFor(cause);
+    const std::string name = path.empty() ? std::string("an unnamed file") : path;
+    const auto at = text.find("%1");
+    text.replace(at, 2, name);
+    return text;
+}
+
+} // namespace
+
+FileError::FileError(Cause cause, std::string path)
+    : std::runtime_error(Fill(cause, path)), m_nCause(cause), m_strPath(std::move(path)) {}
+
+std::string FileError::Message() const {
+    return Fill(m_nCause, m_strPath);
+}
+
+FileError FileError::FromErrno(int err, std::string path) {
+    Cause cause = Cause::Generic;
+    switch (err) {
+    case ENOENT:
+    case ENOTDIR:
+        cause = Cause::NotFound;
+        break;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+        cause = Cause::AccessDenied;
+        break;
+    case ENOSPC:
+#if defined(EDQUOT)
+    case EDQUOT:
+#endif
+        cause = Cause::DiskFull;
+        break;
+    case ENAMETOOLONG:
+    case EINVAL:
+    case ELOOP:
+        cause = Cause::BadPath;
+        break;
+    case EBUSY:
+    case ETXTBSY:
+        cause = Cause::Sharing;
+        break;
+    default:
+        break;
+    }
+    return FileError(cause, std::move(path));
+}
