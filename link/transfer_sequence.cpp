@@ -1,5 +1,8 @@
 #include "transfer_sequence.h"
 
+#include "image/file_error.h"
+#include "image/settings_image.h"
+
 #include <exception>
 
 std::string OverwriteQuestion(const std::string& strCircuit, const std::string& strTheater,
@@ -62,8 +65,8 @@ TransferResult RunLoad(TransferObserver& observer, SettingsStore& store, Transfe
         // A partial image never reaches the disk: the save happens only after every read.
         try {
             store.SaveSettings();
-        } catch (const std::exception& e) {
-            observer.OnFileError(e.what());
+        } catch (const FileError& e) {
+            observer.OnFileError(e.Message());
             result = TransferResult::FileError;
         }
     }
@@ -83,8 +86,8 @@ TransferResult RunSend(TransferObserver& observer, SettingsStore& store, Transfe
     TransferResult result = TransferResult::Success;
     try {
         store.LoadSettings();
-    } catch (const std::exception& e) {
-        observer.OnFileError(e.what());
+    } catch (const FileError& e) {
+        observer.OnFileError(e.Message());
         result = TransferResult::FileError;
     }
 
@@ -109,3 +112,34 @@ TransferResult RunSend(TransferObserver& observer, SettingsStore& store, Transfe
                                                         : transfer_text::kSendError);
     return result;
 }
+
+bool ImagePassesChecks(const SettingsImage& image) {
+    return CheckSystemSetup(image.system) && CheckAudioSetup(image.current) &&
+           CheckAudioSetup(image.alternate1) && CheckAudioSetup(image.alternate2);
+}
+
+#if __has_include("link/transactions.h")
+#include "link/serial_port.h"
+#include "link/transactions.h"
+
+namespace {
+
+// The sequences over the program's one port, its transactions and g_SettingsImage.
+class GlobalDeviceLink : public TransferLink {
+public:
+    bool IsPortOpen() override { return g_SerialPort.IsOpen(); }
+    int CheckLink() override { return ::CheckLink(); }
+    int ReadSystemSetup() override { return ::ReadSystemSetup(); }
+    int ReadAudioSetup(int nBlock) override { return ::ReadAudioSetup(nBlock, nBlock); }
+    int WriteSystemSetup() override { return ::WriteSystemSetup(); }
+    int WriteAudioSetup(int nBlock) override { return ::WriteAudioSetup(nBlock, nBlock); }
+    bool ImagePassesChecks() override { return ::ImagePassesChecks(g_SettingsImage); }
+};
+
+} // namespace
+
+TransferLink& DeviceLink() {
+    static GlobalDeviceLink link;
+    return link;
+}
+#endif

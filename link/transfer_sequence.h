@@ -21,8 +21,8 @@ public:
     virtual void OnFileError(const std::string& strMessage) = 0;
 };
 
-// The selected screen's stored settings. Both calls may throw a file error (an exception
-// derived from std::exception whose what() is the standard file-error text).
+// The selected screen's stored settings. Both calls may throw FileError; the sequence catches
+// it, hands its Message() to the observer and ends normally.
 class SettingsStore {
 public:
     virtual ~SettingsStore() = default;
@@ -48,8 +48,12 @@ public:
     virtual bool ImagePassesChecks() = 0;
 };
 
-// The global device link; defined where the port and transactions are built.
+// The global device link: the global port, the transactions and g_SettingsImage.
 TransferLink& DeviceLink();
+
+struct SettingsImage;
+// True when the system block and all three audio blocks pass their checks.
+bool ImagePassesChecks(const SettingsImage& image);
 
 enum class TransferResult {
     Success,

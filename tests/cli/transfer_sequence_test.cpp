@@ -1,5 +1,7 @@
 #include "transfer_sequence.h"
 
+#include "image/file_error.h"
+
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -56,12 +58,12 @@ public:
     void SaveSettings() override {
         m_log.push_back("save");
         if (m_bFail)
-            throw std::runtime_error("Access to ./A/B/C/Vrx.cfg was denied.");
+            throw FileError(FileError::Cause::AccessDenied, "./A/B/C/Vrx.cfg");
     }
     void LoadSettings() override {
         m_log.push_back("load");
         if (m_bFail)
-            throw std::runtime_error("./A/B/C/Vrx.cfg was not found.");
+            throw FileError(FileError::Cause::NotFound, "./A/B/C/Vrx.cfg");
     }
     bool m_bFail = false;
 
@@ -138,8 +140,11 @@ TEST(LoadSequenceEnds, SaveFailureIsShownAndEndsWithErrorText) {
     EXPECT_EQ(RunLoad(observer, store, link), TransferResult::FileError);
     ASSERT_GE(observer.events.size(), 3u);
     const Events tail(observer.events.end() - 4, observer.events.end());
-    EXPECT_EQ(tail,
-              (Events{"save", "file Access to ./A/B/C/Vrx.cfg was denied.", "bar 100", kLoadErr}));
+    EXPECT_EQ(
+        tail,
+        (Events{"save",
+                "file " + FileError(FileError::Cause::AccessDenied, "./A/B/C/Vrx.cfg").Message(),
+                "bar 100", kLoadErr}));
 }
 
 struct SendCase {
@@ -201,7 +206,8 @@ INSTANTIATE_TEST_SUITE_P(
                  true,
                  true,
                  TransferResult::FileError,
-                 {kSendWait, "bar 0", "check", "load", "file ./A/B/C/Vrx.cfg was not found.",
+                 {kSendWait, "bar 0", "check", "load",
+                  "file " + FileError(FileError::Cause::NotFound, "./A/B/C/Vrx.cfg").Message(),
                   "bar 20", kSendErr}}),
     [](const testing::TestParamInfo<SendCase>& row) { return std::string(row.param.name); });
 

@@ -1,0 +1,243 @@
+// vrx3km-cli against the simulated processor on a pseudo-terminal.
+#include "run_tool.h"
+
+#include "image/report.h"
+#include "image/settings_image.h"
+#include "link/transfer_sequence.h"
+#include "tools/sim/blocks.h"
+#include "tools/sim/simulator.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Blocks = std::array<std::uint8_t, 800>;
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+void WriteFile(const fs::path& path, const Blocks& blocks) {
+    std::ofstream file(path, std::ios::binary);
+    file.write(reinterpret_cast<const char*>(blocks.data()), blocks.size());
+}
+
+std::string AsText(const Blocks& blocks) {
+    return std::string(blocks.begin(), blocks.end());
+}
+
+// The example settings with one byte of audio block 1 changed (raised by one, or set to 255) so
+// that the block still, or no longer, passes the processor's check.
+Blocks ChangedSettings(bool bStillValid) {
+    Blocks blocks = vrxsim::ExampleSettings();
+    const std::size_t base = vrxsim::kAudioOffset[1];
+    for (std::size_t i = 4; i < vrxsim::kAudioBytes; ++i) {
+        Blocks candidate = blocks;
+        candidate[base + i] =
+            bStillValid ? static_cast<std::uint8_t>(candidate[base + i] + 1) : 0xFF;
+        const bool bValid =
+            vrxsim::AudioBlockValid(std::span<const std::uint8_t, vrxsim::kAudioBytes>(
+                &candidate[base], vrxsim::kAudioBytes));
+        if (bValid == bStillValid)
+            return candidate;
+    }
+    ADD_FAILURE() << "no suitable byte in the example settings";
+    return blocks;
+}
+
+vrxsim::Options ExampleOptions() {
+    vrxsim::Options options;
+    options.settings = vrxsim::ExampleSettings();
+    return options;
+}
+
+class CliToolTest : public testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "vrx-cli-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        m_dir = pattern;
+        m_sim.Start();
+        std::ofstream profile(m_dir / "VRX3KM.CFG");
+        profile << "[Setup]\r\nPORT=COM1\r\n[Ports]\r\nCOM1=" << m_sim.DevicePath() << "\r\n";
+    }
+    void TearDown() override {
+        m_sim.Stop();
+        std::error_code ec;
+        fs::remove_all(m_dir, ec);
+    }
+
+    ToolRun Cli(std::vector<std::string> args, const std::string& input = "") {
+        args.insert(args.begin(), {"--dir", m_dir.string()});
+        return RunTool(args, input);
+    }
+    fs::path Screen() const { return m_dir / "Odeon" / "Main" / "1"; }
+    void AddScreen() { ASSERT_EQ(Cli({"add", "Odeon", "Main", "1"}).m_nStatus, 0); }
+
+    fs::path m_dir;
+    vrxsim::Simulator m_sim{ExampleOptions()};
+};
+
+TEST_F(CliToolTest, LoadStoresTheProcessorsBlocksAndTheirReport) {
+    AddScreen();
+    const ToolRun run = Cli({"load", "Odeon", "Main", "1"});
+    ASSERT_EQ(run.m_nStatus, 0) << run.m_strErr;
+    EXPECT_NE(run.m_strErr.find(transfer_text::kDownloadSuccess), std::string::npos);
+    EXPECT_NE(run.m_strErr.find("Progress: 100%"), std::string::npos);
+
+    const Blocks held = m_sim.Settings();
+    EXPECT_EQ(ReadFile(Screen() / "Vrx.cfg"), AsText(held));
+    SettingsImage image;
+    FromStoredForm(held, image);
+    EXPECT_EQ(ReadFile(Screen() / "Vrx.txt"),
+              RenderConfigurationReport(image, "Odeon", "Main", "1"));
+
+    // The stored screen is marked in the listing, and its report prints the same text.
+    EXPECT_EQ(Cli({"list"}).m_strOut, "Odeon\n  Main\n    1 *\n");
+    const ToolRun report = Cli({"report", "Odeon", "Main", "1"});
+    EXPECT_EQ(report.m_nStatus, 0);
+    EXPECT_EQ(report.m_strOut, ReadFile(Screen() / "Vrx.txt"));
+}
+
+TEST_F(CliToolTest, LoadOverStoredSettingsAsksAndARefusalChangesNothing) {
+    AddScreen();
+    const Blocks stored = ChangedSettings(true);
+    WriteFile(Screen() / "Vrx.cfg", stored);
+    const ToolRun run = Cli({"load", "Odeon", "Main", "1"}, "Y\n");
+    EXPECT_EQ(run.m_nStatus, 1);
+    EXPECT_NE(run.m_strErr.find(OverwriteQuestion("Odeon", "Main", "1")), std::string::npos);
+    EXPECT_NE(run.m_strErr.find(transfer_text::kDownloadCancelled), std::string::npos);
+    EXPECT_EQ(ReadFile(Screen() / "Vrx.cfg"), AsText(stored));
+    EXPECT_TRUE(m_sim.ReceivedBytes().empty());
+
+    EXPECT_EQ(Cli({"load", "Odeon", "Main", "1"}, "yes\n").m_nStatus, 0);
+    EXPECT_EQ(ReadFile(Screen() / "Vrx.cfg"), AsText(m_sim.Settings()));
+}
+
+TEST_F(CliToolTest, SendWritesTheStoredBlocksIntoTheProcessor) {
+    AddScreen();
+    const Blocks stored = ChangedSettings(true);
+    ASSERT_NE(stored, m_sim.Settings());
+    WriteFile(Screen() / "Vrx.cfg", stored);
+    const ToolRun run = Cli({"send", "Odeon", "Main", "1"}, "y\n");
+    ASSERT_EQ(run.m_nStatus, 0) << run.m_strErr;
+    EXPECT_NE(run.m_strErr.find(SendWarning()), std::string::npos);
+    EXPECT_NE(run.m_strErr.find(transfer_text::kSendSuccess), std::string::npos);
+    EXPECT_EQ(m_sim.Settings(), stored);
+}
+
+TEST_F(CliToolTest, SendDeclinedSendsNothing) {
+    AddScreen();
+    WriteFile(Screen() / "Vrx.cfg", ChangedSettings(true));
+    const ToolRun run = Cli({"send", "Odeon", "Main", "1"}, "");
+    EXPECT_EQ(run.m_nStatus, 1);
+    EXPECT_NE(run.m_strErr.find(transfer_text::kSendCancelled), std::string::npos);
+    EXPECT_TRUE(m_sim.ReceivedBytes().empty());
+}
+
+TEST_F(CliToolTest, StoredSettingsThatFailTheirChecksAreNotSent) {
+    AddScreen();
+    const Blocks before = m_sim.Settings();
+    WriteFile(Screen() / "Vrx.cfg", ChangedSettings(false));
+    const ToolRun run = Cli({"send", "--yes", "Odeon", "Main", "1"});
+    EXPECT_EQ(run.m_nStatus, 1);
+    EXPECT_NE(run.m_strErr.find(transfer_text::kSettingsInvalid), std::string::npos);
+    EXPECT_NE(run.m_strErr.find(transfer_text::kSendError), std::string::npos);
+    EXPECT_EQ(m_sim.Settings(), before);
+}
+
+struct FailingStage {
+    const char* name;
+    vrxsim::Fault fault;
+    int nFinalBar;
+};
+
+class CliLoadFailure : public CliToolTest, public testing::WithParamInterface<FailingStage> {};
+
+TEST_P(CliLoadFailure, EndsWithErrorAndSavesNothing) {
+    AddScreen();
+    m_sim.SetFaults({GetParam().fault});
+    const ToolRun run = Cli({"load", "Odeon", "Main", "1"});
+    EXPECT_EQ(run.m_nStatus, 1);
+    const std::string bar = "Progress: " + std::to_string(GetParam().nFinalBar) + "%\n";
+    const std::string tail = bar + transfer_text::kDownloadError + "\n";
+    ASSERT_GE(run.m_strErr.size(), tail.size());
+    EXPECT_EQ(run.m_strErr.substr(run.m_strErr.size() - tail.size()), tail);
+    EXPECT_FALSE(fs::exists(Screen() / "Vrx.cfg"));
+    EXPECT_FALSE(fs::exists(Screen() / "Vrx.txt"));
+}
+
+using vrxsim::FaultKind;
+using vrxsim::Stage;
+INSTANTIATE_TEST_SUITE_P(
+    Stages, CliLoadFailure,
+    testing::Values(FailingStage{"SilentLinkCheck", {FaultKind::Silent, Stage::ReadSystem}, 20},
+                    FailingStage{"SilentAudio0", {FaultKind::Silent, Stage::ReadAudio0}, 60},
+                    FailingStage{"SilentAudio1", {FaultKind::Silent, Stage::ReadAudio1}, 80},
+                    FailingStage{"SilentAudio2", {FaultKind::Silent, Stage::ReadAudio2}, 100},
+                    FailingStage{
+                        "BadThirdAudioBlock", {FaultKind::BadBlock, Stage::ReadAudio2}, 100}),
+    [](const testing::TestParamInfo<FailingStage>& row) { return std::string(row.param.name); });
+
+TEST_F(CliToolTest, UnknownAndUnsafeNamesAreBadUsage) {
+    AddScreen();
+    const ToolRun unknown = Cli({"load", "Odeon", "Main", "9"});
+    EXPECT_EQ(unknown.m_nStatus, 2);
+    EXPECT_NE(unknown.m_strErr.find("no screen \"9\" in theater \"Main\""), std::string::npos)
+        << unknown.m_strErr;
+
+    const ToolRun unsafe = Cli({"add", "Odeon", "../escape"});
+    EXPECT_EQ(unsafe.m_nStatus, 2);
+    EXPECT_NE(unsafe.m_strErr.find("the theater name \"../escape\" is refused"), std::string::npos)
+        << unsafe.m_strErr;
+    EXPECT_FALSE(fs::exists(m_dir / "escape"));
+    EXPECT_EQ(Cli({"list"}).m_strOut, "Odeon\n  Main\n    1\n");
+
+    const ToolRun usage = Cli({"report", "Odeon"});
+    EXPECT_EQ(usage.m_nStatus, 2);
+    EXPECT_NE(usage.m_strErr.find("usage: vrx3km-cli report CIRCUIT THEATER SCREEN"),
+              std::string::npos);
+}
+
+TEST_F(CliToolTest, AReportWithoutStoredSettingsIsAFileError) {
+    AddScreen();
+    const ToolRun run = Cli({"report", "Odeon", "Main", "1"});
+    EXPECT_EQ(run.m_nStatus, 3);
+    EXPECT_NE(run.m_strErr.find("Vrx.cfg"), std::string::npos) << run.m_strErr;
+    EXPECT_TRUE(run.m_strOut.empty());
+}
+
+TEST_F(CliToolTest, DeleteFollowsTheLibraryRules) {
+    AddScreen();
+    // A theater that still holds a screen is refused before anything is asked.
+    EXPECT_EQ(Cli({"delete", "--yes", "Odeon", "Main"}).m_nStatus, 1);
+    // A screen folder with a file of the technician's own is kept, its three files are gone.
+    std::ofstream(Screen() / "mine.txt") << "x";
+    const ToolRun kept = Cli({"delete", "Odeon", "Main", "1"}, "y\n");
+    EXPECT_EQ(kept.m_nStatus, 1);
+    EXPECT_NE(kept.m_strErr.find("were kept"), std::string::npos) << kept.m_strErr;
+    EXPECT_FALSE(fs::exists(Screen() / "Notes.txt"));
+    EXPECT_TRUE(fs::exists(Screen()));
+
+    fs::remove(Screen() / "mine.txt");
+    EXPECT_EQ(Cli({"delete", "Odeon", "Main", "1"}, "n\n").m_nStatus, 1);
+    EXPECT_TRUE(fs::exists(Screen()));
+    EXPECT_EQ(Cli({"delete", "Odeon", "Main", "1"}, "y\n").m_nStatus, 0);
+    EXPECT_EQ(Cli({"delete", "--yes", "Odeon", "Main"}).m_nStatus, 0);
+    EXPECT_EQ(Cli({"delete", "--yes", "Odeon"}).m_nStatus, 0);
+    EXPECT_EQ(Cli({"list"}).m_strOut, "");
+}
+
+} // namespace

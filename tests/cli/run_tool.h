@@ -1,0 +1,14 @@
+// Runs the built vrx3km-cli as a child process with its standard streams on pipes.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct ToolRun {
+    int m_nStatus = -1; // exit status, or -1 when the child did not exit normally
+    std::string m_strOut;
+    std::string m_strErr;
+};
+
+// Feeds input to the child's stdin (then closes it) and collects both outputs until it exits.
+ToolRun RunTool(const std::vector<std::string>& args, const std::string& input = "");
