@@ -176,9 +176,23 @@ TEST_F(StorageTest, ScanMergesIntoEntriesAlreadyPresent) {
     EXPECT_EQ(Dump(), (std::vector<std::string>{"C", "C/T", "C/T/S"}));
 }
 
+TEST_F(StorageTest, RootThatCannotBeListedGivesEmptyLibrary) {
+    // A regular file in the root's place cannot be listed (ENOTDIR), whoever runs the test.
+    WriteBytes(Root() / "plain", "");
+    SiteLibrary library;
+    CSiteStorage storage(library, Root() / "plain");
+    storage.ScanLibrary();
+    library.FirstCircuit();
+    EXPECT_FALSE(library.HasCircuit());
+    CSiteStorage missing(library, Root() / "absent");
+    missing.ScanLibrary();
+    library.FirstCircuit();
+    EXPECT_FALSE(library.HasCircuit());
+}
+
 TEST_F(StorageTest, UnreadableFolderYieldsNoEntries) {
     if (::geteuid() == 0)
-        GTEST_SKIP() << "permissions do not bind the super-user";
+        GTEST_SKIP() << "permissions do not bind the super-user; see RootThatCannotBeListed";
     fs::create_directories(Root() / "C/T/S");
     fs::create_directories(Root() / "D/U");
     fs::permissions(Root() / "C", fs::perms::none);
