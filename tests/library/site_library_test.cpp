@@ -235,13 +235,4 @@ TEST(SiteLibrary, RemovedEntriesLocateNothingOrALaterEntry) {
     EXPECT_EQ(s.lib.GetTheaterName(), "again");
 }
 
-TEST(SiteLibrary, SameNameUnderTwoCircuitsLocatesTheRightCircuit) {
-    SampleLibrary s;
-    EXPECT_NE(s.a1, s.b1);
-    EXPECT_EQ(s.lib.Locate(s.b1), Theater);
-    EXPECT_EQ(s.lib.GetCircuitName(), "B");
-    EXPECT_EQ(s.lib.Locate(s.a1), Theater);
-    EXPECT_EQ(s.lib.GetCircuitName(), "A");
-}
-
 } // namespace
