@@ -1,0 +1,213 @@
+#include "image/atomic_file.h"
+#include "image/file_error.h"
+#include "image/report_file.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteAll(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::vector<std::string> FolderNames(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(FileError, StandardTextsNameThePath) {
+    struct Case {
+        FileError::Cause cause;
+        const char* text;
+    };
+    const std::vector<Case> cases = {
+        {FileError::Cause::NotFound, "/lib/A/B/C/Vrx.txt was not found."},
+        {FileError::Cause::AccessDenied, "Access to /lib/A/B/C/Vrx.txt was denied."},
+        {FileError::Cause::DiskFull, "Disk full while accessing /lib/A/B/C/Vrx.txt."},
+        {FileError::Cause::BadPath, "/lib/A/B/C/Vrx.txt contains an invalid path."},
+        {FileError::Cause::Generic,
+         "An unknown error occurred while accessing /lib/A/B/C/Vrx.txt."},
+    };
+    for (const auto& c : cases) {
+        const FileError error(c.cause, "/lib/A/B/C/Vrx.txt");
+        EXPECT_EQ(error.Message(), c.text);
+        EXPECT_STREQ(error.what(), c.text);
+        EXPECT_EQ(error.GetCause(), c.cause);
+        EXPECT_EQ(error.GetPath(), "/lib/A/B/C/Vrx.txt");
+    }
+}
+
+TEST(FileError, EmptyPathIsAnUnnamedFile) {
+    EXPECT_EQ(FileError(FileError::Cause::NotFound, "").Message(),
+              "an unnamed file was not found.");
+}
+
+TEST(FileError, PathWithPercentSignsIsInsertedOnce) {
+    EXPECT_EQ(FileError(FileError::Cause::NotFound, "/x/%1/y").Message(), "/x/%1/y was not found.");
+}
+
+TEST(FileError, ErrnoMapsToCause) {
+    struct Case {
+        int err;
+        FileError::Cause cause;
+    };
+    const std::vector<Case> cases = {
+        {ENOENT, FileError::Cause::NotFound},     {ENOTDIR, FileError::Cause::NotFound},
+        {EACCES, FileError::Cause::AccessDenied}, {EPERM, FileError::Cause::AccessDenied},
+        {EROFS, FileError::Cause::AccessDenied},  {ENOSPC, FileError::Cause::DiskFull},
+        {EDQUOT, FileError::Cause::DiskFull},     {ENAMETOOLONG, FileError::Cause::BadPath},
+        {EIO, FileError::Cause::Generic},
+    };
+    for (const auto& c : cases) {
+        const FileError error = FileError::FromErrno(c.err, "/f");
+        EXPECT_EQ(error.GetCause(), c.cause) << c.err;
+        EXPECT_EQ(error.GetPath(), "/f");
+    }
+}
+
+TEST(WriteFileAtomically, CreatesTheFile) {
+    TempDir dir;
+    const auto path = dir.Path() / "Vrx.cfg";
+    WriteFileAtomically(path, std::string("a\0b", 3));
+    EXPECT_EQ(ReadAll(path), std::string("a\0b", 3));
+    EXPECT_EQ(FolderNames(dir.Path()), std::vector<std::string>{"Vrx.cfg"});
+}
+
+TEST(WriteFileAtomically, LongerOldFileIsReplacedByShorterNewOne) {
+    TempDir dir;
+    const auto path = dir.Path() / "Vrx.txt";
+    WriteAll(path, std::string(5000, 'x'));
+    WriteFileAtomically(path, "new\r\n");
+    EXPECT_EQ(ReadAll(path), "new\r\n");
+    EXPECT_EQ(FolderNames(dir.Path()), std::vector<std::string>{"Vrx.txt"});
+}
+
+TEST(WriteFileAtomically, MissingFolderIsNotFoundWithTheFullPath) {
+    TempDir dir;
+    const auto path = dir.Path() / "gone" / "Vrx.txt";
+    try {
+        WriteFileAtomically(path, "x");
+        FAIL() << "no error";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.GetCause(), FileError::Cause::NotFound);
+        EXPECT_EQ(error.GetPath(), path.string());
+        EXPECT_EQ(error.Message(), path.string() + " was not found.");
+    }
+    EXPECT_TRUE(FolderNames(dir.Path()).empty());
+}
+
+TEST(WriteFileAtomically, RelativePathIsReportedInFull) {
+    TempDir dir;
+    const auto old = fs::current_path();
+    fs::current_path(dir.Path());
+    try {
+        WriteFileAtomically(fs::path("gone") / "Vrx.txt", "x");
+        ADD_FAILURE() << "no error";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.GetPath(), (fs::current_path() / "gone" / "Vrx.txt").string());
+    }
+    fs::current_path(old);
+}
+
+TEST(WriteFileAtomically, ReadOnlyFolderIsDeniedAndLeavesNoTemporaryFile) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "folder permissions do not bind the superuser";
+    }
+    TempDir dir;
+    const auto folder = dir.Path() / "ro";
+    fs::create_directory(folder);
+    WriteAll(folder / "Vrx.txt", "old");
+    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+    try {
+        WriteFileAtomically(folder / "Vrx.txt", "new");
+        ADD_FAILURE() << "no error";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.GetCause(), FileError::Cause::AccessDenied);
+        EXPECT_EQ(error.GetPath(), (folder / "Vrx.txt").string());
+    }
+    fs::permissions(folder, fs::perms::owner_all);
+    EXPECT_EQ(FolderNames(folder), std::vector<std::string>{"Vrx.txt"});
+    EXPECT_EQ(ReadAll(folder / "Vrx.txt"), "old");
+}
+
+// The temporary file is written before the rename fails: a folder in the file's place cannot
+// be replaced, whoever runs the test.
+TEST(WriteFileAtomically, FailedRenameRemovesTheTemporaryFile) {
+    TempDir dir;
+    const auto path = dir.Path() / "Vrx.txt";
+    fs::create_directory(path);
+    WriteAll(path / "keep", "k");
+    try {
+        WriteFileAtomically(path, "new");
+        ADD_FAILURE() << "no error";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.GetCause(), FileError::Cause::AccessDenied);
+        EXPECT_EQ(error.GetPath(), path.string());
+    }
+    EXPECT_EQ(FolderNames(dir.Path()), std::vector<std::string>{"Vrx.txt"});
+    EXPECT_EQ(ReadAll(path / "keep"), "k");
+}
+
+TEST(CReportFile, WritesLinesEndedByCrLfOnClose) {
+    TempDir dir;
+    const auto path = dir.Path() / "Notes.txt";
+    WriteAll(path, std::string(300, 'o'));
+    CReportFile file;
+    file.Create(path);
+    file.WriteText("a");
+    file.WriteText("b");
+    file.WriteNewLine();
+    file.WriteLine("line");
+    file.WriteLine("");
+    file.WriteRule();
+    EXPECT_EQ(ReadAll(path), std::string(300, 'o')) << "nothing reaches the disk before Close";
+    file.Close();
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_EQ(ReadAll(path), "ab\r\nline\r\n\r\n" + std::string(80, '=') + "\r\n");
+}
+
+TEST(CReportFile, FileNeverClosedLeavesTheOldFile) {
+    TempDir dir;
+    const auto path = dir.Path() / "Vrx.txt";
+    WriteAll(path, "old report");
+    try {
+        CReportFile file;
+        file.Create(path);
+        file.WriteLine("half");
+        throw std::runtime_error("interrupted");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_EQ(ReadAll(path), "old report");
+    EXPECT_EQ(FolderNames(dir.Path()), std::vector<std::string>{"Vrx.txt"});
+}
+
+TEST(CReportFile, CloseIntoMissingFolderThrowsNotFound) {
+    TempDir dir;
+    CReportFile file;
+    file.Create(dir.Path() / "none" / "Notes.txt");
+    file.WriteLine("Theater Setup Notes");
+    EXPECT_THROW(file.Close(), FileError);
+    EXPECT_NO_THROW(file.Close()) << "a second Close has nothing left to write";
+}
+
+} // namespace
