@@ -1,0 +1,187 @@
+#include "link/profile.h"
+
+#include "image/atomic_file.h"
+#include "image/file_error.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+PortSettings g_PortSettings;
+
+namespace {
+
+std::string Trim(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t\r");
+    if (first == std::string::npos) {
+        return {};
+    }
+    const auto last = text.find_last_not_of(" \t\r");
+    return text.substr(first, last - first + 1);
+}
+
+bool SameName(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+// A "[name]" line gives its name; any other line gives nothing.
+bool SectionName(const std::string& line, std::string& name) {
+    const std::string t = Trim(line);
+    if (t.size() < 2 || t.front() != '[') {
+        return false;
+    }
+    const auto close = t.find(']');
+    if (close == std::string::npos) {
+        return false;
+    }
+    name = Trim(t.substr(1, close - 1));
+    return true;
+}
+
+// A "key=value" line gives its key and value.
+bool KeyValue(const std::string& line, std::string& key, std::string& value) {
+    const auto eq = line.find('=');
+    if (eq == std::string::npos) {
+        return false;
+    }
+    key = Trim(line.substr(0, eq));
+    value = Trim(line.substr(eq + 1));
+    return !key.empty();
+}
+
+struct Lines {
+    std::vector<std::string> text; // without their line ends
+    std::string ending = "\r\n";
+};
+
+Lines ReadLines(const std::string& path) {
+    Lines lines;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return lines;
+    }
+    std::stringstream all;
+    all << in.rdbuf();
+    const std::string content = all.str();
+    if (content.find("\r\n") == std::string::npos && content.find('\n') != std::string::npos) {
+        lines.ending = "\n";
+    }
+    std::size_t start = 0;
+    while (start < content.size()) {
+        auto end = content.find('\n', start);
+        if (end == std::string::npos) {
+            end = content.size();
+        }
+        std::string line = content.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        lines.text.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+} // namespace
+
+std::string ReadProfileValue(const std::string& section, const std::string& key,
+                             const std::string& defaultValue, const std::string& path) {
+    const Lines lines = ReadLines(path);
+    bool inSection = false;
+    for (const std::string& line : lines.text) {
+        std::string name;
+        if (SectionName(line, name)) {
+            inSection = SameName(name, section);
+            continue;
+        }
+        std::string k, v;
+        if (inSection && KeyValue(line, k, v) && SameName(k, key)) {
+            return v;
+        }
+    }
+    return defaultValue;
+}
+
+bool WriteProfileValue(const std::string& section, const std::string& key,
+                       const std::string& value, const std::string& path) {
+    Lines lines = ReadLines(path);
+    bool inSection = false;
+    bool written = false;
+    std::ptrdiff_t sectionEnd = -1; // index after the last line of the wanted section
+    for (std::size_t i = 0; i < lines.text.size() && !written; ++i) {
+        std::string name;
+        if (SectionName(lines.text[i], name)) {
+            inSection = SameName(name, section);
+            if (inSection) {
+                sectionEnd = static_cast<std::ptrdiff_t>(i) + 1;
+            }
+            continue;
+        }
+        std::string k, v;
+        if (inSection) {
+            if (KeyValue(lines.text[i], k, v) && SameName(k, key)) {
+                lines.text[i] = k + "=" + value;
+                written = true;
+            } else if (!Trim(lines.text[i]).empty()) {
+                sectionEnd = static_cast<std::ptrdiff_t>(i) + 1;
+            }
+        }
+    }
+    if (!written) {
+        if (sectionEnd < 0) {
+            lines.text.push_back("[" + section + "]");
+            sectionEnd = static_cast<std::ptrdiff_t>(lines.text.size());
+        }
+        lines.text.insert(lines.text.begin() + sectionEnd, key + "=" + value);
+    }
+    std::string content;
+    for (const std::string& line : lines.text) {
+        content += line;
+        content += lines.ending;
+    }
+    try {
+        WriteFileAtomically(path, content);
+    } catch (const FileError&) {
+        return false;
+    }
+    return true;
+}
+
+std::string PortName(int index) {
+    static const char* const kNames[] = {"COM1", "COM2", "COM3", "COM4"};
+    return (index >= 0 && index < 4) ? kNames[index] : "???";
+}
+
+void LoadPortSetting() {
+    const std::string value = ReadProfileValue("Setup", "PORT", "?", g_PortSettings.ProfilePath);
+    // An exact, case-sensitive match: "com3" or "COM5" select COM1.
+    int index = 0;
+    for (int i = 1; i < 4; ++i) {
+        if (value == PortName(i)) {
+            index = i;
+        }
+    }
+    g_PortSettings.PortIndex = index;
+}
+
+void SavePortSetting() {
+    WriteProfileValue("Setup", "PORT", PortName(g_PortSettings.PortIndex),
+                      g_PortSettings.ProfilePath);
+}
+
+void InitProfile() {
+    std::error_code error;
+    std::string dir = std::filesystem::current_path(error).string();
+    const char separator = static_cast<char>(std::filesystem::path::preferred_separator);
+    if (dir.empty() || dir.back() != separator) {
+        dir += separator;
+    }
+    g_PortSettings.ProfilePath = dir + "VRX3KM.CFG";
+    LoadPortSetting();
+}

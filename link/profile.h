@@ -1,0 +1,34 @@
+// The private profile file VRX3KM.CFG in the working directory, and the port choice it keeps.
+//
+// The file has sections in square brackets and one "key=value" line per entry. Section and
+// key names compare ignoring letter case; a value is returned as stored. A write keeps every
+// other line of the file, creates the file and the section when missing, and replaces the file
+// atomically.
+#pragma once
+
+#include <string>
+
+// The value of key in section, or defaultValue when the file, the section or the key is
+// missing.
+std::string ReadProfileValue(const std::string& section, const std::string& key,
+                             const std::string& defaultValue, const std::string& path);
+// Sets key in section to value. False when the file could not be written.
+bool WriteProfileValue(const std::string& section, const std::string& key,
+                       const std::string& value, const std::string& path);
+
+// The chosen port (0 to 3 for COM1 to COM4) and the profile file's absolute path.
+struct PortSettings {
+    int PortIndex = 0;
+    std::string ProfilePath;
+};
+extern PortSettings g_PortSettings;
+
+// "COM1" to "COM4" for 0 to 3, "???" for any other index.
+std::string PortName(int index);
+// Reads section "Setup", key "PORT": exactly "COM2", "COM3" or "COM4" select ports 2 to 4;
+// anything else, a missing entry included, selects COM1. Creates no file.
+void LoadPortSetting();
+// Writes PortName(PortIndex) to section "Setup", key "PORT".
+void SavePortSetting();
+// Sets ProfilePath to the working directory's VRX3KM.CFG, then LoadPortSetting.
+void InitProfile();

@@ -1,0 +1,25 @@
+#include "link/serial_port.h"
+
+#include "link/profile.h"
+
+CSerialPort g_SerialPort;
+
+std::string ResolvePortDevice(const std::string& name) {
+    if (name.size() != 4 || name.compare(0, 3, "COM") != 0 || name[3] < '1' || name[3] > '4') {
+        return {};
+    }
+#ifdef _WIN32
+    return "\\\\.\\" + name;
+#else
+    // The mapping is read each time a port is opened, so a simulator or adapter named in the
+    // profile is found without restarting the program.
+    if (!g_PortSettings.ProfilePath.empty()) {
+        std::string device =
+            ReadProfileValue("Ports", name, "", g_PortSettings.ProfilePath);
+        if (!device.empty()) {
+            return device;
+        }
+    }
+    return std::string("/dev/ttyS") + static_cast<char>('0' + (name[3] - '1'));
+#endif
+}

@@ -1,0 +1,147 @@
+// POSIX half of CSerialPort: termios on a tty device.
+#include "link/serial_port.h"
+
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// One byte takes 10 bits on the line at 9600 baud.
+constexpr double kByteMicros = 10.0 * 1'000'000.0 / 9600.0;
+// A write may take this long beyond the buffer's own line time before it is abandoned, for
+// example on a port whose hardware flow control is never released.
+constexpr auto kWriteSlack = std::chrono::seconds(2);
+
+bool Configure(int fd) {
+    termios tio{};
+    if (tcgetattr(fd, &tio) != 0) {
+        return false;
+    }
+    // Raw bytes: no echo, no canonical input, no CR/LF translation, no signals. The flow
+    // control flags (CRTSCTS, IXON, IXOFF) stay as the driver reports them.
+    const tcflag_t keepInput = tio.c_iflag & (IXON | IXOFF | IXANY);
+    tio.c_iflag = keepInput;
+    tio.c_oflag = 0;
+    tio.c_lflag = 0;
+    const tcflag_t keepControl = tio.c_cflag & CRTSCTS;
+    tio.c_cflag = keepControl | CS8 | CREAD | CLOCAL;
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 10; // one second
+    cfsetispeed(&tio, B9600);
+    cfsetospeed(&tio, B9600);
+    return tcsetattr(fd, TCSANOW, &tio) == 0;
+}
+
+} // namespace
+
+CSerialPort::~CSerialPort() {
+    Close();
+}
+
+void CSerialPort::Close() {
+    if (m_nFd >= 0) {
+        ::close(m_nFd); // releases the flock as well
+        m_nFd = -1;
+    }
+}
+
+void CSerialPort::Open(std::string name) {
+    Close();
+    const std::string device = ResolvePortDevice(name);
+    if (device.empty()) {
+        return;
+    }
+    int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        return;
+    }
+    // Exclusive use: flock holds between programs even as root, TIOCEXCL refuses later opens
+    // of the tty by anyone but root.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || !isatty(fd)) {
+        ::close(fd);
+        return;
+    }
+    ::ioctl(fd, TIOCEXCL);
+    // Back to blocking mode: reads are timed by VTIME, writes by poll.
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 || !Configure(fd)) {
+        ::close(fd);
+        return;
+    }
+    m_nFd = fd;
+}
+
+bool CSerialPort::IsOpen() const {
+    return m_nFd >= 0;
+}
+
+void CSerialPort::Write(const std::uint8_t* buffer, std::size_t length) {
+    if (m_nFd < 0 || buffer == nullptr) {
+        return;
+    }
+    const auto deadline =
+        Clock::now() + kWriteSlack +
+        std::chrono::microseconds(static_cast<long long>(kByteMicros * static_cast<double>(length)));
+    std::size_t done = 0;
+    while (done < length) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0) {
+            return; // abandoned: the missing reply fails the transaction
+        }
+        pollfd pfd{m_nFd, POLLOUT, 0};
+        const int ready = ::poll(&pfd, 1, static_cast<int>(left));
+        if (ready < 0 && errno == EINTR) {
+            continue;
+        }
+        if (ready <= 0 || (pfd.revents & (POLLERR | POLLNVAL)) != 0) {
+            return;
+        }
+        const ssize_t n = ::write(m_nFd, buffer + done, length - done);
+        if (n < 0) {
+            if (errno == EINTR || errno == EAGAIN) {
+                continue;
+            }
+            return;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+int CSerialPort::ReadByte() {
+    if (m_nFd < 0) {
+        return -1;
+    }
+    // VTIME = 10 makes one read give up after a second; a signal may cut it short, so retry
+    // until the same deadline.
+    const auto deadline = Clock::now() + std::chrono::seconds(1);
+    for (;;) {
+        std::uint8_t byte = 0;
+        const ssize_t n = ::read(m_nFd, &byte, 1);
+        if (n == 1) {
+            return byte;
+        }
+        if (n < 0 && errno == EINTR && Clock::now() < deadline) {
+            continue;
+        }
+        if (n < 0 && errno != EINTR) {
+            // A read error (a hung-up pseudo-terminal, say) returns at once; wait out the
+            // second so that the caller's timing is that of a silent line.
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            if (left.count() > 0) {
+                pollfd pfd{-1, 0, 0};
+                ::poll(&pfd, 0, static_cast<int>(left.count()));
+            }
+        }
+        return -1;
+    }
+}

@@ -1,0 +1,125 @@
+#include "link/transactions.h"
+
+#include "link/frame_codec.h"
+
+#include <algorithm>
+#include <chrono>
+#include <span>
+
+namespace {
+
+std::span<const std::uint8_t> Data(std::size_t size) {
+    return std::span<const std::uint8_t>(MessageBuffer).subspan(1, size);
+}
+
+} // namespace
+
+int ReadSystemSetup(SettingsImage& image) {
+    MessageBuffer[0] = kRequestSystem;
+    int length = 1;
+    const int result = Exchange(length);
+    if (result != LinkOk || length != 1 + static_cast<int>(kSystemSetupSize) ||
+        MessageBuffer[0] != kSystemBlock ||
+        !CheckSystemSetup(Data(kSystemSetupSize).first<kSystemSetupSize>())) {
+        return LinkFailed;
+    }
+    std::copy_n(MessageBuffer.begin() + 1, kSystemSetupSize, image.system.begin());
+    return LinkOk;
+}
+
+int ReadAudioSetup(int selector, int destination, SettingsImage& image) {
+    MessageBuffer[0] = kRequestAudio;
+    MessageBuffer[1] = static_cast<std::uint8_t>(selector & 0xFF);
+    int length = 2;
+    const int result = Exchange(length);
+    if (result != LinkOk || MessageBuffer[0] != kAudioBlock ||
+        length != 1 + static_cast<int>(kAudioSetupSize) ||
+        !CheckAudioSetup(Data(kAudioSetupSize).first<kAudioSetupSize>())) {
+        return LinkFailed;
+    }
+    // The reply does not say which block it carries: the destination is the caller's choice.
+    AudioSetup* block = nullptr;
+    if (AudioSetupFor(image, destination, block) != LinkOk || block == nullptr) {
+        return LinkFailed;
+    }
+    std::copy_n(MessageBuffer.begin() + 1, kAudioSetupSize, block->begin());
+    return LinkOk;
+}
+
+int SendAbort() {
+    MessageBuffer[0] = kAbort;
+    SendFrame(1);
+    return LinkFailed;
+}
+
+int ConfirmWrite() {
+    MessageBuffer[0] = kConfirmRequest;
+    int length = 1;
+    const int result = Exchange(length);
+    if (result != LinkOk) {
+        return result;
+    }
+    return (length == 1 && MessageBuffer[0] == kTaken) ? LinkOk : LinkFailed;
+}
+
+int WriteSystemSetup(const SettingsImage& image) {
+    MessageBuffer[0] = kAnnounceSystem;
+    int length = 1;
+    // The result is not looked at: the reply is judged by the code byte that stands in the
+    // buffer, which after silence is still the request's own 0A.
+    Exchange(length);
+    if (MessageBuffer[0] != kRequestSystem) {
+        return LinkFailed;
+    }
+    if (length != 1) {
+        return SendAbort();
+    }
+    MessageBuffer[0] = kSystemBlock;
+    std::copy(image.system.begin(), image.system.end(), MessageBuffer.begin() + 1);
+    SendFrame(1 + static_cast<int>(kSystemSetupSize));
+    return ConfirmWrite();
+}
+
+int WriteAudioSetup(int s1, int s2, SettingsImage& image) {
+    MessageBuffer[0] = kAnnounceAudio;
+    MessageBuffer[1] = static_cast<std::uint8_t>(s1 & 0xFF);
+    MessageBuffer[2] = static_cast<std::uint8_t>(s2 & 0xFF);
+    int length = 3;
+    Exchange(length);
+    if (MessageBuffer[0] != kRequestAudio) {
+        return LinkFailed;
+    }
+    if (length != 2) {
+        return SendAbort();
+    }
+    // The processor names the block it wants, not necessarily the one announced.
+    AudioSetup* block = nullptr;
+    if (AudioSetupFor(image, MessageBuffer[1], block) != LinkOk || block == nullptr) {
+        return SendAbort();
+    }
+    MessageBuffer[0] = kAudioBlock;
+    std::copy(block->begin(), block->end(), MessageBuffer.begin() + 1);
+    SendFrame(1 + static_cast<int>(kAudioSetupSize));
+    return ConfirmWrite();
+}
+
+int CheckLink(SettingsImage& image) {
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(kDrainLimitMs);
+    for (;;) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0) {
+            return LinkFailed; // the line never fell silent
+        }
+        int length = 0;
+        const int result = ReceiveFrame(length, ReceiveMode::Drain, static_cast<int>(left));
+        if (result == LinkSilent) {
+            break;
+        }
+        if (result == LinkNoReply) {
+            return LinkFailed;
+        }
+    }
+    return ReadSystemSetup(image);
+}

@@ -1,0 +1,35 @@
+// The request and reply dialogues that move one settings block between the VRX-3KM and the
+// settings image. The program always speaks first. A read changes the image only after the
+// whole reply passed every test; a write never changes it.
+#pragma once
+
+#include "image/settings_image.h"
+
+#include <cstdint>
+
+// Message codes on the line.
+inline constexpr std::uint8_t kRequestSystem = 0x01; // also the go-ahead for a system write
+inline constexpr std::uint8_t kRequestAudio = 0x02;  // also the go-ahead for an audio write
+inline constexpr std::uint8_t kAnnounceSystem = 0x0A;
+inline constexpr std::uint8_t kAnnounceAudio = 0x0B;
+inline constexpr std::uint8_t kConfirmRequest = 0x11;
+inline constexpr std::uint8_t kSystemBlock = 0x12;
+inline constexpr std::uint8_t kAudioBlock = 0x13;
+inline constexpr std::uint8_t kTaken = 0x21; // "!"
+inline constexpr std::uint8_t kAbort = 0x23;
+
+// Each returns a link result: 0 success, 2 failure, 4 silence during a write's confirmation.
+int ReadSystemSetup(SettingsImage& image = g_SettingsImage);
+int ReadAudioSetup(int selector, int destination, SettingsImage& image = g_SettingsImage);
+int WriteSystemSetup(const SettingsImage& image = g_SettingsImage);
+// Sends the block that the processor's go-ahead names, not necessarily the one announced.
+int WriteAudioSetup(int s1, int s2, SettingsImage& image = g_SettingsImage);
+int ConfirmWrite();
+int SendAbort();
+
+// Longest time the link check's drain may take on a line that never falls silent.
+inline constexpr int kDrainLimitMs = 10000;
+
+// Empties the line until it has been silent for a whole second (bounded by kDrainLimitMs),
+// then reads the system block in full: a block that passes its check replaces SystemSetup.
+int CheckLink(SettingsImage& image = g_SettingsImage);
