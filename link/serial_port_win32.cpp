@@ -21,8 +21,8 @@ void CSerialPort::Open(std::string name) {
         return;
     }
     // Share mode 0: exclusive use. Synchronous input and output.
-    m_hComm = ::CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
+    m_hComm = ::CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                            0, nullptr);
     if (m_hComm == INVALID_HANDLE_VALUE) {
         return;
     }
@@ -64,8 +64,8 @@ int CSerialPort::ReadByte() {
     if (m_hComm == INVALID_HANDLE_VALUE) {
         return -1;
     }
-    std::uint8_t byte = 0;
+    std::uint8_t received = 0;
     DWORD count = 0;
-    ::ReadFile(m_hComm, &byte, 1, &count, nullptr);
-    return count == 1 ? static_cast<int>(byte) : -1;
+    ::ReadFile(m_hComm, &received, 1, &count, nullptr);
+    return count == 1 ? static_cast<int>(received) : -1;
 }
