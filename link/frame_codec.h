@@ -11,10 +11,11 @@ inline constexpr std::uint8_t STX = 0x02;
 inline constexpr std::uint8_t ETX = 0x03;
 
 // Link results. Callers outside the link test only zero against non-zero.
-inline constexpr int LinkOk = 0;      // success; for the receiver, a frame is complete
-inline constexpr int LinkSilent = 1;  // no byte within the read timeout, drain mode
-inline constexpr int LinkFailed = 2;  // a transaction failed
-inline constexpr int LinkNoReply = 4; // no byte within the read timeout (or the reply took too long), reply mode
+inline constexpr int LinkOk = 0;     // success; for the receiver, a frame is complete
+inline constexpr int LinkSilent = 1; // no byte within the read timeout, drain mode
+inline constexpr int LinkFailed = 2; // a transaction failed
+inline constexpr int LinkNoReply =
+    4; // no byte within the read timeout (or the reply took too long), reply mode
 inline constexpr int LinkPending = 6; // the receiver needs more bytes
 
 inline constexpr std::size_t kMessageBufferSize = 256;

@@ -90,8 +90,8 @@ Lines ReadLines(const std::string& path) {
 
 } // namespace
 
-std::string ReadProfileValue(const std::string& section, const std::string& key,
-                             const std::string& defaultValue, const std::string& path) {
+std::string GetPrivateProfileString(const std::string& section, const std::string& key,
+                                    const std::string& defaultValue, const std::string& path) {
     const Lines lines = ReadLines(path);
     bool inSection = false;
     for (const std::string& line : lines.text) {
@@ -108,8 +108,8 @@ std::string ReadProfileValue(const std::string& section, const std::string& key,
     return defaultValue;
 }
 
-bool WriteProfileValue(const std::string& section, const std::string& key,
-                       const std::string& value, const std::string& path) {
+bool WritePrivateProfileString(const std::string& section, const std::string& key,
+                               const std::string& value, const std::string& path) {
     Lines lines = ReadLines(path);
     bool inSection = false;
     bool written = false;
@@ -159,7 +159,8 @@ std::string PortName(int index) {
 }
 
 void LoadPortSetting() {
-    const std::string value = ReadProfileValue("Setup", "PORT", "?", g_PortSettings.ProfilePath);
+    const std::string value =
+        GetPrivateProfileString("Setup", "PORT", "?", g_PortSettings.ProfilePath);
     // An exact, case-sensitive match: "com3" or "COM5" select COM1.
     int index = 0;
     for (int i = 1; i < 4; ++i) {
@@ -171,8 +172,8 @@ void LoadPortSetting() {
 }
 
 void SavePortSetting() {
-    WriteProfileValue("Setup", "PORT", PortName(g_PortSettings.PortIndex),
-                      g_PortSettings.ProfilePath);
+    WritePrivateProfileString("Setup", "PORT", PortName(g_PortSettings.PortIndex),
+                              g_PortSettings.ProfilePath);
 }
 
 void InitProfile() {

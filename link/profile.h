@@ -8,13 +8,21 @@
 
 #include <string>
 
+// windows.h names its own profile calls with these names as macros; these are the project's.
+#ifdef GetPrivateProfileString
+#undef GetPrivateProfileString
+#endif
+#ifdef WritePrivateProfileString
+#undef WritePrivateProfileString
+#endif
+
 // The value of key in section, or defaultValue when the file, the section or the key is
 // missing.
-std::string ReadProfileValue(const std::string& section, const std::string& key,
-                             const std::string& defaultValue, const std::string& path);
+std::string GetPrivateProfileString(const std::string& section, const std::string& key,
+                                    const std::string& defaultValue, const std::string& path);
 // Sets key in section to value. False when the file could not be written.
-bool WriteProfileValue(const std::string& section, const std::string& key,
-                       const std::string& value, const std::string& path);
+bool WritePrivateProfileString(const std::string& section, const std::string& key,
+                               const std::string& value, const std::string& path);
 
 // The chosen port (0 to 3 for COM1 to COM4) and the profile file's absolute path.
 struct PortSettings {

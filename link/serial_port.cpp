@@ -14,8 +14,7 @@ std::string ResolvePortDevice(const std::string& name) {
     // The mapping is read each time a port is opened, so a simulator or adapter named in the
     // profile is found without restarting the program.
     if (!g_PortSettings.ProfilePath.empty()) {
-        std::string device =
-            ReadProfileValue("Ports", name, "", g_PortSettings.ProfilePath);
+        std::string device = GetPrivateProfileString("Ports", name, "", g_PortSettings.ProfilePath);
         if (!device.empty()) {
             return device;
         }

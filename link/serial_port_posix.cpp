@@ -87,9 +87,9 @@ void CSerialPort::Write(const std::uint8_t* buffer, std::size_t length) {
     if (m_nFd < 0 || buffer == nullptr) {
         return;
     }
-    const auto deadline =
-        Clock::now() + kWriteSlack +
-        std::chrono::microseconds(static_cast<long long>(kByteMicros * static_cast<double>(length)));
+    const auto deadline = Clock::now() + kWriteSlack +
+                          std::chrono::microseconds(
+                              static_cast<long long>(kByteMicros * static_cast<double>(length)));
     std::size_t done = 0;
     while (done < length) {
         const auto left =
