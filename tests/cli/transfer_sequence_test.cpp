@@ -1,4 +1,4 @@
-#include "transfer_sequence.h"
+#include "link/transfer_sequence.h"
 
 #include "image/file_error.h"
 
