@@ -16,6 +16,7 @@
 #include <poll.h>
 #include <random>
 #include <stdexcept>
+#include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <system_error>
 #include <termios.h>
@@ -177,6 +178,7 @@ struct Simulator::Impl {
     int master = -1;
     int slave = -1;
     int wake[2] = {-1, -1};
+    int closeWatch = -1; // inotify: the program closed its descriptor of the device
     std::string devicePath;
     std::thread thread;
     std::atomic<bool> stopping{false};
@@ -244,13 +246,22 @@ void Simulator::Impl::Serve() {
                 std::chrono::ceil<std::chrono::milliseconds>(nextChatter - Clock::now());
             timeoutMs = static_cast<int>(std::max<long long>(0, left.count()));
         }
-        pollfd fds[2] = {{master, POLLIN, 0}, {wake[0], POLLIN, 0}};
-        const int r = poll(fds, 2, timeoutMs);
+        pollfd fds[3] = {{master, POLLIN, 0}, {wake[0], POLLIN, 0}, {closeWatch, POLLIN, 0}};
+        const int r = poll(fds, closeWatch >= 0 ? 3 : 2, timeoutMs);
         if (r < 0 && errno == EINTR) {
             continue;
         }
         if (r < 0 || (fds[1].revents & POLLIN) != 0 || stopping) {
             break;
+        }
+        if (closeWatch >= 0 && (fds[2].revents & POLLIN) != 0) {
+            // The exclusive-use flag that the program set lasts as long as any descriptor of
+            // the terminal is open, and ours always is: without clearing it, the program could
+            // not open the port again after closing it.
+            alignas(inotify_event) char events[1024];
+            while (read(closeWatch, events, sizeof events) > 0) {
+            }
+            ioctl(slave, TIOCNXCL);
         }
         if (chattering && Clock::now() >= nextChatter) {
             const std::uint8_t b = LineByte();
@@ -606,6 +617,12 @@ Simulator::Simulator(Options options) : impl_(std::make_unique<Impl>(std::move(o
         throw std::system_error(e, std::generic_category(), "open pty slave");
     }
     MakeRaw(d.slave);
+    d.closeWatch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (d.closeWatch >= 0 &&
+        inotify_add_watch(d.closeWatch, name, IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {
+        close(d.closeWatch);
+        d.closeWatch = -1;
+    }
     MakeRaw(d.master);
     fcntl(d.master, F_SETFL, fcntl(d.master, F_GETFL) | O_NONBLOCK);
     fcntl(d.master, F_SETFD, FD_CLOEXEC);
@@ -620,6 +637,9 @@ Simulator::~Simulator() {
     close(impl_->slave);
     close(impl_->wake[0]);
     close(impl_->wake[1]);
+    if (impl_->closeWatch >= 0) {
+        close(impl_->closeWatch);
+    }
 }
 
 void Simulator::Start() {
