@@ -1,0 +1,587 @@
+#include "ui/main_dlg.h"
+
+#include "image/file_error.h"
+#include "image/report.h"
+#include "image/settings_image.h"
+#include "library/site_delete.h"
+#include "library/site_name.h"
+#include "link/profile.h"
+#include "link/serial_port.h"
+#include "ui/about_dlg.h"
+#include "ui/dialog_units.h"
+#include "ui/help.h"
+#include "ui/launcher.h"
+#include "ui/name_dlg.h"
+#include "ui/prompt.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QGroupBox>
+#include <QKeySequence>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QShortcut>
+#include <QTreeWidget>
+
+#include <ctime>
+#include <filesystem>
+#include <iomanip>
+#include <locale>
+#include <sstream>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+QString FromName(const std::string& name) {
+    return QString::fromUtf8(name);
+}
+
+SitePos ItemPos(const QTreeWidgetItem* item) {
+    return reinterpret_cast<SitePos>(item->data(0, Qt::UserRole).value<quintptr>());
+}
+
+void SetItemPos(QTreeWidgetItem* item, SitePos pos) {
+    item->setData(0, Qt::UserRole, QVariant::fromValue(reinterpret_cast<quintptr>(pos)));
+}
+
+// strftime conventions in the "C" locale, whatever locale the desktop set for the process.
+std::string FormatTime(const std::tm& tm, const char* format) {
+    std::ostringstream out;
+    out.imbue(std::locale::classic());
+    out << std::put_time(&tm, format);
+    return out.str();
+}
+
+} // namespace
+
+CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent), m_storage(m_library) {
+    m_nameSource = [this](const std::string& caption) { return AskName(caption); };
+    m_portOpener = [](const std::string& name) { g_SerialPort.Open(name); };
+    CreateControls();
+}
+
+CMainDlg::~CMainDlg() = default;
+
+QPushButton* CMainDlg::AddButton(int id, const char* text, int x, int y, int w, int h) {
+    auto* button = new QPushButton(text, this);
+    DialogUnits(fontMetrics()).Place(button, x, y, w, h);
+    button->setAutoDefault(false);
+    m_controls[id] = button;
+    return button;
+}
+
+QLabel* CMainDlg::AddStatic(int id, const char* text, int x, int y, int w, int h) {
+    auto* label = new QLabel(text, this);
+    DialogUnits(fontMetrics()).Place(label, x, y, w, h);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    if (id != 0)
+        m_controls[id] = label;
+    return label;
+}
+
+QRadioButton* CMainDlg::AddRadio(int id, const char* text, int x, int y, int w, int h) {
+    auto* radio = new QRadioButton(text, this);
+    DialogUnits(fontMetrics()).Place(radio, x, y, w, h);
+    // Each button is a group of its own: the program keeps exactly one checked.
+    radio->setAutoExclusive(false);
+    m_controls[id] = radio;
+    return radio;
+}
+
+void CMainDlg::CreateControls() {
+    const DialogUnits du(fontMetrics());
+    setWindowTitle("3km");
+    setFixedSize(du.X(343), du.Y(237));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+
+    // Group boxes first, so the controls they frame are drawn above them; the focus chain is
+    // set below in the template's order.
+    auto* transfer = new QGroupBox("Download/Upload", this);
+    du.Place(transfer, 192, 7, 144, 121);
+    auto* port = new QGroupBox("Serial Port", this);
+    du.Place(port, 192, 134, 144, 48);
+    auto* selection = new QGroupBox("Current Selection", this);
+    du.Place(selection, 7, 120, 169, 60);
+    m_controls[IDC_SELECTION_BOX] = selection;
+
+    m_pTree = new QTreeWidget(this);
+    du.Place(m_pTree, 7, 7, 169, 102);
+    m_pTree->setHeaderHidden(true);
+    m_pTree->setColumnCount(1);
+    m_pTree->setRootIsDecorated(true);
+    m_pTree->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_pTree->setExpandsOnDoubleClick(true);
+    m_controls[IDC_TREE] = m_pTree;
+
+    QWidget* chain[] = {
+        m_pTree,
+        AddButton(IDC_ADD_CIRCUIT, "Add &Circuit", 7, 216, 50, 14),
+        AddButton(IDC_ADD_THEATER, "Add &Theater", 67, 216, 50, 14),
+        AddButton(IDC_ADD_SCREEN, "Add Scree&n", 127, 216, 50, 14),
+        AddButton(IDC_LOAD, "&Load Settings from VRX-3KM", 208, 77, 116, 14),
+        AddButton(IDC_SEND, "&Send Settings to VRX-3KM", 209, 99, 115, 14),
+        AddButton(IDC_EXIT, "E&xit", 286, 216, 50, 14),
+        AddRadio(IDC_COM1, "COM&1", 224, 150, 50, 10),
+        AddRadio(IDC_COM2, "COM&2", 224, 163, 50, 13),
+        AddRadio(IDC_COM3, "COM&3", 274, 150, 50, 10),
+        AddRadio(IDC_COM4, "COM&4", 274, 163, 50, 13),
+        AddButton(IDC_DELETE, "&Delete", 192, 216, 82, 14),
+        AddButton(IDC_VIEW_CONFIGURATION, "&View Configuration", 7, 191, 74, 14),
+        AddButton(IDC_EDIT_NOTES, "&Edit Notes", 102, 191, 74, 14),
+        AddButton(IDC_HELP, "&Help", 286, 191, 50, 14),
+    };
+    for (std::size_t i = 1; i < std::size(chain); ++i)
+        setTabOrder(chain[i - 1], chain[i]);
+
+    m_pProgress = new QProgressBar(this);
+    du.Place(m_pProgress, 208, 20, 116, 8);
+    m_pProgress->setRange(0, 100);
+    m_pProgress->setValue(0);
+    m_pProgress->setTextVisible(false);
+    m_controls[IDC_PROGRESS] = m_pProgress;
+    AddStatic(IDC_STATUS, "", 209, 34, 115, 33)->setWordWrap(true);
+    AddStatic(IDC_DATE, "(Date)", 13, 167, 103, 8);
+    AddStatic(IDC_TIME, "(Time)", 119, 167, 49, 8);
+    AddStatic(IDC_CIRCUIT, "(Circuit)", 52, 134, 114, 8);
+    AddStatic(IDC_SCREEN, "(Screen)", 51, 156, 114, 8);
+    AddStatic(IDC_THEATER, "(Theater)", 52, 145, 114, 8);
+    AddStatic(0, "Circuit:", 13, 134, 35, 8);
+    AddStatic(0, "Theater:", 13, 145, 35, 8);
+    AddStatic(0, "Screen:", 13, 156, 35, 8);
+
+    auto button = [this](int id) { return static_cast<QPushButton*>(m_controls[id]); };
+    connect(button(IDC_EXIT), &QPushButton::clicked, this, &QDialog::reject);
+    connect(button(IDC_ADD_CIRCUIT), &QPushButton::clicked, this, &CMainDlg::OnAddCircuit);
+    connect(button(IDC_ADD_THEATER), &QPushButton::clicked, this, &CMainDlg::OnAddTheater);
+    connect(button(IDC_ADD_SCREEN), &QPushButton::clicked, this, &CMainDlg::OnAddScreen);
+    connect(button(IDC_DELETE), &QPushButton::clicked, this, &CMainDlg::OnDelete);
+    connect(button(IDC_EDIT_NOTES), &QPushButton::clicked, this, &CMainDlg::OnEditNotes);
+    connect(button(IDC_VIEW_CONFIGURATION), &QPushButton::clicked, this,
+            &CMainDlg::OnViewConfiguration);
+    connect(button(IDC_HELP), &QPushButton::clicked, this, &CMainDlg::OnHelp);
+    for (int index = 0; index < 4; ++index) {
+        auto* radio = static_cast<QRadioButton*>(m_controls[IDC_COM1 + index]);
+        connect(radio, &QRadioButton::clicked, this, [this, index] { SelectPort(index); });
+    }
+    connect(m_pTree, &QTreeWidget::currentItemChanged, this, [this] { OnSelChangedTree(); });
+    connect(m_pTree, &QTreeWidget::itemDoubleClicked, this, [this] { OnDblClkTree(); });
+
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, &CMainDlg::OnHelp);
+
+    // The window menu's About item, reached through the dialog's context menu.
+    auto* separator = new QAction(this);
+    separator->setSeparator(true);
+    addAction(separator);
+    m_pAbout = new QAction("&About 3km...", this);
+    addAction(m_pAbout);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(m_pAbout, &QAction::triggered, this, &CMainDlg::OnAbout);
+}
+
+QWidget* CMainDlg::Control(int id) const {
+    const auto it = m_controls.find(id);
+    return it == m_controls.end() ? nullptr : it->second;
+}
+
+void CMainDlg::InitDialog() {
+    setWindowIcon(ApplicationIcon());
+    setWindowTitle("VRX-3KM Download/Upload");
+    InitProfile();
+    m_storage.ScanLibrary();
+    FillTree();
+    UpdateSelectionPanel(true);
+    OpenSavedPort();
+    m_pTree->setFocus();
+}
+
+int CMainDlg::exec() {
+    InitDialog();
+    return QDialog::exec();
+}
+
+void CMainDlg::OnAbout() {
+    CAboutDlg about(this);
+    about.exec();
+}
+
+void CMainDlg::Enable(int id, bool bEnable) {
+    if (QWidget* control = Control(id))
+        control->setEnabled(bEnable);
+}
+
+void CMainDlg::SetText(int id, const std::string& text) {
+    if (auto* label = qobject_cast<QLabel*>(Control(id)))
+        label->setText(FromName(text));
+}
+
+// ---------------------------------------------------------------------------------------------
+// The tree
+
+QTreeWidgetItem* CMainDlg::InsertCircuitItem(const std::string& name, SitePos pos) {
+    const QString text = FromName(name);
+    int index = 0;
+    while (index < m_pTree->topLevelItemCount() &&
+           QString::compare(m_pTree->topLevelItem(index)->text(0), text, Qt::CaseInsensitive) <= 0)
+        ++index;
+    auto* item = new QTreeWidgetItem(QStringList(text));
+    SetItemPos(item, pos);
+    m_pTree->insertTopLevelItem(index, item);
+    return item;
+}
+
+QTreeWidgetItem* CMainDlg::AppendChildItem(QTreeWidgetItem* parent, const std::string& name,
+                                           SitePos pos) {
+    auto* item = new QTreeWidgetItem(parent, QStringList(FromName(name)));
+    SetItemPos(item, pos);
+    return item;
+}
+
+void CMainDlg::FillTree() {
+    for (m_library.FirstCircuit(); m_library.HasCircuit(); m_library.NextCircuit()) {
+        QTreeWidgetItem* circuit =
+            InsertCircuitItem(m_library.GetCircuitName(), m_library.GetCircuitPos());
+        for (m_library.FirstTheater(); m_library.HasTheater(); m_library.NextTheater()) {
+            QTreeWidgetItem* theater =
+                AppendChildItem(circuit, m_library.GetTheaterName(), m_library.GetTheaterPos());
+            for (m_library.FirstScreen(); m_library.HasScreen(); m_library.NextScreen())
+                AppendChildItem(theater, m_library.GetScreenName(), m_library.GetScreenPos());
+        }
+    }
+}
+
+void CMainDlg::SelectItem(QTreeWidgetItem* item) {
+    if (item && item->parent())
+        item->parent()->setExpanded(true);
+    m_pTree->setCurrentItem(item);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Selection panel
+
+SiteLevel CMainDlg::GetSelectedLevel() {
+    if (!m_pTree->currentItem()) {
+        for (int i = 0; i < m_pTree->topLevelItemCount(); ++i) {
+            QTreeWidgetItem* first = m_pTree->topLevelItem(i);
+            if (first != m_pDyingItem) {
+                m_pTree->setCurrentItem(first);
+                break;
+            }
+        }
+    }
+    QTreeWidgetItem* selected = m_pTree->currentItem();
+    if (!selected)
+        return None;
+    return m_library.Locate(ItemPos(selected));
+}
+
+void CMainDlg::UpdateSelectionFlags() {
+    const SiteLevel level = GetSelectedLevel();
+    m_bCircuitSelected = m_bTheaterSelected = m_bScreenSelected = false;
+    m_bHasSettings = m_bFolderNotEmpty = false;
+    switch (level) {
+    case Screen:
+        m_bCircuitSelected = m_bTheaterSelected = m_bScreenSelected = true;
+        m_nPathKind = SettingsFile;
+        m_bHasSettings = m_storage.IsSettingsFileValid(m_nPathKind);
+        return;
+    case None:
+        m_bFolderNotEmpty = true;
+        return;
+    case Theater:
+        m_bTheaterSelected = true;
+        [[fallthrough]];
+    case Circuit:
+        m_bCircuitSelected = true;
+        m_nPathKind = level;
+        m_bFolderNotEmpty = m_storage.IsFolderNotEmpty(m_nPathKind);
+        return;
+    }
+}
+
+bool CMainDlg::GetSettingsTime(std::string& strDate, std::string& strTime) {
+    strDate.clear();
+    strTime.clear();
+    if (GetSelectedLevel() != Screen)
+        return false;
+    m_nPathKind = SettingsFile;
+    const auto written = m_storage.SettingsFileTime();
+    if (!written)
+        return false;
+    const std::time_t when = ToCalendarTime(*written);
+    std::tm local{};
+    if (!localtime_r(&when, &local))
+        return false;
+    strDate = FormatTime(local, "%A, %B %d, %Y");
+    strTime = FormatTime(local, "%I:%M:%S %p");
+    return true;
+}
+
+void CMainDlg::UpdateSelectionPanel(bool bReset) {
+    UpdateSelectionFlags();
+    std::string strDate, strTime;
+    GetSettingsTime(strDate, strTime);
+    const std::string strScreen = m_bScreenSelected ? m_library.GetScreenName() : "---";
+    const std::string strTheater = m_bTheaterSelected ? m_library.GetTheaterName() : "---";
+    const std::string strCircuit = m_bCircuitSelected ? m_library.GetCircuitName() : "---";
+    Enable(IDC_LOAD, m_bScreenSelected);
+    Enable(IDC_SEND, m_bHasSettings);
+    Enable(IDC_ADD_SCREEN, m_bTheaterSelected);
+    Enable(IDC_ADD_THEATER, m_bCircuitSelected);
+    SetText(IDC_CIRCUIT, strCircuit);
+    SetText(IDC_THEATER, strTheater);
+    SetText(IDC_SCREEN, strScreen);
+    SetText(IDC_DATE, strDate);
+    SetText(IDC_TIME, strTime);
+    if (bReset)
+        ResetProgress();
+    Enable(IDC_DELETE, !m_bFolderNotEmpty);
+    Enable(IDC_EDIT_NOTES, m_bScreenSelected);
+    Enable(IDC_VIEW_CONFIGURATION, m_bHasSettings);
+}
+
+void CMainDlg::ResetProgress() {
+    SetText(IDC_STATUS, "");
+    m_pProgress->setValue(0);
+}
+
+void CMainDlg::OnSelChangedTree() {
+    UpdateSelectionFlags();
+    UpdateSelectionPanel(true);
+}
+
+void CMainDlg::OnDblClkTree() {
+    if (GetSelectedLevel() == Screen)
+        OnEditNotes();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Port selection
+
+void CMainDlg::SelectPort(int index) {
+    g_PortSettings.PortIndex = index;
+    m_portOpener(PortName(index));
+    SavePortSetting();
+    for (int i = 0; i < 4; ++i)
+        static_cast<QRadioButton*>(Control(IDC_COM1 + i))->setChecked(i == index);
+}
+
+void CMainDlg::OpenSavedPort() {
+    const int index = g_PortSettings.PortIndex;
+    m_portOpener(PortName(index));
+    for (int i = 0; i < 4; ++i)
+        static_cast<QRadioButton*>(Control(IDC_COM1 + i))->setChecked(i == index);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Site commands
+
+std::optional<std::string> CMainDlg::AskName(const std::string& caption) {
+    CNameDlg dialog;
+    dialog.m_strCaption = FromName(caption);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.m_strName.toStdString();
+}
+
+void CMainDlg::ShowMessage(const std::string& text, const std::string& caption, int icon) {
+    PromptRequest request;
+    request.m_strText = text;
+    request.m_strCaption = caption;
+    request.m_nIcon = static_cast<PromptIcon>(icon);
+    AskPrompt(this, request);
+}
+
+bool CMainDlg::AcceptNewName(const std::string& name, bool bDuplicate, const char* duplicateText) {
+    if (bDuplicate) {
+        ShowMessage(duplicateText, "", static_cast<int>(PromptIcon::None));
+        GetSelectedLevel();
+        return false;
+    }
+    if (const auto refusal = CheckSiteName(name)) {
+        ShowMessage(*refusal, QApplication::applicationName().toStdString(),
+                    static_cast<int>(PromptIcon::Exclamation));
+        GetSelectedLevel();
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
+std::string FolderErrorText(const fs::path& folder, const std::error_code& ec) {
+    std::string text = "The folder " + folder.string() + " could not be created";
+    if (ec)
+        text += ": " + ec.message();
+    return text + ".\nNothing was added.";
+}
+
+} // namespace
+
+void CMainDlg::OnAddCircuit() {
+    const auto name = m_nameSource("Add Theater Circuit Name");
+    if (name &&
+        AcceptNewName(*name, m_library.FindCircuit(*name), "That Circuit name already exists")) {
+        // The folder comes first: an entry whose folder cannot be made is taken back, so the
+        // library, the tree and the disk stay as they were.
+        m_library.AddCircuit(*name);
+        if (!m_storage.CreateSiteFolder(CircuitFolder)) {
+            const std::string text =
+                FolderErrorText(m_storage.DiskPath(CircuitFolder), m_storage.LastFolderError());
+            m_library.RemoveCurrentCircuit();
+            GetSelectedLevel();
+            ShowMessage(text, QApplication::applicationName().toStdString(),
+                        static_cast<int>(PromptIcon::Stop));
+        } else {
+            SelectItem(InsertCircuitItem(m_library.GetCircuitName(), m_library.GetCircuitPos()));
+        }
+    }
+    activateWindow();
+}
+
+void CMainDlg::OnAddTheater() {
+    QTreeWidgetItem* selected = m_pTree->currentItem();
+    const SiteLevel level = selected ? m_library.Locate(ItemPos(selected)) : None;
+    if (level != None) {
+        const auto name = m_nameSource("Add Theater to " + m_library.GetCircuitName());
+        if (name && AcceptNewName(*name, m_library.FindTheater(*name),
+                                  "That Theater name already exists")) {
+            QTreeWidgetItem* circuit = selected;
+            while (circuit->parent())
+                circuit = circuit->parent();
+            m_library.AddTheater(*name);
+            if (!m_storage.CreateSiteFolder(TheaterFolder)) {
+                const std::string text =
+                    FolderErrorText(m_storage.DiskPath(TheaterFolder), m_storage.LastFolderError());
+                m_library.RemoveCurrentTheater();
+                GetSelectedLevel();
+                ShowMessage(text, QApplication::applicationName().toStdString(),
+                            static_cast<int>(PromptIcon::Stop));
+            } else {
+                SelectItem(AppendChildItem(circuit, m_library.GetTheaterName(),
+                                           m_library.GetTheaterPos()));
+            }
+        }
+    }
+    activateWindow();
+}
+
+void CMainDlg::OnAddScreen() {
+    QTreeWidgetItem* selected = m_pTree->currentItem();
+    const SiteLevel level = selected ? m_library.Locate(ItemPos(selected)) : None;
+    if (level == Theater || level == Screen) {
+        const auto name = m_nameSource("Add Screen to " + m_library.GetTheaterName());
+        if (name &&
+            AcceptNewName(*name, m_library.FindScreen(*name), "That Screen name already exists")) {
+            QTreeWidgetItem* theater = level == Theater ? selected : selected->parent();
+            m_library.AddScreen(*name);
+            const fs::path folder = m_storage.DiskPath(ScreenFolder);
+            std::error_code ec;
+            const bool bExisted = fs::exists(fs::symlink_status(folder, ec));
+            std::string failure;
+            try {
+                if (!m_storage.SaveSite(ScreenFolder))
+                    failure = FolderErrorText(folder, m_storage.LastFolderError());
+            } catch (const FileError& error) {
+                failure = error.Message();
+                // The folder made for the screen goes again (only while it is empty).
+                if (!bExisted)
+                    fs::remove(folder, ec);
+            }
+            if (!failure.empty()) {
+                m_library.RemoveCurrentScreen();
+                GetSelectedLevel();
+                ShowMessage(failure, QApplication::applicationName().toStdString(),
+                            static_cast<int>(PromptIcon::Stop));
+            } else {
+                SelectItem(
+                    AppendChildItem(theater, m_library.GetScreenName(), m_library.GetScreenPos()));
+            }
+        }
+    }
+    activateWindow();
+}
+
+void CMainDlg::OnEditNotes() {
+    CurrentLauncher().Open(m_storage.SitePath(NotesFile));
+}
+
+void CMainDlg::OnViewConfiguration() {
+    try {
+        m_storage.LoadSite();
+        WriteConfigurationReport(m_storage.DiskPath(ReportFile), g_SettingsImage,
+                                 m_library.GetCircuitName(), m_library.GetTheaterName(),
+                                 m_library.GetScreenName());
+        CurrentLauncher().Open(m_storage.SitePath(ReportFile));
+    } catch (const FileError& error) {
+        ShowFileError(this, error.Message());
+    }
+}
+
+void CMainDlg::OnHelp() {
+    OpenHelp();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Deleting
+
+bool CMainDlg::ConfirmDelete(int level) {
+    PromptRequest request;
+    request.m_strText = ConfirmDeleteText(m_library, level);
+    request.m_strCaption = QApplication::applicationName().toStdString();
+    request.m_nButtons = PromptButtons::OkCancel;
+    request.m_bCancelDefault = true;
+    request.m_nIcon = PromptIcon::Exclamation;
+    return AskPrompt(this, request) == kAnswerOk;
+}
+
+void CMainDlg::OnDelete() {
+    const SiteLevel level = GetSelectedLevel();
+    if (level == None || !ConfirmDelete(level))
+        return;
+    const std::string folder = m_storage.SitePath(level);
+    switch (DeleteSiteFiles(m_storage, level)) {
+    case DeleteOutcome::Removed:
+        if (level == Circuit)
+            m_library.RemoveCurrentCircuit();
+        else if (level == Theater)
+            m_library.RemoveCurrentTheater();
+        else
+            m_library.RemoveCurrentScreen();
+        DeleteCurrentItem();
+        break;
+    case DeleteOutcome::FolderKept:
+        ShowMessage("The folder " + folder +
+                        " still holds other files or could not be removed.\nThe folder and its "
+                        "entry were kept.",
+                    QApplication::applicationName().toStdString(),
+                    static_cast<int>(PromptIcon::Exclamation));
+        UpdateSelectionPanel(true);
+        break;
+    case DeleteOutcome::FolderMissing:
+        // Another program removed it: the entry goes at the next start, when the scan no longer
+        // finds the folder.
+        UpdateSelectionPanel(true);
+        break;
+    }
+}
+
+void CMainDlg::DeleteCurrentItem() {
+    QTreeWidgetItem* item = m_pTree->currentItem();
+    if (!item)
+        return;
+    m_pDyingItem = item;
+    // The parent is selected before the item goes, so the deleted item is never the selection
+    // while it is removed; for a circuit this clears the selection and the refresh picks the
+    // first other circuit.
+    m_pTree->setCurrentItem(item->parent());
+    delete item;
+    m_pDyingItem = nullptr;
+    if (!m_pTree->currentItem())
+        UpdateSelectionPanel(true);
+}

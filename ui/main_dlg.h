@@ -1,0 +1,138 @@
+// The main window: the site library as a tree, the "Current Selection" panel, the transfer box,
+// the four serial port buttons and the command buttons.
+#pragma once
+
+#include "library/site_library.h"
+#include "library/site_storage.h"
+
+#include <QDialog>
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+
+class QAction;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+// Control identifiers of the main dialog.
+enum MainControl : int {
+    IDC_EXIT = 1,
+    IDC_ADD_CIRCUIT = 3,
+    IDC_ADD_THEATER = 4,
+    IDC_ADD_SCREEN = 5,
+    IDC_LOAD = 6,
+    IDC_SEND = 7,
+    IDC_DELETE = 8,
+    IDC_VIEW_CONFIGURATION = 9,
+    IDC_EDIT_NOTES = 10,
+    IDC_TREE = 1000,
+    IDC_PROGRESS = 1001,
+    IDC_STATUS = 1002,
+    IDC_COM1 = 1014,
+    IDC_COM2 = 1015,
+    IDC_COM3 = 1016,
+    IDC_COM4 = 1017,
+    IDC_DATE = 1018,
+    IDC_SELECTION_BOX = 1019,
+    IDC_TIME = 1020,
+    IDC_CIRCUIT = 1021,
+    IDC_SCREEN = 1022,
+    IDC_THEATER = 1023,
+    IDC_HELP = 57670
+};
+
+class CMainDlg : public QDialog {
+    Q_OBJECT
+public:
+    // Asks for a new name with this caption; nullopt when the technician cancelled. The default
+    // runs a CNameDlg.
+    using NameSource = std::function<std::optional<std::string>(const std::string& caption)>;
+    // Opens the serial port of this name ("COM1" to "COM4"); the default is the global port.
+    using PortOpener = std::function<void(const std::string& name)>;
+
+    explicit CMainDlg(QWidget* parent = nullptr);
+    ~CMainDlg() override;
+
+    // Everything the initialisation does after the controls exist: title, profile, library
+    // scan, tree, panel and the saved port. exec() runs it first.
+    void InitDialog();
+    int exec() override;
+
+    void SetNameSource(NameSource source) { m_nameSource = std::move(source); }
+    void SetPortOpener(PortOpener opener) { m_portOpener = std::move(opener); }
+
+    // The control with this identifier, or null.
+    QWidget* Control(int id) const;
+    QTreeWidget* Tree() const { return m_pTree; }
+    SiteLibrary& Library() { return m_library; }
+
+    // Selection panel.
+    SiteLevel GetSelectedLevel();
+    void UpdateSelectionFlags();
+    bool GetSettingsTime(std::string& strDate, std::string& strTime);
+    void UpdateSelectionPanel(bool bReset);
+    void ResetProgress();
+    void FillTree();
+
+    // Port selection.
+    void SelectPort(int index);
+    void OpenSavedPort();
+
+    // Commands.
+    void OnAddCircuit();
+    void OnAddTheater();
+    void OnAddScreen();
+    void OnEditNotes();
+    void OnViewConfiguration();
+    void OnHelp();
+    void OnDelete();
+    bool ConfirmDelete(int level);
+    void OnDblClkTree();
+    void OnSelChangedTree();
+
+    int m_nPathKind = NoPath;
+    bool m_bHasSettings = false;
+    bool m_bScreenSelected = false;
+    bool m_bTheaterSelected = false;
+    bool m_bCircuitSelected = false;
+    bool m_bFolderNotEmpty = false;
+
+    // The window menu's "&About 3km..." (the dialog's context menu).
+    QAction* AboutAction() const { return m_pAbout; }
+
+private:
+    void CreateControls();
+    QPushButton* AddButton(int id, const char* text, int x, int y, int w, int h);
+    QLabel* AddStatic(int id, const char* text, int x, int y, int w, int h);
+    QRadioButton* AddRadio(int id, const char* text, int x, int y, int w, int h);
+    void OnAbout();
+    void Enable(int id, bool bEnable);
+    void SetText(int id, const std::string& text);
+    // Inserts a circuit's item at its alphabetical place among the top-level items.
+    QTreeWidgetItem* InsertCircuitItem(const std::string& name, SitePos pos);
+    QTreeWidgetItem* AppendChildItem(QTreeWidgetItem* parent, const std::string& name, SitePos pos);
+    void SelectItem(QTreeWidgetItem* item);
+    std::optional<std::string> AskName(const std::string& caption);
+    // A name the Add commands cannot take: the refusal or duplicate message shown, then the
+    // selected item made current again. False when the name was refused.
+    bool AcceptNewName(const std::string& name, bool bDuplicate, const char* duplicateText);
+    void ShowMessage(const std::string& text, const std::string& caption, int icon);
+    void DeleteCurrentItem();
+
+    SiteLibrary m_library;
+    CSiteStorage m_storage;
+    NameSource m_nameSource;
+    PortOpener m_portOpener;
+    std::map<int, QWidget*> m_controls;
+    QTreeWidget* m_pTree = nullptr;
+    QProgressBar* m_pProgress = nullptr;
+    QAction* m_pAbout = nullptr;
+    // The item that is being deleted: a selection refresh never picks it.
+    QTreeWidgetItem* m_pDyingItem = nullptr;
+};

@@ -1,0 +1,79 @@
+#include "ui/name_dlg.h"
+
+#include "library/site_name.h"
+#include "ui/dialog_units.h"
+#include "ui/help.h"
+#include "ui/prompt.h"
+
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QShortcut>
+
+CNameDlg::CNameDlg(QWidget* parent)
+    : QDialog(parent), m_pEdit(new QLineEdit(this)), m_pOk(new CBitmapButton(this)),
+      m_pCancel(new CBitmapButton(this)) {
+    const DialogUnits du(fontMetrics());
+    setFixedSize(du.X(160), du.Y(88));
+    setWindowTitle("IDD_EDITDLT");
+
+    auto* label = new QLabel("&Name", this);
+    du.Place(label, 8, 14, 24, 8);
+    label->setBuddy(m_pEdit);
+    du.Place(m_pEdit, 34, 12, 118, 12);
+    m_pEdit->setMaxLength(static_cast<int>(kMaxSiteNameLength));
+
+    m_pOk->setText("OK");
+    m_pOk->setObjectName("OK");
+    du.Place(m_pOk, 50, 54, 40, 24);
+    m_pCancel->setText("Cancel");
+    m_pCancel->setObjectName("Cancel");
+    du.Place(m_pCancel, 104, 54, 40, 24);
+    setTabOrder(m_pEdit, m_pOk);
+    setTabOrder(m_pOk, m_pCancel);
+
+    connect(m_pEdit, &QLineEdit::textChanged, this, &CNameDlg::OnChangeName);
+    connect(m_pEdit, &QLineEdit::returnPressed, this, [this] {
+        if (m_pOk->isEnabled())
+            accept();
+    });
+    connect(m_pOk, &QAbstractButton::clicked, this, &CNameDlg::accept);
+    connect(m_pCancel, &QAbstractButton::clicked, this, &CNameDlg::reject);
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, [] { OpenHelp(); });
+}
+
+void CNameDlg::InitDialog() {
+    m_pEdit->setText(m_strName);
+    m_pOk->LoadBitmaps("OK");
+    m_pOk->SizeToContent();
+    m_pCancel->LoadBitmaps("CANCEL");
+    m_pCancel->SizeToContent();
+    setWindowTitle(m_strCaption);
+    OnChangeName();
+    m_pEdit->setFocus();
+}
+
+int CNameDlg::exec() {
+    InitDialog();
+    return QDialog::exec();
+}
+
+void CNameDlg::accept() {
+    const QString text = m_pEdit->text();
+    if (static_cast<std::size_t>(text.toUtf8().size()) > kMaxSiteNameLength) {
+        PromptRequest request;
+        request.m_strText = QString("Please enter no more than %1 characters.")
+                                .arg(kMaxSiteNameLength)
+                                .toStdString();
+        request.m_nIcon = PromptIcon::Exclamation;
+        AskPrompt(this, request);
+        return;
+    }
+    m_strName = text;
+    QDialog::accept();
+}
+
+void CNameDlg::OnChangeName() {
+    m_pOk->setEnabled(!m_pEdit->text().isEmpty());
+}

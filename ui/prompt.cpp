@@ -1,0 +1,59 @@
+#include "ui/prompt.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace {
+
+class MessageBoxPrompt : public Prompt {
+public:
+    int Ask(QWidget* owner, const PromptRequest& request) override {
+        QMessageBox box(owner);
+        box.setText(QString::fromStdString(request.m_strText));
+        box.setWindowTitle(QString::fromStdString(request.m_strCaption));
+        switch (request.m_nIcon) {
+        case PromptIcon::None:
+            box.setIcon(QMessageBox::NoIcon);
+            break;
+        case PromptIcon::Exclamation:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case PromptIcon::Stop:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        }
+        if (request.m_nButtons == PromptButtons::OkCancel) {
+            box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+            box.setDefaultButton(request.m_bCancelDefault ? QMessageBox::Cancel : QMessageBox::Ok);
+            box.setEscapeButton(QMessageBox::Cancel);
+        } else {
+            box.setStandardButtons(QMessageBox::Ok);
+        }
+        return box.exec() == QMessageBox::Ok ? kAnswerOk : kAnswerCancel;
+    }
+};
+
+MessageBoxPrompt g_messageBoxPrompt;
+Prompt* g_pPrompt = &g_messageBoxPrompt;
+
+} // namespace
+
+Prompt& CurrentPrompt() {
+    return *g_pPrompt;
+}
+
+void SetPrompt(Prompt* prompt) {
+    g_pPrompt = prompt ? prompt : &g_messageBoxPrompt;
+}
+
+int AskPrompt(QWidget* owner, const PromptRequest& request) {
+    return CurrentPrompt().Ask(owner, request);
+}
+
+void ShowFileError(QWidget* owner, const std::string& message) {
+    PromptRequest request;
+    request.m_strText = message;
+    request.m_strCaption = QApplication::applicationName().toStdString();
+    request.m_nIcon = PromptIcon::Stop;
+    AskPrompt(owner, request);
+}

@@ -1,0 +1,37 @@
+// The one way the window asks or tells the technician something in a message box. Tests put a
+// scripted Prompt in place of the message boxes, so no test ever waits on a real box.
+#pragma once
+
+#include <string>
+
+class QWidget;
+
+enum class PromptButtons { Ok, OkCancel };
+enum class PromptIcon { None, Exclamation, Stop };
+// The answers, numbered as the dialog results: OK 1, Cancel 2 (also Escape and the close box).
+enum PromptAnswer : int { kAnswerOk = 1, kAnswerCancel = 2 };
+
+struct PromptRequest {
+    std::string m_strText;
+    std::string m_strCaption;
+    PromptButtons m_nButtons = PromptButtons::Ok;
+    bool m_bCancelDefault = false;
+    PromptIcon m_nIcon = PromptIcon::None;
+};
+
+class Prompt {
+public:
+    virtual ~Prompt() = default;
+    // Shows the request owned by owner (may be null) and returns the answer.
+    virtual int Ask(QWidget* owner, const PromptRequest& request) = 0;
+};
+
+// The prompt in use; a QMessageBox prompt unless SetPrompt installed another.
+Prompt& CurrentPrompt();
+// Installs prompt (kept by the caller, must outlive its use); null restores the message boxes.
+void SetPrompt(Prompt* prompt);
+
+// Shorthands for the boxes the commands show.
+int AskPrompt(QWidget* owner, const PromptRequest& request);
+// A file error: stop icon, the standard text, the application name as caption.
+void ShowFileError(QWidget* owner, const std::string& message);
