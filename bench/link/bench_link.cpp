@@ -1,0 +1,106 @@
+// Transfer speed against the paced simulated processor: a full download (link check, system
+// block, three audio blocks) and a full upload. Each direction is compared with the floor the
+// line allows: the link check's silent second plus 10 bits at 9600 baud for every byte on the
+// wire in either direction. Exits non-zero when a transfer fails, takes more than 1.05 times
+// its floor, or uses more than 5% of its wall time on the processor.
+#include "link/profile.h"
+#include "link/serial_port.h"
+#include "link/transactions.h"
+
+#include "simulator.h"
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double CpuSeconds() {
+    rusage use{};
+    getrusage(RUSAGE_SELF, &use); // the whole process: the program's thread and the simulator's
+    auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    };
+    return seconds(use.ru_utime) + seconds(use.ru_stime);
+}
+
+struct Outcome {
+    bool ok = true;
+    bool withinAim = true;
+};
+
+Outcome Measure(const char* direction, vrxsim::Simulator& sim,
+                const std::function<bool()>& transfer) {
+    const std::size_t receivedBefore = sim.ReceivedBytes().size();
+    const std::size_t sentBefore = sim.SentBytes().size();
+    const double cpuBefore = CpuSeconds();
+    const auto start = Clock::now();
+    const bool ok = transfer();
+    const double wall = std::chrono::duration<double>(Clock::now() - start).count();
+    const double cpu = CpuSeconds() - cpuBefore;
+    const std::size_t bytes =
+        sim.ReceivedBytes().size() - receivedBefore + sim.SentBytes().size() - sentBefore;
+    const double floor = 1.0 + static_cast<double>(bytes) * 10.0 / 9600.0;
+    const double ratio = wall / floor;
+    const double cpuShare = cpu / wall;
+    std::printf("%-8s wall %.3f s  floor %.3f s (%zu bytes)  ratio %.3f  cpu %.3f s (%.1f%%)%s\n",
+                direction, wall, floor, bytes, ratio, cpu, 100.0 * cpuShare,
+                ok ? "" : "  TRANSFER FAILED");
+    Outcome o;
+    o.ok = ok;
+    o.withinAim = ratio <= 1.05 && cpuShare <= 0.05;
+    return o;
+}
+
+} // namespace
+
+int main() {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("bench_link_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    g_PortSettings.ProfilePath = (dir / "VRX3KM.CFG").string();
+
+    vrxsim::Options options;
+    options.pace = true;
+    vrxsim::Simulator sim(options);
+    std::ofstream(g_PortSettings.ProfilePath) << "[Ports]\nCOM1=" << sim.DevicePath() << "\n";
+    g_SerialPort.Open("COM1");
+    if (!g_SerialPort.IsOpen()) {
+        std::fprintf(stderr, "bench_link: cannot open the simulator's device %s\n",
+                     sim.DevicePath().c_str());
+        fs::remove_all(dir);
+        return 1;
+    }
+    sim.Start();
+
+    SettingsImage image{};
+    const Outcome down = Measure("download", sim, [&] {
+        return CheckLink(image) == 0 && ReadSystemSetup(image) == 0 &&
+               ReadAudioSetup(0, 0, image) == 0 && ReadAudioSetup(1, 1, image) == 0 &&
+               ReadAudioSetup(2, 2, image) == 0;
+    });
+    const Outcome up = Measure("upload", sim, [&] {
+        return CheckLink(image) == 0 && WriteSystemSetup(image) == 0 &&
+               WriteAudioSetup(0, 0, image) == 0 && WriteAudioSetup(1, 1, image) == 0 &&
+               WriteAudioSetup(2, 2, image) == 0;
+    });
+    g_SerialPort.Open("none");
+    sim.Stop();
+    fs::remove_all(dir);
+
+    if (!down.ok || !up.ok) {
+        return 1;
+    }
+    if (!down.withinAim || !up.withinAim) {
+        std::printf("aim missed: ratio <= 1.05 and cpu <= 5%% of wall\n");
+        return 2;
+    }
+    return 0;
+}
