@@ -2,8 +2,8 @@
 
 #include "image/file_error.h"
 #include "image/settings_image.h"
-
-#include <exception>
+#include "link/serial_port.h"
+#include "link/transactions.h"
 
 std::string OverwriteQuestion(const std::string& strCircuit, const std::string& strTheater,
                               const std::string& strScreen) {
@@ -118,10 +118,6 @@ bool ImagePassesChecks(const SettingsImage& image) {
            CheckAudioSetup(image.alternate1) && CheckAudioSetup(image.alternate2);
 }
 
-#if __has_include("link/transactions.h")
-#include "link/serial_port.h"
-#include "link/transactions.h"
-
 namespace {
 
 // The sequences over the program's one port, its transactions and g_SettingsImage.
@@ -142,4 +138,3 @@ TransferLink& DeviceLink() {
     static GlobalDeviceLink link;
     return link;
 }
-#endif
