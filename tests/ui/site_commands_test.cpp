@@ -1,0 +1,248 @@
+#include "ui_fixture.h"
+
+#include <QTreeWidget>
+
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+TEST_F(MainDlgTest, NewCircuitIsInsertedAtItsAlphabeticalPlace) {
+    MakeFolders("zeta");
+    MakeFolders("alpha");
+    MakeFolders("Beta");
+    CMainDlg& dlg = Start();
+    m_names = {"Gamma", "ALPHA"};
+    dlg.OnAddCircuit();
+    EXPECT_EQ(m_captions.back(), "Add Theater Circuit Name");
+    EXPECT_EQ(TopLevelTexts(), (std::vector<std::string>{"alpha", "Beta", "Gamma", "zeta"}));
+    EXPECT_EQ(dlg.Tree()->currentItem()->text(0).toStdString(), "Gamma");
+    EXPECT_EQ(Text(IDC_CIRCUIT), "Gamma");
+    EXPECT_TRUE(fs::is_directory(m_root / "Gamma"));
+    // Names compare exactly: a circuit differing only in letter case is a new one.
+    dlg.OnAddCircuit();
+    EXPECT_EQ(TopLevelTexts(),
+              (std::vector<std::string>{"alpha", "ALPHA", "Beta", "Gamma", "zeta"}));
+    EXPECT_TRUE(m_prompt.m_asked.empty());
+}
+
+TEST_F(MainDlgTest, TheaterAndScreenAreAppendedUnderTheSelectedEntry) {
+    MakeFolders("Main/Plaza/2");
+    CMainDlg& dlg = Start();
+    Select({"Main", "Plaza", "2"});
+    m_names = {"Annex", "1"};
+    dlg.OnAddTheater();
+    EXPECT_EQ(m_captions.back(), "Add Theater to Main");
+    EXPECT_EQ(Text(IDC_THEATER), "Annex");
+    EXPECT_TRUE(fs::is_directory(m_root / "Main/Annex"));
+    Select({"Main", "Plaza", "2"});
+    dlg.OnAddScreen();
+    EXPECT_EQ(m_captions.back(), "Add Screen to Plaza");
+    QTreeWidgetItem* plaza = dlg.Tree()->topLevelItem(0)->child(0);
+    ASSERT_EQ(plaza->childCount(), 2);
+    EXPECT_EQ(plaza->child(1)->text(0).toStdString(), "1"); // appended, not sorted
+    EXPECT_EQ(dlg.Tree()->currentItem(), plaza->child(1));
+    EXPECT_TRUE(fs::is_regular_file(m_root / "Main/Plaza/1/Notes.txt"));
+    EXPECT_TRUE(Enabled(IDC_EDIT_NOTES));
+    EXPECT_FALSE(Enabled(IDC_VIEW_CONFIGURATION));
+}
+
+TEST_F(MainDlgTest, RefusedNamesChangeNothingAndKeepTheSelection) {
+    MakeFolders("Main/Plaza/2");
+    MakeFolders("Main/Plaza/3");
+    struct Row {
+        const char* name;
+        int command;         // 0 circuit, 1 theater, 2 screen
+        const char* message; // null: a CheckSiteName refusal
+    };
+    const Row rows[] = {
+        {"Main", 0, "That Circuit name already exists"},
+        {"Plaza", 1, "That Theater name already exists"},
+        {"3", 2, "That Screen name already exists"},
+        {"a/b", 0, nullptr},
+        {"..", 1, nullptr},
+        {"end.", 2, nullptr},
+    };
+    CMainDlg& dlg = Start();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Select({"Main", "Plaza", "2"});
+        m_prompt.m_asked.clear();
+        m_names = {row.name};
+        if (row.command == 0)
+            dlg.OnAddCircuit();
+        else if (row.command == 1)
+            dlg.OnAddTheater();
+        else
+            dlg.OnAddScreen();
+        ASSERT_EQ(m_prompt.m_asked.size(), 1u);
+        if (row.message) {
+            EXPECT_EQ(m_prompt.m_asked[0].m_strText, row.message);
+            EXPECT_EQ(m_prompt.m_asked[0].m_strCaption, "");
+            EXPECT_EQ(m_prompt.m_asked[0].m_nIcon, PromptIcon::None);
+        } else {
+            EXPECT_FALSE(m_prompt.m_asked[0].m_strText.empty());
+        }
+        EXPECT_EQ(TopLevelTexts(), std::vector<std::string>{"Main"});
+        EXPECT_EQ(dlg.Tree()->topLevelItem(0)->childCount(), 1);
+        EXPECT_EQ(dlg.Tree()->topLevelItem(0)->child(0)->childCount(), 2);
+        // The library's selection is once more the screen the panel shows.
+        EXPECT_EQ(dlg.Library().GetScreenName(), "2");
+        EXPECT_EQ(Text(IDC_SCREEN), "2");
+        m_launcher.m_opened.clear();
+        dlg.OnEditNotes();
+        EXPECT_EQ(m_launcher.m_opened, std::vector<std::string>{"./Main/Plaza/2/Notes.txt"});
+    }
+    EXPECT_FALSE(fs::exists(m_root / "a"));
+    EXPECT_FALSE(fs::exists(m_root / "Main/Plaza/end."));
+}
+
+TEST_F(MainDlgTest, AddWhoseFolderCannotBeMadeLeavesEverythingAsItWas) {
+    MakeFolders("Main/Plaza");
+    WriteFile("Taken", 4);
+    WriteFile("Main/Busy", 4);
+    WriteFile("Main/Plaza/Lot", 4);
+    CMainDlg& dlg = Start();
+    struct Row {
+        const char* name;
+        int command;
+    };
+    for (const Row& row : {Row{"Taken", 0}, Row{"Busy", 1}, Row{"Lot", 2}}) {
+        SCOPED_TRACE(row.name);
+        Select({"Main", "Plaza"});
+        m_prompt.m_asked.clear();
+        m_names = {row.name};
+        if (row.command == 0)
+            dlg.OnAddCircuit();
+        else if (row.command == 1)
+            dlg.OnAddTheater();
+        else
+            dlg.OnAddScreen();
+        ASSERT_EQ(m_prompt.m_asked.size(), 1u);
+        EXPECT_EQ(m_prompt.m_asked[0].m_nIcon, PromptIcon::Stop);
+        EXPECT_EQ(TopLevelTexts(), std::vector<std::string>{"Main"});
+        EXPECT_EQ(dlg.Tree()->topLevelItem(0)->childCount(), 1);
+        EXPECT_EQ(dlg.Tree()->topLevelItem(0)->child(0)->childCount(), 0);
+        EXPECT_EQ(Text(IDC_THEATER), "Plaza");
+        EXPECT_EQ(dlg.Library().GetTheaterName(), "Plaza");
+    }
+    SiteLibrary& library = dlg.Library();
+    EXPECT_FALSE(library.FindCircuit("Taken"));
+    ASSERT_TRUE(library.FindCircuit("Main"));
+    EXPECT_FALSE(library.FindTheater("Busy"));
+    EXPECT_TRUE(fs::is_regular_file(m_root / "Taken"));
+    EXPECT_TRUE(fs::is_regular_file(m_root / "Main/Plaza/Lot"));
+}
+
+TEST_F(MainDlgTest, CancelledNameDialogChangesNothing) {
+    MakeFolders("Main/Plaza");
+    CMainDlg& dlg = Start();
+    Select({"Main", "Plaza"});
+    m_names = {std::nullopt, std::nullopt, std::nullopt};
+    dlg.OnAddCircuit();
+    dlg.OnAddTheater();
+    dlg.OnAddScreen();
+    EXPECT_EQ(m_captions.size(), 3u);
+    EXPECT_EQ(TopLevelTexts(), std::vector<std::string>{"Main"});
+    EXPECT_EQ(dlg.Tree()->topLevelItem(0)->childCount(), 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_root / "Main/Plaza"), {}), 0);
+}
+
+TEST_F(MainDlgTest, DeleteWorksBottomUpAndKeepsAFolderWithAStrayFile) {
+    MakeFolders("Main/Plaza/2");
+    WriteFile("Main/Plaza/2/Vrx.cfg", 800);
+    WriteFile("Main/Plaza/2/Notes.txt", 10);
+    WriteFile("Main/Plaza/2/mine.txt", 10);
+    CMainDlg& dlg = Start();
+
+    // Cancel touches nothing.
+    Select({"Main", "Plaza", "2"});
+    m_prompt.m_answers = {kAnswerCancel};
+    dlg.OnDelete();
+    ASSERT_EQ(m_prompt.m_asked.size(), 1u);
+    const PromptRequest& question = m_prompt.m_asked[0];
+    EXPECT_EQ(question.m_strText, "You are about to delete the Screen entry Main--Plaza--2\nand "
+                                  "its configuration and notes files.\n\nPress OK to delete\nor "
+                                  "CANCEL to keep it.");
+    EXPECT_EQ(question.m_strCaption, "vrx3km");
+    EXPECT_EQ(question.m_nButtons, PromptButtons::OkCancel);
+    EXPECT_TRUE(question.m_bCancelDefault);
+    EXPECT_EQ(question.m_nIcon, PromptIcon::Exclamation);
+    EXPECT_TRUE(fs::exists(m_root / "Main/Plaza/2/Vrx.cfg"));
+
+    // The technician's own file keeps the folder and the entry, and that is said.
+    m_prompt.m_asked.clear();
+    dlg.OnDelete();
+    ASSERT_EQ(m_prompt.m_asked.size(), 2u);
+    EXPECT_NE(m_prompt.m_asked[1].m_strText.find("./Main/Plaza/2"), std::string::npos);
+    EXPECT_EQ(m_prompt.m_asked[1].m_nIcon, PromptIcon::Exclamation);
+    EXPECT_FALSE(fs::exists(m_root / "Main/Plaza/2/Vrx.cfg"));
+    EXPECT_FALSE(fs::exists(m_root / "Main/Plaza/2/Notes.txt"));
+    EXPECT_TRUE(fs::exists(m_root / "Main/Plaza/2/mine.txt"));
+    EXPECT_EQ(Text(IDC_SCREEN), "2");
+    EXPECT_EQ(dlg.Tree()->topLevelItem(0)->child(0)->childCount(), 1);
+
+    // Without it the screen goes and its theater is selected, then the theater, then the circuit.
+    fs::remove(m_root / "Main/Plaza/2/mine.txt");
+    dlg.OnDelete();
+    EXPECT_FALSE(fs::exists(m_root / "Main/Plaza/2"));
+    EXPECT_EQ(dlg.Tree()->topLevelItem(0)->child(0)->childCount(), 0);
+    EXPECT_EQ(Text(IDC_THEATER), "Plaza");
+    EXPECT_EQ(Text(IDC_SCREEN), "---");
+    EXPECT_TRUE(Enabled(IDC_DELETE));
+    dlg.OnDelete();
+    EXPECT_FALSE(fs::exists(m_root / "Main/Plaza"));
+    EXPECT_EQ(Text(IDC_CIRCUIT), "Main");
+    EXPECT_EQ(Text(IDC_THEATER), "---");
+    dlg.OnDelete();
+    EXPECT_FALSE(fs::exists(m_root / "Main"));
+    EXPECT_EQ(dlg.Tree()->topLevelItemCount(), 0);
+    EXPECT_EQ(dlg.GetSelectedLevel(), None);
+    EXPECT_EQ(Text(IDC_CIRCUIT), "---");
+    EXPECT_FALSE(Enabled(IDC_DELETE));
+    EXPECT_FALSE(Enabled(IDC_ADD_THEATER));
+}
+
+TEST_F(MainDlgTest, DeletingACircuitSelectsAnotherOne) {
+    MakeFolders("A");
+    MakeFolders("B");
+    CMainDlg& dlg = Start();
+    dlg.OnDelete(); // A, the first one, is selected at start
+    EXPECT_EQ(TopLevelTexts(), std::vector<std::string>{"B"});
+    EXPECT_EQ(dlg.Tree()->currentItem()->text(0).toStdString(), "B");
+    EXPECT_EQ(Text(IDC_CIRCUIT), "B");
+    EXPECT_EQ(dlg.Library().GetCircuitName(), "B");
+}
+
+TEST_F(MainDlgTest, NotesReportAndHelpOpenThroughTheLauncher) {
+    MakeFolders("Main/Plaza/2");
+    WriteFile("Main/Plaza/2/Vrx.cfg", 800);
+    CMainDlg& dlg = Start();
+    Select({"Main", "Plaza", "2"});
+    dlg.OnDblClkTree();
+    dlg.OnViewConfiguration();
+    dlg.OnHelp();
+    EXPECT_EQ(m_launcher.m_opened,
+              (std::vector<std::string>{"./Main/Plaza/2/Notes.txt", "./Main/Plaza/2/Vrx.txt",
+                                        "Help.doc"}));
+    EXPECT_TRUE(fs::is_regular_file(m_root / "Main/Plaza/2/Vrx.txt"));
+    EXPECT_TRUE(m_prompt.m_asked.empty());
+
+    // Double click on a theater opens nothing.
+    Select({"Main", "Plaza"});
+    dlg.OnDblClkTree();
+    EXPECT_EQ(m_launcher.m_opened.size(), 3u);
+}
+
+TEST_F(MainDlgTest, ViewConfigurationOfAVanishedFileShowsTheFileError) {
+    MakeFolders("Main/Plaza/2");
+    WriteFile("Main/Plaza/2/Vrx.cfg", 800);
+    CMainDlg& dlg = Start();
+    Select({"Main", "Plaza", "2"});
+    fs::remove(m_root / "Main/Plaza/2/Vrx.cfg");
+    dlg.OnViewConfiguration();
+    ASSERT_EQ(m_prompt.m_asked.size(), 1u);
+    EXPECT_EQ(m_prompt.m_asked[0].m_nIcon, PromptIcon::Stop);
+    EXPECT_NE(m_prompt.m_asked[0].m_strText.find("Vrx.cfg"), std::string::npos);
+    EXPECT_TRUE(m_launcher.m_opened.empty());
+    EXPECT_FALSE(fs::exists(m_root / "Main/Plaza/2/Vrx.txt"));
+}

@@ -1,0 +1,100 @@
+#include "ui_fixture.h"
+
+#include "link/profile.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QTreeWidget>
+
+#include <fstream>
+#include <random>
+
+namespace fs = std::filesystem;
+
+int ScriptedPrompt::Ask(QWidget*, const PromptRequest& request) {
+    m_asked.push_back(request);
+    if (m_answers.empty())
+        return kAnswerOk;
+    const int answer = m_answers.front();
+    m_answers.pop_front();
+    return answer;
+}
+
+void MainDlgTest::SetUp() {
+    m_oldCurrent = fs::current_path();
+    std::random_device seed;
+    m_root = fs::temp_directory_path() / ("vrx_ui_" + std::to_string(seed()));
+    fs::create_directories(m_root);
+    fs::current_path(m_root);
+    QDir::setCurrent(QString::fromStdString(m_root.string()));
+    g_PortSettings = PortSettings{};
+    SetPrompt(&m_prompt);
+    SetLauncher(&m_launcher);
+}
+
+void MainDlgTest::TearDown() {
+    m_pDlg.reset();
+    SetPrompt(nullptr);
+    SetLauncher(nullptr);
+    fs::current_path(m_oldCurrent);
+    QDir::setCurrent(QString::fromStdString(m_oldCurrent.string()));
+    std::error_code ec;
+    fs::permissions(m_root, fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(m_root, ec);
+}
+
+void MainDlgTest::MakeFolders(const std::string& path) {
+    fs::create_directories(m_root / path);
+}
+
+void MainDlgTest::WriteFile(const std::string& path, std::size_t size) {
+    std::ofstream out(m_root / path, std::ios::binary);
+    out << std::string(size, '\x01');
+}
+
+CMainDlg& MainDlgTest::Start() {
+    m_pDlg = std::make_unique<CMainDlg>();
+    m_pDlg->SetNameSource([this](const std::string& caption) -> std::optional<std::string> {
+        m_captions.push_back(caption);
+        if (m_names.empty())
+            return std::nullopt;
+        auto name = m_names.front();
+        m_names.pop_front();
+        return name;
+    });
+    m_pDlg->SetPortOpener([this](const std::string& name) { m_opened.push_back(name); });
+    m_pDlg->InitDialog();
+    return *m_pDlg;
+}
+
+void MainDlgTest::Select(const std::vector<std::string>& names) {
+    QTreeWidget* tree = m_pDlg->Tree();
+    QTreeWidgetItem* item = nullptr;
+    for (const std::string& name : names) {
+        QTreeWidgetItem* found = nullptr;
+        const int count = item ? item->childCount() : tree->topLevelItemCount();
+        for (int i = 0; i < count && !found; ++i) {
+            QTreeWidgetItem* child = item ? item->child(i) : tree->topLevelItem(i);
+            if (child->text(0).toStdString() == name)
+                found = child;
+        }
+        ASSERT_NE(found, nullptr) << "no tree item " << name;
+        item = found;
+    }
+    tree->setCurrentItem(item);
+}
+
+bool MainDlgTest::Enabled(int id) const {
+    return m_pDlg->Control(id)->isEnabled();
+}
+
+std::string MainDlgTest::Text(int id) const {
+    return qobject_cast<QLabel*>(m_pDlg->Control(id))->text().toStdString();
+}
+
+std::vector<std::string> MainDlgTest::TopLevelTexts() const {
+    std::vector<std::string> texts;
+    for (int i = 0; i < m_pDlg->Tree()->topLevelItemCount(); ++i)
+        texts.push_back(m_pDlg->Tree()->topLevelItem(i)->text(0).toStdString());
+    return texts;
+}

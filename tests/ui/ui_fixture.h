@@ -1,0 +1,56 @@
+// The main dialog driven offscreen in a temporary working directory, with scripted answers for
+// the boxes and the name dialog, a recorder for opened files and one for opened ports.
+#pragma once
+
+#include "ui/launcher.h"
+#include "ui/main_dlg.h"
+#include "ui/prompt.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class ScriptedPrompt : public Prompt {
+public:
+    int Ask(QWidget* owner, const PromptRequest& request) override;
+    std::vector<PromptRequest> m_asked;
+    std::deque<int> m_answers; // OK when the script has run out
+};
+
+class RecordingLauncher : public Launcher {
+public:
+    void Open(const std::string& path) override { m_opened.push_back(path); }
+    std::vector<std::string> m_opened;
+};
+
+class MainDlgTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Creates the folders of a library path ("Main/Plaza/2") below the working directory.
+    void MakeFolders(const std::string& path);
+    // Writes a file of this many bytes below the working directory.
+    void WriteFile(const std::string& path, std::size_t size);
+    // Constructs and initialises the dialog, as the start of the program does.
+    CMainDlg& Start();
+    // Selects the tree item at this path of names; fails the test when there is none.
+    void Select(const std::vector<std::string>& names);
+    bool Enabled(int id) const;
+    std::string Text(int id) const;
+    std::vector<std::string> TopLevelTexts() const;
+
+    std::filesystem::path m_root;
+    std::filesystem::path m_oldCurrent;
+    ScriptedPrompt m_prompt;
+    RecordingLauncher m_launcher;
+    std::deque<std::optional<std::string>> m_names;
+    std::vector<std::string> m_captions;
+    std::vector<std::string> m_opened;
+    std::unique_ptr<CMainDlg> m_pDlg;
+};
