@@ -1,0 +1,20 @@
+#!/bin/sh
+# Builds the link fuzzer with clang++-14 and runs it.
+#   fuzz/build.sh [seconds]      (default 60)
+# Exits non-zero when the build fails or the fuzzer finds a crash, hang, leak or undefined
+# behaviour. Work files go to a temporary folder; set FUZZ_OUT to keep them elsewhere.
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+seconds=${1:-60}
+out=${FUZZ_OUT:-$(mktemp -d)}
+mkdir -p "$out/corpus"
+clang++-14 -std=c++20 -g -O1 -Wall -Wextra -Wpedantic -Wshadow -Werror \
+    -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
+    -I"$root" \
+    "$root/fuzz/fuzz_link.cpp" \
+    "$root/link/frame_codec.cpp" "$root/link/transactions.cpp" \
+    "$root/image/settings_image.cpp" \
+    -o "$out/fuzz_link"
+cd "$out"
+./fuzz_link -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+    corpus "$root/fuzz/seeds"
