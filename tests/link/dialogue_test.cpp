@@ -1,0 +1,313 @@
+// The transactions through the real CSerialPort against the simulated processor: the dialogues
+// byte for byte on the line, and each row of the failure table with the image left alone.
+#include "link/frame_codec.h"
+#include "link/serial_port.h"
+#include "link/transactions.h"
+#include "link_fixture.h"
+#include "simulator.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using linktest::Frame;
+using vrxsim::FaultKind;
+using vrxsim::Stage;
+
+constexpr std::size_t kAudioOffset[3] = {128, 352, 576};
+
+Bytes Cat(std::initializer_list<Bytes> parts) {
+    Bytes all;
+    for (const Bytes& part : parts) {
+        all.insert(all.end(), part.begin(), part.end());
+    }
+    return all;
+}
+
+SettingsImage ImageOf(const std::array<std::uint8_t, 800>& s) {
+    SettingsImage image{};
+    std::copy_n(s.begin(), 128, image.system.begin());
+    std::copy_n(s.begin() + 128, 224, image.current.begin());
+    std::copy_n(s.begin() + 352, 224, image.alternate1.begin());
+    std::copy_n(s.begin() + 576, 224, image.alternate2.begin());
+    return image;
+}
+
+std::array<std::uint8_t, 800> SettingsOf(const SettingsImage& image) {
+    std::array<std::uint8_t, 800> s{};
+    std::copy(image.system.begin(), image.system.end(), s.begin());
+    std::copy(image.current.begin(), image.current.end(), s.begin() + 128);
+    std::copy(image.alternate1.begin(), image.alternate1.end(), s.begin() + 352);
+    std::copy(image.alternate2.begin(), image.alternate2.end(), s.begin() + 576);
+    return s;
+}
+
+Bytes SystemMessage(const std::array<std::uint8_t, 800>& s) {
+    Bytes m{0x12};
+    m.insert(m.end(), s.begin(), s.begin() + 128);
+    return m;
+}
+
+Bytes AudioMessage(const std::array<std::uint8_t, 800>& s, int block) {
+    Bytes m{0x13};
+    const auto* a = s.data() + kAudioOffset[block];
+    m.insert(m.end(), a, a + 224);
+    return m;
+}
+
+// Settings whose blocks each hold a DLE in a byte the checks leave alone, when there is one.
+std::array<std::uint8_t, 800> WithDle(std::array<std::uint8_t, 800> s) {
+    for (std::size_t at : {std::size_t{127}, std::size_t{128 + 223}, std::size_t{352 + 223},
+                           std::size_t{576 + 223}}) {
+        const std::uint8_t old = s[at];
+        s[at] = 0x10;
+        const SettingsImage image = ImageOf(s);
+        if (!CheckSystemSetup(image.system) || !CheckAudioSetup(image.current) ||
+            !CheckAudioSetup(image.alternate1) || !CheckAudioSetup(image.alternate2)) {
+            s[at] = old;
+        }
+    }
+    return s;
+}
+
+class Dialogue : public testing::Test {
+protected:
+    void Start(std::vector<vrxsim::Fault> faults = {}) {
+        vrxsim::Options options;
+        options.settings = m_settings;
+        options.faults = std::move(faults);
+        m_sim = std::make_unique<vrxsim::Simulator>(options);
+        m_sim->Start();
+        linktest::MapCom1(m_dir, m_sim->DevicePath());
+        g_SerialPort.Open("COM1");
+        ASSERT_TRUE(g_SerialPort.IsOpen());
+        ResetReceiver();
+    }
+    void TearDown() override {
+        g_SerialPort.Open("none");
+        m_sim.reset();
+    }
+    Bytes Received() {
+        m_sim->WaitIdle(150);
+        return m_sim->ReceivedBytes();
+    }
+
+    std::array<std::uint8_t, 800> m_settings = WithDle(vrxsim::ExampleSettings());
+    linktest::TempDir m_dir;
+    std::unique_ptr<vrxsim::Simulator> m_sim;
+};
+
+TEST_F(Dialogue, ReadsEveryBlock) {
+    Start();
+    SettingsImage image{};
+    ASSERT_EQ(ReadSystemSetup(image), LinkOk);
+    for (int block = 0; block < 3; ++block) {
+        ASSERT_EQ(ReadAudioSetup(block, block, image), LinkOk) << block;
+    }
+    EXPECT_EQ(SettingsOf(image), m_settings);
+    EXPECT_EQ(Received(),
+              Cat({Frame({0x01}), Frame({0x02, 0}), Frame({0x02, 1}), Frame({0x02, 2})}));
+    EXPECT_EQ(m_sim->SentBytes(),
+              Cat({Frame(SystemMessage(m_settings)), Frame(AudioMessage(m_settings, 0)),
+                   Frame(AudioMessage(m_settings, 1)), Frame(AudioMessage(m_settings, 2))}));
+}
+
+TEST_F(Dialogue, WritesEveryBlock) {
+    Start();
+    // Blocks the processor does not hold yet: the alternates swapped.
+    SettingsImage image = ImageOf(m_settings);
+    std::swap(image.alternate1, image.alternate2);
+    const auto wanted = SettingsOf(image);
+    ASSERT_EQ(WriteSystemSetup(image), LinkOk);
+    for (int block = 0; block < 3; ++block) {
+        ASSERT_EQ(WriteAudioSetup(block, block, image), LinkOk) << block;
+    }
+    EXPECT_EQ(m_sim->Settings(), wanted);
+    EXPECT_EQ(SettingsOf(image), wanted); // a write never changes the image
+    Bytes expected = Cat({Frame({0x0A}), Frame(SystemMessage(wanted)), Frame({0x11})});
+    for (std::uint8_t block = 0; block < 3; ++block) {
+        expected = Cat({expected, Frame({0x0B, block, block}), Frame(AudioMessage(wanted, block)),
+                        Frame({0x11})});
+    }
+    EXPECT_EQ(Received(), expected);
+    Bytes replies = Cat({Frame({0x01}), Frame({0x21})});
+    for (std::uint8_t block = 0; block < 3; ++block) {
+        replies = Cat({replies, Frame({0x02, block}), Frame({0x21})});
+    }
+    EXPECT_EQ(m_sim->SentBytes(), replies);
+}
+
+TEST_F(Dialogue, CheckLinkDrainsThenReadsSystem) {
+    Start();
+    SettingsImage image{};
+    EXPECT_EQ(CheckLink(image), LinkOk);
+    EXPECT_TRUE(std::equal(image.system.begin(), image.system.end(), m_settings.begin()));
+    EXPECT_EQ(Received(), Frame({0x01}));
+}
+
+TEST_F(Dialogue, GoAheadNamingAnotherBlockSendsThatBlock) {
+    Start({{FaultKind::WrongBlock, Stage::WriteAudio0}});
+    SettingsImage image = ImageOf(m_settings);
+    image.alternate1 = image.alternate2; // so that the processor's block 1 visibly changes
+    auto wanted = m_settings;
+    std::copy(image.alternate1.begin(), image.alternate1.end(), wanted.begin() + 352);
+    EXPECT_EQ(WriteAudioSetup(0, 0, image), LinkOk);
+    EXPECT_EQ(Received(),
+              Cat({Frame({0x0B, 0, 0}), Frame(AudioMessage(wanted, 1)), Frame({0x11})}));
+    EXPECT_EQ(m_sim->Settings(), wanted);
+}
+
+TEST_F(Dialogue, ReadIntoNoBlockChangesNothing) {
+    Start();
+    SettingsImage image{};
+    image.current.fill(0x77);
+    const SettingsImage before = image;
+    EXPECT_EQ(ReadAudioSetup(0, 3, image), LinkFailed);
+    EXPECT_EQ(SettingsOf(image), SettingsOf(before));
+    EXPECT_EQ(Received(), Frame({0x02, 0})); // the whole exchange took place
+}
+
+enum class Op { ReadSystem, ReadAudio1, WriteSystem, WriteAudio0 };
+
+struct FailureRow {
+    const char* name;
+    FaultKind kind;
+    Stage stage;
+    Op op;
+    int result;
+    // What the program sends after the first request: nothing, the abort, or the data frame
+    // and the confirmation.
+    enum { Nothing, Abort, DataAndConfirm, Any } after;
+};
+
+const FailureRow kFailures[] = {
+    {"ReadSystemSilent", FaultKind::Silent, Stage::ReadSystem, Op::ReadSystem, 2,
+     FailureRow::Nothing},
+    {"ReadSystemWrongCode", FaultKind::WrongCode, Stage::ReadSystem, Op::ReadSystem, 2,
+     FailureRow::Nothing},
+    {"ReadSystemShort", FaultKind::WrongLength, Stage::ReadSystem, Op::ReadSystem, 2,
+     FailureRow::Nothing},
+    {"ReadSystemBadBlock", FaultKind::BadBlock, Stage::ReadSystem, Op::ReadSystem, 2,
+     FailureRow::Nothing},
+    {"ReadSystemCut", FaultKind::CutFrame, Stage::ReadSystem, Op::ReadSystem, 2,
+     FailureRow::Nothing},
+    {"ReadSystemOversize", FaultKind::Oversize, Stage::ReadSystem, Op::ReadSystem, 2,
+     FailureRow::Nothing},
+    {"ReadSystemBadEscape", FaultKind::BadEscape, Stage::ReadSystem, Op::ReadSystem, 2,
+     FailureRow::Nothing},
+    {"ReadSystemNoise", FaultKind::Noise, Stage::ReadSystem, Op::ReadSystem, 0,
+     FailureRow::Nothing},
+    {"ReadAudioSilent", FaultKind::Silent, Stage::ReadAudio1, Op::ReadAudio1, 2,
+     FailureRow::Nothing},
+    {"ReadAudioWrongCode", FaultKind::WrongCode, Stage::ReadAudio1, Op::ReadAudio1, 2,
+     FailureRow::Nothing},
+    {"ReadAudioShort", FaultKind::WrongLength, Stage::ReadAudio1, Op::ReadAudio1, 2,
+     FailureRow::Nothing},
+    {"ReadAudioBadBlock", FaultKind::BadBlock, Stage::ReadAudio1, Op::ReadAudio1, 2,
+     FailureRow::Nothing},
+    {"WriteSystemSilent", FaultKind::Silent, Stage::WriteSystem, Op::WriteSystem, 2,
+     FailureRow::Nothing},
+    {"WriteSystemWrongCode", FaultKind::WrongCode, Stage::WriteSystem, Op::WriteSystem, 2,
+     FailureRow::Nothing},
+    {"WriteSystemLongGoAhead", FaultKind::WrongLength, Stage::WriteSystem, Op::WriteSystem, 2,
+     FailureRow::Abort},
+    {"WriteSystemNoConfirm", FaultKind::NoConfirm, Stage::WriteSystem, Op::WriteSystem, 4,
+     FailureRow::DataAndConfirm},
+    {"WriteSystemBadConfirm", FaultKind::BadConfirm, Stage::WriteSystem, Op::WriteSystem, 2,
+     FailureRow::DataAndConfirm},
+    {"WriteAudioSilent", FaultKind::Silent, Stage::WriteAudio0, Op::WriteAudio0, 2,
+     FailureRow::Nothing},
+    {"WriteAudioLongGoAhead", FaultKind::WrongLength, Stage::WriteAudio0, Op::WriteAudio0, 2,
+     FailureRow::Abort},
+    {"WriteAudioNoBlock", FaultKind::BadBlockNumber, Stage::WriteAudio0, Op::WriteAudio0, 2,
+     FailureRow::Abort},
+    {"WriteAudioNoConfirm", FaultKind::NoConfirm, Stage::WriteAudio0, Op::WriteAudio0, 4,
+     FailureRow::DataAndConfirm},
+    {"WriteAudioBadConfirm", FaultKind::BadConfirm, Stage::WriteAudio0, Op::WriteAudio0, 2,
+     FailureRow::DataAndConfirm},
+};
+
+class Failure : public Dialogue, public testing::WithParamInterface<FailureRow> {};
+
+TEST_P(Failure, Row) {
+    const FailureRow& row = GetParam();
+    Start({{row.kind, row.stage}});
+    // An image unlike the processor's, so that any change shows.
+    SettingsImage image{};
+    image.system.fill(0x55);
+    image.current.fill(0x66);
+    image.alternate1.fill(0x77);
+    image.alternate2.fill(0x88);
+    const auto before = SettingsOf(image);
+    Bytes request;
+    Bytes data;
+    int result = -1;
+    switch (row.op) {
+    case Op::ReadSystem:
+        request = Frame({0x01});
+        result = ReadSystemSetup(image);
+        break;
+    case Op::ReadAudio1:
+        request = Frame({0x02, 1});
+        result = ReadAudioSetup(1, 1, image);
+        break;
+    case Op::WriteSystem:
+        image = ImageOf(m_settings);
+        request = Frame({0x0A});
+        data = Frame(SystemMessage(m_settings));
+        result = WriteSystemSetup(image);
+        break;
+    case Op::WriteAudio0:
+        image = ImageOf(m_settings);
+        request = Frame({0x0B, 0, 0});
+        data = Frame(AudioMessage(m_settings, 0));
+        result = WriteAudioSetup(0, 0, image);
+        break;
+    }
+    EXPECT_EQ(result, row.result);
+    const bool isRead = row.op == Op::ReadSystem || row.op == Op::ReadAudio1;
+    if (isRead && row.result != 0) {
+        EXPECT_EQ(SettingsOf(image), before);
+    } else if (!isRead) {
+        EXPECT_EQ(SettingsOf(image), m_settings);
+    }
+    switch (row.after) {
+    case FailureRow::Nothing:
+        EXPECT_EQ(Received(), request);
+        break;
+    case FailureRow::Abort:
+        EXPECT_EQ(Received(), Cat({request, Frame({0x23})}));
+        break;
+    case FailureRow::DataAndConfirm:
+        EXPECT_EQ(Received(), Cat({request, data, Frame({0x11})}));
+        break;
+    case FailureRow::Any:
+        break;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Dialogue, Failure, testing::ValuesIn(kFailures),
+                         [](const testing::TestParamInfo<FailureRow>& param) {
+                             return std::string(param.param.name);
+                         });
+
+TEST_F(Dialogue, ChatteringLineEndsInBoundedTime) {
+    Start({{FaultKind::Chatter, Stage::Any}});
+    SettingsImage image{};
+    image.system.fill(0x55);
+    const auto before = SettingsOf(image);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_NE(CheckLink(image), LinkOk);
+    const auto s =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start)
+            .count();
+    EXPECT_LE(s, 15);
+    EXPECT_EQ(SettingsOf(image), before);
+}
+
+} // namespace

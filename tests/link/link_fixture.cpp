@@ -1,0 +1,99 @@
+#include "link_fixture.h"
+
+#include "link/profile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <stdexcept>
+#include <stdlib.h>
+#include <unistd.h>
+
+namespace linktest {
+
+TempDir::TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "vrxlinkXXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) {
+        throw std::runtime_error("mkdtemp failed");
+    }
+    m_path = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code error;
+    std::filesystem::remove_all(m_path, error);
+}
+
+Pty::Pty() {
+    m_master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (m_master < 0 || grantpt(m_master) != 0 || unlockpt(m_master) != 0) {
+        throw std::runtime_error("no pseudo-terminal");
+    }
+    char name[128] = {};
+    if (ptsname_r(m_master, name, sizeof name) != 0) {
+        throw std::runtime_error("ptsname failed");
+    }
+    m_slave = name;
+}
+
+Pty::~Pty() {
+    if (m_master >= 0) {
+        close(m_master);
+    }
+}
+
+void Pty::Send(const std::vector<std::uint8_t>& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = write(m_master, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            throw std::runtime_error("pty write failed");
+        }
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+std::vector<std::uint8_t> Pty::Drain(int quietMs) {
+    std::vector<std::uint8_t> bytes;
+    for (;;) {
+        pollfd pfd{m_master, POLLIN, 0};
+        const int ready = poll(&pfd, 1, quietMs);
+        if (ready < 0 && errno == EINTR) {
+            continue;
+        }
+        if (ready <= 0 || (pfd.revents & POLLIN) == 0) {
+            return bytes;
+        }
+        std::uint8_t buffer[512];
+        const ssize_t n = read(m_master, buffer, sizeof buffer);
+        if (n <= 0) {
+            return bytes;
+        }
+        bytes.insert(bytes.end(), buffer, buffer + n);
+    }
+}
+
+void MapCom1(const TempDir& dir, const std::string& device) {
+    g_PortSettings.ProfilePath = (dir.Path() / "VRX3KM.CFG").string();
+    if (!WritePrivateProfileString("Ports", "COM1", device, g_PortSettings.ProfilePath)) {
+        throw std::runtime_error("profile not written");
+    }
+}
+
+std::vector<std::uint8_t> Frame(const std::vector<std::uint8_t>& message) {
+    std::vector<std::uint8_t> frame{0x10, 0x02};
+    for (const std::uint8_t byte : message) {
+        frame.push_back(byte);
+        if (byte == 0x10) {
+            frame.push_back(0x10);
+        }
+    }
+    frame.push_back(0x10);
+    frame.push_back(0x03);
+    return frame;
+}
+
+} // namespace linktest

@@ -1,0 +1,48 @@
+// Shared helpers of the link tests: a temporary folder with a profile that maps COM1 to a
+// device, and a bare pseudo-terminal whose master side a test reads and writes directly.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace linktest {
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& Path() const { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+// A pseudo-terminal pair; the program side opens Slave() through CSerialPort.
+class Pty {
+public:
+    Pty();
+    ~Pty();
+    Pty(const Pty&) = delete;
+    Pty& operator=(const Pty&) = delete;
+    const std::string& Slave() const { return m_slave; }
+    void Send(const std::vector<std::uint8_t>& bytes);
+    // Every byte that arrives at the master until it has been quiet for quietMs.
+    std::vector<std::uint8_t> Drain(int quietMs = 200);
+
+private:
+    int m_master = -1;
+    std::string m_slave;
+};
+
+// Points g_PortSettings.ProfilePath at a profile in dir whose section "Ports" maps COM1 to
+// device.
+void MapCom1(const TempDir& dir, const std::string& device);
+
+// 10 02, the bytes with each DLE doubled, 10 03.
+std::vector<std::uint8_t> Frame(const std::vector<std::uint8_t>& message);
+
+} // namespace linktest

@@ -1,0 +1,105 @@
+// CSerialPort on pseudo-terminals: opening through the profile's mapping, exclusive use,
+// reopening and the one-second byte timeout.
+#include "link/serial_port.h"
+#include "link_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+
+#include "link/profile.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+class Port : public testing::Test {
+protected:
+    void SetUp() override { linktest::MapCom1(m_dir, m_pty.Slave()); }
+    linktest::TempDir m_dir;
+    linktest::Pty m_pty;
+};
+
+TEST_F(Port, NotOpenUntilOpened) {
+    CSerialPort port;
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_EQ(port.ReadByte(), -1);
+    const std::uint8_t byte = 1;
+    port.Write(&byte, 1); // ignored, no crash
+}
+
+TEST_F(Port, BytesPassUnchangedBothWays) {
+    CSerialPort port;
+    port.Open("COM1");
+    ASSERT_TRUE(port.IsOpen());
+    // Raw mode: CR, LF, control characters and 0xFF arrive as they are. (XON and XOFF are
+    // left out: software flow control stays as the driver reports it.)
+    const Bytes bytes{0x0D, 0x0A, 0x03, 0x04, 0x1A, 0x1C, 0x7F, 0xFF, 0x00};
+    port.Write(bytes.data(), bytes.size());
+    EXPECT_EQ(m_pty.Drain(), bytes);
+    m_pty.Send(bytes);
+    Bytes got;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        got.push_back(static_cast<std::uint8_t>(port.ReadByte()));
+    }
+    EXPECT_EQ(got, bytes);
+}
+
+TEST_F(Port, ReadTimesOutAfterAboutOneSecond) {
+    CSerialPort port;
+    port.Open("COM1");
+    ASSERT_TRUE(port.IsOpen());
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(port.ReadByte(), -1);
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                        std::chrono::steady_clock::now() - start)
+                        .count();
+    EXPECT_GE(ms, 850);
+    EXPECT_LE(ms, 1600);
+}
+
+TEST_F(Port, ExclusiveUse) {
+    CSerialPort first;
+    first.Open("COM1");
+    ASSERT_TRUE(first.IsOpen());
+    CSerialPort second;
+    second.Open("COM1");
+    EXPECT_FALSE(second.IsOpen());
+    // A free port opens on the same object afterwards.
+    linktest::Pty other;
+    EXPECT_TRUE(
+        WritePrivateProfileString("Ports", "COM2", other.Slave(), g_PortSettings.ProfilePath));
+    second.Open("COM2");
+    EXPECT_TRUE(second.IsOpen());
+    // Once the first lets go, the device can be opened again.
+    first.Open("COM3-not-a-port");
+    EXPECT_FALSE(first.IsOpen());
+    CSerialPort third;
+    third.Open("COM1");
+    EXPECT_TRUE(third.IsOpen());
+}
+
+TEST_F(Port, ReopenAndFailedOpens) {
+    CSerialPort port;
+    port.Open("COM1");
+    ASSERT_TRUE(port.IsOpen());
+    port.Open("COM1");
+    EXPECT_TRUE(port.IsOpen()); // its own earlier hold was released first
+    port.Open("COM7");
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_TRUE(WritePrivateProfileString("Ports", "COM2", (m_dir.Path() / "absent").string(),
+                                          g_PortSettings.ProfilePath));
+    port.Open("COM2");
+    EXPECT_FALSE(port.IsOpen());
+    // A regular file is not a port.
+    { std::ofstream((m_dir.Path() / "plain").string()) << "x"; }
+    EXPECT_TRUE(WritePrivateProfileString("Ports", "COM2", (m_dir.Path() / "plain").string(),
+                                          g_PortSettings.ProfilePath));
+    port.Open("COM2");
+    EXPECT_FALSE(port.IsOpen());
+    port.Open("COM1");
+    EXPECT_TRUE(port.IsOpen());
+}
+
+} // namespace

@@ -1,0 +1,164 @@
+// The private profile file and the port choice kept in it.
+#include "link/profile.h"
+#include "link/serial_port.h"
+#include "link_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace {
+
+std::string ReadAll(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+
+void WriteAll(const std::filesystem::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+class Profile : public testing::Test {
+protected:
+    linktest::TempDir m_dir;
+    std::string m_path = (m_dir.Path() / "VRX3KM.CFG").string();
+};
+
+TEST_F(Profile, ReadsIgnoringCaseAndTrimming) {
+    WriteAll(m_path, "; comment\r\n[other]\r\nport=COM9\r\n[ SeTuP ]\r\n  Port =  COM3  \r\n");
+    EXPECT_EQ(GetPrivateProfileString("setup", "PORT", "?", m_path), "COM3");
+    EXPECT_EQ(GetPrivateProfileString("OTHER", "Port", "?", m_path), "COM9");
+    EXPECT_EQ(GetPrivateProfileString("Setup", "Missing", "dflt", m_path), "dflt");
+    EXPECT_EQ(GetPrivateProfileString("Nowhere", "PORT", "dflt", m_path), "dflt");
+    EXPECT_EQ(GetPrivateProfileString("Setup", "PORT", "none", m_path + ".absent"), "none");
+}
+
+TEST_F(Profile, ValueIsReturnedAsStored) {
+    WriteAll(m_path, "[Setup]\nPORT=com2\n");
+    EXPECT_EQ(GetPrivateProfileString("Setup", "PORT", "?", m_path), "com2");
+}
+
+TEST_F(Profile, WriteCreatesFileAndSection) {
+    EXPECT_TRUE(WritePrivateProfileString("Setup", "PORT", "COM2", m_path));
+    EXPECT_EQ(ReadAll(m_path), "[Setup]\r\nPORT=COM2\r\n");
+    EXPECT_TRUE(WritePrivateProfileString("Ports", "COM1", "/dev/ttyUSB0", m_path));
+    EXPECT_EQ(ReadAll(m_path), "[Setup]\r\nPORT=COM2\r\n[Ports]\r\nCOM1=/dev/ttyUSB0\r\n");
+}
+
+struct KeepRow {
+    const char* name;
+    std::string before;
+    std::string after;
+};
+
+class ProfileKeep : public Profile, public testing::WithParamInterface<KeepRow> {};
+
+TEST_P(ProfileKeep, EveryOtherLineIsKept) {
+    WriteAll(m_path, GetParam().before);
+    EXPECT_TRUE(WritePrivateProfileString("setup", "port", "COM4", m_path));
+    EXPECT_EQ(ReadAll(m_path), GetParam().after);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Profile, ProfileKeep,
+    testing::Values(KeepRow{"ReplaceCrlf",
+                            "; keep\r\n[Setup]\r\nPORT=COM1\r\nOther=1\r\n[X]\r\nPORT=COM1\r\n",
+                            "; keep\r\n[Setup]\r\nPORT=COM4\r\nOther=1\r\n[X]\r\nPORT=COM1\r\n"},
+                    KeepRow{"ReplaceLf", "[Setup]\nPORT = COM1\n", "[Setup]\nPORT=COM4\n"},
+                    KeepRow{"AddToSection", "[Setup]\nA=1\n\n[Ports]\nCOM1=/dev/x\n",
+                            "[Setup]\nA=1\nport=COM4\n\n[Ports]\nCOM1=/dev/x\n"},
+                    KeepRow{"AddSection", "[Ports]\r\nCOM1=/dev/x\r\n",
+                            "[Ports]\r\nCOM1=/dev/x\r\n[setup]\r\nport=COM4\r\n"}),
+    [](const testing::TestParamInfo<KeepRow>& param) { return std::string(param.param.name); });
+
+TEST_F(Profile, UnwritableFolderGivesFalseAndKeepsFile) {
+    const std::string missing = (m_dir.Path() / "no" / "such" / "VRX3KM.CFG").string();
+    EXPECT_FALSE(WritePrivateProfileString("Setup", "PORT", "COM2", missing));
+    EXPECT_FALSE(std::filesystem::exists(missing));
+}
+
+TEST(PortName, Names) {
+    EXPECT_EQ(PortName(0), "COM1");
+    EXPECT_EQ(PortName(3), "COM4");
+    EXPECT_EQ(PortName(-1), "???");
+    EXPECT_EQ(PortName(4), "???");
+}
+
+struct LoadRow {
+    const char* name;
+    std::string stored; // empty: no file
+    int index;
+};
+
+class LoadPort : public Profile, public testing::WithParamInterface<LoadRow> {};
+
+TEST_P(LoadPort, ExactNamesOnly) {
+    if (!GetParam().stored.empty()) {
+        WriteAll(m_path, "[Setup]\r\nPORT=" + GetParam().stored + "\r\n");
+    }
+    g_PortSettings.ProfilePath = m_path;
+    g_PortSettings.PortIndex = 2;
+    LoadPortSetting();
+    EXPECT_EQ(g_PortSettings.PortIndex, GetParam().index);
+    EXPECT_EQ(std::filesystem::exists(m_path), !GetParam().stored.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Profile, LoadPort,
+                         testing::Values(LoadRow{"NoFile", "", 0}, LoadRow{"Com1", "COM1", 0},
+                                         LoadRow{"Com2", "COM2", 1}, LoadRow{"Com3", "COM3", 2},
+                                         LoadRow{"Com4", "COM4", 3}, LoadRow{"Lower", "com3", 0},
+                                         LoadRow{"Com5", "COM5", 0}, LoadRow{"Prefix", "COM33", 0}),
+                         [](const testing::TestParamInfo<LoadRow>& param) {
+                             return std::string(param.param.name);
+                         });
+
+TEST_F(Profile, SaveThenLoadRoundTrips) {
+    WriteAll(m_path, "[Ports]\nCOM2=/dev/x\n");
+    g_PortSettings.ProfilePath = m_path;
+    g_PortSettings.PortIndex = 3;
+    SavePortSetting();
+    g_PortSettings.PortIndex = 0;
+    LoadPortSetting();
+    EXPECT_EQ(g_PortSettings.PortIndex, 3);
+    EXPECT_EQ(ReadAll(m_path), "[Ports]\nCOM2=/dev/x\n[Setup]\nPORT=COM4\n");
+}
+
+TEST_F(Profile, InitProfileUsesTheWorkingDirectory) {
+    const auto before = std::filesystem::current_path();
+    std::filesystem::current_path(m_dir.Path());
+    WriteAll(m_path, "[Setup]\nPORT=COM2\n");
+    InitProfile();
+    std::filesystem::current_path(before);
+    EXPECT_EQ(g_PortSettings.ProfilePath,
+              (std::filesystem::canonical(m_dir.Path()) / "VRX3KM.CFG").string());
+    EXPECT_EQ(g_PortSettings.PortIndex, 1);
+}
+
+struct DeviceRow {
+    const char* name;
+    std::string port;
+    std::string device;
+};
+
+class Resolve : public Profile, public testing::WithParamInterface<DeviceRow> {};
+
+TEST_P(Resolve, PortNamesMapToDevices) {
+    WriteAll(m_path, "[ports]\ncom2=/dev/pts/99\n");
+    g_PortSettings.ProfilePath = m_path;
+    EXPECT_EQ(ResolvePortDevice(GetParam().port), GetParam().device);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Profile, Resolve,
+    testing::Values(DeviceRow{"Default1", "COM1", "/dev/ttyS0"},
+                    DeviceRow{"Mapped2", "COM2", "/dev/pts/99"},
+                    DeviceRow{"Default4", "COM4", "/dev/ttyS3"}, DeviceRow{"Com5", "COM5", ""},
+                    DeviceRow{"Com0", "COM0", ""}, DeviceRow{"Lower", "com1", ""},
+                    DeviceRow{"Path", "/dev/ttyS0", ""}),
+    [](const testing::TestParamInfo<DeviceRow>& param) { return std::string(param.param.name); });
+
+} // namespace
