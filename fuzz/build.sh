@@ -7,7 +7,9 @@ set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 out=${FUZZ_OUT:-$(mktemp -d)}
+command -v clang++-14 >/dev/null || { echo "fuzz/build.sh: clang++-14 is not installed" >&2; exit 2; }
 mkdir -p "$out/corpus"
+echo "fuzz/build.sh: working in $out (a finding is written there as crash-*, timeout-*, leak-*)"
 clang++-14 -std=c++20 -g -O1 -Wall -Wextra -Wpedantic -Wshadow -Werror \
     -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
     -I"$root" \
