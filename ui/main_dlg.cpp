@@ -16,6 +16,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QEvent>
 #include <QGroupBox>
 #include <QKeySequence>
 #include <QLabel>
@@ -169,7 +170,9 @@ void CMainDlg::CreateControls() {
         connect(radio, &QRadioButton::clicked, this, [this, index] { SelectPort(index); });
     }
     connect(m_pTree, &QTreeWidget::currentItemChanged, this, [this] { OnSelChangedTree(); });
-    connect(m_pTree, &QTreeWidget::itemDoubleClicked, this, [this] { OnDblClkTree(); });
+    // A double click anywhere in the tree, empty space included, acts on the selected item;
+    // the tree's own expanding and collapsing goes on as usual.
+    m_pTree->viewport()->installEventFilter(this);
 
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, &CMainDlg::OnHelp);
@@ -182,6 +185,12 @@ void CMainDlg::CreateControls() {
     addAction(m_pAbout);
     setContextMenuPolicy(Qt::ActionsContextMenu);
     connect(m_pAbout, &QAction::triggered, this, &CMainDlg::OnAbout);
+}
+
+bool CMainDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_pTree->viewport() && event->type() == QEvent::MouseButtonDblClick)
+        OnDblClkTree();
+    return QDialog::eventFilter(watched, event);
 }
 
 QWidget* CMainDlg::Control(int id) const {

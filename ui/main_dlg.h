@@ -106,6 +106,9 @@ public:
     // The window menu's "&About 3km..." (the dialog's context menu).
     QAction* AboutAction() const { return m_pAbout; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void CreateControls();
     QPushButton* AddButton(int id, const char* text, int x, int y, int w, int h);

@@ -1,7 +1,11 @@
+#include "ui/about_dlg.h"
 #include "ui/bitmap_button.h"
 #include "ui/name_dlg.h"
 
+#include <QIcon>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 
 #include <gtest/gtest.h>
 
@@ -66,4 +70,19 @@ TEST(BitmapButtonTest, ImageChoiceOrder) {
         EXPECT_EQ(
             B::ChooseImage(r.pressed, r.focus, r.disabled, r.hasDown, r.hasFocus, r.hasDisabled),
             r.expected);
+}
+
+TEST(AboutDlgTest, ShowsTheVersionAndClosesWithOk) {
+    CAboutDlg about;
+    EXPECT_EQ(about.windowTitle().toStdString(), "About 3km");
+    bool bVersion = false;
+    for (const QLabel* label : about.findChildren<QLabel*>())
+        bVersion |= label->text() == "3km Version 1.2";
+    EXPECT_TRUE(bVersion);
+    auto buttons = about.findChildren<QPushButton*>();
+    ASSERT_EQ(buttons.size(), 1);
+    EXPECT_TRUE(buttons[0]->isDefault());
+    buttons[0]->click();
+    EXPECT_EQ(about.result(), QDialog::Accepted);
+    EXPECT_FALSE(ApplicationIcon().pixmap(32, 32).isNull());
 }

@@ -1,5 +1,6 @@
 #include "ui_fixture.h"
 
+#include <QTest>
 #include <QTreeWidget>
 
 #include <fstream>
@@ -245,4 +246,15 @@ TEST_F(MainDlgTest, ViewConfigurationOfAVanishedFileShowsTheFileError) {
     EXPECT_NE(m_prompt.m_asked[0].m_strText.find("Vrx.cfg"), std::string::npos);
     EXPECT_TRUE(m_launcher.m_opened.empty());
     EXPECT_FALSE(fs::exists(m_root / "Main/Plaza/2/Vrx.txt"));
+}
+
+TEST_F(MainDlgTest, DoubleClickOnEmptyTreeSpaceOpensTheSelectedScreensNotes) {
+    MakeFolders("Main/Plaza/2");
+    CMainDlg& dlg = Start();
+    Select({"Main", "Plaza", "2"});
+    QWidget* viewport = dlg.Tree()->viewport();
+    const QPoint empty(viewport->width() - 2, viewport->height() - 2);
+    ASSERT_EQ(dlg.Tree()->itemAt(empty), nullptr);
+    QTest::mouseDClick(viewport, Qt::LeftButton, Qt::NoModifier, empty);
+    EXPECT_EQ(m_launcher.m_opened, std::vector<std::string>{"./Main/Plaza/2/Notes.txt"});
 }
