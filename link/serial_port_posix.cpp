@@ -40,6 +40,35 @@ bool Configure(int fd) {
     return tcsetattr(fd, TCSANOW, &tio) == 0;
 }
 
+// Writes until every byte is out or the deadline passes, on a descriptor in non-blocking mode.
+void WriteUntil(int fd, const std::uint8_t* buffer, std::size_t length,
+                Clock::time_point deadline) {
+    std::size_t done = 0;
+    while (done < length) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0) {
+            return; // abandoned: the missing reply fails the transaction
+        }
+        pollfd pfd{fd, POLLOUT, 0};
+        const int ready = ::poll(&pfd, 1, static_cast<int>(left));
+        if (ready < 0 && errno == EINTR) {
+            continue;
+        }
+        if (ready <= 0 || (pfd.revents & (POLLERR | POLLNVAL)) != 0) {
+            return;
+        }
+        const ssize_t n = ::write(fd, buffer + done, length - done);
+        if (n < 0) {
+            if (errno == EINTR || errno == EAGAIN) {
+                continue;
+            }
+            return;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+}
+
 } // namespace
 
 CSerialPort::~CSerialPort() {
@@ -90,30 +119,14 @@ void CSerialPort::Write(const std::uint8_t* buffer, std::size_t length) {
     const auto deadline = Clock::now() + kWriteSlack +
                           std::chrono::microseconds(
                               static_cast<long long>(kByteMicros * static_cast<double>(length)));
-    std::size_t done = 0;
-    while (done < length) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0) {
-            return; // abandoned: the missing reply fails the transaction
-        }
-        pollfd pfd{m_nFd, POLLOUT, 0};
-        const int ready = ::poll(&pfd, 1, static_cast<int>(left));
-        if (ready < 0 && errno == EINTR) {
-            continue;
-        }
-        if (ready <= 0 || (pfd.revents & (POLLERR | POLLNVAL)) != 0) {
-            return;
-        }
-        const ssize_t n = ::write(m_nFd, buffer + done, length - done);
-        if (n < 0) {
-            if (errno == EINTR || errno == EAGAIN) {
-                continue;
-            }
-            return;
-        }
-        done += static_cast<std::size_t>(n);
+    // A blocking tty write waits until every byte is queued, past any deadline, when flow
+    // control holds the line; in non-blocking mode poll bounds each wait instead.
+    const int flags = ::fcntl(m_nFd, F_GETFL);
+    if (flags < 0 || ::fcntl(m_nFd, F_SETFL, flags | O_NONBLOCK) != 0) {
+        return;
     }
+    WriteUntil(m_nFd, buffer, length, deadline);
+    ::fcntl(m_nFd, F_SETFL, flags); // reads are timed by VTIME in blocking mode
 }
 
 int CSerialPort::ReadByte() {
