@@ -45,6 +45,10 @@ const FeedRow kFeedRows[] = {
     {"NegativeState", -1, 7, 0x02, Idle, 7, LinkPending},
 };
 
+void PrintTo(const FeedRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
 class FeedTable : public testing::TestWithParam<FeedRow> {};
 
 TEST_P(FeedTable, Row) {
@@ -106,6 +110,10 @@ const DecodeRow kDecodeRows[] = {
      2,
      {0x42, 0x42}},
 };
+
+void PrintTo(const DecodeRow& row, std::ostream* os) {
+    *os << row.name;
+}
 
 class DecodeTable : public testing::TestWithParam<DecodeRow> {};
 

@@ -55,6 +55,10 @@ struct KeepRow {
     std::string after;
 };
 
+void PrintTo(const KeepRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
 class ProfileKeep : public Profile, public testing::WithParamInterface<KeepRow> {};
 
 TEST_P(ProfileKeep, EveryOtherLineIsKept) {
@@ -93,6 +97,10 @@ struct LoadRow {
     std::string stored; // empty: no file
     int index;
 };
+
+void PrintTo(const LoadRow& row, std::ostream* os) {
+    *os << row.name;
+}
 
 class LoadPort : public Profile, public testing::WithParamInterface<LoadRow> {};
 
@@ -143,6 +151,10 @@ struct DeviceRow {
     std::string port;
     std::string device;
 };
+
+void PrintTo(const DeviceRow& row, std::ostream* os) {
+    *os << row.name;
+}
 
 class Resolve : public Profile, public testing::WithParamInterface<DeviceRow> {};
 
