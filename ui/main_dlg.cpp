@@ -7,12 +7,14 @@
 #include "library/site_name.h"
 #include "link/profile.h"
 #include "link/serial_port.h"
+#include "link/transfer_sequence.h"
 #include "ui/about_dlg.h"
 #include "ui/dialog_units.h"
 #include "ui/help.h"
 #include "ui/launcher.h"
 #include "ui/name_dlg.h"
 #include "ui/prompt.h"
+#include "ui/transfer_binding.h"
 
 #include <QAction>
 #include <QApplication>
@@ -165,6 +167,8 @@ void CMainDlg::CreateControls() {
     connect(button(IDC_VIEW_CONFIGURATION), &QPushButton::clicked, this,
             &CMainDlg::OnViewConfiguration);
     connect(button(IDC_HELP), &QPushButton::clicked, this, &CMainDlg::OnHelp);
+    connect(button(IDC_LOAD), &QPushButton::clicked, this, &CMainDlg::OnLoadSettings);
+    connect(button(IDC_SEND), &QPushButton::clicked, this, &CMainDlg::OnSendSettings);
     for (int index = 0; index < 4; ++index) {
         auto* radio = static_cast<QRadioButton*>(m_controls[IDC_COM1 + index]);
         connect(radio, &QRadioButton::clicked, this, [this, index] { SelectPort(index); });
@@ -593,4 +597,69 @@ void CMainDlg::DeleteCurrentItem() {
     m_pDyingItem = nullptr;
     if (!m_pTree->currentItem())
         UpdateSelectionPanel(true);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Transfer commands
+
+void CMainDlg::LockControls() {
+    for (const int id : {IDC_LOAD, IDC_SEND, IDC_ADD_CIRCUIT, IDC_ADD_THEATER, IDC_ADD_SCREEN,
+                         IDC_COM1, IDC_COM2, IDC_COM3, IDC_COM4})
+        Enable(id, false);
+}
+
+void CMainDlg::UnlockControls() {
+    for (const int id : {IDC_ADD_CIRCUIT, IDC_COM1, IDC_COM2, IDC_COM3, IDC_COM4})
+        Enable(id, true);
+}
+
+void CMainDlg::OnLoadSettings() {
+    LockControls();
+    WindowTransferObserver observer(this, m_pProgress, qobject_cast<QLabel*>(Control(IDC_STATUS)));
+    StorageSettingsStore store(m_storage);
+    // A port that is not open is reported by the sequence itself, before anything is asked.
+    bool bRun = !DeviceLink().IsPortOpen();
+    if (!bRun) {
+        PromptRequest request;
+        request.m_strText = OverwriteQuestion(
+            m_library.GetCircuitName(), m_library.GetTheaterName(), m_library.GetScreenName());
+        request.m_nButtons = PromptButtons::OkCancel;
+        request.m_nIcon = PromptIcon::Exclamation;
+        if (m_bHasSettings && AskPrompt(this, request) != kAnswerOk) {
+            observer.OnStatus(transfer_text::kDownloadCancelled);
+            observer.OnProgress(0);
+        } else {
+            observer.OnStatus(transfer_text::kDownloadWait);
+            observer.OnProgress(0);
+            // The screen is fixed here for the whole transfer: the save goes to this screen.
+            QTreeWidgetItem* selected = m_pTree->currentItem();
+            bRun = selected && m_library.LocateScreen(ItemPos(selected));
+        }
+    }
+    if (bRun)
+        RunLoad(observer, store);
+    UpdateSelectionPanel(false);
+    UnlockControls();
+}
+
+void CMainDlg::OnSendSettings() {
+    LockControls();
+    WindowTransferObserver observer(this, m_pProgress, qobject_cast<QLabel*>(Control(IDC_STATUS)));
+    StorageSettingsStore store(m_storage);
+    PromptRequest request;
+    request.m_strText = SendWarning();
+    request.m_nButtons = PromptButtons::OkCancel;
+    request.m_bCancelDefault = true;
+    request.m_nIcon = PromptIcon::Exclamation;
+    if (AskPrompt(this, request) != kAnswerOk) {
+        observer.OnStatus(transfer_text::kSendCancelled);
+        observer.OnProgress(0);
+    } else {
+        // The stored settings read for the send are the selected screen's.
+        QTreeWidgetItem* selected = m_pTree->currentItem();
+        if (selected && m_library.LocateScreen(ItemPos(selected)))
+            RunSend(observer, store);
+    }
+    UpdateSelectionPanel(false);
+    UnlockControls();
 }

@@ -95,6 +95,13 @@ public:
     bool ConfirmDelete(int level);
     void OnDblClkTree();
     void OnSelChangedTree();
+    void OnLoadSettings();
+    void OnSendSettings();
+    // Disables the commands a transfer must not meet: Load, Send, the three Add buttons and
+    // the four port buttons. UnlockControls enables Add Circuit and the port buttons again;
+    // the others follow the selection (UpdateSelectionPanel).
+    void LockControls();
+    void UnlockControls();
 
     int m_nPathKind = NoPath;
     bool m_bHasSettings = false;
