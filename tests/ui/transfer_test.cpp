@@ -11,6 +11,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 
@@ -32,10 +33,10 @@ protected:
         MainDlgTest::TearDown();
     }
     // A library with one screen, the dialog started on it and COM1 open on the simulator.
-    void StartOnScreen(std::vector<vrxsim::Fault> faults, bool bStored) {
+    void StartOnScreen(std::vector<vrxsim::Fault> faults, bool bStored,
+                       const std::array<std::uint8_t, 800>& blocks = vrxsim::ExampleSettings()) {
         MakeFolders(kScreen);
         if (bStored) {
-            const auto blocks = vrxsim::ExampleSettings();
             std::ofstream(m_root / kScreen / "Vrx.cfg", std::ios::binary)
                 .write(reinterpret_cast<const char*>(blocks.data()), blocks.size());
         }
@@ -183,6 +184,20 @@ TEST_F(TransferTest, SendToASilentProcessorStillReadsTheStoredSettings) {
               0);
     ExpectUnlocked();
     EXPECT_TRUE(Enabled(IDC_SEND));
+}
+
+TEST_F(TransferTest, SendWritesTheStoredSettingsIntoTheProcessor) {
+    // The stored alternates swapped: the processor must end with the file's blocks.
+    auto stored = vrxsim::ExampleSettings();
+    std::swap_ranges(stored.begin() + 352, stored.begin() + 576, stored.begin() + 576);
+    ASSERT_NE(stored, vrxsim::ExampleSettings());
+    StartOnScreen({}, true, stored);
+    Click(IDC_SEND);
+    ASSERT_EQ(m_prompt.m_asked.size(), 1u);
+    EXPECT_EQ(Text(IDC_STATUS), transfer_text::kSendSuccess);
+    EXPECT_EQ(Bar(), 100);
+    EXPECT_EQ(m_sim.Settings(), stored);
+    ExpectUnlocked();
 }
 
 } // namespace
