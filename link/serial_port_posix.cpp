@@ -77,6 +77,9 @@ CSerialPort::~CSerialPort() {
 
 void CSerialPort::Close() {
     if (m_nFd >= 0) {
+        // A pseudo-terminal keeps its exclusive flag past the close while the other side is
+        // open, which would refuse the next open of the same port.
+        ::ioctl(m_nFd, TIOCNXCL);
         ::close(m_nFd); // releases the flock as well
         m_nFd = -1;
     }
