@@ -9,8 +9,8 @@ namespace {
 class DesktopLauncher : public Launcher {
 public:
     void Open(const std::string& path) override {
-        QDesktopServices::openUrl(
-            QUrl::fromLocalFile(QDir::current().absoluteFilePath(QString::fromStdString(path))));
+        QDesktopServices::openUrl(QUrl::fromLocalFile(
+            QDir::cleanPath(QDir::current().absoluteFilePath(QString::fromStdString(path)))));
     }
 };
 

@@ -20,7 +20,8 @@ TEST_F(MainDlgTest, TitleControlsAndLayoutInDialogUnits) {
     CMainDlg& dlg = Start();
     EXPECT_EQ(dlg.windowTitle().toStdString(), "VRX-3KM Download/Upload");
     const QFontMetrics metrics = dlg.fontMetrics();
-    const double x = metrics.averageCharWidth() / 4.0;
+    const double x =
+        metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 208.0;
     const double y = metrics.height() / 8.0;
     EXPECT_NEAR(dlg.width(), 343 * x, 1.0);
     EXPECT_NEAR(dlg.height(), 237 * y, 1.0);
