@@ -25,10 +25,11 @@ bool Configure(int fd) {
     if (tcgetattr(fd, &tio) != 0) {
         return false;
     }
-    // Raw bytes: no echo, no canonical input, no CR/LF translation, no signals. The flow
-    // control flags (CRTSCTS, IXON, IXOFF) stay as the driver reports them.
-    const tcflag_t keepInput = tio.c_iflag & (IXON | IXOFF | IXANY);
-    tio.c_iflag = keepInput;
+    // Raw bytes: no echo, no canonical input, no CR/LF translation, no signals. Hardware flow
+    // control (CRTSCTS) stays as the driver reports it. Software flow control is switched off:
+    // the protocol's confirmation request (0x11) and audio block code (0x13) are the XON and
+    // XOFF bytes, which a terminal with IXON on (the default of a POSIX tty) would swallow.
+    tio.c_iflag = 0;
     tio.c_oflag = 0;
     tio.c_lflag = 0;
     const tcflag_t keepControl = tio.c_cflag & CRTSCTS;

@@ -33,9 +33,9 @@ TEST_F(Port, BytesPassUnchangedBothWays) {
     CSerialPort port;
     port.Open("COM1");
     ASSERT_TRUE(port.IsOpen());
-    // Raw mode: CR, LF, control characters and 0xFF arrive as they are. (XON and XOFF are
-    // left out: software flow control stays as the driver reports it.)
-    const Bytes bytes{0x0D, 0x0A, 0x03, 0x04, 0x1A, 0x1C, 0x7F, 0xFF, 0x00};
+    // Raw mode: CR, LF, control characters and 0xFF arrive as they are, and XON (0x11) and
+    // XOFF (0x13) too, though the fresh pseudo-terminal starts with software flow control on.
+    const Bytes bytes{0x0D, 0x0A, 0x03, 0x04, 0x13, 0x1A, 0x1C, 0x11, 0x7F, 0xFF, 0x00};
     port.Write(bytes.data(), bytes.size());
     EXPECT_EQ(m_pty.Drain(), bytes);
     m_pty.Send(bytes);
