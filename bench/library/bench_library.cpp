@@ -1,43 +1,21 @@
 // Times the start-up scan of a large library against a plain recursive listing of the same
 // folders. The scan must cost at most three times the listing: it lists each folder once and
 // reads nothing below the screen folders.
+#include "bench/common/generated_library.h"
 #include "library/site_storage.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <random>
 #include <string>
-#include <system_error>
-
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kCircuits = 20;
-constexpr int kTheatersPerCircuit = 20;
-constexpr int kScreensPerTheater = 50;
 constexpr double kMaxRatio = 3.0;
 constexpr int kRepeats = 3;
-
-void MakeLibrary(const fs::path& root) {
-    const std::string notes = "Theater Setup Notes\r\n\r\n";
-    for (int c = 0; c < kCircuits; ++c) {
-        const fs::path circuit = root / ("Circuit " + std::to_string(c));
-        for (int t = 0; t < kTheatersPerCircuit; ++t) {
-            const fs::path theater = circuit / ("Theater " + std::to_string(t));
-            for (int s = 0; s < kScreensPerTheater; ++s) {
-                const fs::path screen = theater / std::to_string(s + 1);
-                fs::create_directories(screen);
-                std::ofstream(screen / "Notes.txt", std::ios::binary) << notes;
-            }
-        }
-    }
-}
 
 template <typename Work> double BestSeconds(Work work) {
     double best = 1e9;
@@ -62,14 +40,10 @@ int CountScreens(SiteLibrary& library) {
 } // namespace
 
 int main() {
-    std::random_device random;
-    const fs::path root =
-        fs::temp_directory_path() /
-        ("vrx-bench-library-" + std::to_string(::getpid()) + "-" + std::to_string(random()));
     int result = 0;
     try {
-        fs::create_directories(root);
-        MakeLibrary(root);
+        const bench::GeneratedLibrary generated("vrx-bench-library");
+        const fs::path& root = generated.Root();
 
         std::size_t listed = 0;
         const double listing = BestSeconds([&] {
@@ -92,7 +66,7 @@ int main() {
         std::printf("ScanLibrary:       %.4f s\n", scan);
         std::printf("recursive listing: %.4f s\n", listing);
         std::printf("ratio:             %.2f (limit %.1f)\n", ratio, kMaxRatio);
-        if (screens != kCircuits * kTheatersPerCircuit * kScreensPerTheater) {
+        if (screens != bench::kScreens) {
             std::printf("FAIL: the scan found %d screens\n", screens);
             result = 1;
         } else if (ratio > kMaxRatio) {
@@ -103,7 +77,5 @@ int main() {
         std::printf("FAIL: %s\n", e.what());
         result = 2;
     }
-    std::error_code ec;
-    fs::remove_all(root, ec);
     return result;
 }

@@ -2,6 +2,7 @@
 // screens: the technician's click on a screen (the tree's current item changes, the window
 // refreshes its flags, probes the screen's files and fills the panel). The median of many
 // changes must stay at or below 5 ms. Runs offscreen, so no display is needed.
+#include "bench/common/generated_library.h"
 #include "library/site_library.h"
 #include "ui/main_dlg.h"
 
@@ -15,37 +16,15 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
-#include <system_error>
 #include <vector>
-
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kCircuits = 20;
-constexpr int kTheatersPerCircuit = 20;
-constexpr int kScreensPerTheater = 50;
 constexpr int kChanges = 301;
 constexpr double kMaxMedianMs = 5.0;
-
-void MakeLibrary(const fs::path& root) {
-    const std::string notes = "Theater Setup Notes\r\n\r\n";
-    for (int c = 0; c < kCircuits; ++c) {
-        const fs::path circuit = root / ("Circuit " + std::to_string(c));
-        for (int t = 0; t < kTheatersPerCircuit; ++t) {
-            const fs::path theater = circuit / ("Theater " + std::to_string(t));
-            for (int s = 0; s < kScreensPerTheater; ++s) {
-                const fs::path screen = theater / std::to_string(s + 1);
-                fs::create_directories(screen);
-                std::ofstream(screen / "Notes.txt", std::ios::binary) << notes;
-            }
-        }
-    }
-}
 
 // The tree item whose path of names is circuit / theater / screen, or null.
 QTreeWidgetItem* FindItem(QTreeWidget* tree, const std::vector<std::string>& names) {
@@ -75,7 +54,6 @@ double Milliseconds(std::chrono::steady_clock::duration took) {
 }
 
 int Run(const fs::path& root) {
-    MakeLibrary(root);
     fs::current_path(root);
     QDir::setCurrent(QString::fromStdString(root.string()));
 
@@ -95,7 +73,7 @@ int Run(const fs::path& root) {
                 last = {library.GetCircuitName(), library.GetTheaterName(),
                         library.GetScreenName()};
             }
-    if (screens != kCircuits * kTheatersPerCircuit * kScreensPerTheater || last.size() != 3) {
+    if (screens != bench::kScreens || last.size() != 3) {
         std::printf("FAIL: the library holds %d screens\n", screens);
         return 1;
     }
@@ -149,21 +127,15 @@ int Run(const fs::path& root) {
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
-    std::random_device random;
     const fs::path old = fs::current_path();
-    const fs::path root =
-        fs::temp_directory_path() /
-        ("vrx-bench-selection-" + std::to_string(::getpid()) + "-" + std::to_string(random()));
     int result = 0;
     try {
-        fs::create_directories(root);
-        result = Run(root);
+        const bench::GeneratedLibrary generated("vrx-bench-selection");
+        result = Run(generated.Root());
+        fs::current_path(old);
     } catch (const std::exception& e) {
         std::printf("FAIL: %s\n", e.what());
         result = 2;
     }
-    std::error_code ec;
-    fs::current_path(old, ec);
-    fs::remove_all(root, ec);
     return result;
 }
