@@ -60,7 +60,7 @@ TransferResult RunLoad(TransferObserver& observer, SettingsStore& store, Transfe
         }
     });
 
-    TransferResult result = run.bAllOk ? TransferResult::Success : TransferResult::LinkFailed;
+    TransferResult result = run.bAllOk ? TransferResult::Success : TransferResult::StageFailed;
     if (run.bAllOk) {
         // A partial image never reaches the disk: the save happens only after every read.
         try {
@@ -93,7 +93,7 @@ TransferResult RunSend(TransferObserver& observer, SettingsStore& store, Transfe
 
     int nLastStarted = 1;
     if (result == TransferResult::Success && nCheck != 0) {
-        result = TransferResult::LinkFailed;
+        result = TransferResult::StageFailed;
     }
     if (result == TransferResult::Success && !link.ImagePassesChecks()) {
         result = TransferResult::SettingsInvalid;
@@ -104,7 +104,7 @@ TransferResult RunSend(TransferObserver& observer, SettingsStore& store, Transfe
         });
         nLastStarted = run.nLastStarted;
         if (!run.bAllOk) {
-            result = TransferResult::LinkFailed;
+            result = TransferResult::StageFailed;
         }
     }
     observer.OnProgress(BarAfterLastStage(nLastStarted));

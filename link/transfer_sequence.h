@@ -58,7 +58,7 @@ bool ImagePassesChecks(const SettingsImage& image);
 enum class TransferResult {
     Success,
     PortNotOpen,     // Load only: nothing was asked or sent
-    LinkFailed,      // a stage failed; for Load nothing was saved
+    StageFailed,     // a stage failed; for Load nothing was saved
     FileError,       // a stored file could not be read or written; OnFileError had its text
     SettingsInvalid, // Send only: the stored blocks failed their checks, nothing was written
 };

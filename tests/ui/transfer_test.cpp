@@ -2,6 +2,7 @@
 #include "ui_fixture.h"
 
 #include "image/settings_image.h"
+#include "link/frame_codec.h"
 #include "link/serial_port.h"
 #include "link/transfer_sequence.h"
 
@@ -14,9 +15,6 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
-
-// From link/frame_codec.h, whose link result names clash with TransferResult's under -Wshadow.
-void ResetReceiver();
 
 namespace fs = std::filesystem;
 using vrxsim::FaultKind;

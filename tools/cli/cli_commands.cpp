@@ -177,7 +177,7 @@ int TransferResultStatus(TransferResult result) {
         return kExitFileError;
     case TransferResult::SettingsInvalid:
     case TransferResult::PortNotOpen:
-    case TransferResult::LinkFailed:
+    case TransferResult::StageFailed:
         break;
     }
     return kExitFailed;
