@@ -14,6 +14,7 @@
 #include "ui/launcher.h"
 #include "ui/name_dlg.h"
 #include "ui/prompt.h"
+#include "ui/system_menu.h"
 #include "ui/transfer_binding.h"
 
 #include <QAction>
@@ -181,7 +182,8 @@ void CMainDlg::CreateControls() {
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, &CMainDlg::OnHelp);
 
-    // The window menu's About item, reached through the dialog's context menu.
+    // The window menu's About item. Windows has a system menu and gets the item there too
+    // (AddSystemMenuItems); everywhere the dialog's context menu holds it.
     auto* separator = new QAction(this);
     separator->setSeparator(true);
     addAction(separator);
@@ -203,6 +205,7 @@ QWidget* CMainDlg::Control(int id) const {
 }
 
 void CMainDlg::InitDialog() {
+    AddSystemMenuItems();
     setWindowIcon(ApplicationIcon());
     setWindowTitle("VRX-3KM Download/Upload");
     InitProfile();
@@ -217,6 +220,21 @@ int CMainDlg::exec() {
     InitDialog();
     return QDialog::exec();
 }
+
+void CMainDlg::AddSystemMenuItems() {
+    AppendAboutItem(this, "&About 3km...");
+}
+
+#ifdef Q_OS_WIN
+bool CMainDlg::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
+    if (IsAboutCommand(message)) {
+        OnAbout();
+        *result = 0;
+        return true;
+    }
+    return QDialog::nativeEvent(eventType, message, result);
+}
+#endif
 
 void CMainDlg::OnAbout() {
     CAboutDlg about(this);
