@@ -199,3 +199,26 @@ TEST_F(TransferTest, SendWritesTheStoredSettingsIntoTheProcessor) {
 }
 
 } // namespace
+
+TEST_F(TransferTest, FileErrorsAreShownAndEndTheTransferWithTheControlsUnlocked) {
+    // Load: the report's name is taken by a folder, so saving fails after the download.
+    StartOnScreen({}, false);
+    fs::create_directories(m_root / kScreen / "Vrx.txt");
+    Click(IDC_LOAD);
+    ASSERT_EQ(m_prompt.m_asked.size(), 1u);
+    EXPECT_EQ(m_prompt.m_asked[0].m_nIcon, PromptIcon::Stop);
+    EXPECT_NE(m_prompt.m_asked[0].m_strText.find("Vrx.txt"), std::string::npos);
+    EXPECT_EQ(Text(IDC_STATUS), transfer_text::kDownloadError);
+    ExpectUnlocked();
+
+    // Send: the stored file is replaced by one of the wrong length after the panel saw it.
+    m_prompt.m_asked.clear();
+    std::ofstream(m_root / kScreen / "Vrx.cfg", std::ios::binary | std::ios::trunc)
+        << std::string(799, '\0');
+    Click(IDC_SEND);
+    ASSERT_EQ(m_prompt.m_asked.size(), 2u); // the warning, then the file error
+    EXPECT_EQ(m_prompt.m_asked[1].m_nIcon, PromptIcon::Stop);
+    EXPECT_EQ(Text(IDC_STATUS), transfer_text::kSendError);
+    EXPECT_EQ(m_sim.Settings(), vrxsim::ExampleSettings()); // nothing was written
+    ExpectUnlocked();
+}
