@@ -71,6 +71,15 @@ void WriteFileAtomically(const std::filesystem::path& path, std::string_view byt
 void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
     const std::string full = FullPath(path);
 
+    // The rename below needs only the folder's permission, so a file marked read-only is
+    // refused here, as creating it anew would be. No write bit at all counts as read-only for
+    // the superuser too, like the read-only attribute on Windows.
+    struct stat old {};
+    if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode) &&
+        ((old.st_mode & 0222) == 0 || ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)) {
+        throw FileError(FileError::Cause::AccessDenied, full);
+    }
+
     std::filesystem::path temp;
     int fd = -1;
     for (unsigned attempt = 0; attempt < 100 && fd < 0; ++attempt) {

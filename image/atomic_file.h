@@ -7,4 +7,5 @@
 // Writes bytes to a temporary file in the same folder, flushes it to disk (fsync), then renames
 // it over path, so a crash or a full disk leaves the old file or the new one, whole. Throws
 // FileError with the full (absolute) path of `path` on failure and removes the temporary file.
+// An existing file that may not be written (read-only) is left as it is: AccessDenied.
 void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);

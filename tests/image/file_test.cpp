@@ -150,6 +150,28 @@ TEST(WriteFileAtomically, ReadOnlyFolderIsDeniedAndLeavesNoTemporaryFile) {
     EXPECT_EQ(ReadAll(folder / "Vrx.txt"), "old");
 }
 
+// Replacing by rename needs only the folder's permission, so a file marked read-only must be
+// refused by its own mode: creating it anew would be denied. No write bit at all binds the
+// superuser too, as the read-only attribute does on Windows.
+TEST(WriteFileAtomically, ReadOnlyFileIsDeniedAndKept) {
+    TempDir dir;
+    const auto path = dir.Path() / "Vrx.cfg";
+    WriteAll(path, "old");
+    const auto readOnly = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+    fs::permissions(path, readOnly);
+    try {
+        WriteFileAtomically(path, "new");
+        ADD_FAILURE() << "no error";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.GetCause(), FileError::Cause::AccessDenied);
+        EXPECT_EQ(error.Message(), "Access to " + path.string() + " was denied.");
+    }
+    EXPECT_EQ(fs::status(path).permissions(), readOnly);
+    EXPECT_EQ(FolderNames(dir.Path()), std::vector<std::string>{"Vrx.cfg"});
+    fs::permissions(path, fs::perms::owner_all);
+    EXPECT_EQ(ReadAll(path), "old");
+}
+
 // The temporary file is written before the rename fails: a folder in the file's place cannot
 // be replaced, whoever runs the test.
 TEST(WriteFileAtomically, FailedRenameRemovesTheTemporaryFile) {

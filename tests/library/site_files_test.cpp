@@ -150,6 +150,20 @@ TEST_F(SiteFilesTest, UnwritableScreenFolderGivesFileError) {
     EXPECT_FALSE(fs::exists(Root() / "C/T/S/Vrx.txt"));
 }
 
+// Stored settings the technician marked read-only stay as they are, and no report is made of
+// settings that were not stored.
+TEST_F(SiteFilesTest, ReadOnlySettingsFileIsKeptAndNoReportWritten) {
+    AddScreen("C", "T", "S");
+    const fs::path cfg = Root() / "C/T/S/Vrx.cfg";
+    const std::string old = Pattern(kSettingsFileSize, 1);
+    WriteBytes(cfg, old);
+    fs::permissions(cfg, fs::perms::owner_read);
+    FillImage(m_image, 2);
+    EXPECT_THROW(m_storage.SaveSite(SettingsFile), FileError);
+    EXPECT_EQ(ReadBytes(cfg), old);
+    EXPECT_FALSE(fs::exists(Root() / "C/T/S/Vrx.txt"));
+}
+
 // A process killed at any moment while it replaces Vrx.cfg leaves the old file or the new one,
 // whole, never a mixture or a short file.
 TEST_F(SiteFilesTest, KilledWriterLeavesOldOrNewFileWhole) {
