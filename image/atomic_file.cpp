@@ -40,6 +40,14 @@ std::filesystem::path TemporaryNameFor(const std::filesystem::path& path, unsign
 
 #if defined(_WIN32)
 
+bool IsReadOnlyFile(const std::filesystem::path& path) {
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    return !ec && std::filesystem::is_regular_file(status) &&
+           (status.permissions() & std::filesystem::perms::owner_write) ==
+               std::filesystem::perms::none;
+}
+
 void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
     const std::string full = FullPath(path);
     const auto temp = TemporaryNameFor(path, 0);
@@ -68,15 +76,21 @@ void WriteFileAtomically(const std::filesystem::path& path, std::string_view byt
 
 #else
 
+bool IsReadOnlyFile(const std::filesystem::path& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        return false;
+    }
+    // No write bit at all binds the superuser too, like the read-only attribute on Windows.
+    return (st.st_mode & 0222) == 0 || ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0;
+}
+
 void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
     const std::string full = FullPath(path);
 
     // The rename below needs only the folder's permission, so a file marked read-only is
-    // refused here, as creating it anew would be. No write bit at all counts as read-only for
-    // the superuser too, like the read-only attribute on Windows.
-    struct stat old {};
-    if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode) &&
-        ((old.st_mode & 0222) == 0 || ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)) {
+    // refused here, as creating it anew would be.
+    if (IsReadOnlyFile(path)) {
         throw FileError(FileError::Cause::AccessDenied, full);
     }
 

@@ -1,5 +1,7 @@
 #include "library/site_delete.h"
 
+#include "image/atomic_file.h"
+
 #include <filesystem>
 #include <system_error>
 
@@ -9,10 +11,11 @@ namespace {
 
 constexpr const char* kPressOk = "\n\nPress OK to delete\nor CANCEL to keep it.";
 
-// Deletes a file, never a folder that happens to carry the file's name.
+// Deletes a file, never a folder that happens to carry the file's name, nor a file marked
+// read-only (removing it needs only the folder's permission on POSIX systems).
 void DeleteFileOnly(const fs::path& file) {
     std::error_code ec;
-    if (fs::is_directory(fs::symlink_status(file, ec)))
+    if (fs::is_directory(fs::symlink_status(file, ec)) || IsReadOnlyFile(file))
         return;
     fs::remove(file, ec);
 }

@@ -259,6 +259,20 @@ TEST_F(StorageTest, ScreenWithStrayFileKeepsFolder) {
     }
 }
 
+// A screen file marked read-only cannot be deleted: it stays, and with it the folder and the
+// entry; the other two files go all the same.
+TEST_F(StorageTest, ReadOnlyScreenFileKeepsFolder) {
+    MakeScreen("C", "T", "S");
+    const fs::path screen = Root() / "C/T/S";
+    for (const char* f : {"Vrx.cfg", "Vrx.txt", "Notes.txt"})
+        WriteBytes(screen / f, "x");
+    fs::permissions(screen / "Vrx.cfg", fs::perms::owner_read | fs::perms::group_read);
+    EXPECT_EQ(DeleteSiteFiles(m_storage, Screen), DeleteOutcome::FolderKept);
+    EXPECT_TRUE(fs::exists(screen / "Vrx.cfg"));
+    EXPECT_FALSE(fs::exists(screen / "Vrx.txt"));
+    EXPECT_FALSE(fs::exists(screen / "Notes.txt"));
+}
+
 TEST_F(StorageTest, FolderNamedLikeAScreenFileIsNotDeleted) {
     MakeScreen("C", "T", "S");
     fs::create_directory(Root() / "C/T/S/Vrx.cfg");
