@@ -116,6 +116,10 @@ int ReceiveFrame(int& length, ReceiveMode mode, int limitMs) {
     }
 }
 
+int ReceiveFrame(int& length, ReceiveMode mode) {
+    return ReceiveFrame(length, mode, mode == ReceiveMode::Drain ? kDrainLimitMs : kReplyLimitMs);
+}
+
 int Exchange(int& length) {
     SendFrame(length);
     return ReceiveFrame(length, ReceiveMode::Reply);

@@ -36,17 +36,21 @@ extern int ReceiveLength;
 
 enum class ReceiveMode { Drain, Reply };
 
-// Total time one receive in reply mode may take on a line that keeps sending bytes without
-// completing a frame; well above the longest frame's line time.
+// Total time one receive may take on a line that keeps sending bytes without completing a
+// frame. A reply is bounded well above the longest frame's line time; a drain, which reads and
+// throws away whatever the processor still had to send, only at the link check's limit.
 inline constexpr int kReplyLimitMs = 3000;
+inline constexpr int kDrainLimitMs = 10000;
 
 // Encodes the first n bytes of MessageBuffer (n at most 256) and writes the frame in one
 // Write. Always 0.
 int SendFrame(int n);
 // Reads and feeds bytes until a frame completes (0, length = ReceiveLength) or the line is
-// silent for the read timeout (1 in drain mode, 4 in reply mode, length = 0). Either mode gives
-// up with 4 after limitMs in total on a line that keeps sending without completing a frame.
-int ReceiveFrame(int& length, ReceiveMode mode, int limitMs = kReplyLimitMs);
+// silent for the read timeout (1 in drain mode, 4 in reply mode, length = 0). On a line that
+// keeps sending without completing a frame it gives up with 4 after limitMs in total, by default
+// kReplyLimitMs in reply mode and kDrainLimitMs in drain mode.
+int ReceiveFrame(int& length, ReceiveMode mode);
+int ReceiveFrame(int& length, ReceiveMode mode, int limitMs);
 // One step of the receive state machine: 0 when this byte completed a frame, 6 otherwise.
 int FeedReceiver(std::uint8_t byte);
 // SendFrame(length), then ReceiveFrame in reply mode; length then holds the reply's length.

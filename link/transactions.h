@@ -4,6 +4,7 @@
 #pragma once
 
 #include "image/settings_image.h"
+#include "link/frame_codec.h"
 
 #include <cstdint>
 
@@ -27,9 +28,7 @@ int WriteAudioSetup(int s1, int s2, SettingsImage& image = g_SettingsImage);
 int ConfirmWrite();
 int SendAbort();
 
-// Longest time the link check's drain may take on a line that never falls silent.
-inline constexpr int kDrainLimitMs = 10000;
-
-// Empties the line until it has been silent for a whole second (bounded by kDrainLimitMs),
-// then reads the system block in full: a block that passes its check replaces SystemSetup.
+// Empties the line until it has been silent for a whole second (the whole drain bounded by
+// kDrainLimitMs), then reads the system block in full: a block that passes its check replaces
+// SystemSetup.
 int CheckLink(SettingsImage& image = g_SettingsImage);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -220,6 +221,29 @@ TEST_F(Encoder, SilenceInEachModeAfterAboutASecond) {
     length = 5;
     EXPECT_EQ(ReceiveFrame(length, ReceiveMode::Drain), LinkSilent);
     EXPECT_EQ(length, 0);
+}
+
+// A drain reads and throws away whatever the processor still sends: it is not cut off at the
+// reply's limit, and ends on the first silent second.
+TEST_F(Encoder, DrainOutlastsTheReplyLimit) {
+    ResetReceiver();
+    using Clock = std::chrono::steady_clock;
+    const auto chatterFor = std::chrono::milliseconds(kReplyLimitMs + 600);
+    std::thread chatter([this, chatterFor] {
+        const auto start = Clock::now();
+        for (auto next = start; next < start + chatterFor; next += std::chrono::milliseconds(200)) {
+            std::this_thread::sleep_until(next);
+            m_pty.Send({0x55});
+        }
+    });
+    const auto start = Clock::now();
+    int length = 5;
+    const int result = ReceiveFrame(length, ReceiveMode::Drain);
+    const auto took = Clock::now() - start;
+    chatter.join();
+    EXPECT_EQ(result, LinkSilent);
+    EXPECT_EQ(length, 0);
+    EXPECT_GE(took, chatterFor);
 }
 
 TEST_F(Encoder, CutFrameIsContinuedByTheNextReceive) {
