@@ -30,22 +30,24 @@ CSiteStorage::CSiteStorage(SiteLibrary& library, fs::path root, SettingsImage* i
     : m_library(library), m_root(std::move(root)), m_pImage(image) {}
 
 void CSiteStorage::BuildSitePath(std::string& path) const {
+    // The platform's own separator: "./Main/Plaza" on POSIX systems, ".\\Main\\Plaza" on Windows.
+    constexpr char kSep = static_cast<char>(fs::path::preferred_separator);
     const int kind = m_nPathKind;
     if (kind == NoPath)
         return;
-    path = "./" + m_library.GetCircuitName();
+    path = std::string(".") + kSep + m_library.GetCircuitName();
     if (kind == CircuitFolder)
         return;
-    path += "/" + m_library.GetTheaterName();
+    path += kSep + m_library.GetTheaterName();
     if (kind == TheaterFolder)
         return;
-    path += "/" + m_library.GetScreenName();
+    path += kSep + m_library.GetScreenName();
     if (kind == SettingsFile)
-        path += "/Vrx.cfg";
+        path += kSep + std::string("Vrx.cfg");
     else if (kind == ReportFile)
-        path += "/Vrx.txt";
+        path += kSep + std::string("Vrx.txt");
     else if (kind == NotesFile)
-        path += "/Notes.txt";
+        path += kSep + std::string("Notes.txt");
 }
 
 std::string CSiteStorage::SitePath(int kind) {
@@ -59,7 +61,8 @@ fs::path CSiteStorage::DiskPath(int kind) {
     const std::string path = SitePath(kind);
     if (m_root == fs::path("."))
         return fs::path(path);
-    // The library path begins with "./"; below another root it continues from that root.
+    // The library path begins with "." and a separator; below another root it continues from
+    // that root.
     return m_root / fs::path(path.substr(2));
 }
 

@@ -39,8 +39,9 @@ public:
     explicit CSiteStorage(SiteLibrary& library, std::filesystem::path root = ".",
                           SettingsImage* image = nullptr);
 
-    // Sets path to the path of kind m_nPathKind for the current selection, e.g.
-    // "./Main/Plaza/2/Vrx.cfg". Kind 0 leaves path as it was.
+    // Sets path to the path of kind m_nPathKind for the current selection, with the platform's
+    // separator, e.g. "./Main/Plaza/2/Vrx.cfg" (".\Main\Plaza\2\Vrx.cfg" on Windows). Kind 0
+    // leaves path as it was.
     void BuildSitePath(std::string& path) const;
     // Stores kind in m_nPathKind and returns the path built for it ("" for kind 0).
     std::string SitePath(int kind);
