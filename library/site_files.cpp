@@ -51,8 +51,10 @@ void CSiteStorage::LoadSite() {
         throw FileError::FromErrno(ec.value(), path);
     if (!fs::exists(status))
         throw FileError::FromErrno(ENOENT, path);
-    if (fs::is_directory(status))
-        throw FileError::FromErrno(EISDIR, path);
+    // A folder, a pipe or a device of that name is no settings file; a pipe would also block
+    // the read until another program wrote to it.
+    if (!fs::is_regular_file(status))
+        throw FileError(FileError::Cause::AccessDenied, path);
     errno = 0;
     std::ifstream in(file, std::ios::binary);
     if (!in)

@@ -7,9 +7,13 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
 #include <csignal>
+#include <future>
 #include <string>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -148,6 +152,30 @@ TEST_F(SiteFilesTest, UnwritableScreenFolderGivesFileError) {
     EXPECT_THROW(m_storage.SaveSite(SettingsFile), FileError);
     EXPECT_THROW(m_storage.WriteNotesTemplate(), FileError);
     EXPECT_FALSE(fs::exists(Root() / "C/T/S/Vrx.txt"));
+}
+
+// Only a regular file is read: a pipe named Vrx.cfg would block the window until some other
+// program wrote to it.
+TEST_F(SiteFilesTest, LoadOfAPipeFailsAtOnce) {
+    AddScreen("C", "T", "S");
+    const fs::path cfg = Root() / "C/T/S/Vrx.cfg";
+    ASSERT_EQ(::mkfifo(cfg.c_str(), 0600), 0);
+    auto load = std::async(std::launch::async, [this] {
+        try {
+            m_storage.LoadSite();
+        } catch (const FileError&) {
+            return true;
+        }
+        return false;
+    });
+    if (load.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+        ADD_FAILURE() << "LoadSite waits on the pipe";
+        // Open and close the writing end, so the blocked reader sees the end of the file.
+        const int fd = ::open(cfg.c_str(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0)
+            ::close(fd);
+    }
+    EXPECT_TRUE(load.get());
 }
 
 // Stored settings the technician marked read-only stay as they are, and no report is made of
