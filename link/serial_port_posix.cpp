@@ -26,13 +26,14 @@ bool Configure(int fd) {
         return false;
     }
     // Raw bytes: no echo, no canonical input, no CR/LF translation, no signals. Hardware flow
-    // control (CRTSCTS) stays as the driver reports it. Software flow control is switched off:
+    // control (CRTSCTS) and the modem lines' hang-up on close (HUPCL) stay as the driver reports
+    // them: only the line settings are the program's. Software flow control is switched off:
     // the protocol's confirmation request (0x11) and audio block code (0x13) are the XON and
     // XOFF bytes, which a terminal with IXON on (the default of a POSIX tty) would swallow.
     tio.c_iflag = 0;
     tio.c_oflag = 0;
     tio.c_lflag = 0;
-    const tcflag_t keepControl = tio.c_cflag & CRTSCTS;
+    const tcflag_t keepControl = tio.c_cflag & (CRTSCTS | HUPCL);
     tio.c_cflag = keepControl | CS8 | CREAD | CLOCAL;
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 10; // one second

@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <fcntl.h>
 #include <fstream>
+#include <termios.h>
+#include <unistd.h>
 
 #include "link/profile.h"
 
@@ -57,6 +60,48 @@ TEST_F(Port, ReadTimesOutAfterAboutOneSecond) {
                         .count();
     EXPECT_GE(ms, 850);
     EXPECT_LE(ms, 1600);
+}
+
+// Open sets 9600 baud, 8 data bits, no parity, one stop bit, raw bytes and the one-second read;
+// hardware flow control and the hang-up on close stay as the driver had them. Software flow
+// control goes off: XON and XOFF are message codes here.
+TEST_F(Port, LineSettings) {
+    for (const bool hardware : {true, false}) {
+        SCOPED_TRACE(hardware ? "driver with hardware flow control" : "driver without it");
+        // A second descriptor of the same terminal sees the settings the port object makes.
+        const int observer = ::open(m_pty.Slave().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        ASSERT_GE(observer, 0);
+        termios before{};
+        ASSERT_EQ(tcgetattr(observer, &before), 0);
+        before.c_cflag &= ~static_cast<tcflag_t>(CSIZE | CRTSCTS | HUPCL);
+        before.c_cflag |= CS7 | PARENB | CSTOPB | (hardware ? CRTSCTS | HUPCL : 0);
+        before.c_iflag |= IXON | IXOFF | ICRNL | ISTRIP;
+        before.c_oflag |= OPOST | ONLCR;
+        before.c_lflag |= ECHO | ICANON | ISIG;
+        cfsetispeed(&before, B1200);
+        cfsetospeed(&before, B1200);
+        ASSERT_EQ(tcsetattr(observer, TCSANOW, &before), 0);
+        ASSERT_EQ(tcgetattr(observer, &before), 0);
+
+        CSerialPort port;
+        port.Open("COM1");
+        ASSERT_TRUE(port.IsOpen());
+        termios after{};
+        ASSERT_EQ(tcgetattr(observer, &after), 0);
+        EXPECT_EQ(after.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+        EXPECT_EQ(after.c_cflag & (PARENB | CSTOPB), 0u);
+        EXPECT_EQ(after.c_cflag & (CRTSCTS | HUPCL), before.c_cflag & (CRTSCTS | HUPCL));
+        EXPECT_NE(after.c_cflag & CREAD, 0u);
+        EXPECT_EQ(cfgetispeed(&after), static_cast<speed_t>(B9600));
+        EXPECT_EQ(cfgetospeed(&after), static_cast<speed_t>(B9600));
+        EXPECT_EQ(after.c_iflag & (IXON | IXOFF | IXANY | ICRNL | INLCR | IGNCR | ISTRIP), 0u);
+        EXPECT_EQ(after.c_oflag & OPOST, 0u);
+        EXPECT_EQ(after.c_lflag & (ECHO | ICANON | ISIG | IEXTEN), 0u);
+        EXPECT_EQ(after.c_cc[VMIN], 0);
+        EXPECT_EQ(after.c_cc[VTIME], 10);
+        port.Open("none");
+        ::close(observer);
+    }
 }
 
 TEST_F(Port, ExclusiveUse) {
