@@ -107,6 +107,7 @@ void CSerialPort::Open(std::string name) {
     // Back to blocking mode: reads are timed by VTIME, writes by poll.
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 || !Configure(fd)) {
+        ::ioctl(fd, TIOCNXCL); // as in Close: a refused port must not stay locked
         ::close(fd);
         return;
     }
