@@ -16,8 +16,9 @@ enum class DeleteOutcome {
     FolderMissing, // there was no folder to remove; the entry stays until the next start
 };
 
-// For a screen deletes Vrx.cfg, Vrx.txt and Notes.txt (each result ignored) and then removes
-// the screen folder; for a circuit or theater removes its folder. Only an empty folder is ever
-// removed, never a tree. Acts on the current selection of the storage's library; level None
-// (or any other value) touches nothing and gives FolderKept.
+// For a screen deletes Vrx.cfg, Vrx.txt and Notes.txt (each result ignored; a file marked
+// read-only is kept, and with it the folder) and then removes the screen folder; for a circuit or
+// theater removes its folder. Only an empty folder is ever removed, never a tree. Acts on the
+// current selection of the storage's library; level None (or any other value) touches nothing and
+// gives FolderKept.
 DeleteOutcome DeleteSiteFiles(CSiteStorage& storage, int level);
