@@ -11,7 +11,7 @@
 #include <QShortcut>
 
 void OpenHelp() {
-    CurrentLauncher().Open("Help.doc");
+    CurrentLauncher().Open(LaunchProgram::WordProcessor, "Help.doc");
 }
 
 QIcon ApplicationIcon() {

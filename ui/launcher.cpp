@@ -4,14 +4,31 @@
 #include <QDir>
 #include <QUrl>
 
+#ifdef Q_OS_WIN
+#define NOMINMAX
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <shellapi.h>
+#endif
+
 namespace {
 
 class DesktopLauncher : public Launcher {
 public:
-    void Open(const std::string& path) override {
+#ifdef Q_OS_WIN
+    // The shell starts the program with the file as its parameter and returns at once.
+    void Open(LaunchProgram program, const std::string& path) override {
+        const char* file = program == LaunchProgram::TextEditor ? "Notepad" : "Wordpad";
+        ShellExecuteA(nullptr, "open", file, path.c_str(), nullptr, SW_SHOWNORMAL);
+    }
+#else
+    // The desktop chooses the application by the file's type.
+    void Open(LaunchProgram, const std::string& path) override {
         QDesktopServices::openUrl(QUrl::fromLocalFile(
             QDir::cleanPath(QDir::current().absoluteFilePath(QString::fromStdString(path)))));
     }
+#endif
 };
 
 DesktopLauncher g_desktopLauncher;

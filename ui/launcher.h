@@ -5,15 +5,20 @@
 
 #include <string>
 
+// The program a file is opened in: the text editor for the notes and the report, the word
+// processor for the help document.
+enum class LaunchProgram { TextEditor, WordProcessor };
+
 class Launcher {
 public:
     virtual ~Launcher() = default;
     // path is relative to the working directory; the result is not examined by the commands.
-    virtual void Open(const std::string& path) = 0;
+    virtual void Open(LaunchProgram program, const std::string& path) = 0;
 };
 
-// The launcher in use; the desktop's (QDesktopServices::openUrl) unless SetLauncher installed
-// another.
+// The launcher in use unless SetLauncher installed another: on Windows "Notepad" or "Wordpad"
+// started on the file through the shell, elsewhere the desktop's application for the file
+// (QDesktopServices::openUrl).
 Launcher& CurrentLauncher();
 // Installs launcher (kept by the caller); null restores the desktop's.
 void SetLauncher(Launcher* launcher);

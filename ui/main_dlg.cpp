@@ -539,7 +539,7 @@ void CMainDlg::OnAddScreen() {
 }
 
 void CMainDlg::OnEditNotes() {
-    CurrentLauncher().Open(m_storage.SitePath(NotesFile));
+    CurrentLauncher().Open(LaunchProgram::TextEditor, m_storage.SitePath(NotesFile));
 }
 
 void CMainDlg::OnViewConfiguration() {
@@ -548,7 +548,7 @@ void CMainDlg::OnViewConfiguration() {
         WriteConfigurationReport(m_storage.DiskPath(ReportFile), g_SettingsImage,
                                  m_library.GetCircuitName(), m_library.GetTheaterName(),
                                  m_library.GetScreenName());
-        CurrentLauncher().Open(m_storage.SitePath(ReportFile));
+        CurrentLauncher().Open(LaunchProgram::TextEditor, m_storage.SitePath(ReportFile));
     } catch (const FileError& error) {
         ShowFileError(this, error.Message());
     }
@@ -592,12 +592,13 @@ void CMainDlg::OnDelete() {
                         "entry were kept.",
                     QApplication::applicationName().toStdString(),
                     static_cast<int>(PromptIcon::Exclamation));
-        UpdateSelectionPanel(true);
+        // The buttons follow the files that are gone; the status text and the bar stay.
+        UpdateSelectionPanel(false);
         break;
     case DeleteOutcome::FolderMissing:
         // Another program removed it: the entry goes at the next start, when the scan no longer
         // finds the folder.
-        UpdateSelectionPanel(true);
+        UpdateSelectionPanel(false);
         break;
     }
 }

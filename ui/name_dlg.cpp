@@ -5,6 +5,7 @@
 #include "ui/help.h"
 #include "ui/prompt.h"
 
+#include <QApplication>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -66,6 +67,8 @@ void CNameDlg::accept() {
         request.m_strText = QString("Please enter no more than %1 characters.")
                                 .arg(kMaxSiteNameLength)
                                 .toStdString();
+        // The framework's own check, so its box bears the application's name.
+        request.m_strCaption = QApplication::applicationName().toStdString();
         request.m_nIcon = PromptIcon::Exclamation;
         AskPrompt(this, request);
         return;

@@ -1,6 +1,9 @@
 #include "ui/about_dlg.h"
 #include "ui/bitmap_button.h"
 #include "ui/name_dlg.h"
+#include "ui_fixture.h"
+
+#include <QApplication>
 
 #include <QIcon>
 #include <QLabel>
@@ -24,6 +27,23 @@ TEST(NameDlgTest, OkFollowsTheFieldAndTheFieldTakes32Characters) {
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.m_strName, QString(32, 'x'));
+}
+
+TEST(NameDlgTest, AnOverlongNameIsRefusedInABoxCaptionedWithTheApplicationName) {
+    ScriptedPrompt prompt;
+    SetPrompt(&prompt);
+    CNameDlg dialog;
+    dialog.InitDialog();
+    dialog.NameEdit()->insert(QString(17, QChar(0xE9))); // 17 letters, 34 bytes
+    dialog.accept();
+    SetPrompt(nullptr);
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+    EXPECT_TRUE(dialog.m_strName.isEmpty());
+    ASSERT_EQ(prompt.m_asked.size(), 1u);
+    EXPECT_EQ(prompt.m_asked[0].m_strText, "Please enter no more than 32 characters.");
+    EXPECT_EQ(prompt.m_asked[0].m_strCaption, QApplication::applicationName().toStdString());
+    EXPECT_EQ(prompt.m_asked[0].m_nButtons, PromptButtons::Ok);
+    EXPECT_EQ(prompt.m_asked[0].m_nIcon, PromptIcon::Exclamation);
 }
 
 TEST(NameDlgTest, CancelKeepsTheName) {

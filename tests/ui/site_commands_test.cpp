@@ -1,5 +1,7 @@
 #include "ui_fixture.h"
 
+#include <QLabel>
+#include <QProgressBar>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -170,8 +172,12 @@ TEST_F(MainDlgTest, DeleteWorksBottomUpAndKeepsAFolderWithAStrayFile) {
     EXPECT_EQ(question.m_nIcon, PromptIcon::Exclamation);
     EXPECT_TRUE(fs::exists(m_root / "Main/Plaza/2/Vrx.cfg"));
 
-    // The technician's own file keeps the folder and the entry, and that is said.
+    // The technician's own file keeps the folder and the entry, and that is said; the buttons
+    // follow the files that went, the status text and the bar stay.
     m_prompt.m_asked.clear();
+    qobject_cast<QLabel*>(dlg.Control(IDC_STATUS))->setText("Send Cancelled");
+    static_cast<QProgressBar*>(dlg.Control(IDC_PROGRESS))->setValue(20);
+    ASSERT_TRUE(Enabled(IDC_SEND));
     dlg.OnDelete();
     ASSERT_EQ(m_prompt.m_asked.size(), 2u);
     EXPECT_NE(m_prompt.m_asked[1].m_strText.find("./Main/Plaza/2"), std::string::npos);
@@ -181,6 +187,10 @@ TEST_F(MainDlgTest, DeleteWorksBottomUpAndKeepsAFolderWithAStrayFile) {
     EXPECT_TRUE(fs::exists(m_root / "Main/Plaza/2/mine.txt"));
     EXPECT_EQ(Text(IDC_SCREEN), "2");
     EXPECT_EQ(dlg.Tree()->topLevelItem(0)->child(0)->childCount(), 1);
+    EXPECT_EQ(Text(IDC_STATUS), "Send Cancelled");
+    EXPECT_EQ(static_cast<QProgressBar*>(dlg.Control(IDC_PROGRESS))->value(), 20);
+    EXPECT_FALSE(Enabled(IDC_SEND));
+    EXPECT_FALSE(Enabled(IDC_VIEW_CONFIGURATION));
 
     // Without it the screen goes and its theater is selected, then the theater, then the circuit.
     fs::remove(m_root / "Main/Plaza/2/mine.txt");
@@ -225,6 +235,9 @@ TEST_F(MainDlgTest, NotesReportAndHelpOpenThroughTheLauncher) {
     EXPECT_EQ(m_launcher.m_opened,
               (std::vector<std::string>{"./Main/Plaza/2/Notes.txt", "./Main/Plaza/2/Vrx.txt",
                                         "Help.doc"}));
+    EXPECT_EQ(m_launcher.m_programs,
+              (std::vector<LaunchProgram>{LaunchProgram::TextEditor, LaunchProgram::TextEditor,
+                                          LaunchProgram::WordProcessor}));
     EXPECT_TRUE(fs::is_regular_file(m_root / "Main/Plaza/2/Vrx.txt"));
     EXPECT_TRUE(m_prompt.m_asked.empty());
 

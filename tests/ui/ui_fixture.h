@@ -24,7 +24,11 @@ public:
 
 class RecordingLauncher : public Launcher {
 public:
-    void Open(const std::string& path) override { m_opened.push_back(path); }
+    void Open(LaunchProgram program, const std::string& path) override {
+        m_programs.push_back(program);
+        m_opened.push_back(path);
+    }
+    std::vector<LaunchProgram> m_programs;
     std::vector<std::string> m_opened;
 };
 
