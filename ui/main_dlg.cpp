@@ -40,6 +40,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The About item of the window menu.
+const char* const kAboutText = "&About 3km...";
+
 QString FromName(const std::string& name) {
     return QString::fromUtf8(name);
 }
@@ -183,11 +186,11 @@ void CMainDlg::CreateControls() {
     connect(help, &QShortcut::activated, this, &CMainDlg::OnHelp);
 
     // The window menu's About item. Windows has a system menu and gets the item there too
-    // (AddSystemMenuItems); everywhere the dialog's context menu holds it.
+    // (AppendAboutItem); everywhere the dialog's context menu holds it.
     auto* separator = new QAction(this);
     separator->setSeparator(true);
     addAction(separator);
-    m_pAbout = new QAction("&About 3km...", this);
+    m_pAbout = new QAction(kAboutText, this);
     addAction(m_pAbout);
     setContextMenuPolicy(Qt::ActionsContextMenu);
     connect(m_pAbout, &QAction::triggered, this, &CMainDlg::OnAbout);
@@ -205,7 +208,7 @@ QWidget* CMainDlg::Control(int id) const {
 }
 
 void CMainDlg::InitDialog() {
-    AddSystemMenuItems();
+    AppendAboutItem(this, kAboutText);
     setWindowIcon(ApplicationIcon());
     setWindowTitle("VRX-3KM Download/Upload");
     InitProfile();
@@ -219,10 +222,6 @@ void CMainDlg::InitDialog() {
 int CMainDlg::exec() {
     InitDialog();
     return QDialog::exec();
-}
-
-void CMainDlg::AddSystemMenuItems() {
-    AppendAboutItem(this, "&About 3km...");
 }
 
 #ifdef Q_OS_WIN

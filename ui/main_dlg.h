@@ -125,8 +125,6 @@ private:
     QPushButton* AddButton(int id, const char* text, int x, int y, int w, int h);
     QLabel* AddStatic(int id, const char* text, int x, int y, int w, int h);
     QRadioButton* AddRadio(int id, const char* text, int x, int y, int w, int h);
-    // Appends a separator and "&About 3km..." to the window's system menu, where there is one.
-    void AddSystemMenuItems();
     void OnAbout();
     void Enable(int id, bool bEnable);
     void SetText(int id, const std::string& text);
