@@ -71,12 +71,7 @@ TEST_F(MainDlgTest, RefusedNamesChangeNothingAndKeepTheSelection) {
         Select({"Main", "Plaza", "2"});
         m_prompt.m_asked.clear();
         m_names = {row.name};
-        if (row.command == 0)
-            dlg.OnAddCircuit();
-        else if (row.command == 1)
-            dlg.OnAddTheater();
-        else
-            dlg.OnAddScreen();
+        Add(row.command);
         ASSERT_EQ(m_prompt.m_asked.size(), 1u);
         if (row.message) {
             EXPECT_EQ(m_prompt.m_asked[0].m_strText, row.message);
@@ -114,12 +109,7 @@ TEST_F(MainDlgTest, AddWhoseFolderCannotBeMadeLeavesEverythingAsItWas) {
         Select({"Main", "Plaza"});
         m_prompt.m_asked.clear();
         m_names = {row.name};
-        if (row.command == 0)
-            dlg.OnAddCircuit();
-        else if (row.command == 1)
-            dlg.OnAddTheater();
-        else
-            dlg.OnAddScreen();
+        Add(row.command);
         ASSERT_EQ(m_prompt.m_asked.size(), 1u);
         EXPECT_EQ(m_prompt.m_asked[0].m_nIcon, PromptIcon::Stop);
         EXPECT_EQ(TopLevelTexts(), std::vector<std::string>{"Main"});

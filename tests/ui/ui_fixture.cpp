@@ -98,3 +98,12 @@ std::vector<std::string> MainDlgTest::TopLevelTexts() const {
         texts.push_back(m_pDlg->Tree()->topLevelItem(i)->text(0).toStdString());
     return texts;
 }
+
+void MainDlgTest::Add(int command) {
+    if (command == 0)
+        m_pDlg->OnAddCircuit();
+    else if (command == 1)
+        m_pDlg->OnAddTheater();
+    else
+        m_pDlg->OnAddScreen();
+}

@@ -48,6 +48,8 @@ protected:
     bool Enabled(int id) const;
     std::string Text(int id) const;
     std::vector<std::string> TopLevelTexts() const;
+    // Runs Add Circuit (0), Add Theater (1) or Add Screen (2).
+    void Add(int command);
 
     std::filesystem::path m_root;
     std::filesystem::path m_oldCurrent;
