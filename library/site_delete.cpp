@@ -22,15 +22,15 @@ void DeleteFileOnly(const fs::path& file) {
 
 } // namespace
 
-std::string ConfirmDeleteText(const SiteLibrary& library, int level) {
+std::string ConfirmDeleteText(const SiteLibrary& library, SiteLevel level) {
     switch (level) {
-    case Circuit:
+    case SiteLevel::Circuit:
         return "You are about to delete the Circuit entry " + library.GetCircuitName() + "." +
                kPressOk;
-    case Theater:
+    case SiteLevel::Theater:
         return "You are about to delete the Theater entry " + library.GetCircuitName() + "--" +
                library.GetTheaterName() + "." + kPressOk;
-    case Screen:
+    case SiteLevel::Screen:
         return "You are about to delete the Screen entry " + library.GetCircuitName() + "--" +
                library.GetTheaterName() + "--" + library.GetScreenName() +
                "\nand its configuration and notes files." + kPressOk;
@@ -39,16 +39,15 @@ std::string ConfirmDeleteText(const SiteLibrary& library, int level) {
     }
 }
 
-DeleteOutcome DeleteSiteFiles(CSiteStorage& storage, int level) {
-    if (level != Circuit && level != Theater && level != Screen)
+DeleteOutcome DeleteSiteFiles(CSiteStorage& storage, SiteLevel level) {
+    if (level != SiteLevel::Circuit && level != SiteLevel::Theater && level != SiteLevel::Screen)
         return DeleteOutcome::FolderKept;
-    if (level == Screen) {
-        DeleteFileOnly(storage.DiskPath(SettingsFile));
-        DeleteFileOnly(storage.DiskPath(ReportFile));
-        DeleteFileOnly(storage.DiskPath(NotesFile));
+    if (level == SiteLevel::Screen) {
+        DeleteFileOnly(storage.DiskPath(PathKind::SettingsFile));
+        DeleteFileOnly(storage.DiskPath(PathKind::ReportFile));
+        DeleteFileOnly(storage.DiskPath(PathKind::NotesFile));
     }
-    // The folder kind equals the level: 1 circuit, 2 theater, 3 screen.
-    const fs::path folder = storage.DiskPath(level);
+    const fs::path folder = storage.DiskPath(FolderKind(level));
     std::error_code ec;
     const fs::file_status status = fs::symlink_status(folder, ec);
     if (!fs::exists(status))

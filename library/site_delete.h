@@ -8,7 +8,7 @@
 
 // The confirmation question for the current entry of that level, with the current names;
 // "???" for any other level.
-std::string ConfirmDeleteText(const SiteLibrary& library, int level);
+std::string ConfirmDeleteText(const SiteLibrary& library, SiteLevel level);
 
 enum class DeleteOutcome {
     Removed,       // the folder is gone: the caller now removes the entry from the model
@@ -21,4 +21,4 @@ enum class DeleteOutcome {
 // theater removes its folder. Only an empty folder is ever removed, never a tree. Acts on the
 // current selection of the storage's library; level None (or any other value) touches nothing and
 // gives FolderKept.
-DeleteOutcome DeleteSiteFiles(CSiteStorage& storage, int level);
+DeleteOutcome DeleteSiteFiles(CSiteStorage& storage, SiteLevel level);

@@ -19,29 +19,30 @@ SettingsImage& CSiteStorage::Image() {
     return m_pImage != nullptr ? *m_pImage : g_SettingsImage;
 }
 
-bool CSiteStorage::SaveSite(int kind) {
-    if (kind == SettingsFile) {
+bool CSiteStorage::SaveSite(PathKind kind) {
+    if (kind == PathKind::SettingsFile) {
         const auto bytes = ToStoredForm(Image());
         WriteFileAtomically(
-            DiskPath(SettingsFile),
+            DiskPath(PathKind::SettingsFile),
             std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-        WriteConfigurationReport(DiskPath(ReportFile).string(), Image(), m_library.GetCircuitName(),
-                                 m_library.GetTheaterName(), m_library.GetScreenName());
+        WriteConfigurationReport(DiskPath(PathKind::ReportFile).string(), Image(),
+                                 m_library.GetCircuitName(), m_library.GetTheaterName(),
+                                 m_library.GetScreenName());
         return true;
     }
     if (!CreateSiteFolder(kind))
         return false;
-    if (kind == ScreenFolder) {
+    if (kind == PathKind::ScreenFolder) {
         // A folder that already held notes (made before the program knew of it) keeps them.
         std::error_code ec;
-        if (!fs::exists(fs::symlink_status(DiskPath(NotesFile), ec)))
+        if (!fs::exists(fs::symlink_status(DiskPath(PathKind::NotesFile), ec)))
             WriteNotesTemplate();
     }
     return true;
 }
 
 void CSiteStorage::LoadSite() {
-    const fs::path file = DiskPath(SettingsFile);
+    const fs::path file = DiskPath(PathKind::SettingsFile);
     std::error_code ec;
     // The message names the file by its full path, so the technician can find it.
     const fs::path full = fs::absolute(file, ec);
@@ -75,7 +76,7 @@ void CSiteStorage::LoadSite() {
 
 void CSiteStorage::WriteNotesTemplate() {
     CReportFile file;
-    file.Create(DiskPath(NotesFile));
+    file.Create(DiskPath(PathKind::NotesFile));
     file.WriteLine("Theater Setup Notes");
     file.WriteLine("");
     file.WriteLine("Circuit Name:  " + m_library.GetCircuitName());

@@ -131,17 +131,17 @@ SiteLevel SiteLibrary::Locate(SitePos pos) {
     // Each entry is tested when the walk reaches it, before its children.
     for (FirstCircuit(); HasCircuit(); NextCircuit()) {
         if (GetCircuitPos() == pos)
-            return Circuit;
+            return SiteLevel::Circuit;
         for (FirstTheater(); HasTheater(); NextTheater()) {
             if (GetTheaterPos() == pos)
-                return Theater;
+                return SiteLevel::Theater;
             for (FirstScreen(); HasScreen(); NextScreen()) {
                 if (GetScreenPos() == pos)
-                    return Screen;
+                    return SiteLevel::Screen;
             }
         }
     }
-    return None;
+    return SiteLevel::None;
 }
 
 bool SiteLibrary::LocateScreen(SitePos pos) {

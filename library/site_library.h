@@ -15,7 +15,7 @@
 // removal it identifies nothing and may be handed out again to a later entry.
 using SitePos = const void*;
 
-enum SiteLevel : int { None = 0, Circuit = 1, Theater = 2, Screen = 3 };
+enum class SiteLevel : int { None = 0, Circuit = 1, Theater = 2, Screen = 3 };
 
 struct TheaterEntry {
     std::string m_strName;

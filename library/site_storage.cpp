@@ -32,32 +32,32 @@ CSiteStorage::CSiteStorage(SiteLibrary& library, fs::path root, SettingsImage* i
 void CSiteStorage::BuildSitePath(std::string& path) const {
     // The platform's own separator: "./Main/Plaza" on POSIX systems, ".\\Main\\Plaza" on Windows.
     constexpr char kSep = static_cast<char>(fs::path::preferred_separator);
-    const int kind = m_nPathKind;
-    if (kind == NoPath)
+    const PathKind kind = m_nPathKind;
+    if (kind == PathKind::NoPath)
         return;
     path = std::string(".") + kSep + m_library.GetCircuitName();
-    if (kind == CircuitFolder)
+    if (kind == PathKind::CircuitFolder)
         return;
     path += kSep + m_library.GetTheaterName();
-    if (kind == TheaterFolder)
+    if (kind == PathKind::TheaterFolder)
         return;
     path += kSep + m_library.GetScreenName();
-    if (kind == SettingsFile)
+    if (kind == PathKind::SettingsFile)
         path += kSep + std::string("Vrx.cfg");
-    else if (kind == ReportFile)
+    else if (kind == PathKind::ReportFile)
         path += kSep + std::string("Vrx.txt");
-    else if (kind == NotesFile)
+    else if (kind == PathKind::NotesFile)
         path += kSep + std::string("Notes.txt");
 }
 
-std::string CSiteStorage::SitePath(int kind) {
+std::string CSiteStorage::SitePath(PathKind kind) {
     m_nPathKind = kind;
     std::string path;
     BuildSitePath(path);
     return path;
 }
 
-fs::path CSiteStorage::DiskPath(int kind) {
+fs::path CSiteStorage::DiskPath(PathKind kind) {
     const std::string path = SitePath(kind);
     if (m_root == fs::path("."))
         return fs::path(path);
@@ -66,9 +66,9 @@ fs::path CSiteStorage::DiskPath(int kind) {
     return m_root / fs::path(path.substr(2));
 }
 
-bool CSiteStorage::CreateSiteFolder(int kind) {
+bool CSiteStorage::CreateSiteFolder(PathKind kind) {
     m_lastFolderError.clear();
-    if (kind < CircuitFolder || kind > ScreenFolder)
+    if (kind < PathKind::CircuitFolder || kind > PathKind::ScreenFolder)
         return false;
     const fs::path folder = DiskPath(kind);
     std::error_code ec;
@@ -87,7 +87,7 @@ bool CSiteStorage::CreateSiteFolder(int kind) {
     return true;
 }
 
-bool CSiteStorage::IsSettingsFileValid(int kind) {
+bool CSiteStorage::IsSettingsFileValid(PathKind kind) {
     std::error_code ec;
     const fs::path file = DiskPath(kind);
     if (!fs::is_regular_file(file, ec))
@@ -96,7 +96,7 @@ bool CSiteStorage::IsSettingsFileValid(int kind) {
     return !ec && (size == kStoredSettingsSize || size == kLongSettingsSize);
 }
 
-bool CSiteStorage::IsFolderNotEmpty(int kind) {
+bool CSiteStorage::IsFolderNotEmpty(PathKind kind) {
     std::error_code ec;
     fs::directory_iterator it(DiskPath(kind), ec);
     return !ec && it != fs::directory_iterator();
@@ -104,7 +104,7 @@ bool CSiteStorage::IsFolderNotEmpty(int kind) {
 
 std::optional<fs::file_time_type> CSiteStorage::SettingsFileTime() {
     std::error_code ec;
-    const fs::file_time_type time = fs::last_write_time(DiskPath(SettingsFile), ec);
+    const fs::file_time_type time = fs::last_write_time(DiskPath(PathKind::SettingsFile), ec);
     if (ec)
         return std::nullopt;
     return time;

@@ -17,7 +17,7 @@
 struct SettingsImage;
 
 // What a library path names.
-enum PathKind : int {
+enum class PathKind : int {
     NoPath = 0,
     CircuitFolder = 1,
     TheaterFolder = 2,
@@ -26,6 +26,11 @@ enum PathKind : int {
     ReportFile = 5,
     NotesFile = 6
 };
+
+// The folder kind of a library level: a circuit, theater or screen folder; NoPath for none.
+constexpr PathKind FolderKind(SiteLevel level) {
+    return static_cast<PathKind>(static_cast<int>(level));
+}
 
 // Lengths that a stored settings file may have; only the first 800 bytes are ever read.
 inline constexpr std::uintmax_t kStoredSettingsSize = 800;
@@ -44,10 +49,10 @@ public:
     // leaves path as it was.
     void BuildSitePath(std::string& path) const;
     // Stores kind in m_nPathKind and returns the path built for it ("" for kind 0).
-    std::string SitePath(int kind);
+    std::string SitePath(PathKind kind);
     // The same path as the file system reaches it from the process's working directory (the
     // root folder followed by the library path); equal to SitePath when the root is ".".
-    std::filesystem::path DiskPath(int kind);
+    std::filesystem::path DiskPath(PathKind kind);
 
     // Kinds 1 to 3: creates that folder, one level only. Returns true when the folder exists
     // afterwards (made now or already there) and false when it could not be made; then nothing
@@ -56,8 +61,8 @@ public:
     // Kind 4: replaces Vrx.cfg atomically with the 800 bytes of the settings image, then writes
     // the report Vrx.txt; returns true.
     // Throws FileError when Vrx.cfg, Vrx.txt or Notes.txt cannot be written.
-    bool SaveSite(int kind);
-    bool CreateSiteFolder(int kind);
+    bool SaveSite(PathKind kind);
+    bool CreateSiteFolder(PathKind kind);
     std::error_code LastFolderError() const { return m_lastFolderError; }
 
     // Reads the current screen's Vrx.cfg into the settings image. Throws FileError (and leaves
@@ -66,11 +71,11 @@ public:
     void LoadSite();
 
     // True only for a regular file of exactly 800 or 938 bytes.
-    bool IsSettingsFileValid(int kind);
+    bool IsSettingsFileValid(PathKind kind);
 
     // True when the folder of this kind holds any entry at all; a missing or unreadable folder
     // counts as empty.
-    bool IsFolderNotEmpty(int kind);
+    bool IsFolderNotEmpty(PathKind kind);
 
     // Last-write time of the current screen's Vrx.cfg, whatever its length; nullopt when there
     // is no entry of that name.
@@ -89,7 +94,7 @@ public:
     const std::filesystem::path& Root() const { return m_root; }
 
     // The kind the last path was built for; carries the kind to BuildSitePath.
-    int m_nPathKind = NoPath;
+    PathKind m_nPathKind = PathKind::NoPath;
 
 private:
     SiteLibrary& m_library;

@@ -306,7 +306,7 @@ SiteLevel CMainDlg::GetSelectedLevel() {
     }
     QTreeWidgetItem* selected = m_pTree->currentItem();
     if (!selected)
-        return None;
+        return SiteLevel::None;
     return m_library.Locate(ItemPos(selected));
 }
 
@@ -315,20 +315,20 @@ void CMainDlg::UpdateSelectionFlags() {
     m_bCircuitSelected = m_bTheaterSelected = m_bScreenSelected = false;
     m_bHasSettings = m_bFolderNotEmpty = false;
     switch (level) {
-    case Screen:
+    case SiteLevel::Screen:
         m_bCircuitSelected = m_bTheaterSelected = m_bScreenSelected = true;
-        m_nPathKind = SettingsFile;
+        m_nPathKind = PathKind::SettingsFile;
         m_bHasSettings = m_storage.IsSettingsFileValid(m_nPathKind);
         return;
-    case None:
+    case SiteLevel::None:
         m_bFolderNotEmpty = true;
         return;
-    case Theater:
+    case SiteLevel::Theater:
         m_bTheaterSelected = true;
         [[fallthrough]];
-    case Circuit:
+    case SiteLevel::Circuit:
         m_bCircuitSelected = true;
-        m_nPathKind = level;
+        m_nPathKind = FolderKind(level);
         m_bFolderNotEmpty = m_storage.IsFolderNotEmpty(m_nPathKind);
         return;
     }
@@ -337,9 +337,9 @@ void CMainDlg::UpdateSelectionFlags() {
 bool CMainDlg::GetSettingsTime(std::string& strDate, std::string& strTime) {
     strDate.clear();
     strTime.clear();
-    if (GetSelectedLevel() != Screen)
+    if (GetSelectedLevel() != SiteLevel::Screen)
         return false;
-    m_nPathKind = SettingsFile;
+    m_nPathKind = PathKind::SettingsFile;
     const auto written = m_storage.SettingsFileTime();
     if (!written)
         return false;
@@ -386,7 +386,7 @@ void CMainDlg::OnSelChangedTree() {
 }
 
 void CMainDlg::OnDblClkTree() {
-    if (GetSelectedLevel() == Screen)
+    if (GetSelectedLevel() == SiteLevel::Screen)
         OnEditNotes();
 }
 
@@ -460,9 +460,9 @@ void CMainDlg::OnAddCircuit() {
         // The folder comes first: an entry whose folder cannot be made is taken back, so the
         // library, the tree and the disk stay as they were.
         m_library.AddCircuit(*name);
-        if (!m_storage.CreateSiteFolder(CircuitFolder)) {
-            const std::string text =
-                FolderErrorText(m_storage.DiskPath(CircuitFolder), m_storage.LastFolderError());
+        if (!m_storage.CreateSiteFolder(PathKind::CircuitFolder)) {
+            const std::string text = FolderErrorText(m_storage.DiskPath(PathKind::CircuitFolder),
+                                                     m_storage.LastFolderError());
             m_library.RemoveCurrentCircuit();
             GetSelectedLevel();
             ShowMessage(text, QApplication::applicationName().toStdString(),
@@ -476,8 +476,8 @@ void CMainDlg::OnAddCircuit() {
 
 void CMainDlg::OnAddTheater() {
     QTreeWidgetItem* selected = m_pTree->currentItem();
-    const SiteLevel level = selected ? m_library.Locate(ItemPos(selected)) : None;
-    if (level != None) {
+    const SiteLevel level = selected ? m_library.Locate(ItemPos(selected)) : SiteLevel::None;
+    if (level != SiteLevel::None) {
         const auto name = m_nameSource("Add Theater to " + m_library.GetCircuitName());
         if (name && AcceptNewName(*name, m_library.FindTheater(*name),
                                   "That Theater name already exists")) {
@@ -485,9 +485,9 @@ void CMainDlg::OnAddTheater() {
             while (circuit->parent())
                 circuit = circuit->parent();
             m_library.AddTheater(*name);
-            if (!m_storage.CreateSiteFolder(TheaterFolder)) {
-                const std::string text =
-                    FolderErrorText(m_storage.DiskPath(TheaterFolder), m_storage.LastFolderError());
+            if (!m_storage.CreateSiteFolder(PathKind::TheaterFolder)) {
+                const std::string text = FolderErrorText(
+                    m_storage.DiskPath(PathKind::TheaterFolder), m_storage.LastFolderError());
                 m_library.RemoveCurrentTheater();
                 GetSelectedLevel();
                 ShowMessage(text, QApplication::applicationName().toStdString(),
@@ -503,19 +503,19 @@ void CMainDlg::OnAddTheater() {
 
 void CMainDlg::OnAddScreen() {
     QTreeWidgetItem* selected = m_pTree->currentItem();
-    const SiteLevel level = selected ? m_library.Locate(ItemPos(selected)) : None;
-    if (level == Theater || level == Screen) {
+    const SiteLevel level = selected ? m_library.Locate(ItemPos(selected)) : SiteLevel::None;
+    if (level == SiteLevel::Theater || level == SiteLevel::Screen) {
         const auto name = m_nameSource("Add Screen to " + m_library.GetTheaterName());
         if (name &&
             AcceptNewName(*name, m_library.FindScreen(*name), "That Screen name already exists")) {
-            QTreeWidgetItem* theater = level == Theater ? selected : selected->parent();
+            QTreeWidgetItem* theater = level == SiteLevel::Theater ? selected : selected->parent();
             m_library.AddScreen(*name);
-            const fs::path folder = m_storage.DiskPath(ScreenFolder);
+            const fs::path folder = m_storage.DiskPath(PathKind::ScreenFolder);
             std::error_code ec;
             const bool bExisted = fs::exists(fs::symlink_status(folder, ec));
             std::string failure;
             try {
-                if (!m_storage.SaveSite(ScreenFolder))
+                if (!m_storage.SaveSite(PathKind::ScreenFolder))
                     failure = FolderErrorText(folder, m_storage.LastFolderError());
             } catch (const FileError& error) {
                 failure = error.Message();
@@ -538,16 +538,16 @@ void CMainDlg::OnAddScreen() {
 }
 
 void CMainDlg::OnEditNotes() {
-    CurrentLauncher().Open(LaunchProgram::TextEditor, m_storage.SitePath(NotesFile));
+    CurrentLauncher().Open(LaunchProgram::TextEditor, m_storage.SitePath(PathKind::NotesFile));
 }
 
 void CMainDlg::OnViewConfiguration() {
     try {
         m_storage.LoadSite();
-        WriteConfigurationReport(m_storage.DiskPath(ReportFile), g_SettingsImage,
+        WriteConfigurationReport(m_storage.DiskPath(PathKind::ReportFile), g_SettingsImage,
                                  m_library.GetCircuitName(), m_library.GetTheaterName(),
                                  m_library.GetScreenName());
-        CurrentLauncher().Open(LaunchProgram::TextEditor, m_storage.SitePath(ReportFile));
+        CurrentLauncher().Open(LaunchProgram::TextEditor, m_storage.SitePath(PathKind::ReportFile));
     } catch (const FileError& error) {
         ShowFileError(this, error.Message());
     }
@@ -560,7 +560,7 @@ void CMainDlg::OnHelp() {
 // ---------------------------------------------------------------------------------------------
 // Deleting
 
-bool CMainDlg::ConfirmDelete(int level) {
+bool CMainDlg::ConfirmDelete(SiteLevel level) {
     PromptRequest request;
     request.m_strText = ConfirmDeleteText(m_library, level);
     request.m_strCaption = QApplication::applicationName().toStdString();
@@ -572,14 +572,14 @@ bool CMainDlg::ConfirmDelete(int level) {
 
 void CMainDlg::OnDelete() {
     const SiteLevel level = GetSelectedLevel();
-    if (level == None || !ConfirmDelete(level))
+    if (level == SiteLevel::None || !ConfirmDelete(level))
         return;
-    const std::string folder = m_storage.SitePath(level);
+    const std::string folder = m_storage.SitePath(FolderKind(level));
     switch (DeleteSiteFiles(m_storage, level)) {
     case DeleteOutcome::Removed:
-        if (level == Circuit)
+        if (level == SiteLevel::Circuit)
             m_library.RemoveCurrentCircuit();
-        else if (level == Theater)
+        else if (level == SiteLevel::Theater)
             m_library.RemoveCurrentTheater();
         else
             m_library.RemoveCurrentScreen();

@@ -92,7 +92,7 @@ public:
     void OnViewConfiguration();
     void OnHelp();
     void OnDelete();
-    bool ConfirmDelete(int level);
+    bool ConfirmDelete(SiteLevel level);
     void OnDblClkTree();
     void OnSelChangedTree();
     void OnLoadSettings();
@@ -103,7 +103,7 @@ public:
     void LockControls();
     void UnlockControls();
 
-    int m_nPathKind = NoPath;
+    PathKind m_nPathKind = PathKind::NoPath;
     bool m_bHasSettings = false;
     bool m_bScreenSelected = false;
     bool m_bTheaterSelected = false;

@@ -29,7 +29,7 @@ private:
 class StorageSettingsStore : public SettingsStore {
 public:
     explicit StorageSettingsStore(CSiteStorage& storage) : m_storage(storage) {}
-    void SaveSettings() override { m_storage.SaveSite(SettingsFile); }
+    void SaveSettings() override { m_storage.SaveSite(PathKind::SettingsFile); }
     void LoadSettings() override { m_storage.LoadSite(); }
 
 private:

@@ -51,11 +51,11 @@ protected:
 
     void AddScreen(const std::string& c, const std::string& t, const std::string& s) {
         m_library.AddCircuit(c);
-        ASSERT_TRUE(m_storage.SaveSite(CircuitFolder));
+        ASSERT_TRUE(m_storage.SaveSite(PathKind::CircuitFolder));
         m_library.AddTheater(t);
-        ASSERT_TRUE(m_storage.SaveSite(TheaterFolder));
+        ASSERT_TRUE(m_storage.SaveSite(PathKind::TheaterFolder));
         m_library.AddScreen(s);
-        ASSERT_TRUE(m_storage.SaveSite(ScreenFolder));
+        ASSERT_TRUE(m_storage.SaveSite(PathKind::ScreenFolder));
     }
 };
 
@@ -79,14 +79,14 @@ TEST_F(SiteFilesTest, ExistingScreenFolderKeepsNotesAndSettings) {
     WriteBytes(Root() / "C/T/S/Vrx.cfg", Pattern(800, 1));
     AddScreen("C", "T", "S");
     EXPECT_EQ(ReadBytes(Root() / "C/T/S/Notes.txt"), "amplifier 3 hums");
-    EXPECT_TRUE(m_storage.IsSettingsFileValid(SettingsFile));
+    EXPECT_TRUE(m_storage.IsSettingsFileValid(PathKind::SettingsFile));
 }
 
 TEST_F(SiteFilesTest, ScreenFolderThatCannotBeMadeWritesNothing) {
     m_library.AddCircuit("C");
     m_library.AddTheater("T"); // no folders on disk
     m_library.AddScreen("S");
-    EXPECT_FALSE(m_storage.SaveSite(ScreenFolder));
+    EXPECT_FALSE(m_storage.SaveSite(PathKind::ScreenFolder));
     EXPECT_TRUE(m_storage.LastFolderError());
     EXPECT_TRUE(fs::is_empty(Root()));
 }
@@ -94,11 +94,11 @@ TEST_F(SiteFilesTest, ScreenFolderThatCannotBeMadeWritesNothing) {
 TEST_F(SiteFilesTest, SaveWritesSettingsAndReport) {
     AddScreen("Main", "Plaza", "2");
     FillImage(m_image, 3);
-    EXPECT_TRUE(m_storage.SaveSite(SettingsFile));
+    EXPECT_TRUE(m_storage.SaveSite(PathKind::SettingsFile));
     EXPECT_EQ(ReadBytes(Root() / "Main/Plaza/2/Vrx.cfg"), StoredBytes(m_image));
     EXPECT_EQ(fs::file_size(Root() / "Main/Plaza/2/Vrx.cfg"), 800u);
     EXPECT_GT(fs::file_size(Root() / "Main/Plaza/2/Vrx.txt"), 0u);
-    EXPECT_TRUE(m_storage.IsSettingsFileValid(SettingsFile));
+    EXPECT_TRUE(m_storage.IsSettingsFileValid(PathKind::SettingsFile));
 }
 
 TEST_F(SiteFilesTest, LoadTakesTheFirst800BytesOfValidFiles) {
@@ -149,7 +149,7 @@ TEST_F(SiteFilesTest, UnwritableScreenFolderGivesFileError) {
         fs::create_directories(Root() / "C/T/S");
         fs::permissions(Root() / "C/T/S", fs::perms::owner_read | fs::perms::owner_exec);
     }
-    EXPECT_THROW(m_storage.SaveSite(SettingsFile), FileError);
+    EXPECT_THROW(m_storage.SaveSite(PathKind::SettingsFile), FileError);
     EXPECT_THROW(m_storage.WriteNotesTemplate(), FileError);
     EXPECT_FALSE(fs::exists(Root() / "C/T/S/Vrx.txt"));
 }
@@ -187,7 +187,7 @@ TEST_F(SiteFilesTest, ReadOnlySettingsFileIsKeptAndNoReportWritten) {
     WriteBytes(cfg, old);
     fs::permissions(cfg, fs::perms::owner_read);
     FillImage(m_image, 2);
-    EXPECT_THROW(m_storage.SaveSite(SettingsFile), FileError);
+    EXPECT_THROW(m_storage.SaveSite(PathKind::SettingsFile), FileError);
     EXPECT_EQ(ReadBytes(cfg), old);
     EXPECT_FALSE(fs::exists(Root() / "C/T/S/Vrx.txt"));
 }
@@ -198,7 +198,7 @@ TEST_F(SiteFilesTest, KilledWriterLeavesOldOrNewFileWhole) {
     AddScreen("C", "T", "S");
     const fs::path cfg = Root() / "C/T/S/Vrx.cfg";
     FillImage(m_image, 1);
-    ASSERT_TRUE(m_storage.SaveSite(SettingsFile));
+    ASSERT_TRUE(m_storage.SaveSite(PathKind::SettingsFile));
     const std::string oldBytes = StoredBytes(m_image);
     FillImage(m_image, 2);
     const std::string newBytes = StoredBytes(m_image);
@@ -214,7 +214,7 @@ TEST_F(SiteFilesTest, KilledWriterLeavesOldOrNewFileWhole) {
             for (unsigned i = 0;; ++i) {
                 FillImage(m_image, (i % 2) + 1);
                 try {
-                    m_storage.SaveSite(SettingsFile);
+                    m_storage.SaveSite(PathKind::SettingsFile);
                 } catch (...) {
                     ::_exit(1); // the parent sees an exit instead of the kill and fails
                 }

@@ -39,9 +39,9 @@ TEST(SiteLibrary, EmptyLibraryFindsAndLocatesNothing) {
     EXPECT_FALSE(lib.HasCircuit());
     EXPECT_EQ(lib.GetCircuitPos(), nullptr);
     EXPECT_FALSE(lib.FindCircuit("A"));
-    EXPECT_EQ(lib.Locate(nullptr), None);
+    EXPECT_EQ(lib.Locate(nullptr), SiteLevel::None);
     int something = 0;
-    EXPECT_EQ(lib.Locate(&something), None);
+    EXPECT_EQ(lib.Locate(&something), SiteLevel::None);
     EXPECT_FALSE(lib.LocateScreen(&something));
     EXPECT_EQ(lib.GetCircuitName(), "");
 }
@@ -78,19 +78,19 @@ TEST(SiteLibrary, LocateFindsEachEntryWithItsAncestors) {
         const char* screen;
     };
     const Row rows[] = {
-        {s.a, Circuit, "A", nullptr, nullptr},
-        {s.b, Circuit, "B", nullptr, nullptr},
-        {s.a1, Theater, "A", "1", nullptr},
-        {s.b1, Theater, "B", "1", nullptr},
-        {s.aPlaza, Theater, "A", "Plaza", nullptr},
-        {s.a1s2, Screen, "A", "1", "2"},
-        {s.b1s1, Screen, "B", "1", "1"},
+        {s.a, SiteLevel::Circuit, "A", nullptr, nullptr},
+        {s.b, SiteLevel::Circuit, "B", nullptr, nullptr},
+        {s.a1, SiteLevel::Theater, "A", "1", nullptr},
+        {s.b1, SiteLevel::Theater, "B", "1", nullptr},
+        {s.aPlaza, SiteLevel::Theater, "A", "Plaza", nullptr},
+        {s.a1s2, SiteLevel::Screen, "A", "1", "2"},
+        {s.b1s1, SiteLevel::Screen, "B", "1", "1"},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(std::string(r.circuit) + (r.theater ? r.theater : "-"));
         EXPECT_EQ(s.lib.Locate(r.pos), r.level);
         EXPECT_EQ(s.lib.GetCircuitName(), r.circuit);
-        if (r.level == Circuit) {
+        if (r.level == SiteLevel::Circuit) {
             EXPECT_EQ(s.lib.GetCircuitPos(), r.pos);
         }
         if (r.theater != nullptr) {
@@ -106,7 +106,7 @@ TEST(SiteLibrary, LocateFindsEachEntryWithItsAncestors) {
             EXPECT_FALSE(s.lib.LocateScreen(r.pos));
         }
     }
-    EXPECT_EQ(s.lib.Locate(nullptr), None);
+    EXPECT_EQ(s.lib.Locate(nullptr), SiteLevel::None);
     EXPECT_FALSE(s.lib.LocateScreen(nullptr));
 }
 
@@ -115,7 +115,7 @@ TEST(SiteLibrary, MissedLookupLeavesCursorNullAndLastEntryCurrent) {
     EXPECT_FALSE(s.lib.FindCircuit("C"));
     EXPECT_FALSE(s.lib.HasCircuit());
     EXPECT_EQ(s.lib.GetCircuitName(), "B");
-    EXPECT_EQ(s.lib.Locate(&s), None);
+    EXPECT_EQ(s.lib.Locate(&s), SiteLevel::None);
     EXPECT_FALSE(s.lib.HasCircuit());
 }
 
@@ -139,7 +139,7 @@ TEST(SiteLibrary, NamesCompareExactlyAndDuplicatesAreKept) {
 
 TEST(SiteLibrary, AddMakesNewEntryCurrentAndLeavesLowerCursors) {
     SampleLibrary s;
-    EXPECT_EQ(s.lib.Locate(s.a1s1), Screen);
+    EXPECT_EQ(s.lib.Locate(s.a1s1), SiteLevel::Screen);
     SitePos p = s.lib.AddScreen("3");
     EXPECT_EQ(s.lib.GetScreenName(), "3");
     EXPECT_EQ(s.lib.GetScreenPos(), p);
@@ -148,7 +148,7 @@ TEST(SiteLibrary, AddMakesNewEntryCurrentAndLeavesLowerCursors) {
     EXPECT_EQ(s.lib.GetScreenPos(), p);
     // Removing "the current screen" now must not touch the new theater or the old screen.
     s.lib.RemoveCurrentScreen();
-    EXPECT_EQ(s.lib.Locate(p), Screen);
+    EXPECT_EQ(s.lib.Locate(p), SiteLevel::Screen);
 }
 
 TEST(SiteLibrary, MovingOneCursorLeavesTheLevelsBelow) {
@@ -192,11 +192,11 @@ TEST(SiteLibrary, HandlesStayStableWhileOthersComeAndGo) {
     s.lib.Locate(s.b);
     s.lib.RemoveCurrentCircuit();
     for (SitePos p : {s.a, s.a1, s.aPlaza, s.a1s2}) {
-        EXPECT_NE(s.lib.Locate(p), None);
+        EXPECT_NE(s.lib.Locate(p), SiteLevel::None);
     }
-    EXPECT_EQ(s.lib.Locate(s.a1s2), Screen);
+    EXPECT_EQ(s.lib.Locate(s.a1s2), SiteLevel::Screen);
     EXPECT_EQ(s.lib.GetScreenName(), "2");
-    EXPECT_EQ(s.lib.Locate(s.aPlaza), Theater);
+    EXPECT_EQ(s.lib.Locate(s.aPlaza), SiteLevel::Theater);
     EXPECT_EQ(s.lib.GetTheaterName(), "Plaza");
 }
 
@@ -208,14 +208,14 @@ TEST(SiteLibrary, RemovedEntriesLocateNothingOrALaterEntry) {
         std::vector<SitePos> gone;
     };
     // Removing from the bottom up, as Delete does.
-    const Row rows[] = {{s.b1s1, Screen, {s.b1s1}},
-                        {s.b1, Theater, {s.b1}},
-                        {s.a, Circuit, {s.a, s.a1, s.aPlaza, s.a1s1, s.a1s2}}};
+    const Row rows[] = {{s.b1s1, SiteLevel::Screen, {s.b1s1}},
+                        {s.b1, SiteLevel::Theater, {s.b1}},
+                        {s.a, SiteLevel::Circuit, {s.a, s.a1, s.aPlaza, s.a1s1, s.a1s2}}};
     for (const Row& r : rows) {
         ASSERT_EQ(s.lib.Locate(r.pos), r.level);
-        if (r.level == Screen)
+        if (r.level == SiteLevel::Screen)
             s.lib.RemoveCurrentScreen();
-        else if (r.level == Theater)
+        else if (r.level == SiteLevel::Theater)
             s.lib.RemoveCurrentTheater();
         else
             s.lib.RemoveCurrentCircuit();
@@ -223,7 +223,7 @@ TEST(SiteLibrary, RemovedEntriesLocateNothingOrALaterEntry) {
         (void)s.lib.GetScreenName();
         (void)s.lib.GetTheaterName();
         for (SitePos g : r.gone)
-            EXPECT_EQ(s.lib.Locate(g), None);
+            EXPECT_EQ(s.lib.Locate(g), SiteLevel::None);
     }
     EXPECT_EQ(CircuitNames(s.lib), std::vector<std::string>{"B"});
     s.lib.Locate(s.b);
@@ -231,7 +231,7 @@ TEST(SiteLibrary, RemovedEntriesLocateNothingOrALaterEntry) {
     EXPECT_FALSE(s.lib.HasTheater());
     // A new entry may reuse a freed handle; it is then the one located.
     SitePos fresh = s.lib.AddTheater("again");
-    EXPECT_EQ(s.lib.Locate(fresh), Theater);
+    EXPECT_EQ(s.lib.Locate(fresh), SiteLevel::Theater);
     EXPECT_EQ(s.lib.GetTheaterName(), "again");
 }
 

@@ -53,13 +53,13 @@ TEST_F(StorageTest, BuildsEveryPathKindFromTheSelection) {
     m_library.AddCircuit("Main");
     m_library.AddTheater("Plaza");
     m_library.AddScreen("2");
-    const std::pair<int, const char*> rows[] = {
-        {CircuitFolder, "./Main"},
-        {TheaterFolder, "./Main/Plaza"},
-        {ScreenFolder, "./Main/Plaza/2"},
-        {SettingsFile, "./Main/Plaza/2/Vrx.cfg"},
-        {ReportFile, "./Main/Plaza/2/Vrx.txt"},
-        {NotesFile, "./Main/Plaza/2/Notes.txt"},
+    const std::pair<PathKind, const char*> rows[] = {
+        {PathKind::CircuitFolder, "./Main"},
+        {PathKind::TheaterFolder, "./Main/Plaza"},
+        {PathKind::ScreenFolder, "./Main/Plaza/2"},
+        {PathKind::SettingsFile, "./Main/Plaza/2/Vrx.cfg"},
+        {PathKind::ReportFile, "./Main/Plaza/2/Vrx.txt"},
+        {PathKind::NotesFile, "./Main/Plaza/2/Notes.txt"},
     };
     for (const auto& [kind, expected] : rows) {
         // The rows are written with "/"; the path uses the platform's separator ("\\" on Windows).
@@ -71,57 +71,59 @@ TEST_F(StorageTest, BuildsEveryPathKindFromTheSelection) {
         EXPECT_EQ(m_storage.DiskPath(kind), Root() / std::string(expected).substr(2));
     }
     std::string untouched = "keep";
-    m_storage.m_nPathKind = NoPath;
+    m_storage.m_nPathKind = PathKind::NoPath;
     m_storage.BuildSitePath(untouched);
     EXPECT_EQ(untouched, "keep");
 }
 
 TEST_F(StorageTest, CreatesOneFolderLevelAndReportsFailure) {
     m_library.AddCircuit("C");
-    EXPECT_TRUE(m_storage.CreateSiteFolder(CircuitFolder));
+    EXPECT_TRUE(m_storage.CreateSiteFolder(PathKind::CircuitFolder));
     EXPECT_TRUE(fs::is_directory(Root() / "C"));
     WriteBytes(Root() / "C" / "stray", "x");
-    EXPECT_TRUE(m_storage.CreateSiteFolder(CircuitFolder)) << "an existing folder is kept";
+    EXPECT_TRUE(m_storage.CreateSiteFolder(PathKind::CircuitFolder))
+        << "an existing folder is kept";
     EXPECT_TRUE(fs::exists(Root() / "C" / "stray"));
 
     // A name taken by a file.
     m_library.AddTheater("stray");
-    EXPECT_FALSE(m_storage.CreateSiteFolder(TheaterFolder));
+    EXPECT_FALSE(m_storage.CreateSiteFolder(PathKind::TheaterFolder));
     EXPECT_TRUE(m_storage.LastFolderError());
     // A missing parent is not made.
     m_library.AddCircuit("Missing");
     m_library.AddTheater("T");
-    EXPECT_FALSE(m_storage.CreateSiteFolder(TheaterFolder));
+    EXPECT_FALSE(m_storage.CreateSiteFolder(PathKind::TheaterFolder));
     EXPECT_FALSE(fs::exists(Root() / "Missing"));
-    EXPECT_FALSE(m_storage.CreateSiteFolder(SettingsFile));
+    EXPECT_FALSE(m_storage.CreateSiteFolder(PathKind::SettingsFile));
 }
 
 TEST_F(StorageTest, SettingsFileIsValidOnlyAtTwoLengths) {
     MakeScreen("C", "T", "S");
     const fs::path cfg = Root() / "C/T/S/Vrx.cfg";
-    EXPECT_FALSE(m_storage.IsSettingsFileValid(SettingsFile)) << "missing";
+    EXPECT_FALSE(m_storage.IsSettingsFileValid(PathKind::SettingsFile)) << "missing";
     EXPECT_FALSE(m_storage.SettingsFileTime().has_value());
     for (std::size_t size : {0u, 1u, 799u, 800u, 801u, 937u, 938u, 939u, 1600u}) {
         WriteBytes(cfg, std::string(size, '\x5a'));
-        EXPECT_EQ(m_storage.IsSettingsFileValid(SettingsFile), size == 800 || size == 938) << size;
+        EXPECT_EQ(m_storage.IsSettingsFileValid(PathKind::SettingsFile), size == 800 || size == 938)
+            << size;
         EXPECT_TRUE(m_storage.SettingsFileTime().has_value()) << "no length check for the time";
     }
     fs::remove(cfg);
     fs::create_directory(cfg);
-    EXPECT_FALSE(m_storage.IsSettingsFileValid(SettingsFile)) << "a folder named Vrx.cfg";
+    EXPECT_FALSE(m_storage.IsSettingsFileValid(PathKind::SettingsFile)) << "a folder named Vrx.cfg";
 }
 
 TEST_F(StorageTest, FolderNotEmptyCountsAnyEntryAndMissingIsEmpty) {
     m_library.AddCircuit("C");
-    EXPECT_FALSE(m_storage.IsFolderNotEmpty(CircuitFolder)) << "missing";
+    EXPECT_FALSE(m_storage.IsFolderNotEmpty(PathKind::CircuitFolder)) << "missing";
     fs::create_directory(Root() / "C");
-    EXPECT_FALSE(m_storage.IsFolderNotEmpty(CircuitFolder));
+    EXPECT_FALSE(m_storage.IsFolderNotEmpty(PathKind::CircuitFolder));
     fs::create_directory(Root() / "C" / "T");
-    EXPECT_TRUE(m_storage.IsFolderNotEmpty(CircuitFolder));
+    EXPECT_TRUE(m_storage.IsFolderNotEmpty(PathKind::CircuitFolder));
     m_library.AddTheater("T");
-    EXPECT_FALSE(m_storage.IsFolderNotEmpty(TheaterFolder));
+    EXPECT_FALSE(m_storage.IsFolderNotEmpty(PathKind::TheaterFolder));
     WriteBytes(Root() / "C/T/.hidden", "");
-    EXPECT_TRUE(m_storage.IsFolderNotEmpty(TheaterFolder));
+    EXPECT_TRUE(m_storage.IsFolderNotEmpty(PathKind::TheaterFolder));
 }
 
 TEST_F(StorageTest, ScanOfFolderWithOnlyFilesIsEmpty) {
@@ -213,19 +215,22 @@ TEST(ConfirmDeleteText, QuestionsNameTheEntry) {
     lib.AddCircuit("Main");
     lib.AddTheater("Plaza");
     lib.AddScreen("2");
-    const std::pair<int, std::string> rows[] = {
-        {Circuit, "You are about to delete the Circuit entry Main.\n\nPress OK to delete\nor "
-                  "CANCEL to keep it."},
-        {Theater, "You are about to delete the Theater entry Main--Plaza.\n\nPress OK to "
-                  "delete\nor CANCEL to keep it."},
-        {Screen, "You are about to delete the Screen entry Main--Plaza--2\nand its "
-                 "configuration and notes files.\n\nPress OK to delete\nor CANCEL to keep it."},
-        {None, "???"},
-        {4, "???"},
-        {-1, "???"},
+    const std::pair<SiteLevel, std::string> rows[] = {
+        {SiteLevel::Circuit,
+         "You are about to delete the Circuit entry Main.\n\nPress OK to delete\nor "
+         "CANCEL to keep it."},
+        {SiteLevel::Theater,
+         "You are about to delete the Theater entry Main--Plaza.\n\nPress OK to "
+         "delete\nor CANCEL to keep it."},
+        {SiteLevel::Screen,
+         "You are about to delete the Screen entry Main--Plaza--2\nand its "
+         "configuration and notes files.\n\nPress OK to delete\nor CANCEL to keep it."},
+        {SiteLevel::None, "???"},
+        {static_cast<SiteLevel>(4), "???"},
+        {static_cast<SiteLevel>(-1), "???"},
     };
     for (const auto& [level, text] : rows)
-        EXPECT_EQ(ConfirmDeleteText(lib, level), text) << level;
+        EXPECT_EQ(ConfirmDeleteText(lib, level), text) << static_cast<int>(level);
 }
 
 TEST_F(StorageTest, DeletesFromTheBottomUp) {
@@ -233,19 +238,19 @@ TEST_F(StorageTest, DeletesFromTheBottomUp) {
     const fs::path screen = Root() / "Main/Plaza/2";
     WriteBytes(screen / "Vrx.cfg", std::string(800, '\1'));
     WriteBytes(screen / "Notes.txt", "notes"); // Vrx.txt missing: passed over
-    ASSERT_EQ(m_library.Locate(m_library.GetCircuitPos()), Circuit);
-    EXPECT_EQ(DeleteSiteFiles(m_storage, Circuit), DeleteOutcome::FolderKept);
+    ASSERT_EQ(m_library.Locate(m_library.GetCircuitPos()), SiteLevel::Circuit);
+    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Circuit), DeleteOutcome::FolderKept);
     m_library.FindTheater("Plaza");
-    EXPECT_EQ(DeleteSiteFiles(m_storage, Theater), DeleteOutcome::FolderKept);
+    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Theater), DeleteOutcome::FolderKept);
     EXPECT_TRUE(fs::exists(screen / "Vrx.cfg")) << "nothing below a theater is touched";
     m_library.FindScreen("2");
-    EXPECT_EQ(DeleteSiteFiles(m_storage, Screen), DeleteOutcome::Removed);
+    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Screen), DeleteOutcome::Removed);
     EXPECT_FALSE(fs::exists(screen));
-    EXPECT_EQ(DeleteSiteFiles(m_storage, Theater), DeleteOutcome::Removed);
-    EXPECT_EQ(DeleteSiteFiles(m_storage, Circuit), DeleteOutcome::Removed);
+    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Theater), DeleteOutcome::Removed);
+    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Circuit), DeleteOutcome::Removed);
     EXPECT_TRUE(fs::is_empty(Root()));
-    EXPECT_EQ(DeleteSiteFiles(m_storage, Circuit), DeleteOutcome::FolderMissing);
-    EXPECT_EQ(DeleteSiteFiles(m_storage, None), DeleteOutcome::FolderKept);
+    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Circuit), DeleteOutcome::FolderMissing);
+    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::None), DeleteOutcome::FolderKept);
 }
 
 TEST_F(StorageTest, ScreenWithStrayFileKeepsFolder) {
@@ -255,7 +260,7 @@ TEST_F(StorageTest, ScreenWithStrayFileKeepsFolder) {
         WriteBytes(screen / f, "x");
     fs::create_directory(screen / "Sub");
     for (int attempt = 0; attempt < 2; ++attempt) {
-        EXPECT_EQ(DeleteSiteFiles(m_storage, Screen), DeleteOutcome::FolderKept);
+        EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Screen), DeleteOutcome::FolderKept);
         EXPECT_FALSE(fs::exists(screen / "Vrx.cfg"));
         EXPECT_FALSE(fs::exists(screen / "Vrx.txt"));
         EXPECT_FALSE(fs::exists(screen / "Notes.txt"));
@@ -272,7 +277,7 @@ TEST_F(StorageTest, ReadOnlyScreenFileKeepsFolder) {
     for (const char* f : {"Vrx.cfg", "Vrx.txt", "Notes.txt"})
         WriteBytes(screen / f, "x");
     fs::permissions(screen / "Vrx.cfg", fs::perms::owner_read | fs::perms::group_read);
-    EXPECT_EQ(DeleteSiteFiles(m_storage, Screen), DeleteOutcome::FolderKept);
+    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Screen), DeleteOutcome::FolderKept);
     EXPECT_TRUE(fs::exists(screen / "Vrx.cfg"));
     EXPECT_FALSE(fs::exists(screen / "Vrx.txt"));
     EXPECT_FALSE(fs::exists(screen / "Notes.txt"));
@@ -281,7 +286,7 @@ TEST_F(StorageTest, ReadOnlyScreenFileKeepsFolder) {
 TEST_F(StorageTest, FolderNamedLikeAScreenFileIsNotDeleted) {
     MakeScreen("C", "T", "S");
     fs::create_directory(Root() / "C/T/S/Vrx.cfg");
-    EXPECT_EQ(DeleteSiteFiles(m_storage, Screen), DeleteOutcome::FolderKept);
+    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Screen), DeleteOutcome::FolderKept);
     EXPECT_TRUE(fs::is_directory(Root() / "C/T/S/Vrx.cfg"));
 }
 

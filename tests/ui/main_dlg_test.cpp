@@ -75,7 +75,7 @@ TEST_F(MainDlgTest, TitleControlsAndLayoutInDialogUnits) {
 TEST_F(MainDlgTest, EmptyLibraryDisablesEverythingThatNeedsASelection) {
     CMainDlg& dlg = Start();
     EXPECT_EQ(dlg.Tree()->topLevelItemCount(), 0);
-    EXPECT_EQ(dlg.GetSelectedLevel(), None);
+    EXPECT_EQ(dlg.GetSelectedLevel(), SiteLevel::None);
     for (int id : {IDC_CIRCUIT, IDC_THEATER, IDC_SCREEN})
         EXPECT_EQ(Text(id), "---");
     EXPECT_EQ(Text(IDC_DATE), "");

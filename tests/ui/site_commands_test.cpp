@@ -197,7 +197,7 @@ TEST_F(MainDlgTest, DeleteWorksBottomUpAndKeepsAFolderWithAStrayFile) {
     dlg.OnDelete();
     EXPECT_FALSE(fs::exists(m_root / "Main"));
     EXPECT_EQ(dlg.Tree()->topLevelItemCount(), 0);
-    EXPECT_EQ(dlg.GetSelectedLevel(), None);
+    EXPECT_EQ(dlg.GetSelectedLevel(), SiteLevel::None);
     EXPECT_EQ(Text(IDC_CIRCUIT), "---");
     EXPECT_FALSE(Enabled(IDC_DELETE));
     EXPECT_FALSE(Enabled(IDC_ADD_THEATER));

@@ -83,7 +83,7 @@ private:
 class StorageSettingsStore : public SettingsStore {
 public:
     explicit StorageSettingsStore(CSiteStorage& storage) : m_storage(storage) {}
-    void SaveSettings() override { m_storage.SaveSite(SettingsFile); }
+    void SaveSettings() override { m_storage.SaveSite(PathKind::SettingsFile); }
     void LoadSettings() override { m_storage.LoadSite(); }
 
 private:
@@ -113,8 +113,9 @@ void OpenPort(const CliRequest& request) {
 }
 
 int ListCommand(CSiteStorage& storage, CliStreams& io) {
-    io.m_out << RenderListing(storage.Library(),
-                              [&storage] { return storage.IsSettingsFileValid(SettingsFile); });
+    io.m_out << RenderListing(storage.Library(), [&storage] {
+        return storage.IsSettingsFileValid(PathKind::SettingsFile);
+    });
     return kExitSuccess;
 }
 
@@ -128,7 +129,7 @@ int AddCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io)
     SiteLibrary& library = storage.Library();
     for (std::size_t i = 0; i < request.m_names.size(); ++i) {
         const std::string& name = request.m_names[i];
-        const int kind = static_cast<int>(i) + CircuitFolder;
+        const PathKind kind = static_cast<PathKind>(static_cast<int>(i) + 1);
         const bool bExists = i == 0   ? library.FindCircuit(name)
                              : i == 1 ? library.FindTheater(name)
                                       : library.FindScreen(name);
@@ -155,12 +156,12 @@ int AddCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io)
 int ReportCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io) {
     Select(storage.Library(), request.m_names);
     storage.LoadSite();
-    const std::string strReport = storage.SitePath(ReportFile);
+    const std::string strReport = storage.SitePath(PathKind::ReportFile);
     SiteLibrary& library = storage.Library();
-    WriteConfigurationReport(storage.DiskPath(ReportFile), g_SettingsImage,
+    WriteConfigurationReport(storage.DiskPath(PathKind::ReportFile), g_SettingsImage,
                              library.GetCircuitName(), library.GetTheaterName(),
                              library.GetScreenName());
-    std::ifstream file(storage.DiskPath(ReportFile), std::ios::binary);
+    std::ifstream file(storage.DiskPath(PathKind::ReportFile), std::ios::binary);
     if (!file) {
         io.m_err << "vrx3km-cli: " << strReport << " was not found.\n";
         return kExitFileError;
@@ -190,7 +191,7 @@ int LoadCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io
     StorageSettingsStore store(storage);
     if (!g_SerialPort.IsOpen())
         return TransferResultStatus(RunLoad(observer, store));
-    if (storage.IsSettingsFileValid(SettingsFile) &&
+    if (storage.IsSettingsFileValid(PathKind::SettingsFile) &&
         !Ask(io, request.m_bYes,
              OverwriteQuestion(request.m_names[0], request.m_names[1], request.m_names[2]))) {
         observer.OnStatus(transfer_text::kDownloadCancelled);
@@ -218,17 +219,18 @@ int DeleteCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& 
     SiteLibrary& library = storage.Library();
     Select(library, request.m_names);
     const std::size_t nLevel = request.m_names.size();
-    const int folderKind = static_cast<int>(nLevel);
+    const SiteLevel level = static_cast<SiteLevel>(nLevel);
+    const PathKind folderKind = FolderKind(level);
     if (nLevel < 3 && storage.IsFolderNotEmpty(folderKind)) {
         io.m_err << "vrx3km-cli: the folder " << storage.SitePath(folderKind)
                  << " is not empty; delete what it holds first\n";
         return kExitFailed;
     }
-    if (!Ask(io, request.m_bYes, ConfirmDeleteText(library, static_cast<int>(nLevel)))) {
+    if (!Ask(io, request.m_bYes, ConfirmDeleteText(library, level))) {
         io.m_err << "Nothing was deleted.\n";
         return kExitFailed;
     }
-    switch (DeleteSiteFiles(storage, static_cast<int>(nLevel))) {
+    switch (DeleteSiteFiles(storage, level)) {
     case DeleteOutcome::Removed:
         break;
     case DeleteOutcome::FolderKept:
