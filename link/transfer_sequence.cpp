@@ -40,23 +40,31 @@ StageRun RunStages(TransferObserver& observer, int nFirst, StageFn&& stage) {
 
 } // namespace
 
-TransferResult RunLoad(TransferObserver& observer, SettingsStore& store, TransferLink& link) {
+TransferResult RunLoad(TransferLink& link, SettingsImage& image, const ScreenTarget& target,
+                       SettingsStore& store, TransferObserver& observer) {
     if (!link.IsPortOpen()) {
         observer.OnStatus(transfer_text::kPortError);
         observer.OnProgress(0);
         return TransferResult::PortNotOpen;
     }
+    if (store.HasSettings(target) &&
+        !observer.ConfirmOverwrite(
+            OverwriteQuestion(target.m_strCircuit, target.m_strTheater, target.m_strScreen))) {
+        observer.OnStatus(transfer_text::kDownloadCancelled);
+        observer.OnProgress(0);
+        return TransferResult::Cancelled;
+    }
+    // The bar's 0 is reported with the first stage.
     observer.OnStatus(transfer_text::kDownloadWait);
-    observer.OnProgress(0);
 
-    const StageRun run = RunStages(observer, 1, [&link](int nStage) {
+    const StageRun run = RunStages(observer, 1, [&link, &image](int nStage) {
         switch (nStage) {
         case 1:
-            return link.CheckLink();
+            return link.CheckLink(image);
         case 2:
-            return link.ReadSystemSetup();
+            return link.ReadSystemSetup(image);
         default:
-            return link.ReadAudioSetup(nStage - 3);
+            return link.ReadAudioSetup(nStage - 3, image);
         }
     });
 
@@ -64,7 +72,7 @@ TransferResult RunLoad(TransferObserver& observer, SettingsStore& store, Transfe
     if (run.bAllOk) {
         // A partial image never reaches the disk: the save happens only after every read.
         try {
-            store.SaveSettings();
+            store.SaveSettings(target, image);
         } catch (const FileError& e) {
             observer.OnFileError(e.Message());
             result = TransferResult::FileError;
@@ -76,16 +84,22 @@ TransferResult RunLoad(TransferObserver& observer, SettingsStore& store, Transfe
     return result;
 }
 
-TransferResult RunSend(TransferObserver& observer, SettingsStore& store, TransferLink& link) {
+TransferResult RunSend(TransferLink& link, SettingsImage& image, const ScreenTarget& target,
+                       SettingsStore& store, TransferObserver& observer) {
+    if (!observer.ConfirmSend(SendWarning())) {
+        observer.OnStatus(transfer_text::kSendCancelled);
+        observer.OnProgress(0);
+        return TransferResult::Cancelled;
+    }
     observer.OnStatus(transfer_text::kSendWait);
     observer.OnProgress(BarBeforeStage(1));
-    const int nCheck = link.CheckLink();
+    const int nCheck = link.CheckLink(image);
 
     // The stored settings replace whatever the link check read into the system block, so what
     // goes to the processor is the screen's file and nothing else.
     TransferResult result = TransferResult::Success;
     try {
-        store.LoadSettings();
+        store.LoadSettings(target, image);
     } catch (const FileError& e) {
         observer.OnFileError(e.Message());
         result = TransferResult::FileError;
@@ -95,12 +109,13 @@ TransferResult RunSend(TransferObserver& observer, SettingsStore& store, Transfe
     if (result == TransferResult::Success && nCheck != 0) {
         result = TransferResult::StageFailed;
     }
-    if (result == TransferResult::Success && !link.ImagePassesChecks()) {
+    if (result == TransferResult::Success && !ImagePassesChecks(image)) {
         result = TransferResult::SettingsInvalid;
     }
     if (result == TransferResult::Success) {
-        const StageRun run = RunStages(observer, 2, [&link](int nStage) {
-            return nStage == 2 ? link.WriteSystemSetup() : link.WriteAudioSetup(nStage - 3);
+        const StageRun run = RunStages(observer, 2, [&link, &image](int nStage) {
+            return nStage == 2 ? link.WriteSystemSetup(image)
+                               : link.WriteAudioSetup(nStage - 3, image);
         });
         nLastStarted = run.nLastStarted;
         if (!run.bAllOk) {
@@ -120,16 +135,19 @@ bool ImagePassesChecks(const SettingsImage& image) {
 
 namespace {
 
-// The sequences over the program's one port, its transactions and g_SettingsImage.
+// The jobs over the program's one port and its transactions.
 class GlobalDeviceLink : public TransferLink {
 public:
     bool IsPortOpen() override { return g_SerialPort.IsOpen(); }
-    int CheckLink() override { return ::CheckLink(); }
-    int ReadSystemSetup() override { return ::ReadSystemSetup(); }
-    int ReadAudioSetup(int nBlock) override { return ::ReadAudioSetup(nBlock, nBlock); }
-    int WriteSystemSetup() override { return ::WriteSystemSetup(); }
-    int WriteAudioSetup(int nBlock) override { return ::WriteAudioSetup(nBlock, nBlock); }
-    bool ImagePassesChecks() override { return ::ImagePassesChecks(g_SettingsImage); }
+    int CheckLink(SettingsImage& image) override { return ::CheckLink(image); }
+    int ReadSystemSetup(SettingsImage& image) override { return ::ReadSystemSetup(image); }
+    int ReadAudioSetup(int nBlock, SettingsImage& image) override {
+        return ::ReadAudioSetup(nBlock, nBlock, image);
+    }
+    int WriteSystemSetup(const SettingsImage& image) override { return ::WriteSystemSetup(image); }
+    int WriteAudioSetup(int nBlock, SettingsImage& image) override {
+        return ::WriteAudioSetup(nBlock, nBlock, image);
+    }
 };
 
 } // namespace

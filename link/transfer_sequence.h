@@ -1,14 +1,19 @@
-// The Load and Send sequences: the job behind "Load Settings" and "Send Settings".
+// The Load and Send jobs: everything behind "Load Settings" and "Send Settings", from the port
+// test and the question to the last status text.
 //
-// The window and the command-line tool run the same sequences; each binds its own controls or
-// output lines to the observer, and its own library storage to the settings store. The
-// confirmation questions stay with the caller, which asks them before it starts a sequence.
+// A job acts only on what it is given: the device link, the settings image, the target screen
+// (fixed by its names when the command starts), the settings store and the observer. The window
+// and the command-line tool bind their controls or output lines and their answers to the
+// observer and run the same job.
 #pragma once
+
+#include "image/settings_store.h"
 
 #include <string>
 
-// What a sequence reports while it runs. Every call is made on the caller's thread, before the
-// next stage starts, so a window can repaint its bar and status text in the handler.
+// What a job reports while it runs, and the technician's answers to its questions. Every call
+// is made on the thread that runs the job, in the order of the command's steps, and each status
+// text and bar position is reported once.
 class TransferObserver {
 public:
     virtual ~TransferObserver() = default;
@@ -16,48 +21,40 @@ public:
     virtual void OnProgress(int nPos) = 0;
     // The status text, exactly as the technician is to read it.
     virtual void OnStatus(const std::string& strText) = 0;
-    // A stored file could not be read or written: the standard file-error text. The sequence
-    // still reaches its normal end (the "..Error." status follows).
+    // A stored file could not be read or written: the standard file-error text. The job still
+    // reaches its normal end (the "..Error." status follows).
     virtual void OnFileError(const std::string& strMessage) = 0;
+    // The overwrite question of a Load (OK is the default answer) and the warning of a Send
+    // (Cancel is the default answer). True lets the job go on.
+    virtual bool ConfirmOverwrite(const std::string& strQuestion) = 0;
+    virtual bool ConfirmSend(const std::string& strWarning) = 0;
 };
 
-// The selected screen's stored settings. Both calls may throw FileError; the sequence catches
-// it, hands its Message() to the observer and ends normally.
-class SettingsStore {
-public:
-    virtual ~SettingsStore() = default;
-    // Writes the settings image to the screen's Vrx.cfg, then its report Vrx.txt.
-    virtual void SaveSettings() = 0;
-    // Reads the screen's Vrx.cfg into the settings image; only a file of valid length is read.
-    virtual void LoadSettings() = 0;
-};
+struct SettingsImage;
 
-// The device operations a sequence uses. Results are link results: 0 success, anything else a
-// failed stage. DeviceLink() binds them to the global port, transactions and settings image;
-// tests replace them with a scripted processor.
+// The device operations a job uses, each on the image the job was given. Results are link
+// results: 0 success, anything else a failed stage. Tests replace them with a scripted processor.
 class TransferLink {
 public:
     virtual ~TransferLink() = default;
     virtual bool IsPortOpen() = 0;
-    virtual int CheckLink() = 0;
-    virtual int ReadSystemSetup() = 0;
-    virtual int ReadAudioSetup(int nBlock) = 0;
-    virtual int WriteSystemSetup() = 0;
-    virtual int WriteAudioSetup(int nBlock) = 0;
-    // True when the image's system block and all three audio blocks pass their checks.
-    virtual bool ImagePassesChecks() = 0;
+    virtual int CheckLink(SettingsImage& image) = 0;
+    virtual int ReadSystemSetup(SettingsImage& image) = 0;
+    virtual int ReadAudioSetup(int nBlock, SettingsImage& image) = 0;
+    virtual int WriteSystemSetup(const SettingsImage& image) = 0;
+    virtual int WriteAudioSetup(int nBlock, SettingsImage& image) = 0;
 };
 
-// The global device link: the global port, the transactions and g_SettingsImage.
+// The device link over the program's one port and its transactions.
 TransferLink& DeviceLink();
 
-struct SettingsImage;
 // True when the system block and all three audio blocks pass their checks.
 bool ImagePassesChecks(const SettingsImage& image);
 
 enum class TransferResult {
     Success,
     PortNotOpen,     // Load only: nothing was asked or sent
+    Cancelled,       // the technician refused the question: nothing was sent or stored
     StageFailed,     // a stage failed; for Load nothing was saved
     FileError,       // a stored file could not be read or written; OnFileError had its text
     SettingsInvalid, // Send only: the stored blocks failed their checks, nothing was written
@@ -93,10 +90,11 @@ std::string OverwriteQuestion(const std::string& strCircuit, const std::string& 
 // The warning shown before every Send; Cancel is its default answer.
 std::string SendWarning();
 
-// Load: port test, then link check and the four reads; saves only when all five succeeded.
-TransferResult RunLoad(TransferObserver& observer, SettingsStore& store,
-                       TransferLink& link = DeviceLink());
-// Send: link check, the stored settings read whatever the check returned, their checks, then the
-// four writes.
-TransferResult RunSend(TransferObserver& observer, SettingsStore& store,
-                       TransferLink& link = DeviceLink());
+// Load: port test, the overwrite question when the screen has stored settings, then the link
+// check and the four reads into image; saves image to the target only when all five succeeded.
+TransferResult RunLoad(TransferLink& link, SettingsImage& image, const ScreenTarget& target,
+                       SettingsStore& store, TransferObserver& observer);
+// Send: the warning, the link check, the target's stored settings read into image whatever the
+// check returned, their checks, then the four writes.
+TransferResult RunSend(TransferLink& link, SettingsImage& image, const ScreenTarget& target,
+                       SettingsStore& store, TransferObserver& observer);

@@ -14,6 +14,7 @@
 #include "ui/launcher.h"
 #include "ui/name_dlg.h"
 #include "ui/prompt.h"
+#include "ui/screen_store.h"
 #include "ui/system_menu.h"
 #include "ui/transfer_binding.h"
 
@@ -71,7 +72,10 @@ CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent), m_storage(m_library) {
     CreateControls();
 }
 
-CMainDlg::~CMainDlg() = default;
+CMainDlg::~CMainDlg() {
+    // The job reports to this window until its end: it is never cut off half-way.
+    WaitForTransferEnd();
+}
 
 QPushButton* CMainDlg::AddButton(int id, const char* text, int x, int y, int w, int h) {
     auto* button = new QPushButton(text, this);
@@ -196,7 +200,38 @@ void CMainDlg::CreateControls() {
     connect(m_pAbout, &QAction::triggered, this, &CMainDlg::OnAbout);
 }
 
+namespace {
+
+bool IsUserInput(QEvent::Type type) {
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
 bool CMainDlg::eventFilter(QObject* watched, QEvent* event) {
+    // While a transfer runs, the window takes no input; the boxes it asks in do.
+    if (m_bTransferRunning && IsUserInput(event->type())) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget && widget->window() == this)
+            return true;
+    }
     if (watched == m_pTree->viewport() && event->type() == QEvent::MouseButtonDblClick)
         OnDblClkTree();
     return QDialog::eventFilter(watched, event);
@@ -632,52 +667,62 @@ void CMainDlg::UnlockControls() {
 }
 
 void CMainDlg::OnLoadSettings() {
-    LockControls();
-    WindowTransferObserver observer(this, m_pProgress, qobject_cast<QLabel*>(Control(IDC_STATUS)));
-    StorageSettingsStore store(m_storage);
-    // A port that is not open is reported by the sequence itself, before anything is asked.
-    bool bRun = !DeviceLink().IsPortOpen();
-    if (!bRun) {
-        PromptRequest request;
-        request.m_strText = OverwriteQuestion(
-            m_library.GetCircuitName(), m_library.GetTheaterName(), m_library.GetScreenName());
-        request.m_nButtons = PromptButtons::OkCancel;
-        request.m_nIcon = PromptIcon::Exclamation;
-        if (m_bHasSettings && AskPrompt(this, request) != kAnswerOk) {
-            observer.OnStatus(transfer_text::kDownloadCancelled);
-            observer.OnProgress(0);
-        } else {
-            observer.OnStatus(transfer_text::kDownloadWait);
-            observer.OnProgress(0);
-            // The screen is fixed here for the whole transfer: the save goes to this screen.
-            QTreeWidgetItem* selected = m_pTree->currentItem();
-            bRun = selected && m_library.LocateScreen(ItemPos(selected));
-        }
-    }
-    if (bRun)
-        RunLoad(observer, store);
-    UpdateSelectionPanel(false);
-    UnlockControls();
+    StartTransfer(true);
 }
 
 void CMainDlg::OnSendSettings() {
+    StartTransfer(false);
+}
+
+void CMainDlg::StartTransfer(bool bLoad) {
+    if (m_bTransferRunning)
+        return;
+    // The screen is fixed here for the whole transfer: its names, not the tree's selection,
+    // say where the settings are stored or read.
+    QTreeWidgetItem* selected = m_pTree->currentItem();
+    if (!selected || !m_library.LocateScreen(ItemPos(selected)))
+        return;
+    const ScreenTarget target{m_library.GetCircuitName(), m_library.GetTheaterName(),
+                              m_library.GetScreenName()};
     LockControls();
-    WindowTransferObserver observer(this, m_pProgress, qobject_cast<QLabel*>(Control(IDC_STATUS)));
-    StorageSettingsStore store(m_storage);
-    PromptRequest request;
-    request.m_strText = SendWarning();
-    request.m_nButtons = PromptButtons::OkCancel;
-    request.m_bCancelDefault = true;
-    request.m_nIcon = PromptIcon::Exclamation;
-    if (AskPrompt(this, request) != kAnswerOk) {
-        observer.OnStatus(transfer_text::kSendCancelled);
-        observer.OnProgress(0);
-    } else {
-        // The stored settings read for the send are the selected screen's.
-        QTreeWidgetItem* selected = m_pTree->currentItem();
-        if (selected && m_library.LocateScreen(ItemPos(selected)))
-            RunSend(observer, store);
-    }
+    m_bTransferRunning = true;
+    // Input given to the window while the job runs is dropped, never replayed after it.
+    qApp->installEventFilter(this);
+    auto* status = qobject_cast<QLabel*>(Control(IDC_STATUS));
+    const std::filesystem::path root = m_storage.Root();
+    m_transfer = std::thread([this, bLoad, target, status, root] {
+        WindowTransferObserver observer(this, m_pProgress, status);
+        ScreenSettingsStore store(root);
+        if (bLoad)
+            RunLoad(DeviceLink(), g_SettingsImage, target, store, observer);
+        else
+            RunSend(DeviceLink(), g_SettingsImage, target, store, observer);
+        QMetaObject::invokeMethod(
+            this, [this] { EndTransfer(); }, Qt::QueuedConnection);
+    });
+}
+
+void CMainDlg::EndTransfer() {
+    if (m_transfer.joinable())
+        m_transfer.join();
+    qApp->removeEventFilter(this);
+    m_bTransferRunning = false;
     UpdateSelectionPanel(false);
     UnlockControls();
+    emit TransferEnded();
+    if (m_bCloseAfterTransfer)
+        QDialog::reject();
+}
+
+void CMainDlg::WaitForTransferEnd() {
+    while (m_bTransferRunning)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+void CMainDlg::reject() {
+    if (m_bTransferRunning) {
+        m_bCloseAfterTransfer = true;
+        return;
+    }
+    QDialog::reject();
 }

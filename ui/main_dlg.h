@@ -11,6 +11,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <thread>
 
 class QAction;
 class QLabel;
@@ -102,7 +103,19 @@ public:
     // the others follow the selection (UpdateSelectionPanel).
     void LockControls();
     void UnlockControls();
+    // True from the start of a Load or Send until its normal end has been shown.
+    bool IsTransferRunning() const { return m_bTransferRunning; }
+    // Waits, keeping the window painted, until no transfer runs.
+    void WaitForTransferEnd();
 
+    // A close asked for while a transfer runs waits for the transfer's end.
+    void reject() override;
+
+signals:
+    // A Load or Send reached its normal end: the panel is refreshed and the controls unlocked.
+    void TransferEnded();
+
+public:
     PathKind m_nPathKind = PathKind::NoPath;
     bool m_bHasSettings = false;
     bool m_bScreenSelected = false;
@@ -138,6 +151,10 @@ private:
     bool AcceptNewName(const std::string& name, bool bDuplicate, const char* duplicateText);
     void ShowMessage(const std::string& text, const std::string& caption, int icon);
     void DeleteCurrentItem();
+    // Runs the job on the worker thread for the selected screen; EndTransfer follows on the
+    // window's thread.
+    void StartTransfer(bool bLoad);
+    void EndTransfer();
 
     SiteLibrary m_library;
     CSiteStorage m_storage;
@@ -149,4 +166,7 @@ private:
     QAction* m_pAbout = nullptr;
     // The item that is being deleted: a selection refresh never picks it.
     QTreeWidgetItem* m_pDyingItem = nullptr;
+    std::thread m_transfer;
+    bool m_bTransferRunning = false;
+    bool m_bCloseAfterTransfer = false;
 };

@@ -2,26 +2,67 @@
 
 #include "ui/prompt.h"
 
-#include <QCoreApplication>
 #include <QLabel>
+#include <QMetaObject>
 #include <QProgressBar>
+#include <QThread>
+
+namespace {
+
+// Runs fn on the owner's thread and waits for it; directly when already there.
+template <typename Fn> void RunOnWindowThread(QWidget* owner, Fn&& fn) {
+    if (!owner)
+        return;
+    if (QThread::currentThread() == owner->thread())
+        fn();
+    else
+        QMetaObject::invokeMethod(owner, std::forward<Fn>(fn), Qt::BlockingQueuedConnection);
+}
+
+bool AskOkCancel(QWidget* owner, const std::string& text, bool bCancelDefault) {
+    PromptRequest request;
+    request.m_strText = text;
+    request.m_nButtons = PromptButtons::OkCancel;
+    request.m_bCancelDefault = bCancelDefault;
+    request.m_nIcon = PromptIcon::Exclamation;
+    bool bOk = false;
+    RunOnWindowThread(owner, [&] { bOk = AskPrompt(owner, request) == kAnswerOk; });
+    return bOk;
+}
+
+} // namespace
 
 void WindowTransferObserver::OnProgress(int nPos) {
-    m_pBar->setValue(nPos);
-    m_pBar->repaint();
-    Flush();
+    if (m_pOwner)
+        QMetaObject::invokeMethod(
+            m_pOwner,
+            [bar = m_pBar, nPos] {
+                if (bar)
+                    bar->setValue(nPos);
+            },
+            Qt::QueuedConnection);
 }
 
 void WindowTransferObserver::OnStatus(const std::string& strText) {
-    m_pStatus->setText(QString::fromUtf8(strText));
-    m_pStatus->repaint();
-    Flush();
+    const QString text = QString::fromUtf8(strText);
+    if (m_pOwner)
+        QMetaObject::invokeMethod(
+            m_pOwner,
+            [status = m_pStatus, text] {
+                if (status)
+                    status->setText(text);
+            },
+            Qt::QueuedConnection);
 }
 
 void WindowTransferObserver::OnFileError(const std::string& strMessage) {
-    ShowFileError(m_pOwner, strMessage);
+    RunOnWindowThread(m_pOwner, [this, strMessage] { ShowFileError(m_pOwner, strMessage); });
 }
 
-void WindowTransferObserver::Flush() {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+bool WindowTransferObserver::ConfirmOverwrite(const std::string& strQuestion) {
+    return AskOkCancel(m_pOwner, strQuestion, false);
+}
+
+bool WindowTransferObserver::ConfirmSend(const std::string& strWarning) {
+    return AskOkCancel(m_pOwner, strWarning, true);
 }

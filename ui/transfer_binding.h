@@ -1,9 +1,12 @@
-// The window's side of the Load and Send sequences: an observer that shows each stage in the
-// progress bar and the status text, and a settings store on the window's library storage.
+// The window's side of the Load and Send jobs: the job runs on one worker thread, and this
+// observer carries each report back to the window's thread, where the bar, the status text and
+// the questions live.
 #pragma once
 
 #include "library/site_storage.h"
 #include "link/transfer_sequence.h"
+
+#include <QPointer>
 
 class QLabel;
 class QProgressBar;
@@ -13,25 +16,16 @@ class WindowTransferObserver : public TransferObserver {
 public:
     WindowTransferObserver(QWidget* owner, QProgressBar* bar, QLabel* status)
         : m_pOwner(owner), m_pBar(bar), m_pStatus(status) {}
+    // Queued to the window's thread in the order the job reports them; the worker goes on.
     void OnProgress(int nPos) override;
     void OnStatus(const std::string& strText) override;
+    // The box and the questions wait for the technician's answer on the window's thread.
     void OnFileError(const std::string& strMessage) override;
+    bool ConfirmOverwrite(const std::string& strQuestion) override;
+    bool ConfirmSend(const std::string& strWarning) override;
 
 private:
-    // Paints the change now; user input waits until the transfer has ended.
-    static void Flush();
-    QWidget* m_pOwner;
-    QProgressBar* m_pBar;
-    QLabel* m_pStatus;
-};
-
-// The current screen's Vrx.cfg and Vrx.txt through the window's storage.
-class StorageSettingsStore : public SettingsStore {
-public:
-    explicit StorageSettingsStore(CSiteStorage& storage) : m_storage(storage) {}
-    void SaveSettings() override { m_storage.SaveSite(PathKind::SettingsFile); }
-    void LoadSettings() override { m_storage.LoadSite(); }
-
-private:
-    CSiteStorage& m_storage;
+    QPointer<QWidget> m_pOwner;
+    QPointer<QProgressBar> m_pBar;
+    QPointer<QLabel> m_pStatus;
 };

@@ -1,6 +1,9 @@
 #include "link/transfer_sequence.h"
 
 #include "image/file_error.h"
+#include "image/settings_image.h"
+
+#include "simulator.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +13,8 @@
 
 namespace {
 
-// Records every report in order: "bar N", "status TEXT", "file TEXT".
+// Records every report in order: "bar N", "status TEXT", "file TEXT", "ask TEXT"; answers
+// every question with m_bAnswer.
 class RecordingObserver : public TransferObserver {
 public:
     void OnProgress(int nPos) override { events.push_back("bar " + std::to_string(nPos)); }
@@ -18,7 +22,16 @@ public:
     void OnFileError(const std::string& strMessage) override {
         events.push_back("file " + strMessage);
     }
+    bool ConfirmOverwrite(const std::string& strQuestion) override {
+        events.push_back("ask " + strQuestion);
+        return m_bAnswer;
+    }
+    bool ConfirmSend(const std::string& strWarning) override {
+        events.push_back("ask " + strWarning);
+        return m_bAnswer;
+    }
     std::vector<std::string> events;
+    bool m_bAnswer = true;
 };
 
 // A processor scripted by the number of the stage that fails (0: none); every call is logged
@@ -28,19 +41,16 @@ public:
     ScriptedLink(std::vector<std::string>& log, int nFailingCall)
         : m_log(log), m_nFailingCall(nFailingCall) {}
     bool IsPortOpen() override { return m_bOpen; }
-    int CheckLink() override { return Call("check"); }
-    int ReadSystemSetup() override { return Call("read system"); }
-    int ReadAudioSetup(int nBlock) override { return Call("read audio " + std::to_string(nBlock)); }
-    int WriteSystemSetup() override { return Call("write system"); }
-    int WriteAudioSetup(int nBlock) override {
+    int CheckLink(SettingsImage&) override { return Call("check"); }
+    int ReadSystemSetup(SettingsImage&) override { return Call("read system"); }
+    int ReadAudioSetup(int nBlock, SettingsImage&) override {
+        return Call("read audio " + std::to_string(nBlock));
+    }
+    int WriteSystemSetup(const SettingsImage&) override { return Call("write system"); }
+    int WriteAudioSetup(int nBlock, SettingsImage&) override {
         return Call("write audio " + std::to_string(nBlock));
     }
-    bool ImagePassesChecks() override {
-        m_log.push_back("checks");
-        return m_bImageValid;
-    }
     bool m_bOpen = true;
-    bool m_bImageValid = true;
 
 private:
     int Call(const std::string& strWhat) {
@@ -52,20 +62,31 @@ private:
     int m_nCalls = 0;
 };
 
+// The stored settings: valid blocks, or (m_bImageValid false) blocks that fail their checks.
 class ScriptedStore : public SettingsStore {
 public:
     explicit ScriptedStore(std::vector<std::string>& log) : m_log(log) {}
-    void SaveSettings() override {
+    bool HasSettings(const ScreenTarget& target) override {
+        EXPECT_EQ(target.m_strScreen, "C");
+        return m_bHasSettings;
+    }
+    void SaveSettings(const ScreenTarget&, const SettingsImage&) override {
         m_log.push_back("save");
         if (m_bFail)
             throw FileError(FileError::Cause::AccessDenied, "./A/B/C/Vrx.cfg");
     }
-    void LoadSettings() override {
+    void LoadSettings(const ScreenTarget&, SettingsImage& image) override {
         m_log.push_back("load");
         if (m_bFail)
             throw FileError(FileError::Cause::NotFound, "./A/B/C/Vrx.cfg");
+        // An all-zero image fails the checks (no audio block has a valid date).
+        image = SettingsImage{};
+        if (m_bImageValid)
+            FromStoredForm(vrxsim::ExampleSettings(), image);
     }
     bool m_bFail = false;
+    bool m_bHasSettings = false;
+    bool m_bImageValid = true;
 
 private:
     std::vector<std::string>& m_log;
@@ -73,9 +94,22 @@ private:
 
 using Events = std::vector<std::string>;
 
+const ScreenTarget kTarget{"A", "B", "C"};
+
+TransferResult Load(RecordingObserver& observer, ScriptedStore& store, ScriptedLink& link) {
+    SettingsImage image;
+    return RunLoad(link, image, kTarget, store, observer);
+}
+
+TransferResult Send(RecordingObserver& observer, ScriptedStore& store, ScriptedLink& link) {
+    SettingsImage image;
+    return RunSend(link, image, kTarget, store, observer);
+}
+
 const std::string kLoadWait = std::string("status ") + transfer_text::kDownloadWait;
 const std::string kLoadOk = std::string("status ") + transfer_text::kDownloadSuccess;
 const std::string kLoadErr = std::string("status ") + transfer_text::kDownloadError;
+const std::string kAskSend = "ask " + SendWarning();
 const std::string kSendWait = std::string("status ") + transfer_text::kSendWait;
 const std::string kSendOk = std::string("status ") + transfer_text::kSendSuccess;
 const std::string kSendErr = std::string("status ") + transfer_text::kSendError;
@@ -94,33 +128,31 @@ TEST_P(LoadSequence, ReportsBarsAndTextsInOrder) {
     RecordingObserver observer;
     ScriptedLink link(observer.events, c.nFailingCall);
     ScriptedStore store(observer.events);
-    EXPECT_EQ(RunLoad(observer, store, link), c.result);
+    EXPECT_EQ(Load(observer, store, link), c.result);
     EXPECT_EQ(observer.events, c.events);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Stages, LoadSequence,
-    testing::Values(LoadCase{"AllSucceed",
-                             0,
-                             TransferResult::Success,
-                             {kLoadWait, "bar 0", "bar 0", "check", "bar 20", "read system",
-                              "bar 40", "read audio 0", "bar 60", "read audio 1", "bar 80",
-                              "read audio 2", "save", "bar 100", kLoadOk}},
-                    LoadCase{"LinkCheckFails",
-                             1,
-                             TransferResult::StageFailed,
-                             {kLoadWait, "bar 0", "bar 0", "check", "bar 20", kLoadErr}},
-                    LoadCase{"SystemReadFails",
-                             2,
-                             TransferResult::StageFailed,
-                             {kLoadWait, "bar 0", "bar 0", "check", "bar 20", "read system",
-                              "bar 40", kLoadErr}},
-                    LoadCase{"LastAudioFailsNothingSaved",
-                             5,
-                             TransferResult::StageFailed,
-                             {kLoadWait, "bar 0", "bar 0", "check", "bar 20", "read system",
-                              "bar 40", "read audio 0", "bar 60", "read audio 1", "bar 80",
-                              "read audio 2", "bar 100", kLoadErr}}),
+    testing::Values(
+        LoadCase{"AllSucceed",
+                 0,
+                 TransferResult::Success,
+                 {kLoadWait, "bar 0", "check", "bar 20", "read system", "bar 40", "read audio 0",
+                  "bar 60", "read audio 1", "bar 80", "read audio 2", "save", "bar 100", kLoadOk}},
+        LoadCase{"LinkCheckFails",
+                 1,
+                 TransferResult::StageFailed,
+                 {kLoadWait, "bar 0", "check", "bar 20", kLoadErr}},
+        LoadCase{"SystemReadFails",
+                 2,
+                 TransferResult::StageFailed,
+                 {kLoadWait, "bar 0", "check", "bar 20", "read system", "bar 40", kLoadErr}},
+        LoadCase{"LastAudioFailsNothingSaved",
+                 5,
+                 TransferResult::StageFailed,
+                 {kLoadWait, "bar 0", "check", "bar 20", "read system", "bar 40", "read audio 0",
+                  "bar 60", "read audio 1", "bar 80", "read audio 2", "bar 100", kLoadErr}}),
     [](const testing::TestParamInfo<LoadCase>& row) { return std::string(row.param.name); });
 
 TEST(LoadSequenceEnds, ClosedPortAsksNothingAndSendsNothing) {
@@ -128,7 +160,7 @@ TEST(LoadSequenceEnds, ClosedPortAsksNothingAndSendsNothing) {
     ScriptedLink link(observer.events, 0);
     link.m_bOpen = false;
     ScriptedStore store(observer.events);
-    EXPECT_EQ(RunLoad(observer, store, link), TransferResult::PortNotOpen);
+    EXPECT_EQ(Load(observer, store, link), TransferResult::PortNotOpen);
     EXPECT_EQ(observer.events, (Events{"status COM Port Error.", "bar 0"}));
 }
 
@@ -137,7 +169,7 @@ TEST(LoadSequenceEnds, SaveFailureIsShownAndEndsWithErrorText) {
     ScriptedLink link(observer.events, 0);
     ScriptedStore store(observer.events);
     store.m_bFail = true;
-    EXPECT_EQ(RunLoad(observer, store, link), TransferResult::FileError);
+    EXPECT_EQ(Load(observer, store, link), TransferResult::FileError);
     ASSERT_GE(observer.events.size(), 3u);
     const Events tail(observer.events.end() - 4, observer.events.end());
     EXPECT_EQ(
@@ -145,6 +177,19 @@ TEST(LoadSequenceEnds, SaveFailureIsShownAndEndsWithErrorText) {
         (Events{"save",
                 "file " + FileError(FileError::Cause::AccessDenied, "./A/B/C/Vrx.cfg").Message(),
                 "bar 100", kLoadErr}));
+}
+
+TEST(TransferQuestions, ARefusalSendsAndStoresNothing) {
+    RecordingObserver observer;
+    observer.m_bAnswer = false;
+    ScriptedLink link(observer.events, 0);
+    ScriptedStore store(observer.events);
+    store.m_bHasSettings = true;
+    EXPECT_EQ(Load(observer, store, link), TransferResult::Cancelled);
+    EXPECT_EQ(Send(observer, store, link), TransferResult::Cancelled);
+    EXPECT_EQ(observer.events,
+              (Events{"ask " + OverwriteQuestion("A", "B", "C"), "status Download Cancelled",
+                      "bar 0", kAskSend, "status Send Cancelled", "bar 0"}));
 }
 
 struct SendCase {
@@ -162,11 +207,11 @@ TEST_P(SendSequence, ReportsBarsAndTextsInOrder) {
     const SendCase& c = GetParam();
     RecordingObserver observer;
     ScriptedLink link(observer.events, c.nFailingCall);
-    link.m_bImageValid = c.bImageValid;
     link.m_bOpen = false; // Send never asks whether the port is open
     ScriptedStore store(observer.events);
+    store.m_bImageValid = c.bImageValid;
     store.m_bFail = c.bFileFails;
-    EXPECT_EQ(RunSend(observer, store, link), c.result);
+    EXPECT_EQ(Send(observer, store, link), c.result);
     EXPECT_EQ(observer.events, c.events);
 }
 
@@ -178,7 +223,7 @@ INSTANTIATE_TEST_SUITE_P(
                  true,
                  false,
                  TransferResult::Success,
-                 {kSendWait, "bar 0", "check", "load", "checks", "bar 20", "write system", "bar 40",
+                 {kAskSend, kSendWait, "bar 0", "check", "load", "bar 20", "write system", "bar 40",
                   "write audio 0", "bar 60", "write audio 1", "bar 80", "write audio 2", "bar 100",
                   kSendOk}},
         // The stored file is read whatever the link check returned, but nothing is written.
@@ -187,26 +232,26 @@ INSTANTIATE_TEST_SUITE_P(
                  true,
                  false,
                  TransferResult::StageFailed,
-                 {kSendWait, "bar 0", "check", "load", "bar 20", kSendErr}},
+                 {kAskSend, kSendWait, "bar 0", "check", "load", "bar 20", kSendErr}},
         SendCase{"SecondAudioWriteFails",
                  4,
                  true,
                  false,
                  TransferResult::StageFailed,
-                 {kSendWait, "bar 0", "check", "load", "checks", "bar 20", "write system", "bar 40",
+                 {kAskSend, kSendWait, "bar 0", "check", "load", "bar 20", "write system", "bar 40",
                   "write audio 0", "bar 60", "write audio 1", "bar 80", kSendErr}},
         SendCase{"StoredBlocksFailChecksNothingWritten",
                  0,
                  false,
                  false,
                  TransferResult::SettingsInvalid,
-                 {kSendWait, "bar 0", "check", "load", "checks", "bar 20", kSendErr}},
+                 {kAskSend, kSendWait, "bar 0", "check", "load", "bar 20", kSendErr}},
         SendCase{"FileErrorNothingWritten",
                  0,
                  true,
                  true,
                  TransferResult::FileError,
-                 {kSendWait, "bar 0", "check", "load",
+                 {kAskSend, kSendWait, "bar 0", "check", "load",
                   "file " + FileError(FileError::Cause::NotFound, "./A/B/C/Vrx.cfg").Message(),
                   "bar 20", kSendErr}}),
     [](const testing::TestParamInfo<SendCase>& row) { return std::string(row.param.name); });

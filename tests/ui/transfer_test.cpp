@@ -11,6 +11,9 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTreeWidget>
 
 #include <algorithm>
 #include <cstring>
@@ -48,7 +51,11 @@ protected:
         g_SettingsImage = SettingsImage{};
         m_sim.Start();
     }
-    void Click(int id) { static_cast<QPushButton*>(m_pDlg->Control(id))->click(); }
+    // Clicks the button and waits for the transfer it started to end.
+    void Click(int id) {
+        static_cast<QPushButton*>(m_pDlg->Control(id))->click();
+        m_pDlg->WaitForTransferEnd();
+    }
     int Bar() const { return static_cast<QProgressBar*>(m_pDlg->Control(IDC_PROGRESS))->value(); }
     bool Saved(const char* name) const { return fs::exists(m_root / kScreen / name); }
     void ExpectUnlocked() {
@@ -196,6 +203,75 @@ TEST_F(TransferTest, SendWritesTheStoredSettingsIntoTheProcessor) {
     EXPECT_EQ(Bar(), 100);
     EXPECT_EQ(m_sim.Settings(), stored);
     ExpectUnlocked();
+}
+
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            ++m_nPaints;
+        return false;
+    }
+    int m_nPaints = 0;
+};
+
+TEST_F(TransferTest, ASlowLoadKeepsTheWindowPaintedAndDropsInputGivenDuringIt) {
+    // A processor that thinks before every reply: the Load takes several seconds.
+    vrxsim::Options options;
+    options.delayMs = 700;
+    vrxsim::Simulator slow(options);
+    MakeFolders(kScreen);
+    MakeFolders("Main/Plaza/3");
+    std::ofstream(m_root / "VRX3KM.CFG") << "[Ports]\nCOM1=" << slow.DevicePath() << "\n";
+    Start();
+    m_pDlg->show();
+    Select({"Main", "Plaza", "2"});
+    g_SerialPort.Open("COM1");
+    ASSERT_TRUE(g_SerialPort.IsOpen());
+    ResetReceiver();
+    slow.Start();
+
+    PaintCounter painted;
+    m_pDlg->Control(IDC_PROGRESS)->installEventFilter(&painted);
+    QSignalSpy ended(m_pDlg.get(), &CMainDlg::TransferEnded);
+    static_cast<QPushButton*>(m_pDlg->Control(IDC_LOAD))->click();
+    ASSERT_TRUE(m_pDlg->IsTransferRunning());
+
+    // While it runs: a click on the other screen, a key press in the tree and Escape.
+    QTreeWidget* tree = m_pDlg->Tree();
+    QTreeWidgetItem* theater = tree->currentItem()->parent();
+    QTreeWidgetItem* other = theater->child(theater->child(0) == tree->currentItem() ? 1 : 0);
+    ASSERT_EQ(other->text(0), "3");
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(other).center());
+    QTest::keyClick(tree, Qt::Key_Down);
+    QTest::keyClick(m_pDlg.get(), Qt::Key_Escape);
+    // The bar moves and is painted while the transfer goes on.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Bar() >= 40 || !m_pDlg->IsTransferRunning(); }));
+    EXPECT_TRUE(m_pDlg->IsTransferRunning());
+    EXPECT_GT(painted.m_nPaints, 0);
+    EXPECT_EQ(Text(IDC_STATUS), transfer_text::kDownloadWait);
+
+    ASSERT_TRUE(ended.wait(20000));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Text(IDC_STATUS), transfer_text::kDownloadSuccess);
+    EXPECT_EQ(Bar(), 100);
+    EXPECT_EQ(tree->currentItem()->text(0), "2");
+    EXPECT_TRUE(m_pDlg->isVisible());
+    EXPECT_TRUE(Saved("Vrx.cfg"));
+    slow.Stop();
+}
+
+TEST_F(TransferTest, ClosingDuringATransferWaitsForItsEnd) {
+    StartOnScreen({}, false);
+    m_pDlg->show();
+    static_cast<QPushButton*>(m_pDlg->Control(IDC_LOAD))->click();
+    m_pDlg->close();
+    EXPECT_TRUE(m_pDlg->isVisible());
+    m_pDlg->WaitForTransferEnd();
+    EXPECT_FALSE(m_pDlg->isVisible());
+    EXPECT_TRUE(Saved("Vrx.cfg"));
+    EXPECT_TRUE(Saved("Vrx.txt"));
 }
 
 } // namespace

@@ -47,7 +47,7 @@ bool Ask(CliStreams& io, bool bYes, const std::string& strQuestion) {
 // Status texts as lines; progress as a redrawn bar on a terminal, else as plain lines.
 class StreamObserver : public TransferObserver {
 public:
-    explicit StreamObserver(CliStreams& io) : m_io(io) {}
+    StreamObserver(CliStreams& io, bool bYes) : m_io(io), m_bYes(bYes) {}
     ~StreamObserver() override { EndBarLine(); }
 
     void OnProgress(int nPos) override {
@@ -69,6 +69,14 @@ public:
         EndBarLine();
         m_io.m_err << "vrx3km-cli: " << strMessage << "\n";
     }
+    bool ConfirmOverwrite(const std::string& strQuestion) override {
+        EndBarLine();
+        return Ask(m_io, m_bYes, strQuestion);
+    }
+    bool ConfirmSend(const std::string& strWarning) override {
+        EndBarLine();
+        return Ask(m_io, m_bYes, strWarning);
+    }
 
 private:
     void EndBarLine() {
@@ -77,18 +85,41 @@ private:
         m_bBarOpen = false;
     }
     CliStreams& m_io;
+    bool m_bYes;
     bool m_bBarOpen = false;
 };
 
 class StorageSettingsStore : public SettingsStore {
 public:
     explicit StorageSettingsStore(CSiteStorage& storage) : m_storage(storage) {}
-    void SaveSettings() override { m_storage.SaveSite(PathKind::SettingsFile); }
-    void LoadSettings() override { m_storage.LoadSite(); }
+    bool HasSettings(const ScreenTarget& target) override {
+        Locate(target);
+        return m_storage.IsSettingsFileValid(PathKind::SettingsFile);
+    }
+    void SaveSettings(const ScreenTarget& target, const SettingsImage& image) override {
+        Locate(target);
+        g_SettingsImage = image;
+        m_storage.SaveSite(PathKind::SettingsFile);
+    }
+    void LoadSettings(const ScreenTarget& target, SettingsImage& image) override {
+        Locate(target);
+        m_storage.LoadSite();
+        image = g_SettingsImage;
+    }
 
 private:
+    void Locate(const ScreenTarget& target) {
+        SiteLibrary& library = m_storage.Library();
+        library.FindCircuit(target.m_strCircuit);
+        library.FindTheater(target.m_strTheater);
+        library.FindScreen(target.m_strScreen);
+    }
     CSiteStorage& m_storage;
 };
+
+ScreenTarget TargetOf(const CliRequest& request) {
+    return {request.m_names[0], request.m_names[1], request.m_names[2]};
+}
 
 // Makes the named entries current, level by level; throws NameProblem for the first missing.
 void Select(SiteLibrary& library, const std::vector<std::string>& names) {
@@ -178,6 +209,7 @@ int TransferResultStatus(TransferResult result) {
         return kExitFileError;
     case TransferResult::SettingsInvalid:
     case TransferResult::PortNotOpen:
+    case TransferResult::Cancelled:
     case TransferResult::StageFailed:
         break;
     }
@@ -187,29 +219,19 @@ int TransferResultStatus(TransferResult result) {
 int LoadCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io) {
     Select(storage.Library(), request.m_names);
     OpenPort(request);
-    StreamObserver observer(io);
+    StreamObserver observer(io, request.m_bYes);
     StorageSettingsStore store(storage);
-    if (!g_SerialPort.IsOpen())
-        return TransferResultStatus(RunLoad(observer, store));
-    if (storage.IsSettingsFileValid(PathKind::SettingsFile) &&
-        !Ask(io, request.m_bYes,
-             OverwriteQuestion(request.m_names[0], request.m_names[1], request.m_names[2]))) {
-        observer.OnStatus(transfer_text::kDownloadCancelled);
-        return kExitFailed;
-    }
-    return TransferResultStatus(RunLoad(observer, store));
+    return TransferResultStatus(
+        RunLoad(DeviceLink(), g_SettingsImage, TargetOf(request), store, observer));
 }
 
 int SendCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io) {
     Select(storage.Library(), request.m_names);
-    StreamObserver observer(io);
-    if (!Ask(io, request.m_bYes, SendWarning())) {
-        observer.OnStatus(transfer_text::kSendCancelled);
-        return kExitFailed;
-    }
     OpenPort(request);
+    StreamObserver observer(io, request.m_bYes);
     StorageSettingsStore store(storage);
-    const TransferResult result = RunSend(observer, store);
+    const TransferResult result =
+        RunSend(DeviceLink(), g_SettingsImage, TargetOf(request), store, observer);
     if (result == TransferResult::SettingsInvalid)
         io.m_err << transfer_text::kSettingsInvalid << "\n";
     return TransferResultStatus(result);
