@@ -13,6 +13,7 @@
 #include "ui/help.h"
 #include "ui/launcher.h"
 #include "ui/name_dlg.h"
+#include "ui/port_dlg.h"
 #include "ui/prompt.h"
 #include "ui/screen_store.h"
 #include "ui/system_menu.h"
@@ -24,6 +25,7 @@
 #include <QGroupBox>
 #include <QKeySequence>
 #include <QLabel>
+#include <QPalette>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -69,6 +71,7 @@ std::string FormatTime(const std::tm& tm, const char* format) {
 CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent), m_storage(m_library) {
     m_nameSource = [this](const std::string& caption) { return AskName(caption); };
     m_portOpener = [](const std::string& name) { g_SerialPort.Open(name); };
+    m_portState = [] { return g_SerialPort.IsOpen(); };
     CreateControls();
 }
 
@@ -145,6 +148,7 @@ void CMainDlg::CreateControls() {
         AddButton(IDC_VIEW_CONFIGURATION, "&View Configuration", 7, 191, 74, 14),
         AddButton(IDC_EDIT_NOTES, "&Edit Notes", 102, 191, 74, 14),
         AddButton(IDC_HELP, "&Help", 286, 191, 50, 14),
+        AddButton(IDC_PORTS, "P&orts...", 195, 144, 28, 13),
     };
     for (std::size_t i = 1; i < std::size(chain); ++i)
         setTabOrder(chain[i - 1], chain[i]);
@@ -164,6 +168,10 @@ void CMainDlg::CreateControls() {
     AddStatic(0, "Circuit:", 13, 134, 35, 8);
     AddStatic(0, "Theater:", 13, 145, 35, 8);
     AddStatic(0, "Screen:", 13, 156, 35, 8);
+    QLabel* portState = AddStatic(IDC_PORT_STATE, "", 194, 159, 30, 19);
+    portState->setWordWrap(true);
+    portState->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    portState->setTextFormat(Qt::PlainText);
 
     auto button = [this](int id) { return static_cast<QPushButton*>(m_controls[id]); };
     connect(button(IDC_EXIT), &QPushButton::clicked, this, &QDialog::reject);
@@ -177,6 +185,9 @@ void CMainDlg::CreateControls() {
     connect(button(IDC_HELP), &QPushButton::clicked, this, &CMainDlg::OnHelp);
     connect(button(IDC_LOAD), &QPushButton::clicked, this, &CMainDlg::OnLoadSettings);
     connect(button(IDC_SEND), &QPushButton::clicked, this, &CMainDlg::OnSendSettings);
+    connect(button(IDC_PORTS), &QPushButton::clicked, this, &CMainDlg::OnPorts);
+    button(IDC_PORTS)->setToolTip("Choose the device each port stands for, find the VRX-3KM, "
+                                  "trace the line (Alt+O)");
     for (int index = 0; index < 4; ++index) {
         auto* radio = static_cast<QRadioButton*>(m_controls[IDC_COM1 + index]);
         connect(radio, &QRadioButton::clicked, this, [this, index] { SelectPort(index); });
@@ -434,6 +445,7 @@ void CMainDlg::SelectPort(int index) {
     SavePortSetting();
     for (int i = 0; i < 4; ++i)
         static_cast<QRadioButton*>(Control(IDC_COM1 + i))->setChecked(i == index);
+    UpdatePortState();
 }
 
 void CMainDlg::OpenSavedPort() {
@@ -441,6 +453,33 @@ void CMainDlg::OpenSavedPort() {
     m_portOpener(PortName(index));
     for (int i = 0; i < 4; ++i)
         static_cast<QRadioButton*>(Control(IDC_COM1 + i))->setChecked(i == index);
+    UpdatePortState();
+}
+
+void CMainDlg::UpdatePortState() {
+    for (int i = 0; i < 4; ++i) {
+        const std::string device = ResolvePortDevice(PortName(i));
+        Control(IDC_COM1 + i)->setToolTip(FromName(PortName(i) + " is " + device));
+    }
+    const std::string port = PortName(g_PortSettings.PortIndex);
+    const std::string device = ResolvePortDevice(port);
+    const bool bOpen = m_portState && m_portState();
+    // The device's own name, shortened to fit; the whole path and the state in the tooltip.
+    const std::string shortName = fs::path(device).filename().string();
+    auto* label = static_cast<QLabel*>(Control(IDC_PORT_STATE));
+    label->setText(FromName(shortName) + (bOpen ? "\nopen" : "\nclosed"));
+    label->setToolTip(FromName(port + " is " + device + (bOpen ? ": open" : ": not open")));
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, bOpen ? QColor(0, 110, 0) : QColor(170, 0, 0));
+    label->setPalette(palette);
+}
+
+void CMainDlg::OnPorts() {
+    CPortDlg dialog(this);
+    dialog.Load();
+    if (dialog.exec() == QDialog::Accepted)
+        m_portOpener(PortName(g_PortSettings.PortIndex));
+    UpdatePortState();
 }
 
 // ---------------------------------------------------------------------------------------------

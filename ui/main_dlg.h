@@ -45,7 +45,10 @@ enum MainControl : int {
     IDC_CIRCUIT = 1021,
     IDC_SCREEN = 1022,
     IDC_THEATER = 1023,
-    IDC_HELP = 57670
+    IDC_HELP = 57670,
+    // Beside the template: the serial ports dialog and the checked port's device.
+    IDC_PORTS = 2001,
+    IDC_PORT_STATE = 2002
 };
 
 class CMainDlg : public QDialog {
@@ -84,6 +87,12 @@ public:
     // Port selection.
     void SelectPort(int index);
     void OpenSavedPort();
+    // The serial ports dialog; after OK the checked port is opened again on its device.
+    void OnPorts();
+    // Shows the checked port's device and whether it is open, beside and on the port buttons.
+    void UpdatePortState();
+    using PortState = std::function<bool()>;
+    void SetPortState(PortState state) { m_portState = std::move(state); }
 
     // Commands.
     void OnAddCircuit();
@@ -160,6 +169,7 @@ private:
     CSiteStorage m_storage;
     NameSource m_nameSource;
     PortOpener m_portOpener;
+    PortState m_portState;
     std::map<int, QWidget*> m_controls;
     QTreeWidget* m_pTree = nullptr;
     QProgressBar* m_pProgress = nullptr;

@@ -1,0 +1,69 @@
+// The serial ports dialog: the mapping written to the profile and read back, the device list,
+// and the search for a processor.
+#include "ui_fixture.h"
+
+#include "link/profile.h"
+#include "link/serial_port.h"
+#include "ui/port_dlg.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+
+namespace {
+
+std::vector<SerialDevice> TwoAdapters() {
+    SerialDevice usb{"/dev/ttyUSB0", "FT232R USB UART", "FTDI", "FT232R USB UART", "A9XK", true};
+    SerialDevice builtIn{"/dev/ttyS0", "16550A", "", "", "", false};
+    return {usb, builtIn};
+}
+
+TEST_F(MainDlgTest, PortMappingIsWrittenToTheProfileAndReadBack) {
+    Start();
+    CPortDlg dialog(m_pDlg.get(), TwoAdapters);
+    dialog.Load();
+    EXPECT_EQ(dialog.Mapping(0), ""); // nothing mapped: the default device
+    ASSERT_EQ(dialog.DeviceList()->topLevelItemCount(), 2);
+    EXPECT_EQ(dialog.DeviceList()->topLevelItem(0)->text(0), "/dev/ttyUSB0");
+    EXPECT_EQ(dialog.DeviceList()->topLevelItem(0)->text(2), "FTDI");
+
+    dialog.SetMapping(0, "/dev/ttyUSB0");
+    dialog.SetMapping(3, "/dev/serial/by-id/usb-FTDI-if00");
+    dialog.accept();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(ResolvePortDevice("COM1"), "/dev/ttyUSB0");
+    EXPECT_EQ(ResolvePortDevice("COM4"), "/dev/serial/by-id/usb-FTDI-if00");
+    EXPECT_EQ(ResolvePortDevice("COM2"), "/dev/ttyS1");
+    EXPECT_EQ(GetPrivateProfileString("Ports", "COM1", "", g_PortSettings.ProfilePath),
+              "/dev/ttyUSB0");
+
+    CPortDlg again(m_pDlg.get(), TwoAdapters);
+    again.Load();
+    EXPECT_EQ(again.Mapping(0), "/dev/ttyUSB0");
+    again.SetMapping(0, "");
+    again.accept();
+    EXPECT_EQ(ResolvePortDevice("COM1"), "/dev/ttyS0"); // emptied: the default again
+
+    // The window's tooltips and state follow the profile.
+    m_pDlg->UpdatePortState();
+    EXPECT_EQ(m_pDlg->Control(IDC_COM4)->toolTip().toStdString(),
+              "COM4 is /dev/serial/by-id/usb-FTDI-if00");
+}
+
+TEST_F(MainDlgTest, FindTriesEveryPortAndDeviceOnceAndNamesWhereAProcessorAnswered) {
+    Start();
+    CPortDlg dialog(m_pDlg.get(), TwoAdapters);
+    dialog.Load();
+    dialog.SetMapping(1, "/dev/ttyUSB0");
+    std::vector<std::string> tried;
+    dialog.SetFinder([&](const std::vector<std::string>& candidates, const auto&) {
+        tried = candidates;
+        return std::vector<std::string>{"/dev/ttyUSB0"};
+    });
+    EXPECT_EQ(dialog.FindProcessor(), std::vector<std::string>{"/dev/ttyUSB0"});
+    EXPECT_EQ(tried,
+              (std::vector<std::string>{"/dev/ttyS0", "/dev/ttyUSB0", "/dev/ttyS2", "/dev/ttyS3"}));
+    EXPECT_NE(dialog.FindResult()->text().toStdString().find("/dev/ttyUSB0"), std::string::npos);
+}
+
+} // namespace

@@ -1,0 +1,262 @@
+#include "ui/port_dlg.h"
+
+#include "link/profile.h"
+#include "ui/prompt.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+QString Q(const std::string& text) {
+    return QString::fromUtf8(text);
+}
+
+std::string S(const QString& text) {
+    return text.trimmed().toStdString();
+}
+
+} // namespace
+
+CPortDlg::CPortDlg(QWidget* parent, DeviceSource source)
+    : QDialog(parent), m_source(std::move(source)) {
+    setWindowTitle("Serial Ports");
+    auto* layout = new QVBoxLayout(this);
+
+    auto* names = new QGroupBox("Port names on this computer", this);
+    auto* grid = new QGridLayout(names);
+    auto* intro = new QLabel("Choose the device that each port button stands for, or type its "
+                             "path. Leave a port empty to use its default device.",
+                             names);
+    intro->setWordWrap(true);
+    grid->addWidget(intro, 0, 0, 1, 3);
+    for (int i = 0; i < 4; ++i) {
+        const std::string port = PortName(i);
+        auto* label = new QLabel(Q("COM&" + std::to_string(i + 1) + ":"), names);
+        auto* combo = new QComboBox(names);
+        combo->setEditable(true);
+        combo->setInsertPolicy(QComboBox::NoInsert);
+        combo->setMinimumContentsLength(24);
+        combo->lineEdit()->setPlaceholderText(Q(DefaultPortDevice(port) + " (default)"));
+        label->setBuddy(combo);
+        auto* detail = new QLabel(names);
+        detail->setMinimumWidth(fontMetrics().averageCharWidth() * 36);
+        detail->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        grid->addWidget(label, i + 1, 0);
+        grid->addWidget(combo, i + 1, 1);
+        grid->addWidget(detail, i + 1, 2);
+        m_pCombos[static_cast<std::size_t>(i)] = combo;
+        m_pDetails[static_cast<std::size_t>(i)] = detail;
+        connect(combo, &QComboBox::currentTextChanged, this, [this, i] { DescribeChoice(i); });
+    }
+    layout->addWidget(names);
+
+    auto* found = new QGroupBox("Serial devices found", this);
+    auto* foundLayout = new QVBoxLayout(found);
+    m_pDevices = new QTreeWidget(found);
+    m_pDevices->setRootIsDecorated(false);
+    m_pDevices->setHeaderLabels({"Device", "Description", "Maker", "Product", "Serial number"});
+    m_pDevices->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_pDevices->setMinimumHeight(fontMetrics().height() * 6);
+    foundLayout->addWidget(m_pDevices);
+    auto* row = new QHBoxLayout;
+    auto* refresh = new QPushButton("&Refresh", found);
+    m_pFind = new QPushButton("&Find the VRX-3KM", found);
+    m_pFind->setToolTip("Tries the link check on every port and device in turn and names "
+                        "those where a processor answered. Nothing is written to a processor.");
+    m_pFindResult = new QLabel(found);
+    m_pFindResult->setWordWrap(true);
+    row->addWidget(refresh);
+    row->addWidget(m_pFind);
+    row->addWidget(m_pFindResult, 1);
+    foundLayout->addLayout(row);
+    layout->addWidget(found);
+    connect(refresh, &QPushButton::clicked, this, &CPortDlg::RefreshDevices);
+    connect(m_pFind, &QPushButton::clicked, this, [this] { FindProcessor(); });
+    m_pFind->setEnabled(false);
+
+    auto* trace = new QGroupBox("Line trace", this);
+    auto* traceLayout = new QHBoxLayout(trace);
+    m_pTrace = new QCheckBox("Write every byte sent and received &to", trace);
+    m_pTracePath = new QLineEdit(trace);
+    m_pTracePath->setText(QDir::home().filePath("vrx3km-trace.txt"));
+    auto* browse = new QPushButton("&Browse...", trace);
+    traceLayout->addWidget(m_pTrace);
+    traceLayout->addWidget(m_pTracePath, 1);
+    traceLayout->addWidget(browse);
+    connect(browse, &QPushButton::clicked, this, [this] {
+        const QString path = QFileDialog::getSaveFileName(this, "Line trace file",
+                                                          m_pTracePath->text(), "Text (*.txt)");
+        if (!path.isEmpty()) {
+            m_pTracePath->setText(path);
+            m_pTrace->setChecked(true);
+        }
+    });
+    layout->addWidget(trace);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &CPortDlg::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &CPortDlg::reject);
+    layout->addWidget(buttons);
+}
+
+void CPortDlg::Load() {
+    RefreshDevices();
+    for (int i = 0; i < 4; ++i) {
+        m_loaded[static_cast<std::size_t>(i)] = PortMapping(PortName(i));
+        SetMapping(i, m_loaded[static_cast<std::size_t>(i)]);
+    }
+}
+
+void CPortDlg::RefreshDevices() {
+    m_devices = m_source ? m_source() : std::vector<SerialDevice>{};
+    m_pDevices->clear();
+    for (const SerialDevice& device : m_devices) {
+        new QTreeWidgetItem(m_pDevices, {Q(device.m_strPath), Q(device.m_strDescription),
+                                         Q(device.m_strManufacturer), Q(device.m_strProduct),
+                                         Q(device.m_strSerial)});
+    }
+    if (m_devices.empty()) {
+        auto* none = new QTreeWidgetItem(m_pDevices, {"(none found)"});
+        none->setDisabled(true);
+    }
+    for (std::size_t i = 0; i < m_pCombos.size(); ++i) {
+        QComboBox* combo = m_pCombos[i];
+        const QString text = combo->currentText();
+        combo->blockSignals(true);
+        combo->clear();
+        combo->addItem(QString());
+        for (const SerialDevice& device : m_devices) {
+            combo->addItem(Q(device.m_strPath));
+            combo->setItemData(combo->count() - 1, Q(device.Describe()), Qt::ToolTipRole);
+        }
+        combo->setEditText(text);
+        combo->blockSignals(false);
+        DescribeChoice(static_cast<int>(i));
+    }
+}
+
+void CPortDlg::DescribeChoice(int index) {
+    const std::string device = Mapping(index);
+    QLabel* detail = m_pDetails[static_cast<std::size_t>(index)];
+    if (device.empty()) {
+        detail->setText(Q("default device " + DefaultPortDevice(PortName(index))));
+        return;
+    }
+    const auto found = std::find_if(m_devices.begin(), m_devices.end(),
+                                    [&](const SerialDevice& d) { return d.m_strPath == device; });
+    if (found == m_devices.end())
+        detail->setText("not in the list of devices found");
+    else if (found->Describe() == found->m_strPath)
+        detail->setText("found");
+    else
+        detail->setText(Q(found->Describe().substr(found->m_strPath.size() + 1)));
+}
+
+std::string CPortDlg::Mapping(int index) const {
+    return S(m_pCombos[static_cast<std::size_t>(index)]->currentText());
+}
+
+void CPortDlg::SetMapping(int index, const std::string& device) {
+    m_pCombos[static_cast<std::size_t>(index)]->setEditText(Q(device));
+    DescribeChoice(index);
+}
+
+bool CPortDlg::TraceEnabled() const {
+    return m_pTrace->isChecked();
+}
+
+std::string CPortDlg::TracePath() const {
+    return S(m_pTracePath->text());
+}
+
+void CPortDlg::SetTrace(bool bOn, const std::string& path) {
+    m_pTrace->setChecked(bOn);
+    if (!path.empty())
+        m_pTracePath->setText(Q(path));
+}
+
+void CPortDlg::SetFinder(Finder finder) {
+    m_finder = std::move(finder);
+    m_pFind->setEnabled(static_cast<bool>(m_finder));
+}
+
+std::vector<std::string> CPortDlg::FindProcessor() {
+    if (!m_finder)
+        return {};
+    // The ports as typed here, then every listed device, each tried once.
+    std::vector<std::string> candidates;
+    auto add = [&candidates](const std::string& device) {
+        if (!device.empty() &&
+            std::find(candidates.begin(), candidates.end(), device) == candidates.end())
+            candidates.push_back(device);
+    };
+    for (int i = 0; i < 4; ++i)
+        add(Mapping(i).empty() ? DefaultPortDevice(PortName(i)) : Mapping(i));
+    for (const SerialDevice& device : m_devices)
+        add(device.m_strPath);
+
+    m_pFind->setEnabled(false);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const std::vector<std::string> answered =
+        m_finder(candidates, [this](const std::string& device) {
+            m_pFindResult->setText(Q("Trying " + device + "..."));
+            m_pFindResult->repaint();
+        });
+    QApplication::restoreOverrideCursor();
+    m_pFind->setEnabled(true);
+
+    std::string text;
+    if (answered.empty()) {
+        text = "No processor answered on " + std::to_string(candidates.size()) +
+               " port(s). Check the cable, the adapter and that the processor is on.";
+    } else {
+        text = "A processor answered on ";
+        for (std::size_t i = 0; i < answered.size(); ++i)
+            text += (i ? ", " : "") + answered[i];
+        text += ".";
+        // A device that no port stands for yet must be chosen for one before it can be used.
+        bool bMapped = false;
+        for (int i = 0; i < 4; ++i)
+            bMapped = bMapped || Mapping(i) == answered.front();
+        if (!bMapped)
+            text += " Choose it for a port above and press OK.";
+    }
+    m_pFindResult->setText(Q(text));
+    return answered;
+}
+
+void CPortDlg::accept() {
+    for (int i = 0; i < 4; ++i) {
+        const std::string device = Mapping(i);
+        if (device == m_loaded[static_cast<std::size_t>(i)])
+            continue;
+        if (!SetPortMapping(PortName(i), device)) {
+            PromptRequest request;
+            request.m_strText = "The port choice could not be written to " +
+                                g_PortSettings.ProfilePath +
+                                ".\nCheck that the library folder may be written, then try again.";
+            request.m_strCaption = QApplication::applicationName().toStdString();
+            request.m_nIcon = PromptIcon::Stop;
+            AskPrompt(this, request);
+            return;
+        }
+        m_loaded[static_cast<std::size_t>(i)] = device;
+    }
+    QDialog::accept();
+}
