@@ -1,101 +1,29 @@
 #include "image/report.h"
 
-#include <algorithm>
+#include "image/report_fields.h"
+
 #include <array>
-#include <cstdarg>
-#include <cstdio>
-#include <cstdlib>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
-#if defined(__GNUC__)
-__attribute__((format(printf, 1, 2)))
-#endif
-std::string
-Printf(const char* format, ...) {
-    std::array<char, 256> buffer{};
-    va_list args;
-    va_start(args, format);
-    const int n = std::vsnprintf(buffer.data(), buffer.size(), format, args);
-    va_end(args);
-    if (n < 0) {
-        return {};
-    }
-    return std::string(buffer.data(),
-                       std::min<std::size_t>(static_cast<std::size_t>(n), buffer.size() - 1));
+// A row label as the audio sections write it: "Volume ", "Bass   ", "   40H   ".
+std::string LeftAligned(std::string_view text, std::size_t width) {
+    std::string out(text);
+    if (out.size() < width)
+        out.append(width - out.size(), ' ');
+    return out;
 }
 
-// The text a value prints when its table has no entry for it; a table is never read beyond its
-// end, whatever an unchecked Vrx.cfg holds.
-constexpr const char* kNoEntry = "???";
-
-template <std::size_t N> const char* Lookup(const std::array<const char*, N>& table, unsigned v) {
-    return v < N ? table[v] : kNoEntry;
+std::string RightAligned(std::string_view text, std::size_t width) {
+    std::string out(text.size() < width ? width - text.size() : 0, ' ');
+    out += text;
+    return out;
 }
 
-constexpr std::array<const char*, 4> kF1KeyNames = {"Mono", "External noise reduction",
-                                                    "Internal A noise reduction",
-                                                    "Internal SR noise reduction"};
-
-constexpr std::array<const char*, 5> kDefaultFormatNames = {"External", "Nonsync", "SR", "A",
-                                                            "Mono or F1 Key definition"};
-
-constexpr std::array<const char*, 4> kNonsyncModeNames = {
-    "Screen channels (L/R)", "Surround channels (LS/RS)",
-    "Screen and Surround channels (L/R/LS/RS)", "Matrix Decoded (L/C/R/LS/RS)"};
-
-constexpr std::array<const char*, 7> kDayNames = {"FRIDAY",  "SATURDAY",  "SUNDAY",  "MONDAY",
-                                                  "TUESDAY", "WEDNESDAY", "THURSDAY"};
-
-constexpr std::array<const char*, 12> kMonthNames = {
-    "JANUARY", "FEBRUARY", "MARCH",     "APRIL",   "MAY",      "JUNE",
-    "JULY",    "AUGUST",   "SEPTEMBER", "OCTOBER", "NOVEMBER", "DECEMBER"};
-
-constexpr std::array<const char*, kEqBands> kBandLabels = {
-    "40H",  "50H",   "63H",  "80H",  "100H", "125H", "160H",  "200H",  "250H",
-    "315H", "400H",  "500H", "630H", "800H", "1K",   "1.25K", "1.6K",  "2K",
-    "2.5K", "3.15K", "4K",   "5K",   "6.3K", "8K",   "10K",   "12.5K", "16K"};
-
-constexpr std::array<const char*, 3> kAudioHeadings = {
-    "Current Audio Setup", "Alternate Audio Setup #1", "Alternate Audio Setup #2"};
-
-// Report columns L, C, R, LS, RS, SW as channels of the block.
-constexpr std::array<std::size_t, kChannelCount> kColumnChannels = {kChL,  kChC,  kChR,
-                                                                    kChLS, kChRS, kChSW};
-constexpr std::size_t kEqColumns = 5; // SW has no equaliser column
-
-std::string VolumeCell(std::uint8_t byte) {
-    const int d = 12 - byte;
-    return Printf("       %c%d", d < 0 ? '-' : ' ', std::abs(d));
-}
-
-std::string ToneCell(std::uint8_t byte) {
-    const int d = 10 - byte;
-    const int m = std::abs(d);
-    return Printf("      %s%c%d", m < 10 ? " " : "", d < 0 ? '-' : ' ', m);
-}
-
-std::string EqCell(std::uint8_t byte) {
-    const int d = 12 - byte;
-    const int m = std::abs(d);
-    const int whole = m / 2;
-    const char sign = d == 0 ? ' ' : (d > 0 ? '+' : '-');
-    return Printf("  %s%c%d.%d", whole < 10 ? " " : "", sign, whole, (m % 2) * 5);
-}
-
-const AudioSetup* AudioBlock(const SettingsImage& image, int number) {
-    switch (number) {
-    case 0:
-        return &image.current;
-    case 1:
-        return &image.alternate1;
-    case 2:
-        return &image.alternate2;
-    default:
-        return nullptr;
-    }
-}
+constexpr std::array<std::string_view, 5> kEqColumnNames = {"L", "C", "R", "LS", "RS"};
 
 } // namespace
 
@@ -115,94 +43,73 @@ void CConfigurationReport::WriteReport(std::string_view circuit, std::string_vie
 }
 
 void CConfigurationReport::WriteSystemSection() {
-    const SystemSetup& sys = m_image.system;
-    const unsigned delay = ReaderDelay(sys);
+    const std::vector<ReportField> fields = SystemSectionFields(m_image.system);
+    std::size_t next = 0;
+    const auto line = [&] {
+        const ReportField& field = fields[next++];
+        m_file.WriteLine(std::string(field.m_strLead) + field.m_strCell);
+    };
 
     m_file.WriteNewLine();
-    m_file.WriteLine("System Setup Information:");
+    m_file.WriteText(SectionName(SettingsBlock::System));
+    m_file.WriteLine(" Information:");
     m_file.WriteLine("-------------------------");
-    m_file.WriteLine(
-        Printf("Reader Delay Setting           %u.%2.2u", delay / 4, (delay % 4) * 25));
+    line(); // reader delay
     m_file.WriteNewLine();
-    m_file.WriteLine(
-        Printf("F1 key assignment:             %s", Lookup(kF1KeyNames, sys[kF1KeyAssignment])));
-    m_file.WriteLine(
-        Printf("Disable Matrix:                %s", sys[kDisableMatrix] != 0 ? "Yes" : "No"));
-    m_file.WriteLine(Printf("Default format:                %s",
-                            Lookup(kDefaultFormatNames, sys[kDefaultFormat])));
-    m_file.WriteLine(
-        Printf("Nonsync Mode:                  %s", Lookup(kNonsyncModeNames, sys[kNonsyncMode])));
+    line(); // F1 key
+    line(); // matrix
+    line(); // default format
+    line(); // nonsync mode
     m_file.WriteNewLine();
-    m_file.WriteLine(
-        Printf("Surround delay:                %u0 ms", unsigned{sys[kSurroundDelay]}));
+    line(); // surround delay
     m_file.WriteNewLine();
-    std::string password = "Disabled";
-    if (sys[kPasswordEnabled] != 0) {
-        password = Printf("%s [F%u-F%u-F%u-F%u]", "Enabled", sys[kPasswordKeys] + 1u,
-                          sys[kPasswordKeys + 1] + 1u, sys[kPasswordKeys + 2] + 1u,
-                          sys[kPasswordKeys + 3] + 1u);
-    }
-    m_file.WriteLine("System password:               " + password);
+    line(); // password
     m_file.WriteNewLine();
-    m_file.WriteLine(Printf("Nonsync Trim:                  -%u dB", unsigned{sys[kNonsyncTrim]}));
+    line(); // nonsync trim
     m_file.WriteNewLine();
     m_file.WriteLine("Automation Trim:");
-    m_file.WriteLine(Printf("            Mono     =         -%u dB", unsigned{sys[kMonoTrim]}));
-    m_file.WriteLine(Printf("            A        =         -%u dB", unsigned{sys[kATrim]}));
-    m_file.WriteLine(Printf("            SR       =         -%u dB", unsigned{sys[kSrTrim]}));
-    m_file.WriteLine(Printf("            External =         -%u dB", unsigned{sys[kExternalTrim]}));
-    m_file.WriteLine(Printf("            Digital  =         -%u dB", unsigned{sys[kDigitalTrim]}));
+    while (next < fields.size())
+        line();
     for (int number = 0; number < 3; ++number) {
         WriteAudioSection(number);
     }
 }
 
 void CConfigurationReport::WriteAudioSection(int number) {
-    const AudioSetup* block = AudioBlock(m_image, number);
-    if (block == nullptr) {
+    if (number < 0 || number > 2) {
         return;
     }
-    const AudioSetup& audio = *block;
+    const auto which = static_cast<SettingsBlock>(static_cast<std::size_t>(number) + 1);
+    const AudioSetup& block = *AudioBlockOf(m_image, which);
+    const std::vector<ReportField> fields = AudioSectionFields(block, which);
 
     m_file.WriteNewLine();
     m_file.WriteNewLine();
-    m_file.WriteText(kAudioHeadings[static_cast<std::size_t>(number)]);
+    m_file.WriteText(SectionName(which));
     m_file.WriteLine(" Information:");
     m_file.WriteLine("--------------------------------");
-    WriteDateLine(audio);
+    WriteDateLine(block);
     m_file.WriteNewLine();
     m_file.WriteLine("               L        C        R       LS       RS       SW");
     m_file.WriteLine("------------------------------------------------------------------");
 
-    m_file.WriteText("Volume ");
-    for (std::size_t k : kColumnChannels) {
-        m_file.WriteText(VolumeCell(audio[kVolume + k]));
+    auto field = fields.begin() + 1;    // after the date line
+    for (int row = 0; row < 3; ++row) { // Volume, Bass, Treble: every column
+        m_file.WriteText(LeftAligned(field->m_strRow, 7));
+        for (std::size_t col = 0; col < kChannelCount; ++col)
+            m_file.WriteText((field++)->m_strCell);
+        m_file.WriteNewLine();
     }
-    m_file.WriteNewLine();
-    m_file.WriteText("Bass   ");
-    for (std::size_t k : kColumnChannels) {
-        m_file.WriteText(ToneCell(audio[ToneOffset(k) + kBass]));
-    }
-    m_file.WriteNewLine();
-    m_file.WriteText("Treble ");
-    for (std::size_t k : kColumnChannels) {
-        m_file.WriteText(ToneCell(audio[ToneOffset(k) + kTreble]));
-    }
-    m_file.WriteNewLine();
-
-    for (std::size_t i = 0; i < kEqBands; ++i) {
-        m_file.WriteText(Printf("%6s   ", kBandLabels[i]));
-        for (std::size_t col = 0; col < kEqColumns; ++col) {
-            const std::size_t k = kColumnChannels[col];
-            const bool surround = k == kChLS || k == kChRS;
-            if (!surround) {
-                m_file.WriteText(EqCell(audio[ToneOffset(k) + kEq + i]));
-            } else if (i % 3 == 2) {
-                // Surround channels have octave bands, shown on the third-octave rows they match.
-                m_file.WriteText(EqCell(audio[ToneOffset(k) + kEq + i / 3]));
-            } else {
+    // The equaliser rows: a column without a value on a row (a surround channel between its
+    // octave bands) is left blank.
+    while (field != fields.end()) {
+        const std::string_view row = field->m_strRow;
+        m_file.WriteText(RightAligned(row, 6) + "   ");
+        for (std::string_view column : kEqColumnNames) {
+            if (field != fields.end() && field->m_strRow == row && field->m_strColumn == column)
+                m_file.WriteText((field++)->m_strCell);
+            else
                 m_file.WriteText("     ");
-            }
             m_file.WriteText("  ");
         }
         m_file.WriteNewLine();
@@ -210,11 +117,7 @@ void CConfigurationReport::WriteAudioSection(int number) {
 }
 
 void CConfigurationReport::WriteDateLine(const AudioSetup& block) {
-    const DateStamp s = UnpackDateStamp(
-        std::span<const std::uint8_t, kDateStampSize>(block.data() + kDateStamp, kDateStampSize));
-    m_file.WriteLine(Printf("%.3s %2u:%2.2u %cM %.3s %2u, %4.4d", Lookup(kDayNames, s.dayOfWeek),
-                            unsigned{s.hour}, unsigned{s.minute}, s.pm ? 'P' : 'A',
-                            Lookup(kMonthNames, s.month), unsigned{s.day}, int{s.year}));
+    m_file.WriteLine(DateLineText(block));
 }
 
 void WriteConfigurationReport(const std::filesystem::path& reportPath, const SettingsImage& image,

@@ -83,6 +83,11 @@ bool CheckAudioSetup(std::span<const std::uint8_t, kAudioSetupSize> block) {
     return ok;
 }
 
+bool SettingsImagePassesChecks(const SettingsImage& image) {
+    return CheckSystemSetup(image.system) && CheckAudioSetup(image.current) &&
+           CheckAudioSetup(image.alternate1) && CheckAudioSetup(image.alternate2);
+}
+
 std::array<std::uint8_t, kSettingsFileSize> ToStoredForm(const SettingsImage& image) {
     std::array<std::uint8_t, kSettingsFileSize> out{};
     auto it = std::copy(image.system.begin(), image.system.end(), out.begin());

@@ -85,6 +85,9 @@ DateStamp UnpackDateStamp(std::span<const std::uint8_t, 4> bytes);
 bool CheckDateStamp(std::span<const std::uint8_t, 4> bytes);
 bool CheckSystemSetup(std::span<const std::uint8_t, kSystemSetupSize> block);
 bool CheckAudioSetup(std::span<const std::uint8_t, kAudioSetupSize> block);
+// True when the system block and all three audio blocks pass their checks: the test a Send
+// applies to stored settings before the first write.
+bool SettingsImagePassesChecks(const SettingsImage& image);
 
 // The reader delay in quarter steps, most significant byte first. Reads only.
 std::uint16_t ReaderDelay(std::span<const std::uint8_t, kSystemSetupSize> block);

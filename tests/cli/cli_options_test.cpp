@@ -78,7 +78,13 @@ INSTANTIATE_TEST_SUITE_P(
                     BadLine{{"add"}, "usage: vrx3km-cli add CIRCUIT [THEATER [SCREEN]]"},
                     BadLine{{"delete", "A", "B", "C", "D"},
                             "usage: vrx3km-cli delete CIRCUIT [THEATER [SCREEN]]"},
-                    BadLine{{"list", "extra"}, "usage: vrx3km-cli list"}));
+                    BadLine{{"list", "extra"}, "usage: vrx3km-cli list"},
+                    BadLine{{"compare", "A", "B", "C", "--with", "D", "E"},
+                            "option --with needs a circuit, a theater and a screen"},
+                    BadLine{{"report", "A", "B", "C", "--version", "V"},
+                            "--with, --file and --version are options of compare only"},
+                    BadLine{{"compare", "A", "B", "C", "--version", "V", "--file", "F"},
+                            "compare takes one of --with, --file and --version"}));
 
 TEST(Consent, OnlyYOrYesAgree) {
     for (const char* yes : {"y", "yes", "yes\r"})
@@ -88,7 +94,8 @@ TEST(Consent, OnlyYOrYesAgree) {
 }
 
 TEST(Help, EveryCommandHasItsOwnHelp) {
-    for (const char* command : {"list", "add", "report", "load", "send", "delete"}) {
+    for (const char* command :
+         {"list", "add", "report", "load", "send", "delete", "history", "restore", "compare"}) {
         const auto help = CommandHelp(command);
         ASSERT_TRUE(help) << command;
         EXPECT_NE(help->find(std::string("vrx3km-cli [OPTIONS] ") + command), std::string::npos);

@@ -240,4 +240,64 @@ TEST_F(CliToolTest, DeleteFollowsTheLibraryRules) {
     EXPECT_EQ(Cli({"list"}).m_strOut, "");
 }
 
+TEST_F(CliToolTest, HistoryRestoreAndCompareWithoutTheProcessor) {
+    AddScreen();
+    ASSERT_EQ(Cli({"add", "Odeon", "Main", "2"}).m_nStatus, 0);
+    const Blocks first = vrxsim::ExampleSettings();
+    const Blocks second = ChangedSettings(true);
+    WriteFile(Screen() / "Vrx.cfg", first);
+    WriteFile(m_dir / "Odeon" / "Main" / "2" / "Vrx.cfg", second);
+
+    const ToolRun same = Cli({"compare", "Odeon", "Main", "1", "--with", "Odeon", "Main", "1"});
+    EXPECT_EQ(same.m_nStatus, 0) << same.m_strErr;
+    EXPECT_EQ(same.m_strOut, "No differences.\n");
+    const ToolRun differ = Cli({"compare", "Odeon", "Main", "1", "--with", "Odeon", "Main", "2"});
+    EXPECT_EQ(differ.m_nStatus, 4) << differ.m_strErr;
+    EXPECT_NE(differ.m_strOut.find("Alternate Audio Setup #1, "), std::string::npos)
+        << differ.m_strOut;
+    EXPECT_EQ(Cli({"compare", "Odeon", "Main", "1", "--with", "Odeon", "Main", "3"}).m_nStatus, 2);
+    EXPECT_EQ(Cli({"history", "Odeon", "Main", "1"}).m_strOut, "");
+
+    // A version kept on an earlier visit.
+    fs::create_directory(Screen() / "History");
+    WriteFile(Screen() / "History" / "Vrx-20000101-093000.cfg", second);
+    EXPECT_EQ(Cli({"history", "Odeon", "Main", "1"}).m_strOut,
+              "Vrx-20000101-093000.cfg  2000-01-01 09:30:00  passes its checks\n");
+    EXPECT_EQ(
+        Cli({"compare", "Odeon", "Main", "1", "--version", "Vrx-20000101-093000.cfg"}).m_nStatus,
+        4);
+    EXPECT_EQ(Cli({"restore", "Odeon", "Main", "1", "Vrx-20000101-093001.cfg", "--yes"}).m_nStatus,
+              2);
+    EXPECT_EQ(Cli({"restore", "Odeon", "Main", "1", "Vrx-20000101-093000.cfg"}, "n\n").m_nStatus,
+              1);
+    EXPECT_EQ(ReadFile(Screen() / "Vrx.cfg"), AsText(first));
+
+    const ToolRun restore =
+        Cli({"restore", "Odeon", "Main", "1", "Vrx-20000101-093000.cfg"}, "y\n");
+    ASSERT_EQ(restore.m_nStatus, 0) << restore.m_strErr;
+    EXPECT_EQ(ReadFile(Screen() / "Vrx.cfg"), AsText(second));
+    EXPECT_EQ(Cli({"compare", "Odeon", "Main", "1", "--with", "Odeon", "Main", "2"}).m_nStatus, 0);
+    // The replaced settings are the newest version, and compare alike with the file they were.
+    const ToolRun history = Cli({"history", "Odeon", "Main", "1"});
+    const std::string newest = history.m_strOut.substr(0, history.m_strOut.find("  "));
+    ASSERT_NE(newest, "Vrx-20000101-093000.cfg") << history.m_strOut;
+    EXPECT_EQ(ReadFile(Screen() / "History" / newest), AsText(first));
+    const fs::path firstFile = m_dir / "first.cfg";
+    WriteFile(firstFile, first);
+    EXPECT_EQ(Cli({"compare", "Odeon", "Main", "1", "--file", firstFile.string()}).m_nStatus, 4);
+    EXPECT_EQ(Cli({"compare", "Odeon", "Main", "2", "--file", firstFile.string()}).m_nStatus, 4);
+    EXPECT_EQ(
+        Cli({"compare", "Odeon", "Main", "1", "--version", newest, "--with", "Odeon", "Main", "2"})
+            .m_nStatus,
+        2);
+
+    // Stored settings that fail their checks are marked apart from valid ones.
+    WriteFile(m_dir / "Odeon" / "Main" / "2" / "Vrx.cfg", ChangedSettings(false));
+    const ToolRun list = Cli({"list"});
+    // Screens come in the order of the folder listing.
+    EXPECT_NE(list.m_strOut.find("\n    1 *\n"), std::string::npos) << list.m_strOut;
+    EXPECT_NE(list.m_strOut.find("\n    2 !\n"), std::string::npos) << list.m_strOut;
+    EXPECT_NE(list.m_strErr.find("fail their checks"), std::string::npos);
+}
+
 } // namespace

@@ -1,6 +1,7 @@
 #include "image/file_error.h"
 #include "image/report.h"
 #include "image/report_file.h"
+#include "image/settings_compare.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -201,6 +202,65 @@ TEST(WriteConfigurationReport, MissingFolderGivesNotFoundAndWritesNothing) {
         EXPECT_EQ(error.Message(), path.string() + " was not found.");
     }
     EXPECT_TRUE(fs::is_empty(dir.Path()));
+}
+
+// The second image is the golden full image with a few bytes changed; the expected values are
+// read off the golden report.
+TEST(CompareSettings, NamesFieldsAsTheReportPrintsThem) {
+    struct Expected {
+        const char* label;
+        const char* first;
+        const char* second;
+    };
+    struct Case {
+        const char* name;
+        void (*change)(SettingsImage&);
+        std::vector<Expected> expected;
+    };
+    const std::vector<Case> cases = {
+        {"identical", [](SettingsImage&) {}, {}},
+        {"reader delay and one band",
+         [](SettingsImage& image) {
+             image.system[kReaderDelayLow] = 8;
+             image.current[ToneOffset(kChC) + kEq + 14] = 12;
+         },
+         {{"System Setup, Reader Delay Setting", "1.25", "2.00"},
+          {"Current Audio Setup, 1K, C", "-13.0", "0.0"}}},
+        {"a surround octave band on its third-octave row",
+         [](SettingsImage& image) { image.alternate2[ToneOffset(kChLS) + kEq + 2] = 12; },
+         {{"Alternate Audio Setup #2, 250H, LS", "-0.5", "0.0"}}},
+        {"bytes the report does not show, or shows alike",
+         [](SettingsImage& image) {
+             image.system[kDisableMatrix] = 1;               // still "Yes"
+             image.current[ToneOffset(kChSW) + kEq] = 0x20;  // SW has no equaliser column
+             image.current[ToneOffset(kChLS) + kEq + 9] = 0; // beyond the octave bands
+         },
+         {{"System Setup, Byte 0x01", "0x07", "0x01"},
+          {"Current Audio Setup, Byte 0x33", "0x16", "0x00"},
+          {"Current Audio Setup, Byte 0xA2", "0x0B", "0x20"}}},
+        {"password switched off: its keys are part of the one difference",
+         [](SettingsImage& image) {
+             image.system[kPasswordEnabled] = 0;
+             image.system[kPasswordKeys] = 7;
+         },
+         {{"System Setup, System password", "Enabled [F1-F256-F4-F12]", "Disabled"}}},
+    };
+    const SettingsImage first = LoadImage(kGolden / "full.cfg");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SettingsImage second = first;
+        c.change(second);
+        const auto differences = CompareSettings(first, second);
+        ASSERT_EQ(differences.size(), c.expected.size()) << FormatDifferences(differences);
+        for (std::size_t i = 0; i < differences.size(); ++i) {
+            EXPECT_EQ(differences[i].Label(), c.expected[i].label);
+            EXPECT_EQ(differences[i].m_strFirst, c.expected[i].first);
+            EXPECT_EQ(differences[i].m_strSecond, c.expected[i].second);
+        }
+        if (c.expected.empty()) {
+            EXPECT_EQ(FormatDifferences(differences), "No differences.\n");
+        }
+    }
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "cli_commands.h"
 
+#include "cli_history.h"
+
 #include "image/file_error.h"
 #include "image/report.h"
 #include "image/settings_image.h"
@@ -7,6 +9,7 @@
 #include "library/site_library.h"
 #include "library/site_name.h"
 #include "library/site_storage.h"
+#include "library/stored_settings.h"
 #include "library_listing.h"
 #include "link/profile.h"
 #include "link/serial_port.h"
@@ -144,9 +147,15 @@ void OpenPort(const CliRequest& request) {
 }
 
 int ListCommand(CSiteStorage& storage, CliStreams& io) {
-    io.m_out << RenderListing(storage.Library(), [&storage] {
-        return storage.IsSettingsFileValid(PathKind::SettingsFile);
+    bool bAnyFails = false;
+    io.m_out << RenderListing(storage.Library(), [&storage, &bAnyFails] {
+        const StoredSettingsState state =
+            StoredSettingsStateOf(storage.DiskPath(PathKind::SettingsFile));
+        bAnyFails |= state == StoredSettingsState::FailsChecks;
+        return state;
     });
+    if (bAnyFails)
+        io.m_err << kFailsChecksLegend << "\n";
     return kExitSuccess;
 }
 
@@ -308,6 +317,15 @@ int RunCommand(const CliRequest& request, CliStreams& io) {
             return SendCommand(request, storage, io);
         if (command == "delete")
             return DeleteCommand(request, storage, io);
+        if (IsHistoryCommand(command)) {
+            HistoryServices services;
+            services.m_select = [&](const std::vector<std::string>& names) {
+                Select(library, names);
+            };
+            services.m_ask = [&](const std::string& q) { return Ask(io, request.m_bYes, q); };
+            // Compare with the processor: bind m_readProcessor here.
+            return RunHistoryCommand(request, storage, io, services);
+        }
         io.m_err << "vrx3km-cli: unknown command \"" << command << "\"\n";
         return kExitUsage;
     } catch (const NameProblem& problem) {

@@ -1,7 +1,10 @@
 #include "cli_options.h"
 
 #include <array>
+#include <cstddef>
+#include <filesystem>
 #include <string_view>
+#include <system_error>
 
 namespace {
 
@@ -13,11 +16,12 @@ struct CommandInfo {
     std::string_view text;
 };
 
-constexpr std::array<CommandInfo, 6> kCommands{{
+constexpr std::array<CommandInfo, 9> kCommands{{
     {"list", 0, 0, "list",
      "Lists the library: circuits in alphabetical order (letter case ignored), their\n"
      "theaters and screens in library order, each level indented two spaces. A screen\n"
-     "with valid stored settings is marked \" *\".\n"},
+     "with valid stored settings is marked \" *\", one whose stored settings fail their\n"
+     "checks (a Send would refuse them) \" !\".\n"},
     {"add", 1, 3, "add CIRCUIT [THEATER [SCREEN]]",
      "Adds the circuit, theater and screen that are missing, with their folders and, for\n"
      "a new screen, its Notes.txt. A level that exists already is reused. Names that\n"
@@ -36,6 +40,24 @@ constexpr std::array<CommandInfo, 6> kCommands{{
      "Deletes a screen (its Vrx.cfg, Vrx.txt and Notes.txt, then its folder), or a\n"
      "theater or circuit whose folder is empty. Asks first unless --yes, and says so\n"
      "when the folder was kept.\n"},
+    {"history", 3, 3, "history CIRCUIT THEATER SCREEN",
+     "Lists the settings kept in the screen's History folder, newest first: the file\n"
+     "name, the date and time its Vrx.cfg was replaced, and whether it passes the\n"
+     "checks a Send applies. Every Load or Restore keeps the Vrx.cfg it replaces there.\n"},
+    {"restore", 4, 4, "restore CIRCUIT THEATER SCREEN NAME",
+     "Puts the kept settings NAME (as history prints it) back as the screen's Vrx.cfg\n"
+     "and rewrites Vrx.txt. The Vrx.cfg it replaces is kept in History first. Asks\n"
+     "first unless --yes.\n"},
+    {"compare", 3, 3,
+     "compare CIRCUIT THEATER SCREEN [--with CIRCUIT THEATER SCREEN | --file PATH |\n"
+     "          --version NAME]",
+     "Compares the screen's stored settings with another screen's (--with), a settings\n"
+     "file (--file) or a version kept in its History (--version), and prints each\n"
+     "field that differs as the report labels it, with both values as the report\n"
+     "prints them: \"SECTION, ROW, COLUMN: STORED | OTHER\". Bytes the report does not\n"
+     "show are named by block and offset in hexadecimal. Without any of the three it\n"
+     "compares with the processor. Exit status 0 when they are identical, 4 when they\n"
+     "differ.\n"},
 }};
 
 constexpr std::string_view kOptionsHelp =
@@ -44,6 +66,8 @@ constexpr std::string_view kOptionsHelp =
     "  --port COMn  the serial port COM1..COM4 (default: the one in VRX3KM.CFG; the\n"
     "               profile is not changed)\n"
     "  --yes        answer every question with yes\n"
+    "  --with CIRCUIT THEATER SCREEN, --file PATH, --version NAME\n"
+    "               compare only: what the stored settings are compared with\n"
     "  --help       show this help\n";
 
 const CommandInfo* FindCommand(std::string_view name) {
@@ -82,6 +106,25 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
             request.m_bHelp = true;
         } else if (arg == "--yes" || arg == "-y") {
             request.m_bYes = true;
+        } else if (arg == "--with") {
+            if (i + 3 >= args.size())
+                return Fail("option --with needs a circuit, a theater and a screen");
+            request.m_withNames.assign(args.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                                       args.begin() + static_cast<std::ptrdiff_t>(i) + 4);
+            i += 3;
+        } else if (arg == "--file" || arg == "--version") {
+            if (i + 1 >= args.size() || args[i + 1].empty())
+                return Fail("option " + arg + " needs a value");
+            const std::string& value = args[++i];
+            if (arg == "--version") {
+                request.m_strVersion = value;
+            } else {
+                // The tool works in the library folder; the path keeps the meaning it had in the
+                // folder the tool was started in.
+                std::error_code ec;
+                const std::filesystem::path full = std::filesystem::absolute(value, ec);
+                request.m_strFile = ec ? value : full.string();
+            }
         } else if (arg == "--dir" || arg == "--port") {
             if (i + 1 >= args.size())
                 return Fail("option " + arg + " needs a value");
@@ -124,6 +167,12 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
         return CliParse{request, {}};
     if (words.size() < info->nMinNames || words.size() > info->nMaxNames)
         return Fail("usage: vrx3km-cli " + std::string(info->usage));
+    const int nOthers = int{!request.m_withNames.empty()} + int{request.m_strFile.has_value()} +
+                        int{request.m_strVersion.has_value()};
+    if (nOthers > 0 && request.m_strCommand != "compare")
+        return Fail("--with, --file and --version are options of compare only");
+    if (nOthers > 1)
+        return Fail("compare takes one of --with, --file and --version");
     request.m_names = std::move(words);
     return CliParse{request, {}};
 }
@@ -137,7 +186,7 @@ std::string ToolHelp() {
     text += "  help [COMMAND]\n\n";
     text += kOptionsHelp;
     text += "\nExit status: 0 success, 1 transfer failed or declined, 2 bad usage or an\n"
-            "unknown or unsafe name, 3 a file error.\n";
+            "unknown or unsafe name, 3 a file error, 4 compare found differences.\n";
     return text;
 }
 

@@ -11,6 +11,7 @@ enum ExitStatus : int {
     kExitFailed = 1,    // a transfer failed, or the technician declined
     kExitUsage = 2,     // bad usage, or a name that is unknown or unsafe
     kExitFileError = 3, // a stored file could not be read or written
+    kExitDiffers = 4,   // compare found differences
 };
 
 struct CliRequest {
@@ -20,6 +21,11 @@ struct CliRequest {
     std::optional<int> m_nPortIndex;  // 0..3 from --port COMn; else the profile's
     bool m_bYes = false;              // consent given in advance
     bool m_bHelp = false;             // show help for m_strCommand (or the tool) and stop
+    // What compare compares the screen's stored settings with; none of the three: the
+    // processor. At most one is given, and only to compare.
+    std::vector<std::string> m_withNames;    // --with CIRCUIT THEATER SCREEN
+    std::optional<std::string> m_strFile;    // --file PATH, made absolute against the start folder
+    std::optional<std::string> m_strVersion; // --version NAME, a name in the screen's History
 };
 
 struct CliParse {

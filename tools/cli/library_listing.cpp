@@ -20,6 +20,13 @@ bool LessIgnoringCase(const std::string& a, const std::string& b) {
 } // namespace
 
 std::string RenderListing(SiteLibrary& library, const std::function<bool()>& hasSettings) {
+    return RenderListing(library, [&hasSettings] {
+        return hasSettings() ? StoredSettingsState::Valid : StoredSettingsState::None;
+    });
+}
+
+std::string RenderListing(SiteLibrary& library,
+                          const std::function<StoredSettingsState()>& settingsState) {
     std::vector<std::string> circuits;
     for (library.FirstCircuit(); library.HasCircuit(); library.NextCircuit())
         circuits.push_back(library.GetCircuitName());
@@ -32,8 +39,14 @@ std::string RenderListing(SiteLibrary& library, const std::function<bool()>& has
         text += circuit + "\n";
         for (library.FirstTheater(); library.HasTheater(); library.NextTheater()) {
             text += "  " + library.GetTheaterName() + "\n";
-            for (library.FirstScreen(); library.HasScreen(); library.NextScreen())
-                text += "    " + library.GetScreenName() + (hasSettings() ? " *" : "") + "\n";
+            for (library.FirstScreen(); library.HasScreen(); library.NextScreen()) {
+                const StoredSettingsState state = settingsState();
+                text += "    " + library.GetScreenName() +
+                        (state == StoredSettingsState::Valid         ? " *"
+                         : state == StoredSettingsState::FailsChecks ? kFailsChecksMark
+                                                                     : "") +
+                        "\n";
+            }
         }
     }
     return text;

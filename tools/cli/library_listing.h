@@ -2,6 +2,7 @@
 #pragma once
 
 #include "library/site_library.h"
+#include "library/stored_settings.h"
 
 #include <functional>
 #include <string>
@@ -10,3 +11,14 @@
 // its theaters and their screens in library order, indented two spaces a level. hasSettings is
 // asked with the screen current in the library; a screen for which it is true gets " *".
 std::string RenderListing(SiteLibrary& library, const std::function<bool()>& hasSettings);
+
+// The same listing with the state of each screen's stored settings: " *" for valid ones, " !"
+// (kFailsChecksMark) for settings of a valid length that fail their checks.
+std::string RenderListing(SiteLibrary& library,
+                          const std::function<StoredSettingsState()>& settingsState);
+
+inline constexpr const char* kFailsChecksMark = " !";
+// Said on standard error below a listing that holds a " !".
+inline constexpr const char* kFailsChecksLegend =
+    "!: the stored settings fail their checks and a Send would refuse them; load the screen "
+    "again, or restore a version that passes (vrx3km-cli history).";

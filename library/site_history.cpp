@@ -1,0 +1,179 @@
+#include "library/site_history.h"
+
+#include "image/atomic_file.h"
+#include "image/file_error.h"
+#include "image/report.h"
+#include "library/site_storage.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kSettingsName = "Vrx.cfg";
+constexpr std::string_view kReportName = "Vrx.txt";
+constexpr std::string_view kPrefix = "Vrx-";
+constexpr std::string_view kSuffix = ".cfg";
+constexpr std::size_t kStampSize = 15; // YYYYMMDD-HHMMSS
+
+std::string FullPath(const fs::path& file) {
+    std::error_code ec;
+    const fs::path full = fs::absolute(file, ec);
+    return ec ? file.string() : full.lexically_normal().string();
+}
+
+std::string ReadWhole(const fs::path& file) {
+    errno = 0;
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        throw FileError::FromErrno(errno != 0 ? errno : EACCES, FullPath(file));
+    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad())
+        throw FileError::FromErrno(EIO, FullPath(file));
+    return bytes;
+}
+
+std::string Stamp(std::time_t now) {
+    std::tm local{};
+#if defined(_WIN32)
+    localtime_s(&local, &now);
+#else
+    localtime_r(&now, &local);
+#endif
+    char text[32] = {};
+    std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &local);
+    return text;
+}
+
+bool AllDigits(std::string_view text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
+}
+
+// The time stamp and the suffix number (1 without a suffix) of a version's name.
+struct NameParts {
+    std::string_view stamp;
+    unsigned long suffix = 1;
+};
+
+std::optional<NameParts> ParseName(std::string_view name) {
+    if (name.size() < kPrefix.size() + kStampSize + kSuffix.size() ||
+        name.substr(0, kPrefix.size()) != kPrefix ||
+        name.substr(name.size() - kSuffix.size()) != kSuffix)
+        return std::nullopt;
+    const std::string_view stamp = name.substr(kPrefix.size(), kStampSize);
+    if (!AllDigits(stamp.substr(0, 8)) || stamp[8] != '-' || !AllDigits(stamp.substr(9)))
+        return std::nullopt;
+    std::string_view rest = name.substr(kPrefix.size() + kStampSize);
+    rest.remove_suffix(kSuffix.size());
+    NameParts parts{stamp, 1};
+    if (rest.empty())
+        return parts;
+    // A suffix is "-2", "-3", ...: no sign, no leading zero, at most a few digits.
+    if (rest[0] != '-' || rest.size() > 7 || !AllDigits(rest.substr(1)) || rest[1] == '0')
+        return std::nullopt;
+    parts.suffix = std::stoul(std::string(rest.substr(1)));
+    return parts.suffix >= 2 ? std::optional<NameParts>(parts) : std::nullopt;
+}
+
+} // namespace
+
+bool IsHistoryName(std::string_view name) {
+    return ParseName(name).has_value();
+}
+
+std::optional<std::string> KeepSettingsInHistory(const fs::path& screenFolder, std::time_t now) {
+    const fs::path settings = screenFolder / kSettingsName;
+    std::error_code ec;
+    if (!fs::is_regular_file(settings, ec))
+        return std::nullopt;
+    const std::string bytes = ReadWhole(settings);
+
+    const fs::path history = screenFolder / kHistoryFolderName;
+    fs::create_directory(history, ec);
+    if (ec)
+        throw FileError::FromErrno(ec.value(), FullPath(history));
+    // A file in the folder's place: the versions have nowhere to go.
+    if (!fs::is_directory(history, ec))
+        throw FileError(FileError::Cause::AccessDenied, FullPath(history));
+
+    const std::string stamp = Stamp(now);
+    for (unsigned n = 1;; ++n) {
+        const std::string name = std::string(kPrefix) + stamp +
+                                 (n == 1 ? std::string() : "-" + std::to_string(n)) +
+                                 std::string(kSuffix);
+        const fs::path target = history / name;
+        // Whatever holds the name, file or folder, the name is taken: a version is never
+        // overwritten.
+        if (fs::exists(fs::symlink_status(target, ec)))
+            continue;
+        WriteFileAtomically(target, bytes);
+        return name;
+    }
+}
+
+std::vector<KeptSettings> ListHistory(const fs::path& screenFolder) {
+    struct Entry {
+        KeptSettings kept;
+        std::string stamp;
+        unsigned long suffix;
+    };
+    std::vector<Entry> entries;
+    std::error_code ec;
+    fs::directory_iterator it(screenFolder / kHistoryFolderName, ec);
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        std::error_code typeError;
+        if (!it->is_regular_file(typeError) || typeError)
+            continue;
+        const std::string name = it->path().filename().string();
+        const auto parts = ParseName(name);
+        if (!parts)
+            continue;
+        const std::string_view s = parts->stamp;
+        KeptSettings kept;
+        kept.m_strName = name;
+        kept.m_strTime = std::string(s.substr(0, 4)) + "-" + std::string(s.substr(4, 2)) + "-" +
+                         std::string(s.substr(6, 2)) + " " + std::string(s.substr(9, 2)) + ":" +
+                         std::string(s.substr(11, 2)) + ":" + std::string(s.substr(13, 2));
+        kept.m_nState = StoredSettingsStateOf(it->path());
+        entries.push_back(Entry{std::move(kept), std::string(s), parts->suffix});
+    }
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+        return a.stamp != b.stamp ? a.stamp > b.stamp : a.suffix > b.suffix;
+    });
+    std::vector<KeptSettings> out;
+    out.reserve(entries.size());
+    for (Entry& entry : entries)
+        out.push_back(std::move(entry.kept));
+    return out;
+}
+
+std::optional<std::string> RestoreFromHistory(const fs::path& screenFolder, std::string_view name,
+                                              std::string_view circuit, std::string_view theater,
+                                              std::string_view screen, std::time_t now) {
+    const fs::path version = screenFolder / kHistoryFolderName / std::string(name);
+    if (!IsHistoryName(name))
+        throw FileError::FromErrno(ENOENT, FullPath(version));
+    // Read and check the version before anything changes, so a bad one leaves all as it was.
+    const std::string bytes = ReadWhole(version);
+    if (bytes.size() != kStoredSettingsSize && bytes.size() != kLongSettingsSize)
+        throw FileError(FileError::Cause::Generic, FullPath(version));
+    std::array<std::uint8_t, kSettingsFileSize> stored{};
+    std::transform(bytes.begin(), bytes.begin() + kSettingsFileSize, stored.begin(),
+                   [](char c) { return static_cast<std::uint8_t>(c); });
+    SettingsImage image;
+    FromStoredForm(stored, image);
+    const std::string report = RenderConfigurationReport(image, circuit, theater, screen);
+
+    std::optional<std::string> kept = KeepSettingsInHistory(screenFolder, now);
+    WriteFileAtomically(screenFolder / kSettingsName, bytes);
+    WriteFileAtomically(screenFolder / kReportName, report);
+    return kept;
+}

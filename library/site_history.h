@@ -1,0 +1,48 @@
+// The History folder of a screen: every Vrx.cfg that a command replaces is kept there whole, so
+// settings stored on an earlier visit are never lost to a Load or a Restore.
+//
+// A version is named after the local time at which it was replaced, Vrx-YYYYMMDD-HHMMSS.cfg, with
+// -2, -3, ... before ".cfg" when that name is taken. A kept version is never overwritten. The
+// History folder lives in the screen folder, below the level the library scan reads, so it is
+// never a library entry.
+#pragma once
+
+#include "library/stored_settings.h"
+
+#include <ctime>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+inline constexpr const char* kHistoryFolderName = "History";
+
+struct KeptSettings {
+    std::string m_strName; // the file name in History, e.g. "Vrx-20260105-143000-2.cfg"
+    std::string m_strTime; // when it was replaced, local time: "2026-01-05 14:30:00"
+    StoredSettingsState m_nState = StoredSettingsState::None; // None: not a valid length
+};
+
+// Keeps the screen folder's current Vrx.cfg, byte for byte, in the folder's History (made when
+// missing), named after `now` in local time. Returns the name given, or nullopt when the screen
+// has no Vrx.cfg file (nothing is made then). Throws FileError when the file cannot be read or
+// the copy cannot be written; Vrx.cfg is never touched.
+std::optional<std::string> KeepSettingsInHistory(const std::filesystem::path& screenFolder,
+                                                 std::time_t now = std::time(nullptr));
+
+// The kept versions, newest first (by the time in the name, then by suffix). Files of other
+// names in History are not versions and are left out. A missing History gives an empty list.
+std::vector<KeptSettings> ListHistory(const std::filesystem::path& screenFolder);
+
+// True when name is a version's file name as ListHistory gives it (no folder part).
+bool IsHistoryName(std::string_view name);
+
+// Puts the kept version `name` back: keeps the current Vrx.cfg in History first (as above), then
+// replaces Vrx.cfg with the version's bytes atomically and rewrites Vrx.txt for the three names.
+// Throws FileError when the version is missing or has no valid length (nothing is changed then),
+// or when a file cannot be written. Returns the name the replaced Vrx.cfg was kept under, if any.
+std::optional<std::string> RestoreFromHistory(const std::filesystem::path& screenFolder,
+                                              std::string_view name, std::string_view circuit,
+                                              std::string_view theater, std::string_view screen,
+                                              std::time_t now = std::time(nullptr));

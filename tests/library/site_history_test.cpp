@@ -1,0 +1,135 @@
+#include "library/site_history.h"
+
+#include "image/file_error.h"
+#include "image/report.h"
+#include "library/site_storage.h"
+#include "temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// 2026-01-05 14:30:00 in UTC, the zone the tests run the names in.
+constexpr std::time_t kMonday = 1767623400;
+
+// Settings whose four blocks pass their checks; seed tells two of them apart by the reader delay.
+std::string ValidSettings(std::uint8_t seed) {
+    SettingsImage image;
+    image.system[kCheckedByte8] = 1;
+    image.system[kReaderDelayLow] = seed;
+    for (AudioSetup* block : {&image.current, &image.alternate1, &image.alternate2}) {
+        (*block)[kDateStamp] = 1;     // 1 o'clock, January
+        (*block)[kDateStamp + 1] = 1; // Friday the 1st
+    }
+    const auto stored = ToStoredForm(image);
+    return std::string(stored.begin(), stored.end());
+}
+
+class SiteHistory : public testing::Test {
+protected:
+    void SetUp() override {
+        const char* tz = std::getenv("TZ");
+        m_strOldTz = tz != nullptr ? tz : "";
+        m_bHadTz = tz != nullptr;
+        ::setenv("TZ", "UTC0", 1);
+        ::tzset();
+        m_screen = m_root.Path() / "C" / "T" / "S";
+        fs::create_directories(m_screen);
+    }
+    void TearDown() override {
+        if (m_bHadTz)
+            ::setenv("TZ", m_strOldTz.c_str(), 1);
+        else
+            ::unsetenv("TZ");
+        ::tzset();
+    }
+    fs::path Settings() const { return m_screen / "Vrx.cfg"; }
+    fs::path Kept(const std::string& name) const { return m_screen / "History" / name; }
+
+    TempFolder m_root;
+    fs::path m_screen;
+    std::string m_strOldTz;
+    bool m_bHadTz = false;
+};
+
+TEST_F(SiteHistory, KeepsEveryReplacedFileUnderItsOwnNameNewestFirst) {
+    EXPECT_EQ(KeepSettingsInHistory(m_screen, kMonday), std::nullopt);
+    EXPECT_FALSE(fs::exists(m_screen / "History")) << "nothing to keep, nothing made";
+
+    const std::string first = ValidSettings(1);
+    WriteBytes(Settings(), first);
+    EXPECT_EQ(KeepSettingsInHistory(m_screen, kMonday), "Vrx-20260105-143000.cfg");
+    // The same second: the name is taken and the kept file stays as it was.
+    const std::string failing(800, '\xFF');
+    WriteBytes(Settings(), failing);
+    EXPECT_EQ(KeepSettingsInHistory(m_screen, kMonday), "Vrx-20260105-143000-2.cfg");
+    const std::string longer = ValidSettings(2) + std::string(138, 'x');
+    WriteBytes(Settings(), longer);
+    EXPECT_EQ(KeepSettingsInHistory(m_screen, kMonday + 3600), "Vrx-20260105-153000.cfg");
+    WriteBytes(Kept("Notes.txt"), "not a version");
+
+    EXPECT_EQ(ReadBytes(Kept("Vrx-20260105-143000.cfg")), first);
+    EXPECT_EQ(ReadBytes(Kept("Vrx-20260105-143000-2.cfg")), failing);
+    EXPECT_EQ(ReadBytes(Kept("Vrx-20260105-153000.cfg")), longer);
+    EXPECT_EQ(ReadBytes(Settings()), longer) << "keeping never touches Vrx.cfg";
+
+    const auto versions = ListHistory(m_screen);
+    ASSERT_EQ(versions.size(), 3u);
+    EXPECT_EQ(versions[0].m_strName, "Vrx-20260105-153000.cfg");
+    EXPECT_EQ(versions[0].m_strTime, "2026-01-05 15:30:00");
+    EXPECT_EQ(versions[0].m_nState, StoredSettingsState::Valid);
+    EXPECT_EQ(versions[1].m_strName, "Vrx-20260105-143000-2.cfg");
+    EXPECT_EQ(versions[1].m_nState, StoredSettingsState::FailsChecks);
+    EXPECT_EQ(versions[2].m_strName, "Vrx-20260105-143000.cfg");
+    EXPECT_EQ(versions[2].m_nState, StoredSettingsState::Valid);
+}
+
+TEST_F(SiteHistory, RestorePutsAVersionBackAndKeepsTheReplacedOne) {
+    const std::string first = ValidSettings(1);
+    const std::string second = ValidSettings(2);
+    WriteBytes(Settings(), first);
+    ASSERT_TRUE(KeepSettingsInHistory(m_screen, kMonday));
+    WriteBytes(Settings(), second);
+
+    // An unknown or unsafe name changes nothing.
+    for (const char* name : {"Vrx-20260105-143001.cfg", "../S/Vrx.cfg", "Vrx.cfg"}) {
+        SCOPED_TRACE(name);
+        EXPECT_THROW(RestoreFromHistory(m_screen, name, "C", "T", "S", kMonday + 60), FileError);
+        EXPECT_EQ(ReadBytes(Settings()), second);
+        EXPECT_EQ(ListHistory(m_screen).size(), 1u);
+    }
+
+    EXPECT_EQ(RestoreFromHistory(m_screen, "Vrx-20260105-143000.cfg", "C", "T", "S", kMonday + 60),
+              "Vrx-20260105-143100.cfg");
+    EXPECT_EQ(ReadBytes(Settings()), first);
+    EXPECT_EQ(ReadBytes(Kept("Vrx-20260105-143100.cfg")), second);
+    EXPECT_EQ(ReadBytes(Kept("Vrx-20260105-143000.cfg")), first) << "a version stays kept";
+    SettingsImage image;
+    std::array<std::uint8_t, kSettingsFileSize> stored{};
+    std::copy(first.begin(), first.end(), stored.begin());
+    FromStoredForm(stored, image);
+    EXPECT_EQ(ReadBytes(m_screen / "Vrx.txt"), RenderConfigurationReport(image, "C", "T", "S"));
+}
+
+TEST_F(SiteHistory, IsNoLibraryEntry) {
+    WriteBytes(Settings(), ValidSettings(1));
+    ASSERT_TRUE(KeepSettingsInHistory(m_screen, kMonday));
+    SiteLibrary library;
+    CSiteStorage storage(library, m_root.Path());
+    storage.ScanLibrary();
+    ASSERT_TRUE(library.FindCircuit("C"));
+    ASSERT_TRUE(library.FindTheater("T"));
+    library.FirstScreen();
+    ASSERT_TRUE(library.HasScreen());
+    EXPECT_EQ(library.GetScreenName(), "S");
+    library.NextScreen();
+    EXPECT_FALSE(library.HasScreen()) << "History became an entry";
+}
+
+} // namespace
