@@ -35,6 +35,9 @@ struct SettingsDifference {
 std::vector<SettingsDifference> CompareSettings(const SettingsImage& first,
                                                 const SettingsImage& second);
 
+// What a comparison that found no difference with the processor says.
+inline constexpr const char* kVerifiedText = "The processor holds exactly the stored settings.";
+
 // The differences as text, one line each: "LABEL: FIRST | SECOND", or "No differences.\n" for
 // an empty list.
 std::string FormatDifferences(const std::vector<SettingsDifference>& differences);

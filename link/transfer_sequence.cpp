@@ -40,6 +40,37 @@ StageRun RunStages(TransferObserver& observer, int nFirst, StageFn&& stage) {
 
 } // namespace
 
+namespace {
+
+// Stages 1 to 5 of a Load: the link check, then the system block and the three audio blocks.
+StageRun ReadStages(TransferLink& link, SettingsImage& image, TransferObserver& observer) {
+    return RunStages(observer, 1, [&link, &image](int nStage) {
+        switch (nStage) {
+        case 1:
+            return link.CheckLink(image);
+        case 2:
+            return link.ReadSystemSetup(image);
+        default:
+            return link.ReadAudioSetup(nStage - 3, image);
+        }
+    });
+}
+
+} // namespace
+
+TransferResult RunRead(TransferLink& link, SettingsImage& image, TransferObserver& observer) {
+    if (!link.IsPortOpen()) {
+        observer.OnStatus(transfer_text::kPortError);
+        observer.OnProgress(0);
+        return TransferResult::PortNotOpen;
+    }
+    observer.OnStatus(transfer_text::kReadWait);
+    const StageRun run = ReadStages(link, image, observer);
+    observer.OnProgress(BarAfterLastStage(run.nLastStarted));
+    observer.OnStatus(run.bAllOk ? transfer_text::kReadDone : transfer_text::kReadError);
+    return run.bAllOk ? TransferResult::Success : TransferResult::StageFailed;
+}
+
 TransferResult RunLoad(TransferLink& link, SettingsImage& image, const ScreenTarget& target,
                        SettingsStore& store, TransferObserver& observer) {
     if (!link.IsPortOpen()) {
@@ -57,16 +88,7 @@ TransferResult RunLoad(TransferLink& link, SettingsImage& image, const ScreenTar
     // The bar's 0 is reported with the first stage.
     observer.OnStatus(transfer_text::kDownloadWait);
 
-    const StageRun run = RunStages(observer, 1, [&link, &image](int nStage) {
-        switch (nStage) {
-        case 1:
-            return link.CheckLink(image);
-        case 2:
-            return link.ReadSystemSetup(image);
-        default:
-            return link.ReadAudioSetup(nStage - 3, image);
-        }
-    });
+    const StageRun run = ReadStages(link, image, observer);
 
     TransferResult result = run.bAllOk ? TransferResult::Success : TransferResult::StageFailed;
     if (run.bAllOk) {

@@ -80,6 +80,9 @@ inline constexpr const char* kSendCancelled = "Send Cancelled";
 inline constexpr const char* kSendWait = "Upload settings to the VRX-3KM..Please wait.";
 inline constexpr const char* kSendSuccess = "Upload settings from VRX-3KM..Success.";
 inline constexpr const char* kSendError = "Upload settings from VRX-3KM..Error.";
+inline constexpr const char* kReadWait = "Reading settings from VRX-3KM..Please wait.";
+inline constexpr const char* kReadDone = "Reading settings from VRX-3KM..Done.";
+inline constexpr const char* kReadError = "Reading settings from VRX-3KM..Error.";
 inline constexpr const char* kSettingsInvalid =
     "The stored settings failed their checks; nothing was sent to the VRX-3KM.";
 } // namespace transfer_text
@@ -94,6 +97,10 @@ std::string SendWarning();
 // check and the four reads into image; saves image to the target only when all five succeeded.
 TransferResult RunLoad(TransferLink& link, SettingsImage& image, const ScreenTarget& target,
                        SettingsStore& store, TransferObserver& observer);
+// Read for a comparison: port test, then the link check and the four reads into image, which is
+// the caller's own (never the image a Load or Send uses). Nothing is written to the processor
+// or to disk, and nothing is asked.
+TransferResult RunRead(TransferLink& link, SettingsImage& image, TransferObserver& observer);
 // Send: the warning, the link check, the target's stored settings read into image whatever the
 // check returned, their checks, then the four writes.
 TransferResult RunSend(TransferLink& link, SettingsImage& image, const ScreenTarget& target,

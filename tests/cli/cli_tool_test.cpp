@@ -301,3 +301,41 @@ TEST_F(CliToolTest, HistoryRestoreAndCompareWithoutTheProcessor) {
 }
 
 } // namespace
+
+namespace {
+
+// Compare with the processor and send --verify read the processor back without writing to it.
+TEST_F(CliToolTest, CompareWithTheProcessorNamesTheFieldsThatDifferAndWritesNothing) {
+    AddScreen();
+    WriteFile(Screen() / "Vrx.cfg", vrxsim::ExampleSettings());
+    const ToolRun same = Cli({"compare", "Odeon", "Main", "1"});
+    EXPECT_EQ(same.m_nStatus, 0) << same.m_strErr;
+    EXPECT_EQ(same.m_strOut, "No differences.\n");
+
+    // The processor's reader delay and one equaliser band of the current audio block differ.
+    Blocks changed = vrxsim::ExampleSettings();
+    changed[kReaderDelayLow] = static_cast<std::uint8_t>(changed[kReaderDelayLow] + 4);
+    changed[vrxsim::kAudioOffset[0] + ToneOffset(kChC) + 10] ^= 1;
+    m_sim.SetSettings(changed);
+    const ToolRun differ = Cli({"compare", "Odeon", "Main", "1"});
+    EXPECT_EQ(differ.m_nStatus, 4) << differ.m_strErr;
+    EXPECT_NE(differ.m_strOut.find("Reader Delay"), std::string::npos) << differ.m_strOut;
+    EXPECT_NE(differ.m_strOut.find("Current Audio Setup"), std::string::npos) << differ.m_strOut;
+    // Only the link check's and the reads' requests went on the line: no announcement (0x0A,
+    // 0x0B) of a write.
+    for (const std::uint8_t code : {std::uint8_t{0x0A}, std::uint8_t{0x0B}}) {
+        const auto sent = m_sim.ReceivedBytes();
+        for (std::size_t i = 0; i + 2 < sent.size(); ++i)
+            EXPECT_FALSE(sent[i] == 0x10 && sent[i + 1] == 0x02 && sent[i + 2] == code);
+    }
+    EXPECT_EQ(m_sim.Settings(), changed);
+    EXPECT_EQ(ReadFile(Screen() / "Vrx.cfg"), AsText(vrxsim::ExampleSettings()));
+
+    // send --verify puts the stored settings back and finds them there.
+    const ToolRun verified = Cli({"send", "--yes", "--verify", "Odeon", "Main", "1"});
+    EXPECT_EQ(verified.m_nStatus, 0) << verified.m_strErr;
+    EXPECT_EQ(verified.m_strOut, "The processor holds exactly the stored settings.\n");
+    EXPECT_EQ(m_sim.Settings(), vrxsim::ExampleSettings());
+}
+
+} // namespace

@@ -4,6 +4,7 @@
 
 #include "image/file_error.h"
 #include "image/report.h"
+#include "image/settings_compare.h"
 #include "image/settings_image.h"
 #include "library/site_delete.h"
 #include "library/site_library.h"
@@ -234,6 +235,14 @@ int LoadCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io
         RunLoad(DeviceLink(), g_SettingsImage, TargetOf(request), store, observer));
 }
 
+// Reads the processor's settings into an image of the caller's own: nothing is written to the
+// processor or to disk.
+int ReadProcessor(const CliRequest& request, CliStreams& io, SettingsImage& image) {
+    OpenPort(request);
+    StreamObserver observer(io, request.m_bYes);
+    return TransferResultStatus(RunRead(DeviceLink(), image, observer));
+}
+
 int SendCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io) {
     Select(storage.Library(), request.m_names);
     OpenPort(request);
@@ -243,7 +252,23 @@ int SendCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io
         RunSend(DeviceLink(), g_SettingsImage, TargetOf(request), store, observer);
     if (result == TransferResult::SettingsInvalid)
         io.m_err << transfer_text::kSettingsInvalid << "\n";
-    return TransferResultStatus(result);
+    if (result != TransferResult::Success || !request.m_bVerify)
+        return TransferResultStatus(result);
+
+    // Verify: the processor read back into an image of its own, against the stored file.
+    SettingsImage stored;
+    store.LoadSettings(TargetOf(request), stored);
+    SettingsImage processor;
+    if (const int status = ReadProcessor(request, io, processor); status != kExitSuccess)
+        return status;
+    const auto differences = CompareSettings(stored, processor);
+    if (differences.empty()) {
+        io.m_out << kVerifiedText << "\n";
+        return kExitSuccess;
+    }
+    io.m_err << "The processor does not hold the stored settings:\n";
+    io.m_out << FormatDifferences(differences);
+    return kExitDiffers;
 }
 
 int DeleteCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io) {
@@ -323,7 +348,9 @@ int RunCommand(const CliRequest& request, CliStreams& io) {
                 Select(library, names);
             };
             services.m_ask = [&](const std::string& q) { return Ask(io, request.m_bYes, q); };
-            // Compare with the processor: bind m_readProcessor here.
+            services.m_readProcessor = [&](SettingsImage& image) {
+                return ReadProcessor(request, io, image);
+            };
             return RunHistoryCommand(request, storage, io, services);
         }
         io.m_err << "vrx3km-cli: unknown command \"" << command << "\"\n";

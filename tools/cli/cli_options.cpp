@@ -35,7 +35,9 @@ constexpr std::array<CommandInfo, 9> kCommands{{
      "Nothing is stored when any stage fails.\n"},
     {"send", 3, 3, "send CIRCUIT THEATER SCREEN",
      "Sends the screen's stored settings to the processor. Asks first unless --yes.\n"
-     "Stored settings that fail their checks are not sent.\n"},
+     "Stored settings that fail their checks are not sent. With --verify, the processor\n"
+     "is read back afterwards and compared with the stored settings (exit status 4 when\n"
+     "they differ).\n"},
     {"delete", 1, 3, "delete CIRCUIT [THEATER [SCREEN]]",
      "Deletes a screen (its Vrx.cfg, Vrx.txt and Notes.txt, then its folder), or a\n"
      "theater or circuit whose folder is empty. Asks first unless --yes, and says so\n"
@@ -106,6 +108,8 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
             request.m_bHelp = true;
         } else if (arg == "--yes" || arg == "-y") {
             request.m_bYes = true;
+        } else if (arg == "--verify") {
+            request.m_bVerify = true;
         } else if (arg == "--with") {
             if (i + 3 >= args.size())
                 return Fail("option --with needs a circuit, a theater and a screen");
@@ -173,6 +177,8 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
         return Fail("--with, --file and --version are options of compare only");
     if (nOthers > 1)
         return Fail("compare takes one of --with, --file and --version");
+    if (request.m_bVerify && request.m_strCommand != "send")
+        return Fail("--verify is an option of send only");
     request.m_names = std::move(words);
     return CliParse{request, {}};
 }

@@ -21,6 +21,7 @@ struct CliRequest {
     std::optional<int> m_nPortIndex;  // 0..3 from --port COMn; else the profile's
     bool m_bYes = false;              // consent given in advance
     bool m_bHelp = false;             // show help for m_strCommand (or the tool) and stop
+    bool m_bVerify = false;           // send --verify: compare the processor afterwards
     // What compare compares the screen's stored settings with; none of the three: the
     // processor. At most one is given, and only to compare.
     std::vector<std::string> m_withNames;    // --with CIRCUIT THEATER SCREEN
