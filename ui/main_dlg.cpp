@@ -2,15 +2,20 @@
 
 #include "image/file_error.h"
 #include "image/report.h"
+#include "image/settings_compare.h"
 #include "image/settings_image.h"
 #include "library/site_delete.h"
+#include "library/site_history.h"
 #include "library/site_name.h"
+#include "library/stored_settings.h"
 #include "link/profile.h"
 #include "link/serial_port.h"
 #include "link/transfer_sequence.h"
 #include "ui/about_dlg.h"
 #include "ui/dialog_units.h"
+#include "ui/diff_dlg.h"
 #include "ui/help.h"
+#include "ui/history_dlg.h"
 #include "ui/launcher.h"
 #include "ui/name_dlg.h"
 #include "ui/port_dlg.h"
@@ -22,9 +27,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QEvent>
+#include <QFileDialog>
 #include <QGroupBox>
+#include <QInputDialog>
 #include <QKeySequence>
 #include <QLabel>
+#include <QMenu>
 #include <QPalette>
 #include <QProgressBar>
 #include <QPushButton>
@@ -149,6 +157,7 @@ void CMainDlg::CreateControls() {
         AddButton(IDC_EDIT_NOTES, "&Edit Notes", 102, 191, 74, 14),
         AddButton(IDC_HELP, "&Help", 286, 191, 50, 14),
         AddButton(IDC_PORTS, "P&orts...", 195, 144, 28, 13),
+        AddButton(IDC_HISTORY, "Histor&y && Compare", 192, 191, 82, 14),
     };
     for (std::size_t i = 1; i < std::size(chain); ++i)
         setTabOrder(chain[i - 1], chain[i]);
@@ -186,6 +195,29 @@ void CMainDlg::CreateControls() {
     connect(button(IDC_LOAD), &QPushButton::clicked, this, &CMainDlg::OnLoadSettings);
     connect(button(IDC_SEND), &QPushButton::clicked, this, &CMainDlg::OnSendSettings);
     connect(button(IDC_PORTS), &QPushButton::clicked, this, &CMainDlg::OnPorts);
+
+    // History and Compare: a menu on its button and on the tree's items.
+    m_pHistoryMenu = new QMenu(this);
+    m_pHistoryMenu->addAction("Compare with the &VRX-3KM", this, &CMainDlg::OnCompareWithProcessor);
+    m_pHistoryMenu->addAction("&History of this screen...", this, &CMainDlg::OnHistory);
+    m_pHistoryMenu->addAction("Compare with &another screen...", this,
+                              &CMainDlg::OnCompareWithScreen);
+    m_pHistoryMenu->addAction("Compare with a &file...", this, &CMainDlg::OnCompareWithFile);
+    connect(m_pHistoryMenu, &QMenu::aboutToShow, this, &CMainDlg::UpdateHistoryMenu);
+    button(IDC_HISTORY)->setMenu(m_pHistoryMenu);
+    button(IDC_HISTORY)
+        ->setToolTip("The settings kept each time this screen's settings were "
+                     "replaced, and comparisons with the VRX-3KM, another screen "
+                     "or a file (Alt+Y)");
+    m_pTree->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_pTree, &QWidget::customContextMenuRequested, this, [this](const QPoint& point) {
+        if (QTreeWidgetItem* item = m_pTree->itemAt(point))
+            m_pTree->setCurrentItem(item);
+        if (m_pTree->currentItem() && !m_bTransferRunning)
+            m_pHistoryMenu->popup(m_pTree->viewport()->mapToGlobal(
+                m_pTree->itemAt(point) ? point
+                                       : m_pTree->visualItemRect(m_pTree->currentItem()).center()));
+    });
     button(IDC_PORTS)->setToolTip("Choose the device each port stands for, find the VRX-3KM, "
                                   "trace the line (Alt+O)");
     for (int index = 0; index < 4; ++index) {
@@ -412,6 +444,7 @@ void CMainDlg::UpdateSelectionPanel(bool bReset) {
     SetText(IDC_CIRCUIT, strCircuit);
     SetText(IDC_THEATER, strTheater);
     SetText(IDC_SCREEN, strScreen);
+    MarkFailingSettings();
     SetText(IDC_DATE, strDate);
     SetText(IDC_TIME, strTime);
     if (bReset)
@@ -419,6 +452,27 @@ void CMainDlg::UpdateSelectionPanel(bool bReset) {
     Enable(IDC_DELETE, !m_bFolderNotEmpty);
     Enable(IDC_EDIT_NOTES, m_bScreenSelected);
     Enable(IDC_VIEW_CONFIGURATION, m_bHasSettings);
+}
+
+void CMainDlg::MarkFailingSettings() {
+    // Stored settings of a valid length whose blocks fail their checks would be refused by a
+    // Send: the panel says so before the technician tries.
+    const bool bFails =
+        m_bHasSettings && StoredSettingsStateOf(m_storage.DiskPath(PathKind::SettingsFile)) ==
+                              StoredSettingsState::FailsChecks;
+    for (const int id : {IDC_SCREEN, IDC_DATE, IDC_TIME}) {
+        auto* label = qobject_cast<QLabel*>(Control(id));
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText,
+                         bFails ? QColor(170, 0, 0) : this->palette().color(QPalette::WindowText));
+        label->setPalette(palette);
+        label->setToolTip(bFails ? "The stored settings of this screen fail their checks: a Send "
+                                   "would refuse them. Load them again from the VRX-3KM, or "
+                                   "restore a kept version (History)."
+                                 : QString());
+    }
+    if (bFails)
+        SetText(IDC_SCREEN, m_library.GetScreenName() + "  (settings fail checks)");
 }
 
 void CMainDlg::ResetProgress() {
@@ -706,14 +760,18 @@ void CMainDlg::UnlockControls() {
 }
 
 void CMainDlg::OnLoadSettings() {
-    StartTransfer(true);
+    StartTransfer(TransferKind::Load);
 }
 
 void CMainDlg::OnSendSettings() {
-    StartTransfer(false);
+    StartTransfer(TransferKind::Send);
 }
 
-void CMainDlg::StartTransfer(bool bLoad) {
+void CMainDlg::OnCompareWithProcessor() {
+    StartTransfer(TransferKind::Compare);
+}
+
+void CMainDlg::StartTransfer(TransferKind kind) {
     if (m_bTransferRunning)
         return;
     // The screen is fixed here for the whole transfer: its names, not the tree's selection,
@@ -723,21 +781,45 @@ void CMainDlg::StartTransfer(bool bLoad) {
         return;
     const ScreenTarget target{m_library.GetCircuitName(), m_library.GetTheaterName(),
                               m_library.GetScreenName()};
+    // The Send warning's second line names the screen and the date of its stored settings, so
+    // that a Send to the wrong screen is caught before it happens.
+    std::string strDate, strTime;
+    GetSettingsTime(strDate, strTime);
+    const std::string strTargetLine = "To: " + target.m_strCircuit + " - " + target.m_strTheater +
+                                      " - " + target.m_strScreen + ", settings stored " + strDate +
+                                      " " + strTime;
+    m_transferKind = kind;
+    m_transferTarget = target;
     LockControls();
+    Enable(IDC_HISTORY, false);
     m_bTransferRunning = true;
     // Input given to the window while the job runs is dropped, never replayed after it.
     qApp->installEventFilter(this);
     auto* status = qobject_cast<QLabel*>(Control(IDC_STATUS));
     const std::filesystem::path root = m_storage.Root();
-    m_transfer = std::thread([this, bLoad, target, status, root] {
+    m_transfer = std::thread([this, kind, target, status, root, strTargetLine] {
         WindowTransferObserver observer(this, m_pProgress, status);
+        observer.SetSendTargetLine(strTargetLine);
         ScreenSettingsStore store(root);
-        if (bLoad)
-            RunLoad(DeviceLink(), g_SettingsImage, target, store, observer);
-        else
-            RunSend(DeviceLink(), g_SettingsImage, target, store, observer);
+        TransferResult result = TransferResult::Success;
+        switch (kind) {
+        case TransferKind::Load:
+            result = RunLoad(DeviceLink(), g_SettingsImage, target, store, observer);
+            break;
+        case TransferKind::Send:
+            result = RunSend(DeviceLink(), g_SettingsImage, target, store, observer);
+            break;
+        case TransferKind::Compare:
+            result = RunRead(DeviceLink(), m_processorImage, observer);
+            break;
+        }
         QMetaObject::invokeMethod(
-            this, [this] { EndTransfer(); }, Qt::QueuedConnection);
+            this,
+            [this, result] {
+                m_transferResult = result;
+                EndTransfer();
+            },
+            Qt::QueuedConnection);
     });
 }
 
@@ -748,9 +830,143 @@ void CMainDlg::EndTransfer() {
     m_bTransferRunning = false;
     UpdateSelectionPanel(false);
     UnlockControls();
+    Enable(IDC_HISTORY, true);
     emit TransferEnded();
-    if (m_bCloseAfterTransfer)
+    if (m_bCloseAfterTransfer) {
         QDialog::reject();
+        return;
+    }
+    if (m_transferResult != TransferResult::Success)
+        return;
+    if (m_transferKind == TransferKind::Compare) {
+        ShowProcessorDifferences();
+    } else if (m_transferKind == TransferKind::Send) {
+        // Verify: the processor read back and compared with what was sent.
+        PromptRequest offer;
+        offer.m_strText = "Compare the processor with the stored settings now?";
+        offer.m_strCaption = QApplication::applicationName().toStdString();
+        offer.m_nButtons = PromptButtons::OkCancel;
+        offer.m_nIcon = PromptIcon::None;
+        if (AskPrompt(this, offer) == kAnswerOk)
+            StartTransfer(TransferKind::Compare);
+    }
+}
+
+bool CMainDlg::SelectedScreen(ScreenTarget& target, fs::path& folder) {
+    if (GetSelectedLevel() != SiteLevel::Screen)
+        return false;
+    target = {m_library.GetCircuitName(), m_library.GetTheaterName(), m_library.GetScreenName()};
+    folder = m_storage.DiskPath(PathKind::ScreenFolder);
+    return true;
+}
+
+void CMainDlg::ShowDifferences(const std::string& strOther, const SettingsImage& other) {
+    ScreenTarget target;
+    fs::path folder;
+    if (!SelectedScreen(target, folder))
+        return;
+    try {
+        const SettingsImage stored = ReadSettingsFile(folder / "Vrx.cfg");
+        CDiffDlg dialog(
+            this, target.m_strCircuit + " / " + target.m_strTheater + " / " + target.m_strScreen,
+            strOther, CompareSettings(stored, other));
+        dialog.exec();
+    } catch (const FileError& error) {
+        ShowFileError(this, error.Message());
+    }
+}
+
+void CMainDlg::ShowProcessorDifferences() {
+    const fs::path file = m_storage.Root() / m_transferTarget.m_strCircuit /
+                          m_transferTarget.m_strTheater / m_transferTarget.m_strScreen / "Vrx.cfg";
+    try {
+        if (CompareSettings(ReadSettingsFile(file), m_processorImage).empty()) {
+            ShowMessage(kVerifiedText, QApplication::applicationName().toStdString(),
+                        static_cast<int>(PromptIcon::None));
+            return;
+        }
+    } catch (const FileError& error) {
+        ShowFileError(this, error.Message());
+        return;
+    }
+    ShowDifferences("the VRX-3KM", m_processorImage);
+}
+
+void CMainDlg::UpdateHistoryMenu() {
+    UpdateSelectionFlags();
+    const QList<QAction*> actions = m_pHistoryMenu->actions();
+    // Compare with the processor, History, another screen, a file.
+    actions[0]->setEnabled(m_bHasSettings && !m_bTransferRunning);
+    actions[1]->setEnabled(m_bScreenSelected);
+    actions[2]->setEnabled(m_bHasSettings);
+    actions[3]->setEnabled(m_bHasSettings);
+}
+
+void CMainDlg::OnHistory() {
+    ScreenTarget target;
+    fs::path folder;
+    if (!SelectedScreen(target, folder))
+        return;
+    CHistoryDlg dialog(this, folder,
+                       {target.m_strCircuit, target.m_strTheater, target.m_strScreen});
+    dialog.exec();
+    if (dialog.Restored())
+        UpdateSelectionPanel(false);
+}
+
+void CMainDlg::OnCompareWithScreen() {
+    ScreenTarget target;
+    fs::path folder;
+    if (!SelectedScreen(target, folder))
+        return;
+    // Every other screen of the library that has stored settings.
+    QStringList choices;
+    std::vector<fs::path> files;
+    for (m_library.FirstCircuit(); m_library.HasCircuit(); m_library.NextCircuit())
+        for (m_library.FirstTheater(); m_library.HasTheater(); m_library.NextTheater())
+            for (m_library.FirstScreen(); m_library.HasScreen(); m_library.NextScreen()) {
+                const std::string circuit = m_library.GetCircuitName();
+                const std::string theater = m_library.GetTheaterName();
+                const std::string screen = m_library.GetScreenName();
+                const fs::path file = m_storage.Root() / circuit / theater / screen / "Vrx.cfg";
+                const bool bSelf = circuit == target.m_strCircuit &&
+                                   theater == target.m_strTheater && screen == target.m_strScreen;
+                if (bSelf || StoredSettingsStateOf(file) == StoredSettingsState::None)
+                    continue;
+                choices << FromName(circuit + " / " + theater + " / " + screen);
+                files.push_back(file);
+            }
+    // The walk moved the library's cursor: the tree's selection is made current again.
+    GetSelectedLevel();
+    if (choices.isEmpty()) {
+        ShowMessage("No other screen of the library has stored settings to compare with.",
+                    QApplication::applicationName().toStdString(),
+                    static_cast<int>(PromptIcon::None));
+        return;
+    }
+    bool bOk = false;
+    const QString choice = QInputDialog::getItem(this, "Compare with another screen",
+                                                 "Screen:", choices, 0, false, &bOk);
+    if (!bOk)
+        return;
+    const auto index = static_cast<std::size_t>(choices.indexOf(choice));
+    try {
+        ShowDifferences(choice.toStdString(), ReadSettingsFile(files.at(index)));
+    } catch (const FileError& error) {
+        ShowFileError(this, error.Message());
+    }
+}
+
+void CMainDlg::OnCompareWithFile() {
+    const QString path = QFileDialog::getOpenFileName(this, "Compare with a settings file",
+                                                      QString(), "Settings (*.cfg);;All files (*)");
+    if (path.isEmpty())
+        return;
+    try {
+        ShowDifferences(path.toStdString(), ReadSettingsFile(fs::path(path.toStdString())));
+    } catch (const FileError& error) {
+        ShowFileError(this, error.Message());
+    }
 }
 
 void CMainDlg::WaitForTransferEnd() {

@@ -2,11 +2,15 @@
 // the four serial port buttons and the command buttons.
 #pragma once
 
+#include "image/settings_image.h"
+#include "image/settings_store.h"
 #include "library/site_library.h"
 #include "library/site_storage.h"
+#include "link/transfer_sequence.h"
 
 #include <QDialog>
 
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <optional>
@@ -15,6 +19,7 @@
 
 class QAction;
 class QLabel;
+class QMenu;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
@@ -48,8 +53,13 @@ enum MainControl : int {
     IDC_HELP = 57670,
     // Beside the template: the serial ports dialog and the checked port's device.
     IDC_PORTS = 2001,
-    IDC_PORT_STATE = 2002
+    IDC_PORT_STATE = 2002,
+    IDC_HISTORY = 2003
 };
+
+// What a transfer of the window does: the two specified commands, and the read-only comparison
+// of the processor with the stored settings.
+enum class TransferKind { Load, Send, Compare };
 
 class CMainDlg : public QDialog {
     Q_OBJECT
@@ -82,6 +92,8 @@ public:
     bool GetSettingsTime(std::string& strDate, std::string& strTime);
     void UpdateSelectionPanel(bool bReset);
     void ResetProgress();
+    // Marks the panel when the selected screen's stored settings fail their checks.
+    void MarkFailingSettings();
     void FillTree();
 
     // Port selection.
@@ -107,6 +119,17 @@ public:
     void OnSelChangedTree();
     void OnLoadSettings();
     void OnSendSettings();
+    // Reads the processor into an image of its own and shows how it differs from the selected
+    // screen's stored settings. Writes nothing anywhere.
+    void OnCompareWithProcessor();
+    // The selected screen's History; comparisons with another screen or with a file.
+    void OnHistory();
+    void OnCompareWithScreen();
+    void OnCompareWithFile();
+    // The menu of the History and Compare button and of the tree's items.
+    QMenu* HistoryMenu() const { return m_pHistoryMenu; }
+    // The result of the last transfer that ended.
+    TransferResult LastTransferResult() const { return m_transferResult; }
     // Disables the commands a transfer must not meet: Load, Send, the three Add buttons and
     // the four port buttons. UnlockControls enables Add Circuit and the port buttons again;
     // the others follow the selection (UpdateSelectionPanel).
@@ -162,8 +185,15 @@ private:
     void DeleteCurrentItem();
     // Runs the job on the worker thread for the selected screen; EndTransfer follows on the
     // window's thread.
-    void StartTransfer(bool bLoad);
+    void StartTransfer(TransferKind kind);
     void EndTransfer();
+    // The differences of the processor's settings (read by the last Compare) from the stored
+    // ones, or the word that there are none.
+    void ShowProcessorDifferences();
+    void ShowDifferences(const std::string& strOther, const SettingsImage& other);
+    // The selected screen's names and folder; false when no screen is selected.
+    bool SelectedScreen(ScreenTarget& target, std::filesystem::path& folder);
+    void UpdateHistoryMenu();
 
     SiteLibrary m_library;
     CSiteStorage m_storage;
@@ -177,6 +207,12 @@ private:
     // The item that is being deleted: a selection refresh never picks it.
     QTreeWidgetItem* m_pDyingItem = nullptr;
     std::thread m_transfer;
+    TransferKind m_transferKind = TransferKind::Load;
+    TransferResult m_transferResult = TransferResult::Success;
+    ScreenTarget m_transferTarget;
+    // The processor's settings read by Compare: never the image a Load or Send uses.
+    SettingsImage m_processorImage;
+    QMenu* m_pHistoryMenu = nullptr;
     bool m_bTransferRunning = false;
     bool m_bCloseAfterTransfer = false;
 };

@@ -64,5 +64,7 @@ bool WindowTransferObserver::ConfirmOverwrite(const std::string& strQuestion) {
 }
 
 bool WindowTransferObserver::ConfirmSend(const std::string& strWarning) {
-    return AskOkCancel(m_pOwner, strWarning, true);
+    return AskOkCancel(
+        m_pOwner,
+        m_strSendTargetLine.empty() ? strWarning : strWarning + "\n\n" + m_strSendTargetLine, true);
 }

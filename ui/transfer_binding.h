@@ -23,8 +23,11 @@ public:
     void OnFileError(const std::string& strMessage) override;
     bool ConfirmOverwrite(const std::string& strQuestion) override;
     bool ConfirmSend(const std::string& strWarning) override;
+    // A line shown below the Send warning: the screen the settings go from, and their date.
+    void SetSendTargetLine(std::string strLine) { m_strSendTargetLine = std::move(strLine); }
 
 private:
+    std::string m_strSendTargetLine;
     QPointer<QWidget> m_pOwner;
     QPointer<QProgressBar> m_pBar;
     QPointer<QLabel> m_pStatus;

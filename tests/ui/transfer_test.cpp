@@ -1,6 +1,7 @@
 // Load and Send from the window against the simulated processor on a pseudo-terminal.
 #include "ui_fixture.h"
 
+#include "image/settings_compare.h"
 #include "image/settings_image.h"
 #include "link/frame_codec.h"
 #include "link/serial_port.h"
@@ -167,7 +168,12 @@ TEST_F(TransferTest, RefusedConfirmationsTouchNothing) {
     SetPrompt(&enter);
     Click(IDC_SEND);
     ASSERT_EQ(enter.m_asked.size(), 1u);
-    EXPECT_EQ(enter.m_asked[0].m_strText, SendWarning());
+    // The specified warning, then a line naming the screen the settings would go from.
+    EXPECT_EQ(enter.m_asked[0].m_strText.rfind(SendWarning() + "\n\nTo: Main - Plaza - 2, settings "
+                                                               "stored ",
+                                               0),
+              0u)
+        << enter.m_asked[0].m_strText;
     EXPECT_EQ(enter.m_asked[0].m_nIcon, PromptIcon::Exclamation);
     EXPECT_EQ(Text(IDC_STATUS), transfer_text::kSendCancelled);
     EXPECT_EQ(Bar(), 0);
@@ -198,10 +204,14 @@ TEST_F(TransferTest, SendWritesTheStoredSettingsIntoTheProcessor) {
     ASSERT_NE(stored, vrxsim::ExampleSettings());
     StartOnScreen({}, true, stored);
     Click(IDC_SEND);
-    ASSERT_EQ(m_prompt.m_asked.size(), 1u);
-    EXPECT_EQ(Text(IDC_STATUS), transfer_text::kSendSuccess);
-    EXPECT_EQ(Bar(), 100);
     EXPECT_EQ(m_sim.Settings(), stored);
+    // The warning, then the offer to verify, taken: the processor is read back and found to
+    // hold exactly the stored settings.
+    ASSERT_EQ(m_prompt.m_asked.size(), 3u);
+    EXPECT_EQ(m_prompt.m_asked[1].m_strText, "Compare the processor with the stored settings now?");
+    EXPECT_EQ(m_prompt.m_asked[2].m_strText, kVerifiedText);
+    EXPECT_EQ(Text(IDC_STATUS), transfer_text::kReadDone);
+    EXPECT_EQ(Bar(), 100);
     ExpectUnlocked();
 }
 

@@ -1,0 +1,64 @@
+#include "ui/diff_dlg.h"
+
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+QString Q(const std::string& text) {
+    return QString::fromUtf8(text);
+}
+
+} // namespace
+
+CDiffDlg::CDiffDlg(QWidget* parent, const std::string& strStored, const std::string& strOther,
+                   const std::vector<SettingsDifference>& differences)
+    : QDialog(parent) {
+    setWindowTitle("Differences");
+    auto* layout = new QVBoxLayout(this);
+    m_pSummary = new QLabel(this);
+    m_pSummary->setWordWrap(true);
+    m_pSummary->setTextFormat(Qt::PlainText);
+    const std::string strCount =
+        differences.empty()       ? std::string("No differences: the two hold the same settings.")
+        : differences.size() == 1 ? std::string("1 difference.")
+                                  : std::to_string(differences.size()) + " differences.";
+    m_pSummary->setText(
+        Q("Stored settings of " + strStored + " compared with " + strOther + ".\n" + strCount));
+    layout->addWidget(m_pSummary);
+
+    m_pTable = new QTableWidget(static_cast<int>(differences.size()), 4, this);
+    m_pTable->setHorizontalHeaderLabels({"Section", "Field", "Stored", Q("Other: " + strOther)});
+    m_pTable->verticalHeader()->setVisible(false);
+    m_pTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_pTable->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_pTable->setAlternatingRowColors(true);
+    int row = 0;
+    for (const SettingsDifference& difference : differences) {
+        std::string field = difference.m_strRow;
+        if (!difference.m_strColumn.empty())
+            field += ", " + difference.m_strColumn;
+        const std::string cells[] = {difference.m_strSection, field, difference.m_strFirst,
+                                     difference.m_strSecond};
+        for (int column = 0; column < 4; ++column) {
+            auto* item = new QTableWidgetItem(Q(cells[column]));
+            if (difference.m_bRawByte)
+                item->setToolTip("A byte that the configuration report does not show.");
+            m_pTable->setItem(row, column, item);
+        }
+        ++row;
+    }
+    m_pTable->resizeColumnsToContents();
+    m_pTable->horizontalHeader()->setStretchLastSection(true);
+    m_pTable->setVisible(!differences.empty());
+    m_pTable->setMinimumSize(fontMetrics().averageCharWidth() * 90,
+                             fontMetrics().height() * (differences.empty() ? 2 : 16));
+    layout->addWidget(m_pTable, 1);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+}

@@ -1,0 +1,145 @@
+#include "ui/history_dlg.h"
+
+#include "image/file_error.h"
+#include "image/settings_compare.h"
+#include "library/stored_settings.h"
+#include "ui/diff_dlg.h"
+#include "ui/prompt.h"
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+QString Q(const std::string& text) {
+    return QString::fromUtf8(text);
+}
+
+const char* StateText(StoredSettingsState state) {
+    switch (state) {
+    case StoredSettingsState::Valid:
+        return "passes its checks";
+    case StoredSettingsState::FailsChecks:
+        return "fails its checks";
+    case StoredSettingsState::None:
+        break;
+    }
+    return "not a valid settings file";
+}
+
+} // namespace
+
+CHistoryDlg::CHistoryDlg(QWidget* parent, fs::path screenFolder, std::vector<std::string> names)
+    : QDialog(parent), m_screenFolder(std::move(screenFolder)), m_names(std::move(names)) {
+    setWindowTitle(Q("History of " + ScreenText()));
+    auto* layout = new QVBoxLayout(this);
+    auto* intro = new QLabel(
+        "Each time the stored settings of this screen were replaced (by a Load or a Restore), "
+        "the settings they replaced were kept here. Newest first.",
+        this);
+    intro->setWordWrap(true);
+    layout->addWidget(intro);
+    m_pList = new QTreeWidget(this);
+    m_pList->setRootIsDecorated(false);
+    m_pList->setHeaderLabels({"Replaced on", "Kept as", "Checks"});
+    m_pList->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_pList->setMinimumSize(fontMetrics().averageCharWidth() * 70, fontMetrics().height() * 10);
+    layout->addWidget(m_pList, 1);
+    m_pEmpty = new QLabel("No settings of this screen have been kept yet.", this);
+    layout->addWidget(m_pEmpty);
+
+    auto* buttons = new QDialogButtonBox(this);
+    m_pCompare = buttons->addButton("&Compare with stored", QDialogButtonBox::ActionRole);
+    m_pRestore = buttons->addButton("&Restore...", QDialogButtonBox::ActionRole);
+    buttons->addButton(QDialogButtonBox::Close);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(m_pCompare, &QPushButton::clicked, this, &CHistoryDlg::OnCompare);
+    connect(m_pRestore, &QPushButton::clicked, this, [this] { OnRestore(); });
+    connect(m_pList, &QTreeWidget::currentItemChanged, this, &CHistoryDlg::UpdateButtons);
+    connect(m_pList, &QTreeWidget::itemDoubleClicked, this, &CHistoryDlg::OnCompare);
+    layout->addWidget(buttons);
+    Refresh();
+}
+
+std::string CHistoryDlg::ScreenText() const {
+    std::string text;
+    for (const std::string& name : m_names)
+        text += (text.empty() ? "" : " / ") + name;
+    return text;
+}
+
+void CHistoryDlg::Refresh() {
+    m_versions = ListHistory(m_screenFolder);
+    m_pList->clear();
+    for (const KeptSettings& kept : m_versions)
+        new QTreeWidgetItem(m_pList,
+                            {Q(kept.m_strTime), Q(kept.m_strName), StateText(kept.m_nState)});
+    if (m_pList->topLevelItemCount() > 0)
+        m_pList->setCurrentItem(m_pList->topLevelItem(0));
+    m_pEmpty->setVisible(m_versions.empty());
+    UpdateButtons();
+}
+
+std::string CHistoryDlg::SelectedVersion() const {
+    const QTreeWidgetItem* item = m_pList->currentItem();
+    return item ? item->text(1).toStdString() : std::string();
+}
+
+void CHistoryDlg::SelectVersion(const std::string& name) {
+    for (int i = 0; i < m_pList->topLevelItemCount(); ++i)
+        if (m_pList->topLevelItem(i)->text(1).toStdString() == name)
+            m_pList->setCurrentItem(m_pList->topLevelItem(i));
+}
+
+void CHistoryDlg::UpdateButtons() {
+    const bool bSelected = !SelectedVersion().empty();
+    m_pCompare->setEnabled(bSelected);
+    m_pRestore->setEnabled(bSelected);
+}
+
+void CHistoryDlg::OnCompare() {
+    const std::string name = SelectedVersion();
+    if (name.empty())
+        return;
+    try {
+        const SettingsImage stored = ReadSettingsFile(m_screenFolder / "Vrx.cfg");
+        const SettingsImage kept = ReadSettingsFile(m_screenFolder / kHistoryFolderName / name);
+        CDiffDlg dialog(this, ScreenText(), "the version kept as " + name,
+                        CompareSettings(stored, kept));
+        dialog.exec();
+    } catch (const FileError& error) {
+        ShowFileError(this, error.Message());
+    }
+}
+
+bool CHistoryDlg::OnRestore() {
+    const std::string name = SelectedVersion();
+    if (name.empty())
+        return false;
+    PromptRequest question;
+    question.m_strText = "Put the settings kept as " + name + " back as the stored settings of " +
+                         ScreenText() +
+                         "?\nThe settings stored now are kept in the History in turn.";
+    question.m_strCaption = QApplication::applicationName().toStdString();
+    question.m_nButtons = PromptButtons::OkCancel;
+    question.m_bCancelDefault = true;
+    question.m_nIcon = PromptIcon::Exclamation;
+    if (AskPrompt(this, question) != kAnswerOk)
+        return false;
+    try {
+        RestoreFromHistory(m_screenFolder, name, m_names.at(0), m_names.at(1), m_names.at(2));
+    } catch (const FileError& error) {
+        ShowFileError(this, error.Message());
+        return false;
+    }
+    m_bRestored = true;
+    Refresh();
+    return true;
+}

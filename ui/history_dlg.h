@@ -1,0 +1,51 @@
+// A screen's History: the settings kept each time its Vrx.cfg was replaced, newest first, with
+// a comparison of any of them with the current stored settings and Restore.
+#pragma once
+
+#include "library/site_history.h"
+
+#include <QDialog>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+class QLabel;
+class QPushButton;
+class QTreeWidget;
+
+class CHistoryDlg : public QDialog {
+    Q_OBJECT
+public:
+    // names: circuit, theater and screen of the screen whose folder this is.
+    CHistoryDlg(QWidget* parent, std::filesystem::path screenFolder,
+                std::vector<std::string> names);
+
+    // Fills the list from the History folder.
+    void Refresh();
+    // The version selected in the list, or "" when none is.
+    std::string SelectedVersion() const;
+    void SelectVersion(const std::string& name);
+    // Shows the differences between the selected version and the stored settings.
+    void OnCompare();
+    // Asks, then puts the selected version back as the stored settings (the replaced ones are
+    // kept in turn). True when it was restored.
+    bool OnRestore();
+    // True once a Restore changed the stored settings.
+    bool Restored() const { return m_bRestored; }
+
+    QTreeWidget* List() const { return m_pList; }
+
+private:
+    void UpdateButtons();
+    std::string ScreenText() const;
+
+    std::filesystem::path m_screenFolder;
+    std::vector<std::string> m_names;
+    std::vector<KeptSettings> m_versions;
+    QTreeWidget* m_pList = nullptr;
+    QLabel* m_pEmpty = nullptr;
+    QPushButton* m_pCompare = nullptr;
+    QPushButton* m_pRestore = nullptr;
+    bool m_bRestored = false;
+};
