@@ -3,8 +3,8 @@
 #include "image/file_error.h"
 #include "image/report.h"
 #include "image/settings_image.h"
+#include "library/site_add.h"
 #include "library/site_delete.h"
-#include "library/site_name.h"
 #include "link/profile.h"
 #include "link/serial_port.h"
 #include "link/transfer_sequence.h"
@@ -427,49 +427,24 @@ void CMainDlg::ShowMessage(const std::string& text, const std::string& caption, 
     AskPrompt(this, request);
 }
 
-bool CMainDlg::AcceptNewName(const std::string& name, bool bDuplicate, const char* duplicateText) {
-    if (bDuplicate) {
-        ShowMessage(duplicateText, "", static_cast<int>(PromptIcon::None));
-        GetSelectedLevel();
-        return false;
-    }
-    if (const auto refusal = CheckSiteName(name)) {
-        ShowMessage(*refusal, QApplication::applicationName().toStdString(),
-                    static_cast<int>(PromptIcon::Exclamation));
-        GetSelectedLevel();
-        return false;
-    }
-    return true;
+void CMainDlg::ShowAddFailure(const AddOutcome& outcome) {
+    GetSelectedLevel();
+    if (outcome.m_nResult == AddResult::Duplicate)
+        ShowMessage(outcome.m_strMessage, "", static_cast<int>(PromptIcon::None));
+    else
+        ShowMessage(outcome.m_strMessage, QApplication::applicationName().toStdString(),
+                    static_cast<int>(outcome.m_nResult == AddResult::RefusedName
+                                         ? PromptIcon::Exclamation
+                                         : PromptIcon::Stop));
 }
-
-namespace {
-
-std::string FolderErrorText(const fs::path& folder, const std::error_code& ec) {
-    std::string text = "The folder " + folder.string() + " could not be created";
-    if (ec)
-        text += ": " + ec.message();
-    return text + ".\nNothing was added.";
-}
-
-} // namespace
 
 void CMainDlg::OnAddCircuit() {
-    const auto name = m_nameSource("Add Theater Circuit Name");
-    if (name &&
-        AcceptNewName(*name, m_library.FindCircuit(*name), "That Circuit name already exists")) {
-        // The folder comes first: an entry whose folder cannot be made is taken back, so the
-        // library, the tree and the disk stay as they were.
-        m_library.AddCircuit(*name);
-        if (!m_storage.CreateSiteFolder(PathKind::CircuitFolder)) {
-            const std::string text = FolderErrorText(m_storage.DiskPath(PathKind::CircuitFolder),
-                                                     m_storage.LastFolderError());
-            m_library.RemoveCurrentCircuit();
-            GetSelectedLevel();
-            ShowMessage(text, QApplication::applicationName().toStdString(),
-                        static_cast<int>(PromptIcon::Stop));
-        } else {
-            SelectItem(InsertCircuitItem(m_library.GetCircuitName(), m_library.GetCircuitPos()));
-        }
+    if (const auto name = m_nameSource("Add Theater Circuit Name")) {
+        const AddOutcome outcome = AddSite(m_storage, SiteLevel::Circuit, *name);
+        if (outcome.IsAdded())
+            SelectItem(InsertCircuitItem(m_library.GetCircuitName(), outcome.m_pos));
+        else
+            ShowAddFailure(outcome);
     }
     activateWindow();
 }
@@ -478,24 +453,15 @@ void CMainDlg::OnAddTheater() {
     QTreeWidgetItem* selected = m_pTree->currentItem();
     const SiteLevel level = selected ? m_library.Locate(ItemPos(selected)) : SiteLevel::None;
     if (level != SiteLevel::None) {
-        const auto name = m_nameSource("Add Theater to " + m_library.GetCircuitName());
-        if (name && AcceptNewName(*name, m_library.FindTheater(*name),
-                                  "That Theater name already exists")) {
+        if (const auto name = m_nameSource("Add Theater to " + m_library.GetCircuitName())) {
             QTreeWidgetItem* circuit = selected;
             while (circuit->parent())
                 circuit = circuit->parent();
-            m_library.AddTheater(*name);
-            if (!m_storage.CreateSiteFolder(PathKind::TheaterFolder)) {
-                const std::string text = FolderErrorText(
-                    m_storage.DiskPath(PathKind::TheaterFolder), m_storage.LastFolderError());
-                m_library.RemoveCurrentTheater();
-                GetSelectedLevel();
-                ShowMessage(text, QApplication::applicationName().toStdString(),
-                            static_cast<int>(PromptIcon::Stop));
-            } else {
-                SelectItem(AppendChildItem(circuit, m_library.GetTheaterName(),
-                                           m_library.GetTheaterPos()));
-            }
+            const AddOutcome outcome = AddSite(m_storage, SiteLevel::Theater, *name);
+            if (outcome.IsAdded())
+                SelectItem(AppendChildItem(circuit, m_library.GetTheaterName(), outcome.m_pos));
+            else
+                ShowAddFailure(outcome);
         }
     }
     activateWindow();
@@ -505,33 +471,13 @@ void CMainDlg::OnAddScreen() {
     QTreeWidgetItem* selected = m_pTree->currentItem();
     const SiteLevel level = selected ? m_library.Locate(ItemPos(selected)) : SiteLevel::None;
     if (level == SiteLevel::Theater || level == SiteLevel::Screen) {
-        const auto name = m_nameSource("Add Screen to " + m_library.GetTheaterName());
-        if (name &&
-            AcceptNewName(*name, m_library.FindScreen(*name), "That Screen name already exists")) {
+        if (const auto name = m_nameSource("Add Screen to " + m_library.GetTheaterName())) {
             QTreeWidgetItem* theater = level == SiteLevel::Theater ? selected : selected->parent();
-            m_library.AddScreen(*name);
-            const fs::path folder = m_storage.DiskPath(PathKind::ScreenFolder);
-            std::error_code ec;
-            const bool bExisted = fs::exists(fs::symlink_status(folder, ec));
-            std::string failure;
-            try {
-                if (!m_storage.SaveSite(PathKind::ScreenFolder))
-                    failure = FolderErrorText(folder, m_storage.LastFolderError());
-            } catch (const FileError& error) {
-                failure = error.Message();
-                // The folder made for the screen goes again (only while it is empty).
-                if (!bExisted)
-                    fs::remove(folder, ec);
-            }
-            if (!failure.empty()) {
-                m_library.RemoveCurrentScreen();
-                GetSelectedLevel();
-                ShowMessage(failure, QApplication::applicationName().toStdString(),
-                            static_cast<int>(PromptIcon::Stop));
-            } else {
-                SelectItem(
-                    AppendChildItem(theater, m_library.GetScreenName(), m_library.GetScreenPos()));
-            }
+            const AddOutcome outcome = AddSite(m_storage, SiteLevel::Screen, *name);
+            if (outcome.IsAdded())
+                SelectItem(AppendChildItem(theater, m_library.GetScreenName(), outcome.m_pos));
+            else
+                ShowAddFailure(outcome);
         }
     }
     activateWindow();

@@ -19,6 +19,7 @@ class QPushButton;
 class QRadioButton;
 class QTreeWidget;
 class QTreeWidgetItem;
+struct AddOutcome;
 
 // Control identifiers of the main dialog.
 enum MainControl : int {
@@ -133,9 +134,10 @@ private:
     QTreeWidgetItem* AppendChildItem(QTreeWidgetItem* parent, const std::string& name, SitePos pos);
     void SelectItem(QTreeWidgetItem* item);
     std::optional<std::string> AskName(const std::string& caption);
-    // A name the Add commands cannot take: the refusal or duplicate message shown, then the
-    // selected item made current again. False when the name was refused.
-    bool AcceptNewName(const std::string& name, bool bDuplicate, const char* duplicateText);
+    // An Add that added nothing: the selected item made current again, then the outcome's
+    // message shown (a duplicate plainly, a refused name as a warning, a folder or notes error
+    // with the stop icon).
+    void ShowAddFailure(const AddOutcome& outcome);
     void ShowMessage(const std::string& text, const std::string& caption, int icon);
     void DeleteCurrentItem();
 
