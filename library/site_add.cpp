@@ -28,15 +28,6 @@ AddOutcome Failure(AddResult result, std::string message) {
     return outcome;
 }
 
-void RemoveCurrent(SiteLibrary& library, SiteLevel level) {
-    if (level == SiteLevel::Circuit)
-        library.RemoveCurrentCircuit();
-    else if (level == SiteLevel::Theater)
-        library.RemoveCurrentTheater();
-    else
-        library.RemoveCurrentScreen();
-}
-
 } // namespace
 
 AddOutcome AddSite(CSiteStorage& storage, SiteLevel level, const std::string& name) {
@@ -100,6 +91,6 @@ AddOutcome AddSite(CSiteStorage& storage, SiteLevel level, const std::string& na
         RemoveAllTemporaryFiles(folder);
         fs::remove(folder, ec);
     }
-    RemoveCurrent(library, level);
+    library.RemoveCurrent(level);
     return outcome;
 }

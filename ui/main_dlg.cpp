@@ -427,60 +427,52 @@ void CMainDlg::ShowMessage(const std::string& text, const std::string& caption, 
     AskPrompt(this, request);
 }
 
-void CMainDlg::ShowAddFailure(const AddOutcome& outcome) {
-    GetSelectedLevel();
-    if (outcome.m_nResult == AddResult::Duplicate)
-        ShowMessage(outcome.m_strMessage, "", static_cast<int>(PromptIcon::None));
-    else
-        ShowMessage(outcome.m_strMessage, QApplication::applicationName().toStdString(),
-                    static_cast<int>(outcome.m_nResult == AddResult::RefusedName
-                                         ? PromptIcon::Exclamation
-                                         : PromptIcon::Stop));
+void CMainDlg::AddEntry(SiteLevel level, const std::string& caption, QTreeWidgetItem* parent) {
+    if (const auto name = m_nameSource(caption)) {
+        const AddOutcome outcome = AddSite(m_storage, level, *name);
+        if (outcome.IsAdded()) {
+            SelectItem(parent ? AppendChildItem(parent, *name, outcome.m_pos)
+                              : InsertCircuitItem(*name, outcome.m_pos));
+        } else {
+            GetSelectedLevel();
+            if (outcome.m_nResult == AddResult::Duplicate)
+                ShowMessage(outcome.m_strMessage, "", static_cast<int>(PromptIcon::None));
+            else
+                ShowMessage(outcome.m_strMessage, QApplication::applicationName().toStdString(),
+                            static_cast<int>(outcome.m_nResult == AddResult::RefusedName
+                                                 ? PromptIcon::Exclamation
+                                                 : PromptIcon::Stop));
+        }
+    }
+    activateWindow();
 }
 
 void CMainDlg::OnAddCircuit() {
-    if (const auto name = m_nameSource("Add Theater Circuit Name")) {
-        const AddOutcome outcome = AddSite(m_storage, SiteLevel::Circuit, *name);
-        if (outcome.IsAdded())
-            SelectItem(InsertCircuitItem(m_library.GetCircuitName(), outcome.m_pos));
-        else
-            ShowAddFailure(outcome);
-    }
-    activateWindow();
+    AddEntry(SiteLevel::Circuit, "Add Theater Circuit Name", nullptr);
 }
 
 void CMainDlg::OnAddTheater() {
     QTreeWidgetItem* selected = m_pTree->currentItem();
     const SiteLevel level = selected ? m_library.Locate(ItemPos(selected)) : SiteLevel::None;
-    if (level != SiteLevel::None) {
-        if (const auto name = m_nameSource("Add Theater to " + m_library.GetCircuitName())) {
-            QTreeWidgetItem* circuit = selected;
-            while (circuit->parent())
-                circuit = circuit->parent();
-            const AddOutcome outcome = AddSite(m_storage, SiteLevel::Theater, *name);
-            if (outcome.IsAdded())
-                SelectItem(AppendChildItem(circuit, m_library.GetTheaterName(), outcome.m_pos));
-            else
-                ShowAddFailure(outcome);
-        }
+    if (level == SiteLevel::None) {
+        activateWindow();
+        return;
     }
-    activateWindow();
+    QTreeWidgetItem* circuit = selected;
+    while (circuit->parent())
+        circuit = circuit->parent();
+    AddEntry(SiteLevel::Theater, "Add Theater to " + m_library.GetCircuitName(), circuit);
 }
 
 void CMainDlg::OnAddScreen() {
     QTreeWidgetItem* selected = m_pTree->currentItem();
     const SiteLevel level = selected ? m_library.Locate(ItemPos(selected)) : SiteLevel::None;
-    if (level == SiteLevel::Theater || level == SiteLevel::Screen) {
-        if (const auto name = m_nameSource("Add Screen to " + m_library.GetTheaterName())) {
-            QTreeWidgetItem* theater = level == SiteLevel::Theater ? selected : selected->parent();
-            const AddOutcome outcome = AddSite(m_storage, SiteLevel::Screen, *name);
-            if (outcome.IsAdded())
-                SelectItem(AppendChildItem(theater, m_library.GetScreenName(), outcome.m_pos));
-            else
-                ShowAddFailure(outcome);
-        }
+    if (level != SiteLevel::Theater && level != SiteLevel::Screen) {
+        activateWindow();
+        return;
     }
-    activateWindow();
+    QTreeWidgetItem* theater = level == SiteLevel::Theater ? selected : selected->parent();
+    AddEntry(SiteLevel::Screen, "Add Screen to " + m_library.GetTheaterName(), theater);
 }
 
 void CMainDlg::OnEditNotes() {
@@ -523,12 +515,7 @@ void CMainDlg::OnDelete() {
     const std::string folder = m_storage.SitePath(FolderKind(level));
     switch (DeleteSiteFiles(m_storage, level)) {
     case DeleteOutcome::Removed:
-        if (level == SiteLevel::Circuit)
-            m_library.RemoveCurrentCircuit();
-        else if (level == SiteLevel::Theater)
-            m_library.RemoveCurrentTheater();
-        else
-            m_library.RemoveCurrentScreen();
+        m_library.RemoveCurrent(level);
         DeleteCurrentItem();
         break;
     case DeleteOutcome::FolderKept:

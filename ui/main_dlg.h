@@ -19,7 +19,6 @@ class QPushButton;
 class QRadioButton;
 class QTreeWidget;
 class QTreeWidgetItem;
-struct AddOutcome;
 
 // Control identifiers of the main dialog.
 enum MainControl : int {
@@ -134,10 +133,12 @@ private:
     QTreeWidgetItem* AppendChildItem(QTreeWidgetItem* parent, const std::string& name, SitePos pos);
     void SelectItem(QTreeWidgetItem* item);
     std::optional<std::string> AskName(const std::string& caption);
-    // An Add that added nothing: the selected item made current again, then the outcome's
-    // message shown (a duplicate plainly, a refused name as a warning, a folder or notes error
-    // with the stop icon).
-    void ShowAddFailure(const AddOutcome& outcome);
+    // Asks for the name under this caption and adds the entry at this level (AddSite): the new
+    // item is appended below parent, or for a circuit (parent null) inserted at its
+    // alphabetical place, and selected. An Add that added nothing makes the selected item current
+    // again and shows why: a duplicate plainly, a refused name as a warning, a folder or notes
+    // error with the stop icon.
+    void AddEntry(SiteLevel level, const std::string& caption, QTreeWidgetItem* parent);
     void ShowMessage(const std::string& text, const std::string& caption, int icon);
     void DeleteCurrentItem();
 

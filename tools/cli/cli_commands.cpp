@@ -242,12 +242,7 @@ int DeleteCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& 
         return kExitFailed;
     }
     io.m_err << "Deleted " << storage.SitePath(folderKind) << "\n";
-    if (nLevel == 1)
-        library.RemoveCurrentCircuit();
-    else if (nLevel == 2)
-        library.RemoveCurrentTheater();
-    else
-        library.RemoveCurrentScreen();
+    library.RemoveCurrent(level);
     return kExitSuccess;
 }
 
