@@ -54,6 +54,9 @@ DeleteOutcome DeleteSiteFiles(CSiteStorage& storage, SiteLevel level) {
         return DeleteOutcome::FolderMissing;
     if (!fs::is_directory(status))
         return DeleteOutcome::FolderKept;
+    // Temporary files that a crashed save left behind are the program's own and go with the
+    // folder; no save runs on a folder the technician is deleting.
+    RemoveAllTemporaryFiles(folder);
     // remove() takes an empty folder only; one that holds anything fails and stays.
     if (!fs::remove(folder, ec) || ec)
         return DeleteOutcome::FolderKept;

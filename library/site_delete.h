@@ -18,7 +18,8 @@ enum class DeleteOutcome {
 
 // For a screen deletes Vrx.cfg, Vrx.txt and Notes.txt (each result ignored; a file marked
 // read-only is kept, and with it the folder) and then removes the screen folder; for a circuit or
-// theater removes its folder. Only an empty folder is ever removed, never a tree. Acts on the
-// current selection of the storage's library; level None (or any other value) touches nothing and
-// gives FolderKept.
+// theater removes its folder. The program's temporary files (IsTemporaryFileName) in the folder
+// are removed first, so a crash never keeps a folder on disk. Only an empty folder is ever removed,
+// never a tree. Acts on the current selection of the storage's library; level None (or any other
+// value) touches nothing and gives FolderKept.
 DeleteOutcome DeleteSiteFiles(CSiteStorage& storage, SiteLevel level);

@@ -193,3 +193,12 @@ void SiteLibrary::RemoveCurrentCircuit() {
     m_pCircuit = nullptr;
     ClearTheaterLevel();
 }
+
+void SiteLibrary::RemoveCurrent(SiteLevel level) {
+    if (level == SiteLevel::Circuit)
+        RemoveCurrentCircuit();
+    else if (level == SiteLevel::Theater)
+        RemoveCurrentTheater();
+    else if (level == SiteLevel::Screen)
+        RemoveCurrentScreen();
+}

@@ -80,6 +80,8 @@ public:
     void RemoveCurrentCircuit();
     void RemoveCurrentTheater();
     void RemoveCurrentScreen();
+    // The one of the three for that level; None (or any other value) removes nothing.
+    void RemoveCurrent(SiteLevel level);
 
 private:
     // A cursor remembers the list it runs over, so that a removal can tell whether the cursor

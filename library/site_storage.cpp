@@ -1,6 +1,9 @@
 // Paths, folders, the scan and the directory probes of the library on disk.
 #include "library/site_storage.h"
 
+#include "image/atomic_file.h"
+#include "library/screen_store.h"
+
 #include <chrono>
 
 namespace fs = std::filesystem;
@@ -9,45 +12,70 @@ namespace {
 
 // Every sub-folder of folder, in the order of the listing. Files, and entries whose type
 // cannot be told, are not folders; a folder that cannot be listed gives nothing.
+// A temporary file that a crashed save left there is removed after the listing.
 template <typename Visit> void ForEachSubFolder(const fs::path& folder, Visit visit) {
     std::error_code ec;
     fs::directory_iterator it(folder, ec);
     const fs::directory_iterator end;
+    bool bTemporaryFiles = false;
     for (; !ec && it != end; it.increment(ec)) {
-        std::error_code typeError;
-        if (!it->is_directory(typeError) || typeError)
-            continue;
         const std::string name = it->path().filename().string();
+        std::error_code typeError;
+        if (!it->is_directory(typeError) || typeError) {
+            bTemporaryFiles = bTemporaryFiles || IsTemporaryFileName(name);
+            continue;
+        }
         if (name == "." || name == "..")
             continue;
         visit(name);
     }
+    if (bTemporaryFiles)
+        RemoveStaleTemporaryFiles(folder);
 }
 
 } // namespace
 
-CSiteStorage::CSiteStorage(SiteLibrary& library, fs::path root, SettingsImage* image)
-    : m_library(library), m_root(std::move(root)), m_pImage(image) {}
-
-void CSiteStorage::BuildSitePath(std::string& path) const {
+std::string BuildLibraryPath(PathKind kind, std::string_view circuit, std::string_view theater,
+                             std::string_view screen) {
     // The platform's own separator: "./Main/Plaza" on POSIX systems, ".\\Main\\Plaza" on Windows.
     constexpr char kSep = static_cast<char>(fs::path::preferred_separator);
-    const PathKind kind = m_nPathKind;
     if (kind == PathKind::NoPath)
-        return;
-    path = std::string(".") + kSep + m_library.GetCircuitName();
+        return {};
+    std::string path = std::string(".") + kSep;
+    path += circuit;
     if (kind == PathKind::CircuitFolder)
-        return;
-    path += kSep + m_library.GetTheaterName();
+        return path;
+    path += kSep;
+    path += theater;
     if (kind == PathKind::TheaterFolder)
-        return;
-    path += kSep + m_library.GetScreenName();
+        return path;
+    path += kSep;
+    path += screen;
     if (kind == PathKind::SettingsFile)
         path += kSep + std::string("Vrx.cfg");
     else if (kind == PathKind::ReportFile)
         path += kSep + std::string("Vrx.txt");
     else if (kind == PathKind::NotesFile)
         path += kSep + std::string("Notes.txt");
+    return path;
+}
+
+fs::path LibraryDiskPath(const fs::path& root, const std::string& libraryPath) {
+    if (root == fs::path(".") || libraryPath.size() < 2)
+        return fs::path(libraryPath);
+    // The library path begins with "." and a separator; below another root it continues from
+    // that root.
+    return root / fs::path(libraryPath.substr(2));
+}
+
+CSiteStorage::CSiteStorage(SiteLibrary& library, fs::path root, SettingsImage* image)
+    : m_library(library), m_root(std::move(root)), m_pImage(image) {}
+
+void CSiteStorage::BuildSitePath(std::string& path) const {
+    if (m_nPathKind == PathKind::NoPath)
+        return;
+    path = BuildLibraryPath(m_nPathKind, m_library.GetCircuitName(), m_library.GetTheaterName(),
+                            m_library.GetScreenName());
 }
 
 std::string CSiteStorage::SitePath(PathKind kind) {
@@ -58,12 +86,7 @@ std::string CSiteStorage::SitePath(PathKind kind) {
 }
 
 fs::path CSiteStorage::DiskPath(PathKind kind) {
-    const std::string path = SitePath(kind);
-    if (m_root == fs::path("."))
-        return fs::path(path);
-    // The library path begins with "." and a separator; below another root it continues from
-    // that root.
-    return m_root / fs::path(path.substr(2));
+    return LibraryDiskPath(m_root, SitePath(kind));
 }
 
 bool CSiteStorage::CreateSiteFolder(PathKind kind) {
@@ -88,18 +111,18 @@ bool CSiteStorage::CreateSiteFolder(PathKind kind) {
 }
 
 bool CSiteStorage::IsSettingsFileValid(PathKind kind) {
-    std::error_code ec;
-    const fs::path file = DiskPath(kind);
-    if (!fs::is_regular_file(file, ec))
-        return false;
-    const std::uintmax_t size = fs::file_size(file, ec);
-    return !ec && (size == kStoredSettingsSize || size == kLongSettingsSize);
+    return IsValidSettingsFile(DiskPath(kind));
 }
 
 bool CSiteStorage::IsFolderNotEmpty(PathKind kind) {
     std::error_code ec;
     fs::directory_iterator it(DiskPath(kind), ec);
-    return !ec && it != fs::directory_iterator();
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        // A temporary file left by a crashed save is the program's own: Delete removes it.
+        if (!IsTemporaryFileName(it->path().filename().string()))
+            return true;
+    }
+    return false;
 }
 
 std::optional<fs::file_time_type> CSiteStorage::SettingsFileTime() {

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 struct SettingsImage;
@@ -31,6 +32,16 @@ enum class PathKind : int {
 constexpr PathKind FolderKind(SiteLevel level) {
     return static_cast<PathKind>(static_cast<int>(level));
 }
+
+// The library path of that kind for these names, with the platform's separator:
+// "./Main/Plaza/2/Vrx.cfg" (".\Main\Plaza\2\Vrx.cfg" on Windows); "" for NoPath. Names of
+// levels below the kind are not used.
+std::string BuildLibraryPath(PathKind kind, std::string_view circuit, std::string_view theater,
+                             std::string_view screen);
+// A library path as the file system reaches it from the process's working directory: the root
+// folder followed by the path; the path itself when the root is ".".
+std::filesystem::path LibraryDiskPath(const std::filesystem::path& root,
+                                      const std::string& libraryPath);
 
 // Lengths that a stored settings file may have; only the first 800 bytes are ever read.
 inline constexpr std::uintmax_t kStoredSettingsSize = 800;
@@ -58,8 +69,8 @@ public:
     // afterwards (made now or already there) and false when it could not be made; then nothing
     // else is written and LastFolderError() tells why. Kind 3 then writes the notes template
     // unless the screen folder already holds a Notes.txt, which stays as the technician left it.
-    // Kind 4: replaces Vrx.cfg atomically with the 800 bytes of the settings image, then writes
-    // the report Vrx.txt; returns true.
+    // Kind 4: stores the 800 bytes of the settings image as Vrx.cfg and its report as Vrx.txt,
+    // both files or neither (SaveScreenSettings); returns true.
     // Throws FileError when Vrx.cfg, Vrx.txt or Notes.txt cannot be written.
     bool SaveSite(PathKind kind);
     bool CreateSiteFolder(PathKind kind);
@@ -73,8 +84,8 @@ public:
     // True only for a regular file of exactly 800 or 938 bytes.
     bool IsSettingsFileValid(PathKind kind);
 
-    // True when the folder of this kind holds any entry at all; a missing or unreadable folder
-    // counts as empty.
+    // True when the folder of this kind holds any entry besides the program's temporary files
+    // (IsTemporaryFileName); a missing or unreadable folder counts as empty.
     bool IsFolderNotEmpty(PathKind kind);
 
     // Last-write time of the current screen's Vrx.cfg, whatever its length; nullopt when there
@@ -84,7 +95,8 @@ public:
     // Rebuilds the library from the folders: every folder of the root is a circuit, every folder
     // of a circuit folder a theater, every folder of a theater folder a screen, in the order of
     // the listing. Files are skipped, nothing below screen folders is read, and a folder that
-    // cannot be listed yields no entries.
+    // cannot be listed yields no entries. Temporary files that a crashed save left in the root,
+    // circuit and theater folders are removed on the way.
     void ScanLibrary();
 
     // Writes Notes.txt for the current screen: the six-line template. Throws FileError.

@@ -4,9 +4,9 @@
 #include "image/report.h"
 #include "image/settings_compare.h"
 #include "image/settings_image.h"
+#include "library/site_add.h"
 #include "library/site_delete.h"
 #include "library/site_history.h"
-#include "library/site_name.h"
 #include "library/stored_settings.h"
 #include "link/profile.h"
 #include "link/serial_port.h"
@@ -555,114 +555,52 @@ void CMainDlg::ShowMessage(const std::string& text, const std::string& caption, 
     AskPrompt(this, request);
 }
 
-bool CMainDlg::AcceptNewName(const std::string& name, bool bDuplicate, const char* duplicateText) {
-    if (bDuplicate) {
-        ShowMessage(duplicateText, "", static_cast<int>(PromptIcon::None));
-        GetSelectedLevel();
-        return false;
-    }
-    if (const auto refusal = CheckSiteName(name)) {
-        ShowMessage(*refusal, QApplication::applicationName().toStdString(),
-                    static_cast<int>(PromptIcon::Exclamation));
-        GetSelectedLevel();
-        return false;
-    }
-    return true;
-}
-
-namespace {
-
-std::string FolderErrorText(const fs::path& folder, const std::error_code& ec) {
-    std::string text = "The folder " + folder.string() + " could not be created";
-    if (ec)
-        text += ": " + ec.message();
-    return text + ".\nNothing was added.";
-}
-
-} // namespace
-
-void CMainDlg::OnAddCircuit() {
-    const auto name = m_nameSource("Add Theater Circuit Name");
-    if (name &&
-        AcceptNewName(*name, m_library.FindCircuit(*name), "That Circuit name already exists")) {
-        // The folder comes first: an entry whose folder cannot be made is taken back, so the
-        // library, the tree and the disk stay as they were.
-        m_library.AddCircuit(*name);
-        if (!m_storage.CreateSiteFolder(PathKind::CircuitFolder)) {
-            const std::string text = FolderErrorText(m_storage.DiskPath(PathKind::CircuitFolder),
-                                                     m_storage.LastFolderError());
-            m_library.RemoveCurrentCircuit();
-            GetSelectedLevel();
-            ShowMessage(text, QApplication::applicationName().toStdString(),
-                        static_cast<int>(PromptIcon::Stop));
+void CMainDlg::AddEntry(SiteLevel level, const std::string& caption, QTreeWidgetItem* parent) {
+    if (const auto name = m_nameSource(caption)) {
+        const AddOutcome outcome = AddSite(m_storage, level, *name);
+        if (outcome.IsAdded()) {
+            SelectItem(parent ? AppendChildItem(parent, *name, outcome.m_pos)
+                              : InsertCircuitItem(*name, outcome.m_pos));
         } else {
-            SelectItem(InsertCircuitItem(m_library.GetCircuitName(), m_library.GetCircuitPos()));
+            GetSelectedLevel();
+            if (outcome.m_nResult == AddResult::Duplicate)
+                ShowMessage(outcome.m_strMessage, "", static_cast<int>(PromptIcon::None));
+            else
+                ShowMessage(outcome.m_strMessage, QApplication::applicationName().toStdString(),
+                            static_cast<int>(outcome.m_nResult == AddResult::RefusedName
+                                                 ? PromptIcon::Exclamation
+                                                 : PromptIcon::Stop));
         }
     }
     activateWindow();
+}
+
+void CMainDlg::OnAddCircuit() {
+    AddEntry(SiteLevel::Circuit, "Add Theater Circuit Name", nullptr);
 }
 
 void CMainDlg::OnAddTheater() {
     QTreeWidgetItem* selected = m_pTree->currentItem();
     const SiteLevel level = selected ? m_library.Locate(ItemPos(selected)) : SiteLevel::None;
-    if (level != SiteLevel::None) {
-        const auto name = m_nameSource("Add Theater to " + m_library.GetCircuitName());
-        if (name && AcceptNewName(*name, m_library.FindTheater(*name),
-                                  "That Theater name already exists")) {
-            QTreeWidgetItem* circuit = selected;
-            while (circuit->parent())
-                circuit = circuit->parent();
-            m_library.AddTheater(*name);
-            if (!m_storage.CreateSiteFolder(PathKind::TheaterFolder)) {
-                const std::string text = FolderErrorText(
-                    m_storage.DiskPath(PathKind::TheaterFolder), m_storage.LastFolderError());
-                m_library.RemoveCurrentTheater();
-                GetSelectedLevel();
-                ShowMessage(text, QApplication::applicationName().toStdString(),
-                            static_cast<int>(PromptIcon::Stop));
-            } else {
-                SelectItem(AppendChildItem(circuit, m_library.GetTheaterName(),
-                                           m_library.GetTheaterPos()));
-            }
-        }
+    if (level == SiteLevel::None) {
+        activateWindow();
+        return;
     }
-    activateWindow();
+    QTreeWidgetItem* circuit = selected;
+    while (circuit->parent())
+        circuit = circuit->parent();
+    AddEntry(SiteLevel::Theater, "Add Theater to " + m_library.GetCircuitName(), circuit);
 }
 
 void CMainDlg::OnAddScreen() {
     QTreeWidgetItem* selected = m_pTree->currentItem();
     const SiteLevel level = selected ? m_library.Locate(ItemPos(selected)) : SiteLevel::None;
-    if (level == SiteLevel::Theater || level == SiteLevel::Screen) {
-        const auto name = m_nameSource("Add Screen to " + m_library.GetTheaterName());
-        if (name &&
-            AcceptNewName(*name, m_library.FindScreen(*name), "That Screen name already exists")) {
-            QTreeWidgetItem* theater = level == SiteLevel::Theater ? selected : selected->parent();
-            m_library.AddScreen(*name);
-            const fs::path folder = m_storage.DiskPath(PathKind::ScreenFolder);
-            std::error_code ec;
-            const bool bExisted = fs::exists(fs::symlink_status(folder, ec));
-            std::string failure;
-            try {
-                if (!m_storage.SaveSite(PathKind::ScreenFolder))
-                    failure = FolderErrorText(folder, m_storage.LastFolderError());
-            } catch (const FileError& error) {
-                failure = error.Message();
-                // The folder made for the screen goes again (only while it is empty).
-                if (!bExisted)
-                    fs::remove(folder, ec);
-            }
-            if (!failure.empty()) {
-                m_library.RemoveCurrentScreen();
-                GetSelectedLevel();
-                ShowMessage(failure, QApplication::applicationName().toStdString(),
-                            static_cast<int>(PromptIcon::Stop));
-            } else {
-                SelectItem(
-                    AppendChildItem(theater, m_library.GetScreenName(), m_library.GetScreenPos()));
-            }
-        }
+    if (level != SiteLevel::Theater && level != SiteLevel::Screen) {
+        activateWindow();
+        return;
     }
-    activateWindow();
+    QTreeWidgetItem* theater = level == SiteLevel::Theater ? selected : selected->parent();
+    AddEntry(SiteLevel::Screen, "Add Screen to " + m_library.GetTheaterName(), theater);
 }
 
 void CMainDlg::OnEditNotes() {
@@ -705,12 +643,7 @@ void CMainDlg::OnDelete() {
     const std::string folder = m_storage.SitePath(FolderKind(level));
     switch (DeleteSiteFiles(m_storage, level)) {
     case DeleteOutcome::Removed:
-        if (level == SiteLevel::Circuit)
-            m_library.RemoveCurrentCircuit();
-        else if (level == SiteLevel::Theater)
-            m_library.RemoveCurrentTheater();
-        else
-            m_library.RemoveCurrentScreen();
+        m_library.RemoveCurrent(level);
         DeleteCurrentItem();
         break;
     case DeleteOutcome::FolderKept:

@@ -178,9 +178,12 @@ private:
     QTreeWidgetItem* AppendChildItem(QTreeWidgetItem* parent, const std::string& name, SitePos pos);
     void SelectItem(QTreeWidgetItem* item);
     std::optional<std::string> AskName(const std::string& caption);
-    // A name the Add commands cannot take: the refusal or duplicate message shown, then the
-    // selected item made current again. False when the name was refused.
-    bool AcceptNewName(const std::string& name, bool bDuplicate, const char* duplicateText);
+    // Asks for the name under this caption and adds the entry at this level (AddSite): the new
+    // item is appended below parent, or for a circuit (parent null) inserted at its
+    // alphabetical place, and selected. An Add that added nothing makes the selected item current
+    // again and shows why: a duplicate plainly, a refused name as a warning, a folder or notes
+    // error with the stop icon.
+    void AddEntry(SiteLevel level, const std::string& caption, QTreeWidgetItem* parent);
     void ShowMessage(const std::string& text, const std::string& caption, int icon);
     void DeleteCurrentItem();
     // Runs the job on the worker thread for the selected screen; EndTransfer follows on the

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -17,6 +18,8 @@
 #include <iterator>
 #include <string>
 #include <vector>
+
+#include <sys/resource.h>
 
 namespace fs = std::filesystem;
 
@@ -209,6 +212,25 @@ TEST_F(CliToolTest, UnknownAndUnsafeNamesAreBadUsage) {
     EXPECT_EQ(usage.m_nStatus, 2);
     EXPECT_NE(usage.m_strErr.find("usage: vrx3km-cli report CIRCUIT THEATER SCREEN"),
               std::string::npos);
+}
+
+// A new screen whose notes cannot be written is taken back whole: no entry, no folder. The tool
+// runs with a file size limit of zero (as on a full disk), which binds the superuser too.
+TEST_F(CliToolTest, AddOfAScreenWhoseNotesCannotBeWrittenLeavesNoFolder) {
+    ASSERT_EQ(Cli({"add", "Odeon", "Main"}).m_nStatus, 0);
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit none = old;
+    none.rlim_cur = 0;
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN); // the write fails instead of the tool
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &none), 0);
+    const ToolRun run = Cli({"add", "Odeon", "Main", "1"});
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(run.m_nStatus, 3);
+    EXPECT_NE(run.m_strErr.find("Notes.txt"), std::string::npos) << run.m_strErr;
+    EXPECT_FALSE(fs::exists(Screen()));
+    EXPECT_EQ(Cli({"list"}).m_strOut, "Odeon\n  Main\n");
 }
 
 TEST_F(CliToolTest, AReportWithoutStoredSettingsIsAFileError) {

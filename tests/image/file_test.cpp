@@ -172,9 +172,9 @@ TEST(WriteFileAtomically, ReadOnlyFileIsDeniedAndKept) {
     EXPECT_EQ(ReadAll(path), "old");
 }
 
-// The temporary file is written before the rename fails: a folder in the file's place cannot
-// be replaced, whoever runs the test.
-TEST(WriteFileAtomically, FailedRenameRemovesTheTemporaryFile) {
+// A folder in the file's place cannot be replaced, whoever runs the test; it is refused before
+// a file prepared together with this one could be committed alone.
+TEST(WriteFileAtomically, FolderInTheFilesPlaceIsDeniedAndLeavesNoTemporaryFile) {
     TempDir dir;
     const auto path = dir.Path() / "Vrx.txt";
     fs::create_directory(path);
@@ -188,6 +188,49 @@ TEST(WriteFileAtomically, FailedRenameRemovesTheTemporaryFile) {
     }
     EXPECT_EQ(FolderNames(dir.Path()), std::vector<std::string>{"Vrx.txt"});
     EXPECT_EQ(ReadAll(path / "keep"), "k");
+}
+
+// Nothing reaches the file before Commit; a file that is abandoned, or goes out of scope
+// uncommitted, leaves the old file and no temporary file.
+TEST(PreparedFile, ReplacesTheFileOnlyOnCommit) {
+    TempDir dir;
+    const auto path = dir.Path() / "Vrx.cfg";
+    WriteAll(path, "old");
+    {
+        PreparedFile prepared(path, "new");
+        EXPECT_TRUE(IsTemporaryFileName(prepared.TemporaryPath().filename().string()));
+        EXPECT_EQ(ReadAll(prepared.TemporaryPath()), "new");
+        EXPECT_EQ(ReadAll(path), "old");
+    }
+    EXPECT_EQ(FolderNames(dir.Path()), std::vector<std::string>{"Vrx.cfg"});
+    PreparedFile abandoned(path, "new");
+    abandoned.Abandon();
+    abandoned.Commit();
+    EXPECT_EQ(ReadAll(path), "old");
+    PreparedFile prepared(path, "new");
+    prepared.Commit();
+    EXPECT_EQ(ReadAll(path), "new");
+    EXPECT_TRUE(prepared.TemporaryPath().empty());
+    EXPECT_EQ(FolderNames(dir.Path()), std::vector<std::string>{"Vrx.cfg"});
+}
+
+TEST(PreparedFile, TemporaryNamesAreRecognised) {
+    const struct {
+        const char* name;
+        bool bTemporary;
+    } rows[] = {
+        {".Vrx.cfg.vrx-tmp-4711-0", true},
+        {".VRX3KM.CFG.vrx-tmp-1-12345", true},
+        {"..vrx-tmp-1-1", false},          // no target name
+        {"Vrx.cfg.vrx-tmp-4711-0", false}, // not hidden
+        {".Vrx.cfg.vrx-tmp-4711", false},
+        {".Vrx.cfg.vrx-tmp-47x1-0", false},
+        {".Vrx.cfg.vrx-tmp-4711-0-1", false},
+        {".Vrx.cfg.tmp-4711-0-0", false},
+        {"Vrx.cfg", false},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(IsTemporaryFileName(row.name), row.bTemporary) << row.name;
 }
 
 TEST(CReportFile, WritesLinesEndedByCrLfOnClose) {

@@ -1,7 +1,10 @@
 #include "library/site_storage.h"
 
 #include "image/file_error.h"
+#include "image/report.h"
 #include "image/settings_image.h"
+#include "library/screen_store.h"
+#include "library/site_delete.h"
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -10,9 +13,11 @@
 #include <chrono>
 #include <csignal>
 #include <future>
+#include <iterator>
 #include <string>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -190,6 +195,120 @@ TEST_F(SiteFilesTest, ReadOnlySettingsFileIsKeptAndNoReportWritten) {
     EXPECT_THROW(m_storage.SaveSite(PathKind::SettingsFile), FileError);
     EXPECT_EQ(ReadBytes(cfg), old);
     EXPECT_FALSE(fs::exists(Root() / "C/T/S/Vrx.txt"));
+}
+
+// The store finds the screen by the names it is given, whatever the library's selection.
+TEST_F(SiteFilesTest, ScreenStoreFindsTheScreenByItsNamesAlone) {
+    AddScreen("Main", "Plaza", "2");
+    m_library.AddScreen("3");
+    ASSERT_TRUE(m_storage.SaveSite(PathKind::ScreenFolder));
+    ScreenStore store(Root());
+    const ScreenTarget two{"Main", "Plaza", "2"};
+    FillImage(m_image, 4);
+    store.SaveSettings(two, m_image);
+    EXPECT_EQ(ReadBytes(Root() / "Main/Plaza/2/Vrx.cfg"), StoredBytes(m_image));
+    EXPECT_EQ(ReadBytes(Root() / "Main/Plaza/2/Vrx.txt"),
+              RenderConfigurationReport(m_image, "Main", "Plaza", "2"));
+    EXPECT_TRUE(store.HasSettings(two));
+    EXPECT_FALSE(store.HasSettings({"Main", "Plaza", "3"}));
+    EXPECT_EQ(m_library.GetScreenName(), "3");
+    SettingsImage loaded{};
+    store.LoadSettings(two, loaded);
+    EXPECT_EQ(StoredBytes(loaded), StoredBytes(m_image));
+    // The same file error as the storage gives for its selection.
+    try {
+        store.LoadSettings({"Main", "Plaza", "3"}, loaded);
+        ADD_FAILURE() << "no settings to load";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.GetPath(), fs::absolute(Root() / "Main/Plaza/3/Vrx.cfg").string());
+    }
+}
+
+// A report that cannot be stored (read-only, a folder in its place, a full disk) leaves the old
+// Vrx.cfg and Vrx.txt as they were, and no temporary file behind.
+TEST_F(SiteFilesTest, ASaveWhoseReportFailsStoresNeitherFile) {
+    AddScreen("C", "T", "S");
+    const fs::path folder = Root() / "C/T/S";
+    const std::string oldSettings = Pattern(kSettingsFileSize, 1);
+    FillImage(m_image, 2);
+    const std::string report = RenderConfigurationReport(m_image, "C", "T", "S");
+    ASSERT_GT(report.size(), 2 * kSettingsFileSize);
+    enum class Fault { ReadOnlyReport, FolderInItsPlace, DiskFull };
+    for (const Fault fault : {Fault::ReadOnlyReport, Fault::FolderInItsPlace, Fault::DiskFull}) {
+        SCOPED_TRACE(static_cast<int>(fault));
+        WriteBytes(folder / "Vrx.cfg", oldSettings);
+        fs::remove_all(folder / "Vrx.txt");
+        if (fault == Fault::FolderInItsPlace) {
+            fs::create_directory(folder / "Vrx.txt");
+        } else {
+            WriteBytes(folder / "Vrx.txt", "old report");
+            if (fault == Fault::ReadOnlyReport)
+                fs::permissions(folder / "Vrx.txt", fs::perms::owner_read);
+        }
+        rlimit old{};
+        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        if (fault == Fault::DiskFull) {
+            // Room for the settings, not for the report.
+            rlimit limited = old;
+            limited.rlim_cur = 2 * kSettingsFileSize;
+            ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+        }
+        EXPECT_THROW(ScreenStore(Root()).SaveSettings({"C", "T", "S"}, m_image), FileError);
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+        EXPECT_EQ(ReadBytes(folder / "Vrx.cfg"), oldSettings);
+        if (fault != Fault::FolderInItsPlace) {
+            EXPECT_EQ(ReadBytes(folder / "Vrx.txt"), "old report");
+        }
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 3) << "a file was left";
+        fs::permissions(folder / "Vrx.txt", fs::perms::owner_all);
+    }
+}
+
+// Temporary files that a crashed save left behind: the next save removes those of a writer that
+// no longer runs, keeps those of one that does; they never keep Delete disabled nor a folder.
+TEST_F(SiteFilesTest, StaleTemporaryFilesAreRemovedAndNeverKeepAFolder) {
+    AddScreen("C", "T", "S");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+        ::_exit(0);
+    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+    const std::string dead = std::to_string(child);
+    const std::string self = std::to_string(::getpid());
+    const std::string parent = std::to_string(::getppid());
+    const fs::path screen = Root() / "C/T/S";
+    const struct {
+        std::string name;
+        bool bKept;
+    } rows[] = {
+        {".Vrx.cfg.vrx-tmp-" + dead + "-3", false},  {".Vrx.txt.vrx-tmp-" + dead + "-4", false},
+        {".Vrx.cfg.vrx-tmp-" + self + "-5", true},   // a save of this program, under way
+        {".Vrx.cfg.vrx-tmp-" + parent + "-6", true}, // one of another program that runs
+        {".Vrx.cfg.tmp-" + dead + "-7", true},       // not the program's own
+    };
+    for (const auto& row : rows)
+        WriteBytes(screen / row.name, "x");
+    ASSERT_TRUE(m_storage.SaveSite(PathKind::SettingsFile));
+    for (const auto& row : rows)
+        EXPECT_EQ(fs::exists(screen / row.name), row.bKept) << row.name;
+    fs::remove(screen / rows[4].name);
+
+    // A scan removes a stale one from the theater folder, which then counts as empty.
+    m_library.RemoveCurrentScreen();
+    WriteBytes(Root() / "C/T" / rows[0].name, "x");
+    WriteBytes(Root() / "C/T" / rows[2].name, "x");
+    m_storage.ScanLibrary();
+    EXPECT_FALSE(fs::exists(Root() / "C/T" / rows[0].name));
+    ASSERT_TRUE(m_library.FindTheater("T"));
+    ASSERT_TRUE(m_library.FindScreen("S"));
+    EXPECT_TRUE(m_storage.IsFolderNotEmpty(PathKind::TheaterFolder));
+    // Delete takes the screen folder with every temporary file in it, then the theater's.
+    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Screen), DeleteOutcome::Removed);
+    m_library.RemoveCurrentScreen();
+    EXPECT_FALSE(m_storage.IsFolderNotEmpty(PathKind::TheaterFolder));
+    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Theater), DeleteOutcome::Removed);
 }
 
 // A process killed at any moment while it replaces Vrx.cfg leaves the old file or the new one,

@@ -295,10 +295,14 @@ TEST_F(TransferTest, FileErrorsAreShownAndEndTheTransferWithTheControlsUnlocked)
     EXPECT_EQ(m_prompt.m_asked[0].m_nIcon, PromptIcon::Stop);
     EXPECT_NE(m_prompt.m_asked[0].m_strText.find("Vrx.txt"), std::string::npos);
     EXPECT_EQ(Text(IDC_STATUS), transfer_text::kDownloadError);
+    EXPECT_FALSE(Saved("Vrx.cfg")) << "a save that failed stores neither file";
     ExpectUnlocked();
 
     // Send: the stored file is replaced by one of the wrong length after the panel saw it.
     m_prompt.m_asked.clear();
+    std::ofstream(m_root / kScreen / "Vrx.cfg", std::ios::binary) << std::string(800, '\0');
+    Select({"Main", "Plaza"});
+    Select({"Main", "Plaza", "2"});
     std::ofstream(m_root / kScreen / "Vrx.cfg", std::ios::binary | std::ios::trunc)
         << std::string(799, '\0');
     Click(IDC_SEND);

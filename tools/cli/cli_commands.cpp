@@ -6,6 +6,7 @@
 #include "image/report.h"
 #include "image/settings_compare.h"
 #include "image/settings_image.h"
+#include "library/site_add.h"
 #include "library/site_delete.h"
 #include "library/site_library.h"
 #include "library/site_name.h"
@@ -162,6 +163,7 @@ int ListCommand(CSiteStorage& storage, CliStreams& io) {
 
 int AddCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io) {
     static const char* const kLevels[] = {"circuit", "theater", "screen"};
+    // Every name is checked before anything is added, so a refused screen name adds no circuit.
     for (std::size_t i = 0; i < request.m_names.size(); ++i) {
         if (const auto problem = CheckSiteName(request.m_names[i]))
             throw NameProblem{"the " + std::string(kLevels[i]) + " name \"" + request.m_names[i] +
@@ -170,26 +172,22 @@ int AddCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io)
     SiteLibrary& library = storage.Library();
     for (std::size_t i = 0; i < request.m_names.size(); ++i) {
         const std::string& name = request.m_names[i];
-        const PathKind kind = static_cast<PathKind>(static_cast<int>(i) + 1);
+        const SiteLevel level = static_cast<SiteLevel>(static_cast<int>(i) + 1);
+        // Levels that exist are the way down to the new entry.
         const bool bExists = i == 0   ? library.FindCircuit(name)
                              : i == 1 ? library.FindTheater(name)
                                       : library.FindScreen(name);
         if (bExists)
             continue;
-        // The new entry is made current so that its folder path can be built; when the folder
-        // cannot be made the tool ends here, and the disk is all that lasts.
-        if (i == 0)
-            library.AddCircuit(name);
-        else if (i == 1)
-            library.AddTheater(name);
-        else
-            library.AddScreen(name);
-        if (!storage.SaveSite(kind)) {
-            io.m_err << "vrx3km-cli: the folder " << storage.SitePath(kind)
-                     << " could not be created: " << storage.LastFolderError().message() << "\n";
-            return kExitFileError;
+        const AddOutcome outcome = AddSite(storage, level, name);
+        if (!outcome.IsAdded()) {
+            io.m_err << "vrx3km-cli: " << outcome.m_strMessage << "\n";
+            return outcome.m_nResult == AddResult::FolderNotCreated ||
+                           outcome.m_nResult == AddResult::NotesNotWritten
+                       ? kExitFileError
+                       : kExitUsage;
         }
-        io.m_err << "Added " << kLevels[i] << " " << storage.SitePath(kind) << "\n";
+        io.m_err << "Added " << kLevels[i] << " " << storage.SitePath(FolderKind(level)) << "\n";
     }
     return kExitSuccess;
 }
@@ -300,12 +298,7 @@ int DeleteCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& 
         return kExitFailed;
     }
     io.m_err << "Deleted " << storage.SitePath(folderKind) << "\n";
-    if (nLevel == 1)
-        library.RemoveCurrentCircuit();
-    else if (nLevel == 2)
-        library.RemoveCurrentTheater();
-    else
-        library.RemoveCurrentScreen();
+    library.RemoveCurrent(level);
     return kExitSuccess;
 }
 

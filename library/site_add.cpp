@@ -1,0 +1,96 @@
+#include "library/site_add.h"
+
+#include "image/atomic_file.h"
+#include "image/file_error.h"
+#include "library/site_name.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kNoParentText =
+    "Please select the circuit or theater to add the entry to, then add it again.";
+
+std::string FolderErrorText(const fs::path& folder, const std::error_code& ec) {
+    std::string text = "The folder " + folder.string() + " could not be created";
+    if (ec)
+        text += ": " + ec.message();
+    return text + ".\nNothing was added.";
+}
+
+AddOutcome Failure(AddResult result, std::string message) {
+    AddOutcome outcome;
+    outcome.m_nResult = result;
+    outcome.m_strMessage = std::move(message);
+    return outcome;
+}
+
+} // namespace
+
+AddOutcome AddSite(CSiteStorage& storage, SiteLevel level, const std::string& name) {
+    SiteLibrary& library = storage.Library();
+    const char* what = nullptr;
+    bool bDuplicate = false;
+    switch (level) {
+    case SiteLevel::Circuit:
+        what = "Circuit";
+        bDuplicate = library.FindCircuit(name);
+        break;
+    case SiteLevel::Theater:
+        what = "Theater";
+        bDuplicate = library.FindTheater(name);
+        break;
+    case SiteLevel::Screen:
+        what = "Screen";
+        bDuplicate = library.FindScreen(name);
+        break;
+    case SiteLevel::None:
+        return Failure(AddResult::NoParent, kNoParentText);
+    }
+    if (bDuplicate)
+        return Failure(AddResult::Duplicate, "That " + std::string(what) + " name already exists");
+    if (auto refusal = CheckSiteName(name))
+        return Failure(AddResult::RefusedName, std::move(*refusal));
+
+    const SitePos pos = level == SiteLevel::Circuit   ? library.AddCircuit(name)
+                        : level == SiteLevel::Theater ? library.AddTheater(name)
+                                                      : library.AddScreen(name);
+    // The model adds nothing below a missing parent.
+    if (pos == nullptr)
+        return Failure(AddResult::NoParent, kNoParentText);
+
+    // What is on disk before this Add, so that a failure takes back only what it made.
+    const PathKind kind = FolderKind(level);
+    const fs::path folder = storage.DiskPath(kind);
+    const fs::path notes = storage.DiskPath(PathKind::NotesFile);
+    std::error_code ec;
+    const bool bFolderExisted = fs::exists(fs::symlink_status(folder, ec));
+    const bool bNotesExisted = fs::exists(fs::symlink_status(notes, ec));
+
+    AddOutcome outcome;
+    try {
+        if (!storage.SaveSite(kind))
+            outcome = Failure(AddResult::FolderNotCreated,
+                              FolderErrorText(folder, storage.LastFolderError()));
+    } catch (const FileError& error) {
+        outcome = Failure(AddResult::NotesNotWritten, error.Message());
+    }
+    if (outcome.IsAdded()) {
+        outcome.m_pos = pos;
+        return outcome;
+    }
+    if (level == SiteLevel::Screen && !bNotesExisted &&
+        fs::is_regular_file(fs::symlink_status(notes, ec)))
+        fs::remove(notes, ec);
+    if (!bFolderExisted && fs::is_directory(fs::symlink_status(folder, ec))) {
+        // The folder made for the entry holds nothing of the technician's: remove() takes it
+        // only while it is empty.
+        RemoveAllTemporaryFiles(folder);
+        fs::remove(folder, ec);
+    }
+    library.RemoveCurrent(level);
+    return outcome;
+}
