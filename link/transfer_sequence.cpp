@@ -2,8 +2,6 @@
 
 #include "image/file_error.h"
 #include "image/settings_image.h"
-#include "link/serial_port.h"
-#include "link/transactions.h"
 
 std::string OverwriteQuestion(const std::string& strCircuit, const std::string& strTheater,
                               const std::string& strScreen) {
@@ -116,25 +114,4 @@ TransferResult RunSend(TransferObserver& observer, SettingsStore& store, Transfe
 bool ImagePassesChecks(const SettingsImage& image) {
     return CheckSystemSetup(image.system) && CheckAudioSetup(image.current) &&
            CheckAudioSetup(image.alternate1) && CheckAudioSetup(image.alternate2);
-}
-
-namespace {
-
-// The sequences over the program's one port, its transactions and g_SettingsImage.
-class GlobalDeviceLink : public TransferLink {
-public:
-    bool IsPortOpen() override { return g_SerialPort.IsOpen(); }
-    int CheckLink() override { return ::CheckLink(); }
-    int ReadSystemSetup() override { return ::ReadSystemSetup(); }
-    int ReadAudioSetup(int nBlock) override { return ::ReadAudioSetup(nBlock, nBlock); }
-    int WriteSystemSetup() override { return ::WriteSystemSetup(); }
-    int WriteAudioSetup(int nBlock) override { return ::WriteAudioSetup(nBlock, nBlock); }
-    bool ImagePassesChecks() override { return ::ImagePassesChecks(g_SettingsImage); }
-};
-
-} // namespace
-
-TransferLink& DeviceLink() {
-    static GlobalDeviceLink link;
-    return link;
 }

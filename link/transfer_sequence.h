@@ -33,8 +33,9 @@ public:
 };
 
 // The device operations a sequence uses. Results are link results: 0 success, anything else a
-// failed stage. DeviceLink() binds them to the global port, transactions and settings image;
-// tests replace them with a scripted processor.
+// failed stage. SerialDeviceLink (link/device_link.h) binds them to a line and a settings
+// image; DeviceLink() is the one over the global port and image; tests replace them with a
+// scripted processor.
 class TransferLink {
 public:
     virtual ~TransferLink() = default;
@@ -48,7 +49,8 @@ public:
     virtual bool ImagePassesChecks() = 0;
 };
 
-// The global device link: the global port, the transactions and g_SettingsImage.
+// The global device link: the global port, the transactions and g_SettingsImage (defined in
+// link/device_link.cpp).
 TransferLink& DeviceLink();
 
 struct SettingsImage;
