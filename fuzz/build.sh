@@ -12,9 +12,9 @@ mkdir -p "$out/corpus"
 echo "fuzz/build.sh: working in $out (a finding is written there as crash-*, timeout-*, leak-*)"
 clang++-14 -std=c++20 -g -O1 -Wall -Wextra -Wpedantic -Wshadow -Werror \
     -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
-    -I"$root" \
-    "$root/fuzz/fuzz_link.cpp" \
-    "$root/link/frame_codec.cpp" "$root/link/transactions.cpp" \
+    -I"$root" -I"$root/tests/support" \
+    "$root/fuzz/fuzz_link.cpp" "$root/tests/support/memory_line.cpp" \
+    "$root/link/frame_codec.cpp" "$root/link/transactions.cpp" "$root/link/deadline.cpp" \
     "$root/image/settings_image.cpp" \
     -o "$out/fuzz_link"
 cd "$out"

@@ -1,6 +1,6 @@
 // Arbitrary bytes on the line, through the receive state machine and the transactions that
-// judge the replies. The port is a stand-in that plays the fuzzer's bytes as the line and
-// checks every frame the program writes. After each run:
+// judge the replies. The line is the tests' in-memory line: it plays the fuzzer's bytes at the
+// line rate, on its own clock, and checks every frame the program writes. After each run:
 //  - the receiver is in one of its four states with at most 256 bytes stored;
 //  - a read that failed left the image as it was; one that succeeded stored a block that
 //    passes its check;
@@ -8,8 +8,8 @@
 //    go-ahead on the line named;
 //  - results are 0, 2 or 4.
 #include "link/frame_codec.h"
-#include "link/serial_port.h"
 #include "link/transactions.h"
+#include "memory_line.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -22,9 +22,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-const std::uint8_t* g_line = nullptr;
-std::size_t g_lineSize = 0;
-std::size_t g_linePos = 0;
+std::size_t g_shadowed = 0;               // bytes of the line the shadow decoder has seen
 const SettingsImage* g_writing = nullptr; // the image a write sends from, if one runs
 
 // The line as the program would see it, decoded independently of the codec: the last
@@ -96,17 +94,18 @@ Bytes DecodeWritten(const std::uint8_t* p, std::size_t n) {
 
 } // namespace
 
-CSerialPort g_SerialPort;
+namespace {
 
-CSerialPort::~CSerialPort() = default;
-void CSerialPort::Close() {}
-void CSerialPort::Open(std::string) {}
-bool CSerialPort::IsOpen() const {
-    return true;
+// Brings the shadow decoder up to the bytes the program has read so far.
+void CatchUp(const testsupport::MemoryLine& line) {
+    for (; g_shadowed < line.Read().size(); ++g_shadowed) {
+        Shadow(line.Read()[g_shadowed]);
+    }
 }
 
-void CSerialPort::Write(const std::uint8_t* buffer, std::size_t length) {
-    const Bytes message = DecodeWritten(buffer, length);
+void CheckWritten(const testsupport::MemoryLine& line, std::span<const std::uint8_t> frame) {
+    CatchUp(line);
+    const Bytes message = DecodeWritten(frame.data(), frame.size());
     if (g_writing != nullptr && !message.empty() && message[0] == kAudioBlock) {
         // Sent only after a go-ahead "02 n" naming one of the three blocks.
         Check(message.size() == 1 + kAudioSetupSize);
@@ -122,18 +121,7 @@ void CSerialPort::Write(const std::uint8_t* buffer, std::size_t length) {
     }
 }
 
-int CSerialPort::ReadByte() {
-    if (g_linePos >= g_lineSize) {
-        return -1; // the line falls silent
-    }
-    const std::uint8_t b = g_line[g_linePos++];
-    Shadow(b);
-    return b;
-}
-
-std::string ResolvePortDevice(const std::string&) {
-    return {};
-}
+} // namespace
 
 namespace {
 
@@ -159,9 +147,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const int op = data[0] % 8;
-    g_line = data + 2;
-    g_lineSize = size - 2;
-    g_linePos = 0;
+    const std::span<const std::uint8_t> bytes(data + 2, size - 2);
+    testsupport::MemoryLine line;
+    line.Send(bytes);
+    line.onWrite = [&line](std::span<const std::uint8_t> frame) { CheckWritten(line, frame); };
+    g_shadowed = 0;
     g_lastReply.clear();
     g_writing = nullptr;
     // The receiver starts anywhere, an impossible state included; the shadow decoder starts
@@ -177,15 +167,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     switch (op) {
     case 0:
     case 1:
-        while (g_linePos < g_lineSize) {
-            const int r = FeedReceiver(g_line[g_linePos++]);
+        for (const std::uint8_t byte : bytes) {
+            const int r = FeedReceiver(byte);
             Check(r == LinkOk || r == LinkPending);
             Check(ReceiveState >= Idle && ReceiveState <= InFrameDle);
             Check(ReceiveLength >= 0 && ReceiveLength <= 256);
         }
         return 0;
     case 2:
-        result = ReadSystemSetup(image);
+        result = ReadSystemSetup(line, image);
         if (result == LinkOk) {
             Check(CheckSystemSetup(image.system));
             Check(image.current == before.current && image.alternate1 == before.alternate1 &&
@@ -193,7 +183,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         break;
     case 3:
-        result = ReadAudioSetup(data[1] % 3, data[1] % 4, image);
+        result = ReadAudioSetup(line, data[1] % 3, data[1] % 4, image);
         if (result == LinkOk) {
             AudioSetup* block = nullptr;
             Check(AudioSetupFor(image, data[1] % 4, block) == 0 && block != nullptr);
@@ -203,20 +193,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
     case 4:
         g_writing = &image;
-        result = WriteSystemSetup(image);
+        result = WriteSystemSetup(line, image);
         Check(Same(image, before));
         break;
     case 5:
         g_writing = &image;
-        result = WriteAudioSetup(data[1] % 3, data[1] % 3, image);
+        result = WriteAudioSetup(line, data[1] % 3, data[1] % 3, image);
         Check(Same(image, before));
         break;
     case 6:
-        result = ConfirmWrite();
+        result = ConfirmWrite(line);
         Check(Same(image, before));
         break;
     default:
-        result = CheckLink(image);
+        result = CheckLink(line, image);
         if (result == LinkOk) {
             Check(CheckSystemSetup(image.system));
         }
@@ -226,7 +216,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (result != LinkOk) {
         Check(Same(image, before));
     }
-    if (g_linePos > 0) { // an impossible start state stays until a byte arrives
+    if (!line.Read().empty()) { // an impossible start state stays until a byte arrives
         Check(ReceiveState >= Idle && ReceiveState <= InFrameDle);
     }
     Check(ReceiveLength >= 0 && ReceiveLength <= 256);

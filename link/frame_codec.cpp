@@ -1,15 +1,11 @@
 #include "link/frame_codec.h"
 
-#include "link/serial_port.h"
-
-#include <chrono>
-
 std::array<std::uint8_t, kMessageBufferSize> MessageBuffer{};
 std::array<std::uint8_t, kFrameBufferSize> FrameBuffer{};
 int ReceiveState = Idle;
 int ReceiveLength = 0;
 
-int SendFrame(int n) {
+int SendFrame(SerialLine& line, int n) {
     if (n < 0) {
         n = 0;
     }
@@ -28,7 +24,7 @@ int SendFrame(int n) {
     }
     FrameBuffer[length++] = DLE;
     FrameBuffer[length++] = ETX;
-    g_SerialPort.Write(FrameBuffer.data(), length);
+    line.Write(FrameBuffer.data(), length);
     return LinkOk;
 }
 
@@ -96,12 +92,10 @@ int FeedReceiver(std::uint8_t byte) {
     }
 }
 
-int ReceiveFrame(int& length, ReceiveMode mode, int limitMs) {
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(limitMs);
+int ReceiveFrame(SerialLine& line, int& length, ReceiveMode mode, const Deadline& limit) {
     length = 0;
     for (;;) {
-        const int byte = g_SerialPort.ReadByte();
+        const int byte = line.ReadByte();
         if (byte < 0) {
             return mode == ReceiveMode::Drain ? LinkSilent : LinkNoReply;
         }
@@ -110,19 +104,21 @@ int ReceiveFrame(int& length, ReceiveMode mode, int limitMs) {
             return LinkOk;
         }
         // A line that keeps sending without completing a frame must not hold the program.
-        if (Clock::now() >= deadline) {
+        if (limit.Expired()) {
             return LinkNoReply;
         }
     }
 }
 
-int ReceiveFrame(int& length, ReceiveMode mode) {
-    return ReceiveFrame(length, mode, mode == ReceiveMode::Drain ? kDrainLimitMs : kReplyLimitMs);
+int ReceiveFrame(SerialLine& line, int& length, ReceiveMode mode) {
+    const int limitMs = mode == ReceiveMode::Drain ? kDrainLimitMs : kReplyLimitMs;
+    return ReceiveFrame(line, length, mode,
+                        Deadline(line.Clock(), std::chrono::milliseconds(limitMs)));
 }
 
-int Exchange(int& length) {
-    SendFrame(length);
-    return ReceiveFrame(length, ReceiveMode::Reply);
+int Exchange(SerialLine& line, int& length) {
+    SendFrame(line, length);
+    return ReceiveFrame(line, length, ReceiveMode::Reply);
 }
 
 void ResetReceiver() {

@@ -3,6 +3,8 @@
 // code byte and length alone.
 #pragma once
 
+#include "link/serial_line.h"
+
 #include <array>
 #include <cstdint>
 
@@ -42,19 +44,23 @@ enum class ReceiveMode { Drain, Reply };
 inline constexpr int kReplyLimitMs = 3000;
 inline constexpr int kDrainLimitMs = 10000;
 
-// Encodes the first n bytes of MessageBuffer (n at most 256) and writes the frame in one
-// Write. Always 0.
-int SendFrame(int n);
+// Every operation that touches the line takes it as its first argument; the buffers and the
+// receiver state stay the link's globals.
+
+// Encodes the first n bytes of MessageBuffer (n at most 256) and writes the frame to the line
+// in one Write. Always 0.
+int SendFrame(SerialLine& line, int n);
 // Reads and feeds bytes until a frame completes (0, length = ReceiveLength) or the line is
 // silent for the read timeout (1 in drain mode, 4 in reply mode, length = 0). On a line that
-// keeps sending without completing a frame it gives up with 4 after limitMs in total, by default
-// kReplyLimitMs in reply mode and kDrainLimitMs in drain mode.
-int ReceiveFrame(int& length, ReceiveMode mode);
-int ReceiveFrame(int& length, ReceiveMode mode, int limitMs);
+// keeps sending without completing a frame it gives up with 4 once `limit` has passed on the
+// line's clock; without one, after kReplyLimitMs in reply mode and kDrainLimitMs in drain mode.
+int ReceiveFrame(SerialLine& line, int& length, ReceiveMode mode);
+int ReceiveFrame(SerialLine& line, int& length, ReceiveMode mode, const Deadline& limit);
 // One step of the receive state machine: 0 when this byte completed a frame, 6 otherwise.
 int FeedReceiver(std::uint8_t byte);
-// SendFrame(length), then ReceiveFrame in reply mode; length then holds the reply's length.
-int Exchange(int& length);
+// SendFrame(line, length), then ReceiveFrame in reply mode; length then holds the reply's
+// length.
+int Exchange(SerialLine& line, int& length);
 // Puts the receiver back to its start state. The program never calls it: tests do, to start
 // each case from a known state.
 void ResetReceiver();

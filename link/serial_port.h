@@ -2,37 +2,55 @@
 // bits, no parity, one stop bit, held for exclusive use.
 #pragma once
 
+#include "link/port_open_failure.h"
+#include "link/serial_line.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
-class CSerialPort {
+class CSerialPort : public SerialLine {
 public:
     CSerialPort() = default;
     CSerialPort(const CSerialPort&) = delete;
     CSerialPort& operator=(const CSerialPort&) = delete;
-    virtual ~CSerialPort();
+    ~CSerialPort() override;
 
     // Closes a held port, then opens and configures the named one ("COM1" to "COM4"). A port
-    // that does not exist or that another program holds leaves the object not open; nothing
-    // is reported here (the Load command reports "COM Port Error.").
+    // that does not exist, that another program holds, or whose line settings or timeouts could
+    // not be set leaves the object not open; LastOpenFailure() then says why. Nothing is shown
+    // here (the Load command reports "COM Port Error.").
     void Open(std::string name);
 
     // Writes the whole buffer. The time is bounded (a few seconds plus the buffer's line
     // time); a write that cannot finish is abandoned. Failures are not reported: the reply
     // that does not follow fails the transaction.
-    void Write(const std::uint8_t* buffer, std::size_t length);
+    void Write(const std::uint8_t* buffer, std::size_t length) override;
 
     // The next received byte, 0 to 255, or -1 when none arrived within about one second. A
-    // read error also gives -1.
-    int ReadByte();
+    // read error also gives -1. The wait never outlasts the second, whatever another program
+    // does with the same device.
+    int ReadByte() override;
 
     // False exactly when the last Open failed (or no Open ran yet).
-    bool IsOpen() const;
+    bool IsOpen() const override;
+
+    const LinkClock& Clock() const override { return SteadyLinkClock(); }
+
+    // Why the last Open failed; m_nReason is None after a successful Open or before the first.
+    const PortOpenFailure& LastOpenFailure() const { return m_failure; }
+
+    // True when, since the last Open, bytes that the system announced were gone before this
+    // port could read them: another program reads the same device. A transfer that failed
+    // with this set failed because the port is in use.
+    bool OtherReaderSeen() const { return m_bOtherReader; }
 
 private:
     void Close();
+    void Fail(std::string strDevice, PortOpenReason nReason, int nSystemError);
 
+    PortOpenFailure m_failure;
+    bool m_bOtherReader = false;
 #ifdef _WIN32
     void* m_hComm = reinterpret_cast<void*>(-1); // INVALID_HANDLE_VALUE
 #else

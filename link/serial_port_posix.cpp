@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -11,8 +12,6 @@
 #include <unistd.h>
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 // One byte takes 10 bits on the line at 9600 baud.
 constexpr double kByteMicros = 10.0 * 1'000'000.0 / 9600.0;
@@ -42,18 +41,22 @@ bool Configure(int fd) {
     return tcsetattr(fd, TCSANOW, &tio) == 0;
 }
 
+// Waits until the deadline passes, whatever signals arrive meanwhile.
+void SleepUntil(const Deadline& deadline) {
+    while (!deadline.Expired()) {
+        ::poll(nullptr, 0, deadline.RemainingMs());
+    }
+}
+
 // Writes until every byte is out or the deadline passes, on a descriptor in non-blocking mode.
-void WriteUntil(int fd, const std::uint8_t* buffer, std::size_t length,
-                Clock::time_point deadline) {
+void WriteUntil(int fd, const std::uint8_t* buffer, std::size_t length, const Deadline& deadline) {
     std::size_t done = 0;
     while (done < length) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0) {
+        if (deadline.Expired()) {
             return; // abandoned: the missing reply fails the transaction
         }
         pollfd pfd{fd, POLLOUT, 0};
-        const int ready = ::poll(&pfd, 1, static_cast<int>(left));
+        const int ready = ::poll(&pfd, 1, deadline.RemainingMs());
         if (ready < 0 && errno == EINTR) {
             continue;
         }
@@ -87,28 +90,50 @@ void CSerialPort::Close() {
     }
 }
 
+void CSerialPort::Fail(std::string strDevice, PortOpenReason nReason, int nSystemError) {
+    m_failure.m_strDevice = std::move(strDevice);
+    m_failure.m_nReason = nReason;
+    m_failure.m_nSystemError = nSystemError;
+    m_failure.m_strSystemText = nSystemError != 0 ? std::strerror(nSystemError) : std::string();
+}
+
 void CSerialPort::Open(std::string name) {
     Close();
+    m_failure = PortOpenFailure{};
+    m_bOtherReader = false;
     const std::string device = ResolvePortDevice(name);
     if (device.empty()) {
+        Fail(std::string(), PortOpenReason::NotAPort, 0);
         return;
     }
-    int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+    // Non-blocking for good: every wait, for a byte to read or room to write, is a poll with
+    // its own deadline, so no call can block in the kernel past it.
+    const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
+        const int error = errno;
+        Fail(device, PortOpenReasonFromErrno(error), error);
+        return;
+    }
+    if (!isatty(fd)) {
+        ::close(fd);
+        Fail(device, PortOpenReason::NotASerialDevice, ENOTTY);
         return;
     }
     // Exclusive use: flock holds between programs even as root, TIOCEXCL refuses later opens
     // of the tty by anyone but root.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || !isatty(fd)) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
         ::close(fd);
+        Fail(device, error == EWOULDBLOCK ? PortOpenReason::InUse : PortOpenReasonFromErrno(error),
+             error);
         return;
     }
     ::ioctl(fd, TIOCEXCL);
-    // Back to blocking mode: reads are timed by VTIME, writes by poll.
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 || !Configure(fd)) {
+    if (!Configure(fd)) {
+        const int error = errno;
         ::ioctl(fd, TIOCNXCL); // as in Close: a refused port must not stay locked
         ::close(fd);
+        Fail(device, PortOpenReason::SettingsRefused, error);
         return;
     }
     m_nFd = fd;
@@ -122,45 +147,52 @@ void CSerialPort::Write(const std::uint8_t* buffer, std::size_t length) {
     if (m_nFd < 0 || buffer == nullptr) {
         return;
     }
-    const auto deadline = Clock::now() + kWriteSlack +
-                          std::chrono::microseconds(
-                              static_cast<long long>(kByteMicros * static_cast<double>(length)));
     // A blocking tty write waits until every byte is queued, past any deadline, when flow
     // control holds the line; in non-blocking mode poll bounds each wait instead.
-    const int flags = ::fcntl(m_nFd, F_GETFL);
-    if (flags < 0 || ::fcntl(m_nFd, F_SETFL, flags | O_NONBLOCK) != 0) {
-        return;
-    }
+    const Deadline deadline(Clock(), kWriteSlack + std::chrono::microseconds(static_cast<long long>(
+                                                       kByteMicros * static_cast<double>(length))));
     WriteUntil(m_nFd, buffer, length, deadline);
-    ::fcntl(m_nFd, F_SETFL, flags); // reads are timed by VTIME in blocking mode
 }
 
 int CSerialPort::ReadByte() {
     if (m_nFd < 0) {
         return -1;
     }
-    // VTIME = 10 makes one read give up after a second; a signal may cut it short, so retry
-    // until the same deadline.
-    const auto deadline = Clock::now() + std::chrono::seconds(1);
+    // One deadline for the byte: signals, and bytes that another reader of the same device
+    // takes first, only spend what is left of the second.
+    const Deadline deadline(Clock(), kByteTimeout);
     for (;;) {
+        if (deadline.Expired()) {
+            return -1;
+        }
+        pollfd pfd{m_nFd, POLLIN, 0};
+        const int ready = ::poll(&pfd, 1, deadline.RemainingMs());
+        if (ready < 0 && errno == EINTR) {
+            continue;
+        }
+        if (ready == 0) {
+            return -1;
+        }
+        if (ready < 0 || (pfd.revents & POLLIN) == 0) {
+            // A hung-up pseudo-terminal or a vanished adapter reports at once; wait out the
+            // second so that the caller's timing is that of a silent line.
+            SleepUntil(deadline);
+            return -1;
+        }
         std::uint8_t byte = 0;
         const ssize_t n = ::read(m_nFd, &byte, 1);
         if (n == 1) {
             return byte;
         }
-        if (n < 0 && errno == EINTR && Clock::now() < deadline) {
+        if (n < 0 && errno == EINTR) {
             continue;
         }
-        if (n < 0 && errno != EINTR) {
-            // A read error (a hung-up pseudo-terminal, say) returns at once; wait out the
-            // second so that the caller's timing is that of a silent line.
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-            if (left.count() > 0) {
-                pollfd pfd{-1, 0, 0};
-                ::poll(&pfd, 0, static_cast<int>(left.count()));
-            }
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            // Announced, then gone: another program reads this device too.
+            m_bOtherReader = true;
+            continue;
         }
+        SleepUntil(deadline);
         return -1;
     }
 }

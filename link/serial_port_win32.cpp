@@ -3,6 +3,43 @@
 
 #include <windows.h>
 
+namespace {
+
+std::string SystemText(DWORD error) {
+    char* text = nullptr;
+    const DWORD length = ::FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+    std::string result = length > 0 && text != nullptr ? std::string(text, length) : std::string();
+    if (text != nullptr) {
+        ::LocalFree(text);
+    }
+    while (!result.empty() && (result.back() == '\r' || result.back() == '\n' ||
+                               result.back() == '.' || result.back() == ' ')) {
+        result.pop_back();
+    }
+    return result;
+}
+
+PortOpenReason ReasonOf(DWORD error) {
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_BAD_UNIT:
+    case ERROR_DEV_NOT_EXIST:
+        return PortOpenReason::NoSuchDevice;
+    // A COM port that another program holds answers with access denied.
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_BUSY:
+        return PortOpenReason::InUse;
+    default:
+        return PortOpenReason::Other;
+    }
+}
+
+} // namespace
+
 CSerialPort::~CSerialPort() {
     Close();
 }
@@ -14,38 +51,79 @@ void CSerialPort::Close() {
     }
 }
 
+void CSerialPort::Fail(std::string strDevice, PortOpenReason nReason, int nSystemError) {
+    m_failure.m_strDevice = std::move(strDevice);
+    m_failure.m_nReason = nReason;
+    m_failure.m_nSystemError = nSystemError;
+    m_failure.m_strSystemText =
+        nSystemError != 0 ? SystemText(static_cast<DWORD>(nSystemError)) : std::string();
+}
+
 void CSerialPort::Open(std::string name) {
     Close();
+    m_failure = PortOpenFailure{};
+    m_bOtherReader = false;
     const std::string device = ResolvePortDevice(name);
     if (device.empty()) {
+        Fail(std::string(), PortOpenReason::NotAPort, 0);
         return;
     }
     // Share mode 0: exclusive use. Synchronous input and output.
     m_hComm = ::CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                             0, nullptr);
     if (m_hComm == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        Fail(device, ReasonOf(error), static_cast<int>(error));
         return;
     }
-    // Only the four line settings change; flow control and the special characters stay as the
-    // driver reports them.
+    // Every configuration call is checked: a port whose settings or timeouts were not set
+    // could wait forever on a read, so it is closed and counts as not open.
+    const auto refuse = [this, &device] {
+        const DWORD error = ::GetLastError();
+        Close();
+        Fail(device,
+             error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED
+                 ? PortOpenReason::NotASerialDevice
+                 : PortOpenReason::SettingsRefused,
+             static_cast<int>(error));
+    };
+
+    // The four line settings change, and software flow control goes off: the confirmation
+    // request (0x11) and the audio block code (0x13) are the XON and XOFF bytes, and a driver
+    // with XON/XOFF on would swallow them. Hardware flow control and the special characters
+    // stay as the driver reports them.
     DCB dcb{};
     dcb.DCBlength = sizeof(dcb);
-    ::GetCommState(m_hComm, &dcb);
+    if (!::GetCommState(m_hComm, &dcb)) {
+        refuse();
+        return;
+    }
     dcb.BaudRate = 9600;
     dcb.ByteSize = 8;
     dcb.Parity = NOPARITY;
     dcb.StopBits = ONESTOPBIT;
-    ::SetCommState(m_hComm, &dcb);
+    dcb.fOutX = FALSE;
+    dcb.fInX = FALSE;
+    if (!::SetCommState(m_hComm, &dcb)) {
+        refuse();
+        return;
+    }
 
     COMMTIMEOUTS timeouts{};
-    ::GetCommTimeouts(m_hComm, &timeouts);
+    if (!::GetCommTimeouts(m_hComm, &timeouts)) {
+        refuse();
+        return;
+    }
     timeouts.ReadIntervalTimeout = 1000;
     timeouts.ReadTotalTimeoutMultiplier = 0;
     timeouts.ReadTotalTimeoutConstant = 1000;
     // A bounded write: a few seconds plus the line time of the buffer (about 1.05 ms a byte).
     timeouts.WriteTotalTimeoutMultiplier = 2;
     timeouts.WriteTotalTimeoutConstant = 2000;
-    ::SetCommTimeouts(m_hComm, &timeouts);
+    if (!::SetCommTimeouts(m_hComm, &timeouts)) {
+        refuse();
+        return;
+    }
 }
 
 bool CSerialPort::IsOpen() const {
@@ -64,6 +142,8 @@ int CSerialPort::ReadByte() {
     if (m_hComm == INVALID_HANDLE_VALUE) {
         return -1;
     }
+    // The port's read timeouts bound the wait to one second: the exclusive share mode keeps
+    // every other program off the port, so no one else can take the byte.
     std::uint8_t received = 0;
     DWORD count = 0;
     ::ReadFile(m_hComm, &received, 1, &count, nullptr);

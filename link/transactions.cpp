@@ -3,7 +3,6 @@
 #include "link/frame_codec.h"
 
 #include <algorithm>
-#include <chrono>
 #include <span>
 
 namespace {
@@ -14,10 +13,10 @@ std::span<const std::uint8_t> Data(std::size_t size) {
 
 } // namespace
 
-int ReadSystemSetup(SettingsImage& image) {
+int ReadSystemSetup(SerialLine& line, SettingsImage& image) {
     MessageBuffer[0] = kRequestSystem;
     int length = 1;
-    const int result = Exchange(length);
+    const int result = Exchange(line, length);
     if (result != LinkOk || length != 1 + static_cast<int>(kSystemSetupSize) ||
         MessageBuffer[0] != kSystemBlock ||
         !CheckSystemSetup(Data(kSystemSetupSize).first<kSystemSetupSize>())) {
@@ -27,11 +26,11 @@ int ReadSystemSetup(SettingsImage& image) {
     return LinkOk;
 }
 
-int ReadAudioSetup(int selector, int destination, SettingsImage& image) {
+int ReadAudioSetup(SerialLine& line, int selector, int destination, SettingsImage& image) {
     MessageBuffer[0] = kRequestAudio;
     MessageBuffer[1] = static_cast<std::uint8_t>(selector & 0xFF);
     int length = 2;
-    const int result = Exchange(length);
+    const int result = Exchange(line, length);
     if (result != LinkOk || MessageBuffer[0] != kAudioBlock ||
         length != 1 + static_cast<int>(kAudioSetupSize) ||
         !CheckAudioSetup(Data(kAudioSetupSize).first<kAudioSetupSize>())) {
@@ -46,74 +45,71 @@ int ReadAudioSetup(int selector, int destination, SettingsImage& image) {
     return LinkOk;
 }
 
-int SendAbort() {
+int SendAbort(SerialLine& line) {
     MessageBuffer[0] = kAbort;
-    SendFrame(1);
+    SendFrame(line, 1);
     return LinkFailed;
 }
 
-int ConfirmWrite() {
+int ConfirmWrite(SerialLine& line) {
     MessageBuffer[0] = kConfirmRequest;
     int length = 1;
-    const int result = Exchange(length);
+    const int result = Exchange(line, length);
     if (result != LinkOk) {
         return result;
     }
     return (length == 1 && MessageBuffer[0] == kTaken) ? LinkOk : LinkFailed;
 }
 
-int WriteSystemSetup(const SettingsImage& image) {
+int WriteSystemSetup(SerialLine& line, const SettingsImage& image) {
     MessageBuffer[0] = kAnnounceSystem;
     int length = 1;
     // The result is not looked at: the reply is judged by the code byte that stands in the
     // buffer, which after silence is still the request's own 0A.
-    Exchange(length);
+    Exchange(line, length);
     if (MessageBuffer[0] != kRequestSystem) {
         return LinkFailed;
     }
     if (length != 1) {
-        return SendAbort();
+        return SendAbort(line);
     }
     MessageBuffer[0] = kSystemBlock;
     std::copy(image.system.begin(), image.system.end(), MessageBuffer.begin() + 1);
-    SendFrame(1 + static_cast<int>(kSystemSetupSize));
-    return ConfirmWrite();
+    SendFrame(line, 1 + static_cast<int>(kSystemSetupSize));
+    return ConfirmWrite(line);
 }
 
-int WriteAudioSetup(int s1, int s2, SettingsImage& image) {
+int WriteAudioSetup(SerialLine& line, int s1, int s2, SettingsImage& image) {
     MessageBuffer[0] = kAnnounceAudio;
     MessageBuffer[1] = static_cast<std::uint8_t>(s1 & 0xFF);
     MessageBuffer[2] = static_cast<std::uint8_t>(s2 & 0xFF);
     int length = 3;
-    Exchange(length);
+    Exchange(line, length);
     if (MessageBuffer[0] != kRequestAudio) {
         return LinkFailed;
     }
     if (length != 2) {
-        return SendAbort();
+        return SendAbort(line);
     }
     // The processor names the block it wants, not necessarily the one announced.
     AudioSetup* block = nullptr;
     if (AudioSetupFor(image, MessageBuffer[1], block) != LinkOk || block == nullptr) {
-        return SendAbort();
+        return SendAbort(line);
     }
     MessageBuffer[0] = kAudioBlock;
     std::copy(block->begin(), block->end(), MessageBuffer.begin() + 1);
-    SendFrame(1 + static_cast<int>(kAudioSetupSize));
-    return ConfirmWrite();
+    SendFrame(line, 1 + static_cast<int>(kAudioSetupSize));
+    return ConfirmWrite(line);
 }
 
-int CheckLink(SettingsImage& image) {
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(kDrainLimitMs);
+int CheckLink(SerialLine& line, SettingsImage& image) {
+    const Deadline deadline(line.Clock(), std::chrono::milliseconds(kDrainLimitMs));
     for (;;) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0) {
+        if (deadline.Expired()) {
             return LinkFailed; // the line never fell silent
         }
         int length = 0;
-        const int result = ReceiveFrame(length, ReceiveMode::Drain, static_cast<int>(left));
+        const int result = ReceiveFrame(line, length, ReceiveMode::Drain, deadline);
         if (result == LinkSilent) {
             break;
         }
@@ -121,5 +117,5 @@ int CheckLink(SettingsImage& image) {
             return LinkFailed;
         }
     }
-    return ReadSystemSetup(image);
+    return ReadSystemSetup(line, image);
 }

@@ -19,16 +19,17 @@ inline constexpr std::uint8_t kAudioBlock = 0x13;
 inline constexpr std::uint8_t kTaken = 0x21; // "!"
 inline constexpr std::uint8_t kAbort = 0x23;
 
+// Each talks over the line it is given and reads into, or writes from, the image it is given.
 // Each returns a link result: 0 success, 2 failure, 4 silence during a write's confirmation.
-int ReadSystemSetup(SettingsImage& image = g_SettingsImage);
-int ReadAudioSetup(int selector, int destination, SettingsImage& image = g_SettingsImage);
-int WriteSystemSetup(const SettingsImage& image = g_SettingsImage);
+int ReadSystemSetup(SerialLine& line, SettingsImage& image);
+int ReadAudioSetup(SerialLine& line, int selector, int destination, SettingsImage& image);
+int WriteSystemSetup(SerialLine& line, const SettingsImage& image);
 // Sends the block that the processor's go-ahead names, not necessarily the one announced.
-int WriteAudioSetup(int s1, int s2, SettingsImage& image = g_SettingsImage);
-int ConfirmWrite();
-int SendAbort();
+int WriteAudioSetup(SerialLine& line, int s1, int s2, SettingsImage& image);
+int ConfirmWrite(SerialLine& line);
+int SendAbort(SerialLine& line);
 
 // Empties the line until it has been silent for a whole second (the whole drain bounded by
-// kDrainLimitMs), then reads the system block in full: a block that passes its check replaces
-// SystemSetup.
-int CheckLink(SettingsImage& image = g_SettingsImage);
+// kDrainLimitMs on the line's clock), then reads the system block in full: a block that passes
+// its check replaces SystemSetup.
+int CheckLink(SerialLine& line, SettingsImage& image);

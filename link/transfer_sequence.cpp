@@ -2,8 +2,6 @@
 
 #include "image/file_error.h"
 #include "image/settings_image.h"
-#include "link/serial_port.h"
-#include "link/transactions.h"
 
 std::string OverwriteQuestion(const std::string& strCircuit, const std::string& strTheater,
                               const std::string& strScreen) {
@@ -153,28 +151,4 @@ TransferResult RunSend(TransferLink& link, SettingsImage& image, const ScreenTar
 bool ImagePassesChecks(const SettingsImage& image) {
     return CheckSystemSetup(image.system) && CheckAudioSetup(image.current) &&
            CheckAudioSetup(image.alternate1) && CheckAudioSetup(image.alternate2);
-}
-
-namespace {
-
-// The jobs over the program's one port and its transactions.
-class GlobalDeviceLink : public TransferLink {
-public:
-    bool IsPortOpen() override { return g_SerialPort.IsOpen(); }
-    int CheckLink(SettingsImage& image) override { return ::CheckLink(image); }
-    int ReadSystemSetup(SettingsImage& image) override { return ::ReadSystemSetup(image); }
-    int ReadAudioSetup(int nBlock, SettingsImage& image) override {
-        return ::ReadAudioSetup(nBlock, nBlock, image);
-    }
-    int WriteSystemSetup(const SettingsImage& image) override { return ::WriteSystemSetup(image); }
-    int WriteAudioSetup(int nBlock, SettingsImage& image) override {
-        return ::WriteAudioSetup(nBlock, nBlock, image);
-    }
-};
-
-} // namespace
-
-TransferLink& DeviceLink() {
-    static GlobalDeviceLink link;
-    return link;
 }

@@ -33,7 +33,8 @@ public:
 struct SettingsImage;
 
 // The device operations a job uses, each on the image the job was given. Results are link
-// results: 0 success, anything else a failed stage. Tests replace them with a scripted processor.
+// results: 0 success, anything else a failed stage. SerialDeviceLink (link/device_link.h) binds
+// them to a line; tests replace them with a scripted processor.
 class TransferLink {
 public:
     virtual ~TransferLink() = default;
@@ -45,7 +46,7 @@ public:
     virtual int WriteAudioSetup(int nBlock, SettingsImage& image) = 0;
 };
 
-// The device link over the program's one port and its transactions.
+// The device link over the program's one port (defined in link/device_link.cpp).
 TransferLink& DeviceLink();
 
 // True when the system block and all three audio blocks pass their checks.

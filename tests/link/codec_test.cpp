@@ -1,13 +1,14 @@
 // The frame codec: every row of the receive state table, the decoding examples, and the
 // encoder's frames as they appear on a pseudo-terminal.
+#include "line_data.h"
 #include "link/frame_codec.h"
 #include "link/serial_port.h"
 #include "link_fixture.h"
+#include "memory_line.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -82,14 +83,6 @@ Bytes Long(std::size_t n, std::uint8_t value) {
     return Bytes(n, value);
 }
 
-Bytes Concat(std::initializer_list<Bytes> parts) {
-    Bytes all;
-    for (const Bytes& part : parts) {
-        all.insert(all.end(), part.begin(), part.end());
-    }
-    return all;
-}
-
 const DecodeRow kDecodeRows[] = {
     {"LeadingNoise", {0x55, 0x10, 0x02, 0x21, 0x10, 0x03}, 1, {0x21}},
     {"SecondStartRestarts", {0x10, 0x02, 0x41, 0x10, 0x02, 0x42, 0x10, 0x03}, 1, {0x42}},
@@ -98,12 +91,13 @@ const DecodeRow kDecodeRows[] = {
     {"DoubledDle", {0x10, 0x02, 0x10, 0x10, 0x02, 0x03, 0x10, 0x03}, 1, {0x10, 0x02, 0x03}},
     {"BadEscapeThenFrame", {0x10, 0x02, 0x41, 0x10, 0x05, 0x10, 0x02, 0x43, 0x10, 0x03}, 1, {0x43}},
     {"BadEscapeAlone", {0x10, 0x02, 0x41, 0x10, 0x05, 0x10, 0x03}, 0, {}},
-    {"Exactly256", Concat({{0x10, 0x02}, Long(256, 0x33), {0x10, 0x03}}), 1, Long(256, 0x33)},
-    {"Escaped256th", Concat({{0x10, 0x02}, Long(255, 0x33), {0x10, 0x10, 0x10, 0x03}}), 1,
-     Concat({Long(255, 0x33), {0x10}})},
-    {"Byte257Drops", Concat({{0x10, 0x02}, Long(257, 0x33), {0x10, 0x03}}), 0, {}},
+    {"Exactly256", testsupport::Cat({{0x10, 0x02}, Long(256, 0x33), {0x10, 0x03}}), 1,
+     Long(256, 0x33)},
+    {"Escaped256th", testsupport::Cat({{0x10, 0x02}, Long(255, 0x33), {0x10, 0x10, 0x10, 0x03}}), 1,
+     testsupport::Cat({Long(255, 0x33), {0x10}})},
+    {"Byte257Drops", testsupport::Cat({{0x10, 0x02}, Long(257, 0x33), {0x10, 0x03}}), 0, {}},
     {"Byte257DropsThenFrame",
-     Concat({{0x10, 0x02}, Long(257, 0x33), {0x10, 0x03, 0x10, 0x02, 0x44, 0x10, 0x03}}),
+     testsupport::Cat({{0x10, 0x02}, Long(257, 0x33), {0x10, 0x03, 0x10, 0x02, 0x44, 0x10, 0x03}}),
      1,
      {0x44}},
     {"TwoFrames",
@@ -162,19 +156,19 @@ class Encoder : public testing::Test {
 protected:
     void SetUp() override {
         linktest::MapCom1(m_dir, m_pty.Slave());
-        g_SerialPort.Open("COM1");
-        ASSERT_TRUE(g_SerialPort.IsOpen());
+        m_port.Open("COM1");
+        ASSERT_TRUE(m_port.IsOpen());
     }
-    void TearDown() override { g_SerialPort.Open("none"); }
 
     Bytes Sent(const Bytes& message) {
         std::copy(message.begin(), message.end(), MessageBuffer.begin());
-        EXPECT_EQ(SendFrame(static_cast<int>(message.size())), LinkOk);
+        EXPECT_EQ(SendFrame(m_port, static_cast<int>(message.size())), LinkOk);
         return m_pty.Drain();
     }
 
     linktest::TempDir m_dir;
     linktest::Pty m_pty;
+    CSerialPort m_port;
 };
 
 TEST_F(Encoder, Frames) {
@@ -201,7 +195,7 @@ TEST_F(Encoder, ExchangeReceivesTheReplyOverTheRequest) {
     m_pty.Send(linktest::Frame({0x21}));
     MessageBuffer[0] = 0x11;
     int length = 1;
-    EXPECT_EQ(Exchange(length), LinkOk);
+    EXPECT_EQ(Exchange(m_port, length), LinkOk);
     EXPECT_EQ(length, 1);
     EXPECT_EQ(MessageBuffer[0], 0x21);
     EXPECT_EQ(m_pty.Drain(), linktest::Frame({0x11}));
@@ -212,59 +206,54 @@ TEST_F(Encoder, SilenceInEachModeAfterAboutASecond) {
     using Clock = std::chrono::steady_clock;
     int length = 5;
     const auto start = Clock::now();
-    EXPECT_EQ(ReceiveFrame(length, ReceiveMode::Reply), LinkNoReply);
+    EXPECT_EQ(ReceiveFrame(m_port, length, ReceiveMode::Reply), LinkNoReply);
     const auto ms =
         std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
     EXPECT_EQ(length, 0);
     EXPECT_GE(ms, 850);
     EXPECT_LE(ms, 1600);
     length = 5;
-    EXPECT_EQ(ReceiveFrame(length, ReceiveMode::Drain), LinkSilent);
+    EXPECT_EQ(ReceiveFrame(m_port, length, ReceiveMode::Drain), LinkSilent);
     EXPECT_EQ(length, 0);
-}
-
-// A drain reads and throws away whatever the processor still sends: it is not cut off at the
-// reply's limit, and ends on the first silent second.
-TEST_F(Encoder, DrainOutlastsTheReplyLimit) {
-    ResetReceiver();
-    using Clock = std::chrono::steady_clock;
-    const auto chatterFor = std::chrono::milliseconds(kReplyLimitMs + 600);
-    std::thread chatter([this, chatterFor] {
-        const auto start = Clock::now();
-        for (auto next = start; next < start + chatterFor; next += std::chrono::milliseconds(200)) {
-            std::this_thread::sleep_until(next);
-            m_pty.Send({0x55});
-        }
-    });
-    const auto start = Clock::now();
-    int length = 5;
-    const int result = ReceiveFrame(length, ReceiveMode::Drain);
-    const auto took = Clock::now() - start;
-    chatter.join();
-    EXPECT_EQ(result, LinkSilent);
-    EXPECT_EQ(length, 0);
-    EXPECT_GE(took, chatterFor);
 }
 
 TEST_F(Encoder, CutFrameIsContinuedByTheNextReceive) {
     ResetReceiver();
     m_pty.Send({0x10, 0x02, 0x12, 0x34});
     int length = 0;
-    EXPECT_EQ(ReceiveFrame(length, ReceiveMode::Drain), LinkSilent);
+    EXPECT_EQ(ReceiveFrame(m_port, length, ReceiveMode::Drain), LinkSilent);
     EXPECT_EQ(ReceiveState, InFrame);
     EXPECT_EQ(MessageBuffer[0], 0x12); // the partial frame stands in the buffer
     m_pty.Send({0x56, 0x10, 0x03});
-    EXPECT_EQ(ReceiveFrame(length, ReceiveMode::Reply), LinkOk);
+    EXPECT_EQ(ReceiveFrame(m_port, length, ReceiveMode::Reply), LinkOk);
     EXPECT_EQ(length, 3);
 }
 
 TEST_F(Encoder, OversizeFrameIsDroppedAndTheReceiveGoesOn) {
     ResetReceiver();
-    m_pty.Send(Concat({{0x10, 0x02}, Long(300, 0x44), {0x10, 0x03}, linktest::Frame({0x21})}));
+    m_pty.Send(
+        testsupport::Cat({{0x10, 0x02}, Long(300, 0x44), {0x10, 0x03}, linktest::Frame({0x21})}));
     int length = 0;
-    EXPECT_EQ(ReceiveFrame(length, ReceiveMode::Reply), LinkOk);
+    EXPECT_EQ(ReceiveFrame(m_port, length, ReceiveMode::Reply), LinkOk);
     EXPECT_EQ(length, 1);
     EXPECT_EQ(MessageBuffer[0], 0x21);
+}
+
+// A drain reads and throws away whatever the processor still sends: it is not cut off at the
+// reply's limit, and ends on the first silent second. On the in-memory line, in its own time.
+TEST(MemoryReceive, DrainOutlastsTheReplyLimit) {
+    testsupport::MemoryLine line;
+    const auto start = line.Clock().Now();
+    const auto chatterFor = std::chrono::milliseconds(kReplyLimitMs + 600);
+    for (auto at = start; at < start + chatterFor; at += std::chrono::milliseconds(200)) {
+        line.Send(Bytes{0x55}, at);
+    }
+    ResetReceiver();
+    int length = 5;
+    EXPECT_EQ(ReceiveFrame(line, length, ReceiveMode::Drain), LinkSilent);
+    EXPECT_EQ(length, 0);
+    EXPECT_GE(line.Clock().Now() - start, chatterFor);
+    EXPECT_FALSE(line.Pending());
 }
 
 } // namespace

@@ -1,9 +1,13 @@
-// The transactions through the real CSerialPort against the simulated processor: the dialogues
-// byte for byte on the line, and each row of the failure table with the image left alone.
+// The transactions against the simulated processor's dialogue: the dialogues byte for byte on
+// the line, and each row of the failure table with the image left alone. Every case runs on the
+// in-memory line; the byte-for-byte group runs on a pseudo-terminal against the simulator too,
+// through the program's real CSerialPort.
+#include "line_data.h"
 #include "link/frame_codec.h"
 #include "link/serial_port.h"
 #include "link/transactions.h"
 #include "link_fixture.h"
+#include "scripted_processor.h"
 #include "simulator.h"
 
 #include <gtest/gtest.h>
@@ -15,36 +19,13 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 using linktest::Frame;
+using testsupport::Cat;
+using testsupport::ImageOf;
+using testsupport::SettingsOf;
 using vrxsim::FaultKind;
 using vrxsim::Stage;
 
 constexpr std::size_t kAudioOffset[3] = {128, 352, 576};
-
-Bytes Cat(std::initializer_list<Bytes> parts) {
-    Bytes all;
-    for (const Bytes& part : parts) {
-        all.insert(all.end(), part.begin(), part.end());
-    }
-    return all;
-}
-
-SettingsImage ImageOf(const std::array<std::uint8_t, 800>& s) {
-    SettingsImage image{};
-    std::copy_n(s.begin(), 128, image.system.begin());
-    std::copy_n(s.begin() + 128, 224, image.current.begin());
-    std::copy_n(s.begin() + 352, 224, image.alternate1.begin());
-    std::copy_n(s.begin() + 576, 224, image.alternate2.begin());
-    return image;
-}
-
-std::array<std::uint8_t, 800> SettingsOf(const SettingsImage& image) {
-    std::array<std::uint8_t, 800> s{};
-    std::copy(image.system.begin(), image.system.end(), s.begin());
-    std::copy(image.current.begin(), image.current.end(), s.begin() + 128);
-    std::copy(image.alternate1.begin(), image.alternate1.end(), s.begin() + 352);
-    std::copy(image.alternate2.begin(), image.alternate2.end(), s.begin() + 576);
-    return s;
-}
 
 Bytes SystemMessage(const std::array<std::uint8_t, 800>& s) {
     Bytes m{0x12};
@@ -74,59 +55,102 @@ std::array<std::uint8_t, 800> WithDle(std::array<std::uint8_t, 800> s) {
     return s;
 }
 
-class Dialogue : public testing::Test {
-protected:
-    void Start(std::vector<vrxsim::Fault> faults = {}) {
+// A processor behind a line: the simulator on a pseudo-terminal, or its dialogue in memory.
+class Rig {
+public:
+    virtual ~Rig() = default;
+    virtual SerialLine& Line() = 0;
+    virtual Bytes Received() = 0; // every byte the program sent, once the line is quiet
+    virtual Bytes Sent() = 0;
+    virtual std::array<std::uint8_t, 800> Settings() = 0;
+};
+
+class MemoryRig : public Rig {
+public:
+    MemoryRig(const std::array<std::uint8_t, 800>& settings, std::vector<vrxsim::Fault> faults)
+        : m_processor(m_line, settings, std::move(faults)) {}
+    SerialLine& Line() override { return m_line; }
+    Bytes Received() override { return m_processor.Received(); }
+    Bytes Sent() override { return m_processor.Sent(); }
+    std::array<std::uint8_t, 800> Settings() override { return m_processor.Settings(); }
+
+private:
+    testsupport::MemoryLine m_line;
+    testsupport::ScriptedProcessor m_processor;
+};
+
+class PtyRig : public Rig {
+public:
+    PtyRig(const std::array<std::uint8_t, 800>& settings, std::vector<vrxsim::Fault> faults) {
         vrxsim::Options options;
-        options.settings = m_settings;
+        options.settings = settings;
         options.faults = std::move(faults);
         m_sim = std::make_unique<vrxsim::Simulator>(options);
         m_sim->Start();
         linktest::MapCom1(m_dir, m_sim->DevicePath());
-        g_SerialPort.Open("COM1");
-        ASSERT_TRUE(g_SerialPort.IsOpen());
-        ResetReceiver();
+        m_port.Open("COM1");
     }
-    void TearDown() override {
-        g_SerialPort.Open("none");
-        m_sim.reset();
-    }
-    Bytes Received() {
+    SerialLine& Line() override { return m_port; }
+    Bytes Received() override {
         m_sim->WaitIdle(150);
         return m_sim->ReceivedBytes();
     }
+    Bytes Sent() override { return m_sim->SentBytes(); }
+    std::array<std::uint8_t, 800> Settings() override { return m_sim->Settings(); }
 
-    std::array<std::uint8_t, 800> m_settings = WithDle(vrxsim::ExampleSettings());
+private:
     linktest::TempDir m_dir;
     std::unique_ptr<vrxsim::Simulator> m_sim;
+    CSerialPort m_port;
 };
 
-TEST_F(Dialogue, ReadsEveryBlock) {
+enum class LineKind { Memory, Pty };
+
+class Dialogue : public testing::TestWithParam<LineKind> {
+protected:
+    void Start(std::vector<vrxsim::Fault> faults = {}) { Start(GetParam(), std::move(faults)); }
+    void Start(LineKind kind, std::vector<vrxsim::Fault> faults) {
+        if (kind == LineKind::Pty) {
+            m_rig = std::make_unique<PtyRig>(m_settings, std::move(faults));
+        } else {
+            m_rig = std::make_unique<MemoryRig>(m_settings, std::move(faults));
+        }
+        ASSERT_TRUE(m_rig->Line().IsOpen());
+        ResetReceiver();
+    }
+    SerialLine& Line() { return m_rig->Line(); }
+    Bytes Received() { return m_rig->Received(); }
+
+    std::array<std::uint8_t, 800> m_settings = WithDle(vrxsim::ExampleSettings());
+    std::unique_ptr<Rig> m_rig;
+};
+
+TEST_P(Dialogue, ReadsEveryBlock) {
     Start();
     SettingsImage image{};
-    ASSERT_EQ(ReadSystemSetup(image), LinkOk);
+    ASSERT_EQ(ReadSystemSetup(Line(), image), LinkOk);
     for (int block = 0; block < 3; ++block) {
-        ASSERT_EQ(ReadAudioSetup(block, block, image), LinkOk) << block;
+        ASSERT_EQ(ReadAudioSetup(Line(), block, block, image), LinkOk) << block;
     }
     EXPECT_EQ(SettingsOf(image), m_settings);
     EXPECT_EQ(Received(),
               Cat({Frame({0x01}), Frame({0x02, 0}), Frame({0x02, 1}), Frame({0x02, 2})}));
-    EXPECT_EQ(m_sim->SentBytes(),
+    EXPECT_EQ(m_rig->Sent(),
               Cat({Frame(SystemMessage(m_settings)), Frame(AudioMessage(m_settings, 0)),
                    Frame(AudioMessage(m_settings, 1)), Frame(AudioMessage(m_settings, 2))}));
 }
 
-TEST_F(Dialogue, WritesEveryBlock) {
+TEST_P(Dialogue, WritesEveryBlock) {
     Start();
     // Blocks the processor does not hold yet: the alternates swapped.
     SettingsImage image = ImageOf(m_settings);
     std::swap(image.alternate1, image.alternate2);
     const auto wanted = SettingsOf(image);
-    ASSERT_EQ(WriteSystemSetup(image), LinkOk);
+    ASSERT_EQ(WriteSystemSetup(Line(), image), LinkOk);
     for (int block = 0; block < 3; ++block) {
-        ASSERT_EQ(WriteAudioSetup(block, block, image), LinkOk) << block;
+        ASSERT_EQ(WriteAudioSetup(Line(), block, block, image), LinkOk) << block;
     }
-    EXPECT_EQ(m_sim->Settings(), wanted);
+    EXPECT_EQ(m_rig->Settings(), wanted);
     EXPECT_EQ(SettingsOf(image), wanted); // a write never changes the image
     Bytes expected = Cat({Frame({0x0A}), Frame(SystemMessage(wanted)), Frame({0x11})});
     for (std::uint8_t block = 0; block < 3; ++block) {
@@ -138,35 +162,35 @@ TEST_F(Dialogue, WritesEveryBlock) {
     for (std::uint8_t block = 0; block < 3; ++block) {
         replies = Cat({replies, Frame({0x02, block}), Frame({0x21})});
     }
-    EXPECT_EQ(m_sim->SentBytes(), replies);
+    EXPECT_EQ(m_rig->Sent(), replies);
 }
 
-TEST_F(Dialogue, CheckLinkDrainsThenReadsSystem) {
+TEST_P(Dialogue, CheckLinkDrainsThenReadsSystem) {
     Start();
     SettingsImage image{};
-    EXPECT_EQ(CheckLink(image), LinkOk);
+    EXPECT_EQ(CheckLink(Line(), image), LinkOk);
     EXPECT_TRUE(std::equal(image.system.begin(), image.system.end(), m_settings.begin()));
     EXPECT_EQ(Received(), Frame({0x01}));
 }
 
-TEST_F(Dialogue, GoAheadNamingAnotherBlockSendsThatBlock) {
+TEST_P(Dialogue, GoAheadNamingAnotherBlockSendsThatBlock) {
     Start({{FaultKind::WrongBlock, Stage::WriteAudio0}});
     SettingsImage image = ImageOf(m_settings);
     image.alternate1 = image.alternate2; // so that the processor's block 1 visibly changes
     auto wanted = m_settings;
     std::copy(image.alternate1.begin(), image.alternate1.end(), wanted.begin() + 352);
-    EXPECT_EQ(WriteAudioSetup(0, 0, image), LinkOk);
+    EXPECT_EQ(WriteAudioSetup(Line(), 0, 0, image), LinkOk);
     EXPECT_EQ(Received(),
               Cat({Frame({0x0B, 0, 0}), Frame(AudioMessage(wanted, 1)), Frame({0x11})}));
-    EXPECT_EQ(m_sim->Settings(), wanted);
+    EXPECT_EQ(m_rig->Settings(), wanted);
 }
 
-TEST_F(Dialogue, ReadIntoNoBlockChangesNothing) {
+TEST_P(Dialogue, ReadIntoNoBlockChangesNothing) {
     Start();
     SettingsImage image{};
     image.current.fill(0x77);
     const SettingsImage before = image;
-    EXPECT_EQ(ReadAudioSetup(0, 3, image), LinkFailed);
+    EXPECT_EQ(ReadAudioSetup(Line(), 0, 3, image), LinkFailed);
     EXPECT_EQ(SettingsOf(image), SettingsOf(before));
     EXPECT_EQ(Received(), Frame({0x02, 0})); // the whole exchange took place
 }
@@ -235,7 +259,26 @@ void PrintTo(const FailureRow& row, std::ostream* os) {
     *os << row.name;
 }
 
-class Failure : public Dialogue, public testing::WithParamInterface<FailureRow> {};
+INSTANTIATE_TEST_SUITE_P(Line, Dialogue, testing::Values(LineKind::Memory, LineKind::Pty),
+                         [](const testing::TestParamInfo<LineKind>& param) {
+                             return param.param == LineKind::Memory ? "Memory" : "Pty";
+                         });
+
+// The failure table on the in-memory line: each silent second passes on its clock alone.
+class Failure : public testing::TestWithParam<FailureRow> {
+protected:
+    SerialLine& Line() { return m_line; }
+    Bytes Received() { return m_processor->Received(); }
+    void Start(std::vector<vrxsim::Fault> faults) {
+        m_processor =
+            std::make_unique<testsupport::ScriptedProcessor>(m_line, m_settings, std::move(faults));
+        ResetReceiver();
+    }
+
+    std::array<std::uint8_t, 800> m_settings = WithDle(vrxsim::ExampleSettings());
+    testsupport::MemoryLine m_line;
+    std::unique_ptr<testsupport::ScriptedProcessor> m_processor;
+};
 
 TEST_P(Failure, Row) {
     const FailureRow& row = GetParam();
@@ -253,23 +296,23 @@ TEST_P(Failure, Row) {
     switch (row.op) {
     case Op::ReadSystem:
         request = Frame({0x01});
-        result = ReadSystemSetup(image);
+        result = ReadSystemSetup(Line(), image);
         break;
     case Op::ReadAudio1:
         request = Frame({0x02, 1});
-        result = ReadAudioSetup(1, 1, image);
+        result = ReadAudioSetup(Line(), 1, 1, image);
         break;
     case Op::WriteSystem:
         image = ImageOf(m_settings);
         request = Frame({0x0A});
         data = Frame(SystemMessage(m_settings));
-        result = WriteSystemSetup(image);
+        result = WriteSystemSetup(Line(), image);
         break;
     case Op::WriteAudio0:
         image = ImageOf(m_settings);
         request = Frame({0x0B, 0, 0});
         data = Frame(AudioMessage(m_settings, 0));
-        result = WriteAudioSetup(0, 0, image);
+        result = WriteAudioSetup(Line(), 0, 0, image);
         break;
     }
     EXPECT_EQ(result, row.result);

@@ -83,17 +83,4 @@ void MapCom1(const TempDir& dir, const std::string& device) {
     }
 }
 
-std::vector<std::uint8_t> Frame(const std::vector<std::uint8_t>& message) {
-    std::vector<std::uint8_t> frame{0x10, 0x02};
-    for (const std::uint8_t byte : message) {
-        frame.push_back(byte);
-        if (byte == 0x10) {
-            frame.push_back(0x10);
-        }
-    }
-    frame.push_back(0x10);
-    frame.push_back(0x03);
-    return frame;
-}
-
 } // namespace linktest

@@ -2,6 +2,8 @@
 // device, and a bare pseudo-terminal whose master side a test reads and writes directly.
 #pragma once
 
+#include "dialogue.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -42,7 +44,9 @@ private:
 // device.
 void MapCom1(const TempDir& dir, const std::string& device);
 
-// 10 02, the bytes with each DLE doubled, 10 03.
-std::vector<std::uint8_t> Frame(const std::vector<std::uint8_t>& message);
+// 10 02, the bytes with each DLE doubled, 10 03, as the simulated processor frames them.
+inline std::vector<std::uint8_t> Frame(const std::vector<std::uint8_t>& message) {
+    return vrxsim::EncodeFrame(message);
+}
 
 } // namespace linktest

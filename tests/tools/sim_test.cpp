@@ -1,5 +1,4 @@
-// Drives the simulated processor through its pseudo-terminal as the program would, with a
-// framing helper of the test's own.
+// Drives the simulated processor through its pseudo-terminal as the program would.
 #include "blocks.h"
 #include "fault_names.h"
 #include "simulator.h"
@@ -25,20 +24,12 @@ using Clock = std::chrono::steady_clock;
 using namespace vrxsim;
 
 Bytes Frame(const Bytes& message) {
-    Bytes f{0x10, 0x02};
-    for (auto b : message) {
-        f.push_back(b);
-        if (b == 0x10) {
-            f.push_back(0x10);
-        }
-    }
-    f.insert(f.end(), {0x10, 0x03});
-    return f;
+    return EncodeFrame(message);
 }
 
 Bytes Cat(std::uint8_t code, const std::uint8_t* data, std::size_t n) {
-    Bytes m{code};
-    m.insert(m.end(), data, data + n);
+    Bytes m(data, data + n);
+    m.insert(m.begin(), code);
     return m;
 }
 

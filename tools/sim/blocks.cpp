@@ -1,6 +1,6 @@
 #include "blocks.h"
 
-#include "simulator.h"
+#include "dialogue.h"
 
 #include <algorithm>
 

@@ -27,102 +27,11 @@ namespace vrxsim {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using Bytes = std::vector<std::uint8_t>;
-
-constexpr std::uint8_t kDle = 0x10;
-constexpr std::uint8_t kStx = 0x02;
-constexpr std::uint8_t kEtx = 0x03;
-constexpr std::size_t kMaxMessage = 256;
-
-// Message codes of the transfer dialogues.
-constexpr std::uint8_t kReqSystem = 0x01; // request; also the system write go-ahead
-constexpr std::uint8_t kReqAudio = 0x02;  // request; also the audio write go-ahead
-constexpr std::uint8_t kAnnounceSystem = 0x0A;
-constexpr std::uint8_t kAnnounceAudio = 0x0B;
-constexpr std::uint8_t kConfirmQuery = 0x11;
-constexpr std::uint8_t kSystemData = 0x12;
-constexpr std::uint8_t kAudioData = 0x13;
-constexpr std::uint8_t kTaken = 0x21;   // "!"
-constexpr std::uint8_t kRefused = 0x3F; // "?": the written block fails its check
-constexpr std::uint8_t kAbort = 0x23;
 
 // One byte at 9600 baud, 8N1: ten bit times.
 constexpr std::chrono::nanoseconds kByteTime{1'041'667};
 constexpr std::size_t kPaceBatch = 8;
 constexpr std::chrono::milliseconds kChatterPeriod{100};
-constexpr std::size_t kOversizeMessage = 300;
-
-Bytes Encode(const Bytes& message) {
-    Bytes frame{kDle, kStx};
-    for (std::uint8_t b : message) {
-        frame.push_back(b);
-        if (b == kDle) {
-            frame.push_back(kDle);
-        }
-    }
-    frame.push_back(kDle);
-    frame.push_back(kEtx);
-    return frame;
-}
-
-// Rebuilds incoming messages: DLE STX starts a frame (also inside one), a doubled DLE is a data
-// byte, DLE ETX ends it; anything else after a DLE, or more than 256 bytes, drops the frame.
-class FrameReceiver {
-public:
-    bool Feed(std::uint8_t b) {
-        switch (m_state) {
-        case State::Idle:
-            if (b == kDle) {
-                m_state = State::IdleDle;
-            }
-            return false;
-        case State::IdleDle:
-            if (b == kStx) {
-                m_message.clear();
-                m_state = State::InFrame;
-            } else if (b != kDle) {
-                m_state = State::Idle;
-            }
-            return false;
-        case State::InFrame:
-            if (b == kDle) {
-                m_state = State::InFrameDle;
-            } else {
-                Store(b);
-            }
-            return false;
-        case State::InFrameDle:
-            if (b == kDle) {
-                m_state = State::InFrame;
-                Store(b);
-            } else if (b == kEtx) {
-                m_state = State::Idle;
-                return true;
-            } else if (b == kStx) {
-                m_message.clear();
-                m_state = State::InFrame;
-            } else {
-                m_state = State::Idle;
-            }
-            return false;
-        }
-        m_state = State::Idle;
-        return false;
-    }
-    const Bytes& Message() const { return m_message; }
-
-private:
-    void Store(std::uint8_t b) {
-        if (m_message.size() < kMaxMessage) {
-            m_message.push_back(b);
-        } else {
-            m_state = State::Idle;
-        }
-    }
-    enum class State { Idle, IdleDle, InFrame, InFrameDle };
-    State m_state = State::Idle;
-    Bytes m_message;
-};
 
 void MakeRaw(int fd) {
     termios t{};
@@ -140,39 +49,24 @@ void MakeRaw(int fd) {
     throw std::system_error(errno, std::generic_category(), what);
 }
 
-Stage ReadStage(int block) {
-    return static_cast<Stage>(static_cast<int>(Stage::ReadAudio0) + block);
-}
-Stage WriteStage(int block) {
-    return static_cast<Stage>(static_cast<int>(Stage::WriteAudio0) + block);
-}
-
-bool Has(const std::vector<FaultKind>& kinds, FaultKind k) {
-    return std::find(kinds.begin(), kinds.end(), k) != kinds.end();
-}
-
-// Which block a write in progress goes to, as named in the go-ahead.
-enum class WriteTarget { None, System, Audio0, Audio1, Audio2, Nowhere };
-
 } // namespace
 
 struct Simulator::Impl {
     explicit Impl(Options o)
-        : settings(o.settings), faults(std::move(o.faults)), pace(o.pace), delayMs(o.delayMs),
+        : dialogue(o.settings, std::move(o.faults)), pace(o.pace), delayMs(o.delayMs),
           saveFile(std::move(o.saveFile)) {}
 
-    // Configuration and observed traffic, shared with the caller's thread.
+    // The dialogue and the observed traffic, shared with the caller's thread.
     mutable std::mutex mutex;
     std::condition_variable changed;
-    std::array<std::uint8_t, 800> settings;
-    std::vector<Fault> faults;
+    Dialogue dialogue;
     const bool pace;
     const int delayMs;
     const std::string saveFile;
     Bytes received;
     Bytes sent;
     Clock::time_point lastActivity = Clock::now();
-    bool busy = false;    // a reply is being prepared or written
+    bool busy = false;    // bytes are on their way in, or a reply is being prepared or written
     bool chatter = false; // the line has started to chatter
 
     int master = -1;
@@ -184,30 +78,16 @@ struct Simulator::Impl {
     std::atomic<bool> stopping{false};
 
     // Server thread only.
-    FrameReceiver receiver;
-    WriteTarget awaiting = WriteTarget::None; // go-ahead given, block not yet here
-    Stage writeStage = Stage::Any;            // the announcement this write answers
-    std::optional<Bytes> pending;             // the written block, until confirmed
-    WriteTarget pendingTarget = WriteTarget::None;
-    std::minstd_rand rng{0x3C3};
     Clock::time_point nextChatter{};
+    Clock::time_point inboundFree{}; // when the last byte received has fully crossed the line
 
     void Serve();
-    void Handle(const Bytes& message);
-    std::vector<FaultKind> FaultsFor(Stage stage) const;
-    void Reply(Bytes message, const std::vector<FaultKind>& kinds);
-    void Commit();
+    void Receive(const std::uint8_t* data, std::size_t n);
+    void Deliver(const Answer& answer);
     void Save(const std::array<std::uint8_t, 800>& image) const;
-    bool Think();
+    bool WaitUntil(Clock::time_point when);
     void WriteLine(const Bytes& bytes);
     bool WriteAll(const std::uint8_t* data, std::size_t n);
-    std::uint8_t LineByte() {
-        std::uint8_t b = 0;
-        do {
-            b = static_cast<std::uint8_t>(rng() & 0xFF);
-        } while (b == kDle);
-        return b;
-    }
     void SetBusy(bool b) {
         {
             std::lock_guard lock(mutex);
@@ -217,20 +97,6 @@ struct Simulator::Impl {
         changed.notify_all();
     }
 };
-
-std::vector<FaultKind> Simulator::Impl::FaultsFor(Stage stage) const {
-    std::lock_guard lock(mutex);
-    std::vector<FaultKind> kinds;
-    for (const Fault& f : faults) {
-        const bool confirmOfThisWrite =
-            stage == Stage::Confirm && f.stage == writeStage &&
-            (f.kind == FaultKind::NoConfirm || f.kind == FaultKind::BadConfirm);
-        if (f.stage == Stage::Any || f.stage == stage || confirmOfThisWrite) {
-            kinds.push_back(f.kind);
-        }
-    }
-    return kinds;
-}
 
 void Simulator::Impl::Serve() {
     std::array<std::uint8_t, 512> buffer{};
@@ -264,7 +130,11 @@ void Simulator::Impl::Serve() {
             ioctl(slave, TIOCNXCL);
         }
         if (chattering && Clock::now() >= nextChatter) {
-            const std::uint8_t b = LineByte();
+            std::uint8_t b = 0;
+            {
+                std::lock_guard lock(mutex);
+                b = dialogue.ChatterByte();
+            }
             WriteAll(&b, 1);
             nextChatter += kChatterPeriod;
         }
@@ -276,11 +146,7 @@ void Simulator::Impl::Serve() {
                     received.insert(received.end(), buffer.begin(), buffer.begin() + n);
                     lastActivity = Clock::now();
                 }
-                for (ssize_t i = 0; i < n && !stopping; ++i) {
-                    if (receiver.Feed(buffer[static_cast<std::size_t>(i)])) {
-                        Handle(receiver.Message());
-                    }
-                }
+                Receive(buffer.data(), static_cast<std::size_t>(n));
             }
         } else if ((fds[0].revents & (POLLHUP | POLLERR)) != 0) {
             // The slave side is held open, so this should not happen; do not spin if it does.
@@ -290,118 +156,61 @@ void Simulator::Impl::Serve() {
     }
 }
 
-void Simulator::Impl::Handle(const Bytes& m) {
-    if (m.empty()) {
-        return;
+void Simulator::Impl::Receive(const std::uint8_t* data, std::size_t n) {
+    // Paced, a byte reaches the processor only when its ten bits have crossed the line after
+    // the byte before it: the program's own bytes take their line time too.
+    const auto start = std::max(Clock::now(), inboundFree);
+    if (pace) {
+        inboundFree = start + kByteTime * static_cast<long>(n);
+        SetBusy(true);
     }
-    const std::uint8_t code = m[0];
-    std::array<std::uint8_t, 800> image;
-    {
-        std::lock_guard lock(mutex);
-        image = settings;
+    for (std::size_t i = 0; i < n && !stopping; ++i) {
+        if (pace) {
+            // Waking once per few bytes keeps the CPU time small; a byte is never early.
+            const std::size_t wakeFor = std::min(n - 1, i + kPaceBatch - 1);
+            if (i % kPaceBatch == 0 &&
+                !WaitUntil(start + kByteTime * static_cast<long>(wakeFor + 1))) {
+                break;
+            }
+        }
+        std::optional<Answer> answer;
+        {
+            std::lock_guard lock(mutex);
+            answer = dialogue.Feed(data[i]);
+        }
+        if (answer) {
+            Deliver(*answer);
+        }
     }
-
-    if (code == kReqSystem && m.size() == 1) {
-        awaiting = WriteTarget::None;
-        pending.reset();
-        Bytes reply{kSystemData};
-        reply.insert(reply.end(), image.begin(), image.begin() + kSystemBytes);
-        Reply(std::move(reply), FaultsFor(Stage::ReadSystem));
-    } else if (code == kReqAudio && m.size() == 2) {
-        awaiting = WriteTarget::None;
-        pending.reset();
-        const int block = m[1];
-        if (block > 2) {
-            return; // the processor has no such block
-        }
-        Bytes reply{kAudioData};
-        const auto* a = image.begin() + kAudioOffset[block];
-        reply.insert(reply.end(), a, a + kAudioBytes);
-        Reply(std::move(reply), FaultsFor(ReadStage(block)));
-    } else if (code == kAnnounceSystem && m.size() == 1) {
-        pending.reset();
-        writeStage = Stage::WriteSystem;
-        const auto kinds = FaultsFor(Stage::WriteSystem);
-        const bool answers = !Has(kinds, FaultKind::Silent) && !Has(kinds, FaultKind::Chatter);
-        awaiting = answers ? WriteTarget::System : WriteTarget::None;
-        Reply(Bytes{kReqSystem}, kinds);
-    } else if (code == kAnnounceAudio && m.size() == 3) {
-        pending.reset();
-        awaiting = WriteTarget::None;
-        const int block = m[1];
-        if (block > 2) {
-            return;
-        }
-        writeStage = WriteStage(block);
-        const auto kinds = FaultsFor(writeStage);
-        int named = block;
-        if (Has(kinds, FaultKind::WrongBlock)) {
-            named = (block + 1) % 3;
-        }
-        const bool answers = !Has(kinds, FaultKind::Silent) && !Has(kinds, FaultKind::Chatter);
-        if (answers) {
-            awaiting =
-                Has(kinds, FaultKind::BadBlockNumber)
-                    ? WriteTarget::Nowhere
-                    : static_cast<WriteTarget>(static_cast<int>(WriteTarget::Audio0) + named);
-        }
-        Reply(Bytes{kReqAudio, static_cast<std::uint8_t>(named)}, kinds);
-    } else if (code == kSystemData && m.size() == 1 + kSystemBytes) {
-        if (awaiting == WriteTarget::System) {
-            pending = Bytes(m.begin() + 1, m.end());
-            pendingTarget = WriteTarget::System;
-        }
-        awaiting = WriteTarget::None;
-    } else if (code == kAudioData && m.size() == 1 + kAudioBytes) {
-        if (awaiting >= WriteTarget::Audio0 && awaiting <= WriteTarget::Audio2) {
-            pending = Bytes(m.begin() + 1, m.end());
-            pendingTarget = awaiting;
-        }
-        awaiting = WriteTarget::None;
-    } else if (code == kConfirmQuery && m.size() == 1) {
-        awaiting = WriteTarget::None;
-        const auto kinds = FaultsFor(Stage::Confirm);
-        if (!pending) {
-            writeStage = Stage::Any;
-            return; // nothing was written since the go-ahead: nothing to confirm
-        }
-        const bool valid =
-            pendingTarget == WriteTarget::System
-                ? SystemBlockValid(
-                      std::span<const std::uint8_t, kSystemBytes>(pending->data(), kSystemBytes))
-                : AudioBlockValid(
-                      std::span<const std::uint8_t, kAudioBytes>(pending->data(), kAudioBytes));
-        const bool refuses = Has(kinds, FaultKind::Silent) || Has(kinds, FaultKind::Chatter) ||
-                             Has(kinds, FaultKind::WrongCode) || Has(kinds, FaultKind::WrongLength);
-        if (valid && !refuses) {
-            Commit();
-        }
-        pending.reset();
-        writeStage = Stage::Any;
-        Reply(Bytes{valid ? kTaken : kRefused}, kinds);
-    } else if (code == kAbort && m.size() == 1) {
-        awaiting = WriteTarget::None;
-        pending.reset();
-        writeStage = Stage::Any;
+    if (pace) {
+        SetBusy(false);
     }
-    // Anything else is not a request this processor knows: it is ignored.
 }
 
-void Simulator::Impl::Commit() {
-    std::array<std::uint8_t, 800> image;
-    {
-        std::lock_guard lock(mutex);
-        std::size_t offset = 0;
-        if (pendingTarget != WriteTarget::System) {
-            offset = kAudioOffset[static_cast<int>(pendingTarget) -
-                                  static_cast<int>(WriteTarget::Audio0)];
+void Simulator::Impl::Deliver(const Answer& answer) {
+    SetBusy(true);
+    if (answer.committed && !saveFile.empty()) {
+        std::array<std::uint8_t, 800> image;
+        {
+            std::lock_guard lock(mutex);
+            image = dialogue.Settings();
         }
-        std::copy(pending->begin(), pending->end(), settings.begin() + offset);
-        image = settings;
-    }
-    if (!saveFile.empty()) {
         Save(image);
     }
+    if (delayMs > 0 && !WaitUntil(Clock::now() + std::chrono::milliseconds(delayMs))) {
+        SetBusy(false);
+        return;
+    }
+    if (answer.startsChatter) {
+        {
+            std::lock_guard lock(mutex);
+            chatter = true;
+        }
+        nextChatter = Clock::now();
+    } else if (!answer.line.empty()) {
+        WriteLine(answer.line);
+    }
+    SetBusy(false);
 }
 
 void Simulator::Impl::Save(const std::array<std::uint8_t, 800>& image) const {
@@ -425,97 +234,11 @@ void Simulator::Impl::Save(const std::array<std::uint8_t, 800>& image) const {
     }
 }
 
-void Simulator::Impl::Reply(Bytes message, const std::vector<FaultKind>& kinds) {
-    SetBusy(true);
-    if (!Think()) {
-        SetBusy(false);
-        return;
-    }
-    if (Has(kinds, FaultKind::Chatter)) {
-        {
-            std::lock_guard lock(mutex);
-            chatter = true;
-        }
-        nextChatter = Clock::now();
-        SetBusy(false);
-        return;
-    }
-    const bool confirm = message.size() == 1 && (message[0] == kTaken || message[0] == kRefused);
-    const bool goAhead = !confirm && message.size() <= 2;
-    if (Has(kinds, FaultKind::Silent) || (confirm && Has(kinds, FaultKind::NoConfirm))) {
-        SetBusy(false);
-        return;
-    }
-    if (Has(kinds, FaultKind::WrongCode)) {
-        if (goAhead) {
-            message[0] = message[0] == kReqSystem ? kReqAudio : kReqSystem;
-        } else if (confirm) {
-            message[0] = 0x22;
-        } else {
-            message[0] = static_cast<std::uint8_t>(message[0] + 1);
-        }
-    }
-    if (Has(kinds, FaultKind::WrongLength)) {
-        if (goAhead) {
-            message.push_back(0);
-        } else {
-            message.pop_back();
-        }
-    }
-    if (Has(kinds, FaultKind::BadBlock) && !goAhead && !confirm) {
-        if (message.size() == 1 + kSystemBytes) {
-            message[1 + 8] = 0; // range 1..99
-        } else if (message.size() > 1 + 12) {
-            message[1 + 12] = 25; // L equaliser, 40 Hz: range 0..24
-        }
-    }
-    if (Has(kinds, FaultKind::BadBlockNumber) && goAhead && message.size() == 2) {
-        message[1] = 5;
-    }
-    if (confirm && Has(kinds, FaultKind::BadConfirm)) {
-        message.push_back(0x00);
-    }
-    if (Has(kinds, FaultKind::Oversize)) {
-        while (message.size() < kOversizeMessage) {
-            message.push_back(static_cast<std::uint8_t>(LineByte() & 0x7F));
-        }
-    }
-
-    Bytes frame = Encode(message);
-    if (Has(kinds, FaultKind::BadEscape)) {
-        // In the middle, but never between the two halves of a doubled DLE.
-        std::size_t at = std::max<std::size_t>(3, frame.size() / 2);
-        while (at < frame.size() - 2 && frame[at - 1] == kDle) {
-            ++at;
-        }
-        frame.insert(frame.begin() + static_cast<std::ptrdiff_t>(at), {kDle, 0x05});
-    }
-    if (Has(kinds, FaultKind::CutFrame)) {
-        std::size_t keep = std::max<std::size_t>(3, frame.size() / 2);
-        while (keep < frame.size() - 2 && frame[keep - 1] == kDle) {
-            ++keep;
-        }
-        frame.resize(keep);
-    }
-    if (Has(kinds, FaultKind::Noise)) {
-        Bytes noise(8 + rng() % 17);
-        for (auto& b : noise) {
-            b = LineByte();
-        }
-        frame.insert(frame.begin(), noise.begin(), noise.end());
-    }
-    WriteLine(frame);
-    SetBusy(false);
-}
-
-bool Simulator::Impl::Think() {
-    if (delayMs <= 0) {
-        return !stopping;
-    }
+// Waits until `when`; false when the simulator is told to stop meanwhile.
+bool Simulator::Impl::WaitUntil(Clock::time_point when) {
     pollfd w{wake[0], POLLIN, 0};
-    const auto end = Clock::now() + std::chrono::milliseconds(delayMs);
     for (;;) {
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(end - Clock::now());
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(when - Clock::now());
         if (left.count() <= 0 || stopping) {
             return !stopping;
         }
@@ -675,7 +398,7 @@ const std::string& Simulator::DevicePath() const {
 
 std::array<std::uint8_t, 800> Simulator::Settings() const {
     std::lock_guard lock(impl_->mutex);
-    return impl_->settings;
+    return impl_->dialogue.Settings();
 }
 
 std::vector<std::uint8_t> Simulator::ReceivedBytes() const {
@@ -691,7 +414,7 @@ std::vector<std::uint8_t> Simulator::SentBytes() const {
 void Simulator::SetFaults(std::vector<Fault> faults) {
     {
         std::lock_guard lock(impl_->mutex);
-        impl_->faults = std::move(faults);
+        impl_->dialogue.SetFaults(std::move(faults));
         impl_->chatter = false; // a new set of faults starts on a quiet line
     }
     impl_->changed.notify_all();
@@ -699,7 +422,7 @@ void Simulator::SetFaults(std::vector<Fault> faults) {
 
 void Simulator::SetSettings(const std::array<std::uint8_t, 800>& settings) {
     std::lock_guard lock(impl_->mutex);
-    impl_->settings = settings;
+    impl_->dialogue.SetSettings(settings);
 }
 
 bool Simulator::WaitIdle(int ms, int timeoutMs) {

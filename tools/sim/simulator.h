@@ -1,7 +1,10 @@
-// The simulated VRX-3KM processor: serves the transfer dialogues on a pseudo-terminal so the
-// program (and its tests) can talk to something that behaves like the real unit, including its
-// failures.
+// The simulated VRX-3KM processor on a pseudo-terminal: the line of the dialogue (dialogue.h)
+// with its faults (faults.h), so the program (and its tests) can talk to something that behaves
+// like the real unit, including its failures, at the line rate when asked.
 #pragma once
+
+#include "dialogue.h"
+#include "faults.h"
 
 #include <array>
 #include <cstdint>
@@ -10,44 +13,6 @@
 #include <vector>
 
 namespace vrxsim {
-
-// Where a fault applies: the request it answers.
-enum class Stage {
-    Any,
-    ReadSystem,
-    ReadAudio0,
-    ReadAudio1,
-    ReadAudio2,
-    WriteSystem,
-    WriteAudio0,
-    WriteAudio1,
-    WriteAudio2,
-    Confirm
-};
-
-enum class FaultKind {
-    Silent,         // never answers the request
-    WrongCode,      // answers with a wrong message code
-    WrongLength,    // right code, one byte too short (or a go-ahead with an extra byte)
-    BadBlock,       // a block that fails its check (e.g. an equaliser byte of 25)
-    WrongBlock,     // a write go-ahead that names another audio block (block+1 mod 3)
-    BadBlockNumber, // a write go-ahead naming block 5
-    Noise,          // random bytes (without DLE STX) before the reply
-    CutFrame,       // the reply stops half-way and the line falls silent
-    Oversize,       // a reply frame of 300 message bytes
-    BadEscape,      // DLE followed by 0x05 inside the reply
-    Chatter,        // a line that never falls silent: sends a byte every ~100 ms forever
-    NoConfirm,      // takes a written block but does not answer the confirmation
-    BadConfirm,     // answers the confirmation with "!" plus another byte
-};
-
-struct Fault {
-    FaultKind kind;
-    Stage stage = Stage::Any;
-};
-
-// A realistic set of settings (system block, audio blocks 0, 1, 2) that passes every check.
-std::array<std::uint8_t, 800> ExampleSettings();
 
 struct Options {
     std::array<std::uint8_t, 800> settings = ExampleSettings(); // system, audio 0, 1, 2

@@ -1,0 +1,35 @@
+#include "link/device_link.h"
+
+#include "image/settings_image.h"
+#include "link/serial_port.h"
+#include "link/transactions.h"
+
+bool SerialDeviceLink::IsPortOpen() {
+    return m_line.IsOpen();
+}
+
+int SerialDeviceLink::CheckLink(SettingsImage& image) {
+    return ::CheckLink(m_line, image);
+}
+
+int SerialDeviceLink::ReadSystemSetup(SettingsImage& image) {
+    return ::ReadSystemSetup(m_line, image);
+}
+
+// The callers name one block; the request and the destination are the same number.
+int SerialDeviceLink::ReadAudioSetup(int nBlock, SettingsImage& image) {
+    return ::ReadAudioSetup(m_line, nBlock, nBlock, image);
+}
+
+int SerialDeviceLink::WriteSystemSetup(const SettingsImage& image) {
+    return ::WriteSystemSetup(m_line, image);
+}
+
+int SerialDeviceLink::WriteAudioSetup(int nBlock, SettingsImage& image) {
+    return ::WriteAudioSetup(m_line, nBlock, nBlock, image);
+}
+
+TransferLink& DeviceLink() {
+    static SerialDeviceLink link(g_SerialPort);
+    return link;
+}

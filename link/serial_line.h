@@ -1,0 +1,27 @@
+// The line under the frame codec: what the codec and the transactions need of a serial port.
+// CSerialPort is the program's line; tests and the fuzzer use a line in memory.
+#pragma once
+
+#include "link/deadline.h"
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+
+// How long one byte may keep a read waiting on a silent line.
+inline constexpr std::chrono::milliseconds kByteTimeout{1000};
+
+class SerialLine {
+public:
+    virtual ~SerialLine() = default;
+
+    // Writes the whole buffer within a bounded time. Failures are not reported: the reply that
+    // does not follow fails the transaction.
+    virtual void Write(const std::uint8_t* buffer, std::size_t length) = 0;
+    // The next received byte, 0 to 255, or -1 when none arrived within kByteTimeout by Clock().
+    // A read error also gives -1.
+    virtual int ReadByte() = 0;
+    virtual bool IsOpen() const = 0;
+    // The clock that the line's own timeout runs on; the codec bounds whole receives with it.
+    virtual const LinkClock& Clock() const = 0;
+};
