@@ -160,13 +160,13 @@ std::string AdviceFor(const std::error_code& error) {
         return "Ask for permission to change the folder and the one it is in, then use Delete "
                "again.";
     if (condition == std::errc::device_or_resource_busy || condition == std::errc::text_file_busy)
-        return "Close the program that is using it, then use Delete again.";
+        return "Close the program that is using it, then delete the entry again.";
 #ifdef _WIN32
     // ERROR_SHARING_VIOLATION and ERROR_LOCK_VIOLATION: another program has a file open.
     if (error.category() == std::system_category() && (error.value() == 32 || error.value() == 33))
-        return "Close the program that is using it, then use Delete again.";
+        return "Close the program that is using it, then delete the entry again.";
 #endif
-    return "Check the folder, then use Delete again.";
+    return "Check the folder, then delete the entry again.";
 }
 
 } // namespace
@@ -192,7 +192,7 @@ DeleteOutcome DeleteSiteFiles(CSiteStorage& storage, SiteLevel level) {
     if (level != SiteLevel::Circuit && level != SiteLevel::Theater && level != SiteLevel::Screen)
         return Kept(DeleteKeptReason::None);
     if (const PathKind link = LinkAbove(storage, level); link != PathKind::NoPath)
-        return Kept(DeleteKeptReason::ThroughLink, {storage.SitePath(link)});
+        return Kept(DeleteKeptReason::ThroughLink, {storage.SitePath(link).substr(2)});
 
     const fs::path folder = storage.DiskPath(FolderKind(level));
     std::error_code ec;
@@ -226,19 +226,20 @@ std::string DeleteOutcomeMessage(const DeleteOutcome& outcome, const std::string
     case DeleteKeptReason::OtherContents:
         return "The folder " + folder + " holds " + JoinNames(outcome.m_inTheWay) +
                ", which the program did not make.\n" + kept +
-               "Move what you want to keep elsewhere and delete the rest yourself, then use "
-               "Delete again.";
+               "Move them out of the folder (or delete them yourself if they are not needed), then "
+               "delete the entry again.";
     case DeleteKeptReason::ReadOnlyFiles:
         return "In the folder " + folder + ", " + JoinNames(outcome.m_inTheWay) +
                (outcome.m_inTheWay.size() == 1 ? " is" : " are") + " marked read-only.\n" + kept +
-               "Remove the read-only mark, then use Delete again.";
+               "Remove the read-only mark, then delete the entry again.";
     case DeleteKeptReason::ThroughLink:
-        return "The folder " + folder + " lies in " + JoinNames(outcome.m_inTheWay) +
-               ", a link to a folder outside the library.\n" + kept +
-               "Delete the files there yourself if they are no longer needed.";
+        return "The folder " + folder + " lies below " + JoinNames(outcome.m_inTheWay) +
+               ", a symbolic link to a folder outside the library, whose files are not the "
+               "library's to delete.\n" +
+               kept + "Delete the files there yourself if they are no longer needed.";
     case DeleteKeptReason::NotAFolder:
         return folder + " is a file, not a folder.\n" + kept +
-               "Rename or move that file, then use Delete again.";
+               "Rename or move that file, then delete the entry again.";
     case DeleteKeptReason::NotRemovable:
         if (!outcome.m_inTheWay.empty())
             return "In the folder " + folder + ", " + JoinNames(outcome.m_inTheWay) +

@@ -31,8 +31,8 @@ enum class DeleteKeptReason {
 struct DeleteOutcome {
     DeleteResult m_result = DeleteResult::FolderKept;
     DeleteKeptReason m_reason = DeleteKeptReason::None;
-    // What is in the way, by name as it stands in the entry's folder (for ThroughLink the
-    // library path of the link); sorted.
+    // What is in the way, by name as it stands in the entry's folder (for ThroughLink the link's
+    // path inside the library, such as "Ext" or "Ext/T"); sorted.
     std::vector<std::string> m_inTheWay;
     // The system's reason for NotRemovable (permission denied, in use, not empty).
     std::error_code m_error;
