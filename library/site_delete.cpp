@@ -157,8 +157,8 @@ std::string AdviceFor(const std::error_code& error) {
     if (condition == std::errc::permission_denied ||
         condition == std::errc::operation_not_permitted ||
         condition == std::errc::read_only_file_system)
-        return "Ask for permission to change the folder and the one it is in, then use Delete "
-               "again.";
+        return "Ask for permission to change the folder and the one it is in, then delete the "
+               "entry again.";
     if (condition == std::errc::device_or_resource_busy || condition == std::errc::text_file_busy)
         return "Close the program that is using it, then delete the entry again.";
 #ifdef _WIN32
