@@ -2,8 +2,15 @@
 
 #include "image/atomic_file.h"
 
+#include <algorithm>
+#include <array>
+#include <cerrno>
 #include <filesystem>
-#include <system_error>
+#include <string_view>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -11,13 +18,144 @@ namespace {
 
 constexpr const char* kPressOk = "\n\nPress OK to delete\nor CANCEL to keep it.";
 
-// Deletes a file, never a folder that happens to carry the file's name, nor a file marked
-// read-only (removing it needs only the folder's permission on POSIX systems).
-void DeleteFileOnly(const fs::path& file) {
+constexpr std::array<std::string_view, 3> kScreenFiles{"Vrx.cfg", "Vrx.txt", "Notes.txt"};
+constexpr std::string_view kHistoryFolder = "History";
+
+bool IsScreenFile(std::string_view name) {
+    return std::find(kScreenFiles.begin(), kScreenFiles.end(), name) != kScreenFiles.end();
+}
+
+// True when the program may add and remove entries in folder. Only POSIX systems refuse that by
+// the folder's permissions; elsewhere the removal itself tells.
+bool MayChangeFolder(const fs::path& folder) {
+#ifndef _WIN32
+    return ::access(folder.c_str(), W_OK | X_OK) == 0;
+#else
+    (void)folder;
+    return true;
+#endif
+}
+
+DeleteOutcome Kept(DeleteKeptReason reason, std::vector<std::string> inTheWay = {},
+                   std::error_code error = {}) {
+    std::sort(inTheWay.begin(), inTheWay.end());
+    return DeleteOutcome{DeleteResult::FolderKept, reason, std::move(inTheWay), error};
+}
+
+DeleteOutcome Done(DeleteResult result) {
+    return DeleteOutcome{result, DeleteKeptReason::None, {}, {}};
+}
+
+// Everything a folder holds, by name; sets ec when it cannot be listed.
+std::vector<std::string> FolderContents(const fs::path& folder, std::error_code& ec) {
+    std::vector<std::string> names;
+    fs::directory_iterator it(folder, ec);
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec))
+        names.push_back(it->path().filename().string());
+    return names;
+}
+
+// A library folder above the entry's own that is a symbolic link: the entry lies elsewhere.
+// Returns the kind of the first such folder, or NoPath.
+PathKind LinkAbove(CSiteStorage& storage, SiteLevel level) {
+    for (int kind = 1; kind < static_cast<int>(level); ++kind) {
+        std::error_code ec;
+        if (fs::is_symlink(fs::symlink_status(storage.DiskPath(static_cast<PathKind>(kind)), ec)))
+            return static_cast<PathKind>(kind);
+    }
+    return PathKind::NoPath;
+}
+
+// An entry's folder that is a symbolic link: the link goes, what it leads to stays. A circuit's
+// or theater's link goes only while the folder it leads to is empty, as a folder would.
+DeleteOutcome RemoveLink(const fs::path& link, bool bOnlyWhenEmpty) {
     std::error_code ec;
-    if (fs::is_directory(fs::symlink_status(file, ec)) || IsReadOnlyFile(file))
-        return;
-    fs::remove(file, ec);
+    if (bOnlyWhenEmpty && fs::is_directory(link, ec)) {
+        std::vector<std::string> contents = FolderContents(link, ec);
+        if (!contents.empty())
+            return Kept(DeleteKeptReason::OtherContents, std::move(contents));
+    }
+    if (!fs::remove(link, ec) || ec)
+        return Kept(DeleteKeptReason::NotRemovable, {}, ec);
+    return Done(DeleteResult::Removed);
+}
+
+DeleteOutcome DeleteScreenFolder(const fs::path& screen, const fs::path& theater) {
+    std::error_code ec;
+    const std::vector<std::string> contents = FolderContents(screen, ec);
+    if (ec)
+        return Kept(DeleteKeptReason::NotRemovable, {}, ec);
+
+    // Look at everything first: anything of the technician's own keeps the screen whole.
+    std::vector<std::string> inTheWay;
+    std::vector<std::string> readOnly;
+    std::vector<std::string> toDelete;
+    for (const std::string& name : contents) {
+        const fs::path entry = screen / name;
+        const fs::file_status status = fs::symlink_status(entry, ec);
+        const bool bDirectory = fs::is_directory(status);
+        if (name == kHistoryFolder && (bDirectory || fs::is_symlink(status))) {
+            toDelete.push_back(name);
+        } else if (IsScreenFile(name) && !bDirectory) {
+            if (IsReadOnlyFile(entry))
+                readOnly.push_back(name);
+            else
+                toDelete.push_back(name);
+        } else if (IsTemporaryFileName(name) && fs::is_regular_file(status)) {
+            toDelete.push_back(name);
+        } else {
+            inTheWay.push_back(name);
+        }
+    }
+    if (!inTheWay.empty())
+        return Kept(DeleteKeptReason::OtherContents, std::move(inTheWay));
+    if (!readOnly.empty())
+        return Kept(DeleteKeptReason::ReadOnlyFiles, std::move(readOnly));
+    if (!MayChangeFolder(screen) || !MayChangeFolder(theater))
+        return Kept(DeleteKeptReason::NotRemovable, {},
+                    std::make_error_code(std::errc::permission_denied));
+
+    for (const std::string& name : toDelete) {
+        // remove_all takes a link as the link, and does not follow links inside History.
+        fs::remove_all(screen / name, ec);
+        if (ec)
+            return Kept(DeleteKeptReason::NotRemovable, {name}, ec);
+    }
+    if (!fs::remove(screen, ec) || ec)
+        return Kept(DeleteKeptReason::NotRemovable, {}, ec);
+    return Done(DeleteResult::Removed);
+}
+
+std::string JoinNames(const std::vector<std::string>& names) {
+    constexpr std::size_t kMaxNamed = 5;
+    std::string text;
+    const std::size_t nNamed = std::min(names.size(), kMaxNamed);
+    for (std::size_t i = 0; i < nNamed; ++i) {
+        if (i > 0)
+            text += (i + 1 == nNamed && names.size() <= kMaxNamed) ? " and " : ", ";
+        text += "\"" + names[i] + "\"";
+    }
+    if (names.size() > kMaxNamed)
+        text += " and " + std::to_string(names.size() - kMaxNamed) + " more";
+    return text;
+}
+
+// What the technician can do about a refusal of the system.
+std::string AdviceFor(const std::error_code& error) {
+    const std::error_condition condition = error.default_error_condition();
+    if (condition == std::errc::permission_denied ||
+        condition == std::errc::operation_not_permitted ||
+        condition == std::errc::read_only_file_system)
+        return "Ask for permission to change the folder and the one it is in, then delete the "
+               "entry again.";
+    if (condition == std::errc::device_or_resource_busy || condition == std::errc::text_file_busy)
+        return "Close the program that is using it, then delete the entry again.";
+#ifdef _WIN32
+    // ERROR_SHARING_VIOLATION and ERROR_LOCK_VIOLATION: another program has a file open.
+    if (error.category() == std::system_category() && (error.value() == 32 || error.value() == 33))
+        return "Close the program that is using it, then delete the entry again.";
+#endif
+    return "Check the folder, then delete the entry again.";
 }
 
 } // namespace
@@ -41,24 +179,68 @@ std::string ConfirmDeleteText(const SiteLibrary& library, SiteLevel level) {
 
 DeleteOutcome DeleteSiteFiles(CSiteStorage& storage, SiteLevel level) {
     if (level != SiteLevel::Circuit && level != SiteLevel::Theater && level != SiteLevel::Screen)
-        return DeleteOutcome::FolderKept;
-    if (level == SiteLevel::Screen) {
-        DeleteFileOnly(storage.DiskPath(PathKind::SettingsFile));
-        DeleteFileOnly(storage.DiskPath(PathKind::ReportFile));
-        DeleteFileOnly(storage.DiskPath(PathKind::NotesFile));
-    }
+        return Kept(DeleteKeptReason::None);
+    if (const PathKind link = LinkAbove(storage, level); link != PathKind::NoPath)
+        return Kept(DeleteKeptReason::ThroughLink, {storage.SitePath(link).substr(2)});
+
     const fs::path folder = storage.DiskPath(FolderKind(level));
     std::error_code ec;
     const fs::file_status status = fs::symlink_status(folder, ec);
-    if (!fs::exists(status))
-        return DeleteOutcome::FolderMissing;
+    if (status.type() == fs::file_type::not_found)
+        return Done(DeleteResult::FolderMissing);
+    if (ec)
+        return Kept(DeleteKeptReason::NotRemovable, {}, ec);
+    if (fs::is_symlink(status))
+        return RemoveLink(folder, level != SiteLevel::Screen);
     if (!fs::is_directory(status))
-        return DeleteOutcome::FolderKept;
+        return Kept(DeleteKeptReason::NotAFolder);
+    if (level == SiteLevel::Screen)
+        return DeleteScreenFolder(folder, storage.DiskPath(PathKind::TheaterFolder));
+
     // Temporary files that a crashed save left behind are the program's own and go with the
     // folder; no save runs on a folder the technician is deleting.
     RemoveAllTemporaryFiles(folder);
-    // remove() takes an empty folder only; one that holds anything fails and stays.
-    if (!fs::remove(folder, ec) || ec)
-        return DeleteOutcome::FolderKept;
-    return DeleteOutcome::Removed;
+    // remove() takes an empty folder only; one that holds anything stays, and says what.
+    if (fs::remove(folder, ec) && !ec)
+        return Done(DeleteResult::Removed);
+    std::error_code listError;
+    std::vector<std::string> contents = FolderContents(folder, listError);
+    if (!contents.empty())
+        return Kept(DeleteKeptReason::OtherContents, std::move(contents));
+    return Kept(DeleteKeptReason::NotRemovable, {}, ec);
+}
+
+std::string DeleteOutcomeMessage(const DeleteOutcome& outcome, const std::string& folder) {
+    if (outcome.m_result != DeleteResult::FolderKept)
+        return {};
+    const std::string kept = "Nothing was deleted; the folder and its entry were kept.\n";
+    switch (outcome.m_reason) {
+    case DeleteKeptReason::OtherContents:
+        return "The folder " + folder + " holds " + JoinNames(outcome.m_inTheWay) +
+               ", which the program did not make.\n" + kept +
+               "Move them out of the folder (or delete them yourself if they are not needed), then "
+               "delete the entry again.";
+    case DeleteKeptReason::ReadOnlyFiles:
+        return "In the folder " + folder + ", " + JoinNames(outcome.m_inTheWay) +
+               (outcome.m_inTheWay.size() == 1 ? " is" : " are") + " marked read-only.\n" + kept +
+               "Remove the read-only mark, then delete the entry again.";
+    case DeleteKeptReason::ThroughLink:
+        return "The folder " + folder + " lies below " + JoinNames(outcome.m_inTheWay) +
+               ", a symbolic link to a folder outside the library, whose files are not the "
+               "library's to delete.\n" +
+               kept + "Delete the files there yourself if they are no longer needed.";
+    case DeleteKeptReason::NotAFolder:
+        return folder + " is a file, not a folder.\n" + kept +
+               "Rename or move that file, then delete the entry again.";
+    case DeleteKeptReason::NotRemovable:
+        if (!outcome.m_inTheWay.empty())
+            return "In the folder " + folder + ", " + JoinNames(outcome.m_inTheWay) +
+                   " could not be deleted (" + outcome.m_error.message() +
+                   ").\nThe folder and its entry were kept.\n" + AdviceFor(outcome.m_error);
+        return "The folder " + folder + " could not be removed (" + outcome.m_error.message() +
+               ").\nThe folder and its entry were kept.\n" + AdviceFor(outcome.m_error);
+    case DeleteKeptReason::None:
+        break;
+    }
+    return "The folder " + folder + " was kept, and so was its entry.";
 }

@@ -5,21 +5,53 @@
 #include "library/site_storage.h"
 
 #include <string>
+#include <system_error>
+#include <vector>
 
 // The confirmation question for the current entry of that level, with the current names;
 // "???" for any other level.
 std::string ConfirmDeleteText(const SiteLibrary& library, SiteLevel level);
 
-enum class DeleteOutcome {
-    Removed,       // the folder is gone: the caller now removes the entry from the model
-    FolderKept,    // the folder still holds something or could not be removed; entry stays
-    FolderMissing, // there was no folder to remove; the entry stays until the next start
+enum class DeleteResult {
+    Removed,       // the folder (or the link in its place) is gone: the caller removes the entry
+    FolderMissing, // another program removed the folder already: the caller removes the entry
+    FolderKept,    // nothing of the entry was deleted, or its empty folder could not go; see why
 };
 
-// For a screen deletes Vrx.cfg, Vrx.txt and Notes.txt (each result ignored; a file marked
-// read-only is kept, and with it the folder) and then removes the screen folder; for a circuit or
-// theater removes its folder. The program's temporary files (IsTemporaryFileName) in the folder
-// are removed first, so a crash never keeps a folder on disk. Only an empty folder is ever removed,
-// never a tree. Acts on the current selection of the storage's library; level None (or any other
-// value) touches nothing and gives FolderKept.
+// Why a Delete kept the folder.
+enum class DeleteKeptReason {
+    None,
+    OtherContents, // the screen folder holds files or folders of the technician's own
+    ReadOnlyFiles, // a screen file is marked read-only
+    ThroughLink,   // the folder is reached through a symbolic link to a folder elsewhere
+    NotAFolder,    // a file, not a folder, has the entry's name
+    NotRemovable,  // the system refused to delete or remove: m_error tells why
+};
+
+struct DeleteOutcome {
+    DeleteResult m_result = DeleteResult::FolderKept;
+    DeleteKeptReason m_reason = DeleteKeptReason::None;
+    // What is in the way, by name as it stands in the entry's folder (for ThroughLink the link's
+    // path inside the library, such as "Ext" or "Ext/T"); sorted.
+    std::vector<std::string> m_inTheWay;
+    // The system's reason for NotRemovable (permission denied, in use, not empty).
+    std::error_code m_error;
+};
+
+// Deletes the current entry of that level from the disk, never in part and never outside the
+// library folder:
+// - a screen: first looks at the screen folder. When it holds anything besides Vrx.cfg, Vrx.txt,
+//   Notes.txt, the History folder and the program's own stale temporary files, or one of these
+//   files is read-only, or the folder or its parent may not be changed, nothing is deleted.
+//   Otherwise deletes those files and History, then the folder.
+// - a circuit or theater: removes its folder, which must be empty.
+// A folder that is a symbolic link loses only the link (a circuit's or theater's only when the
+// folder it leads to is empty); a screen or theater below a link to elsewhere is not touched.
+// A folder that no longer exists gives FolderMissing. Level None, or any other value, touches
+// nothing and gives FolderKept. Acts on the current selection of the storage's library.
 DeleteOutcome DeleteSiteFiles(CSiteStorage& storage, SiteLevel level);
+
+// What the technician is told when a Delete kept the folder (folder is the folder's path as the
+// technician can find it), saying what is in the way and what to do; empty for Removed and
+// FolderMissing, which need no message.
+std::string DeleteOutcomeMessage(const DeleteOutcome& outcome, const std::string& folder);

@@ -5,7 +5,8 @@ const std::string kNoName;
 } // namespace
 
 SitePos SiteLibrary::AddCircuit(std::string_view name) {
-    m_circuits.push_back(CircuitEntry{std::string(name), {}});
+    m_circuits.emplace_back().m_strName = name;
+    m_circuitIndex.Added(std::prev(m_circuits.end()));
     m_circuitCursor.m_pList = &m_circuits;
     m_circuitCursor.m_it = std::prev(m_circuits.end());
     m_circuitCursor.m_bValid = true;
@@ -17,7 +18,8 @@ SitePos SiteLibrary::AddTheater(std::string_view name) {
     if (m_pCircuit == nullptr)
         return nullptr;
     TheaterList& list = m_pCircuit->m_theaters;
-    list.push_back(TheaterEntry{std::string(name), {}});
+    list.emplace_back().m_strName = name;
+    m_pCircuit->m_theaterIndex.Added(std::prev(list.end()));
     m_theaterCursor.m_pList = &list;
     m_theaterCursor.m_it = std::prev(list.end());
     m_theaterCursor.m_bValid = true;
@@ -30,6 +32,7 @@ SitePos SiteLibrary::AddScreen(std::string_view name) {
         return nullptr;
     ScreenList& list = m_pTheater->m_screens;
     list.emplace_back(name);
+    m_pTheater->m_screenIndex.Added(std::prev(list.end()));
     m_screenCursor.m_pList = &list;
     m_screenCursor.m_it = std::prev(list.end());
     m_screenCursor.m_bValid = true;
@@ -81,28 +84,44 @@ void SiteLibrary::NextScreen() {
         m_pScreen = &*m_screenCursor.m_it;
 }
 
-bool SiteLibrary::FindCircuit(std::string_view name) {
-    for (FirstCircuit(); HasCircuit(); NextCircuit()) {
-        if (m_pCircuit->m_strName == name)
-            return true;
+template <typename List, typename Entry>
+bool SiteLibrary::SettleLookup(Cursor<List>& cursor, List& list,
+                               const std::optional<typename List::iterator>& found,
+                               Entry*& pCurrent) {
+    cursor.m_pList = &list;
+    if (found) {
+        cursor.m_it = *found;
+        cursor.m_bValid = true;
+        pCurrent = &**found;
+        return true;
     }
+    cursor.m_it = list.end();
+    cursor.m_bValid = false;
+    if (!list.empty())
+        pCurrent = &list.back();
     return false;
+}
+
+bool SiteLibrary::FindCircuit(std::string_view name) {
+    return SettleLookup(m_circuitCursor, m_circuits, m_circuitIndex.Find(name), m_pCircuit);
 }
 
 bool SiteLibrary::FindTheater(std::string_view name) {
-    for (FirstTheater(); HasTheater(); NextTheater()) {
-        if (m_pTheater->m_strName == name)
-            return true;
+    if (m_pCircuit == nullptr) {
+        m_theaterCursor.Clear();
+        return false;
     }
-    return false;
+    return SettleLookup(m_theaterCursor, m_pCircuit->m_theaters,
+                        m_pCircuit->m_theaterIndex.Find(name), m_pTheater);
 }
 
 bool SiteLibrary::FindScreen(std::string_view name) {
-    for (FirstScreen(); HasScreen(); NextScreen()) {
-        if (*m_pScreen == name)
-            return true;
+    if (m_pTheater == nullptr) {
+        m_screenCursor.Clear();
+        return false;
     }
-    return false;
+    return SettleLookup(m_screenCursor, m_pTheater->m_screens, m_pTheater->m_screenIndex.Find(name),
+                        m_pScreen);
 }
 
 const std::string& SiteLibrary::GetCircuitName() const {
@@ -173,6 +192,7 @@ void SiteLibrary::RemoveCurrentScreen() {
     if (!m_screenCursor.m_bValid || m_pTheater == nullptr ||
         m_screenCursor.m_pList != &m_pTheater->m_screens)
         return;
+    m_pTheater->m_screenIndex.Removing(m_pTheater->m_screens, m_screenCursor.m_it);
     m_pTheater->m_screens.erase(m_screenCursor.m_it);
     ClearScreenLevel();
 }
@@ -181,6 +201,7 @@ void SiteLibrary::RemoveCurrentTheater() {
     if (!m_theaterCursor.m_bValid || m_pCircuit == nullptr ||
         m_theaterCursor.m_pList != &m_pCircuit->m_theaters)
         return;
+    m_pCircuit->m_theaterIndex.Removing(m_pCircuit->m_theaters, m_theaterCursor.m_it);
     m_pCircuit->m_theaters.erase(m_theaterCursor.m_it);
     ClearTheaterLevel();
 }
@@ -188,6 +209,7 @@ void SiteLibrary::RemoveCurrentTheater() {
 void SiteLibrary::RemoveCurrentCircuit() {
     if (!m_circuitCursor.m_bValid)
         return;
+    m_circuitIndex.Removing(m_circuits, m_circuitCursor.m_it);
     m_circuits.erase(m_circuitCursor.m_it);
     m_circuitCursor.Clear();
     m_pCircuit = nullptr;

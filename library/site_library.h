@@ -5,9 +5,13 @@
 // cursor) does nothing, so a caller that then locates an entry again always gets a sound model.
 #pragma once
 
+#include <cstddef>
+#include <iterator>
 #include <list>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 // Identifies one entry's link in its parent's list: the address of the list element. It is
 // never null for an entry, stays the same while the entry exists, and differs between any two
@@ -17,15 +21,83 @@ using SitePos = const void*;
 
 enum class SiteLevel : int { None = 0, Circuit = 1, Theater = 2, Screen = 3 };
 
+// The name an entry of a list goes by: a screen is its name.
+inline const std::string& SiteEntryName(const std::string& screen) {
+    return screen;
+}
+
+// Finds the first entry of a name in one list without walking it. It maps each name present to
+// the first entry of that name in list order and to how many entries bear it, so that a lookup
+// gives the same entry as a walk from the head, duplicates included. The keys view the entries'
+// own names, which never change while the entry exists. Kept in step by the model's Add and
+// Remove operations, the only ones that change a list.
+template <typename List> class SiteNameIndex {
+public:
+    using Iterator = typename List::iterator;
+
+    std::optional<Iterator> Find(std::string_view name) const {
+        const auto slot = m_slots.find(name);
+        if (slot == m_slots.end())
+            return std::nullopt;
+        return slot->second.m_first;
+    }
+
+    // it has just been appended to the end of the list.
+    void Added(Iterator it) {
+        const auto [slot, bInserted] = m_slots.try_emplace(SiteEntryName(*it), Slot{it, 1});
+        if (!bInserted)
+            ++slot->second.m_nCount;
+    }
+
+    // it is about to be erased from list.
+    void Removing(List& list, Iterator it) {
+        const auto slot = m_slots.find(SiteEntryName(*it));
+        if (slot == m_slots.end())
+            return;
+        if (slot->second.m_first != it) {
+            --slot->second.m_nCount;
+            return;
+        }
+        const std::size_t nLeft = slot->second.m_nCount - 1;
+        m_slots.erase(slot);
+        if (nLeft == 0)
+            return;
+        // The next entry of that name becomes the first; its name is the key from now on.
+        for (Iterator next = std::next(it); next != list.end(); ++next) {
+            if (SiteEntryName(*next) == SiteEntryName(*it)) {
+                m_slots.emplace(SiteEntryName(*next), Slot{next, nLeft});
+                return;
+            }
+        }
+    }
+
+private:
+    struct Slot {
+        Iterator m_first;
+        std::size_t m_nCount;
+    };
+    std::unordered_map<std::string_view, Slot> m_slots;
+};
+
 struct TheaterEntry {
     std::string m_strName;
     std::list<std::string> m_screens;
+    SiteNameIndex<std::list<std::string>> m_screenIndex;
 };
+
+inline const std::string& SiteEntryName(const TheaterEntry& theater) {
+    return theater.m_strName;
+}
 
 struct CircuitEntry {
     std::string m_strName;
     std::list<TheaterEntry> m_theaters;
+    SiteNameIndex<std::list<TheaterEntry>> m_theaterIndex;
 };
+
+inline const std::string& SiteEntryName(const CircuitEntry& circuit) {
+    return circuit.m_strName;
+}
 
 class SiteLibrary {
 public:
@@ -41,8 +113,10 @@ public:
     SitePos AddTheater(std::string_view name);
     SitePos AddScreen(std::string_view name);
 
-    // Exact byte comparison. On success the found entry is current at its level; on failure the
-    // cursor of that level is null and its entry is the last one of the list.
+    // Exact byte comparison; the first entry of that name in list order is found. On success the
+    // found entry is current at its level; on failure the cursor of that level is null and its
+    // entry is the last one of the list, as after a walk to the end. Each takes about constant
+    // time whatever the length of the list.
     bool FindCircuit(std::string_view name);
     bool FindTheater(std::string_view name);
     bool FindScreen(std::string_view name);
@@ -117,7 +191,14 @@ private:
     void ClearTheaterLevel();
     void ClearScreenLevel();
 
+    // Sets the cursor and the current entry of one level from a lookup in list: on the entry
+    // found, or, when none was, null with the last entry of the list current.
+    template <typename List, typename Entry>
+    static bool SettleLookup(Cursor<List>& cursor, List& list,
+                             const std::optional<typename List::iterator>& found, Entry*& pCurrent);
+
     CircuitList m_circuits;
+    SiteNameIndex<CircuitList> m_circuitIndex;
     Cursor<CircuitList> m_circuitCursor;
     Cursor<TheaterList> m_theaterCursor;
     Cursor<ScreenList> m_screenCursor;

@@ -5,6 +5,9 @@ std::optional<std::string> CheckSiteName(std::string_view name) {
         return "Please enter a name.";
     if (name == "." || name == "..")
         return "The name \"" + std::string(name) + "\" cannot be used as a folder name.";
+    if (IsHiddenName(name))
+        return "The name cannot begin with a full stop: a folder of that name is hidden and is "
+               "not part of the library.\nPlease enter the name without the leading full stop.";
     if (name.size() > kMaxSiteNameLength)
         return "Please enter no more than " + std::to_string(kMaxSiteNameLength) + " characters.";
     for (char c : name) {

@@ -10,9 +10,16 @@
 // Longest name the name dialog accepts, in bytes.
 inline constexpr std::size_t kMaxSiteNameLength = 32;
 
+// True for a name beginning with ".": such folders (".git", ".Trash-1000") belong to other
+// programs and are never library entries.
+inline bool IsHiddenName(std::string_view name) {
+    return !name.empty() && name.front() == '.';
+}
+
 // Returns nullopt when the name is safe as one folder level of the library, else a message for
-// the technician saying why it is refused. A name is refused when it is empty, "." or "..",
-// longer than 32 bytes, holds \ / : * ? " < > | or a control character, or ends in a space or
-// a full stop: such a name would make a folder outside the library, a folder the file system
-// refuses or renames, or an entry whose folder a later Delete could not find.
+// the technician saying why it is refused. A name is refused when it is empty, begins with "."
+// (a hidden folder, which the scan passes over), longer than 32 bytes, holds \ / : * ? " < > | or a
+// control character, or ends in a space or a full stop: such a name would make a folder outside the
+// library, a folder the file system refuses or renames, or an entry whose folder a later Delete
+// could not find.
 std::optional<std::string> CheckSiteName(std::string_view name);

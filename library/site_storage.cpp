@@ -4,33 +4,43 @@
 #include "image/atomic_file.h"
 #include "library/screen_store.h"
 
+#include "library/site_name.h"
+#include "library/site_order.h"
+
+#include <algorithm>
 #include <chrono>
+#include <vector>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// Every sub-folder of folder, in the order of the listing. Files, and entries whose type
-// cannot be told, are not folders; a folder that cannot be listed gives nothing.
-// A temporary file that a crashed save left there is removed after the listing.
-template <typename Visit> void ForEachSubFolder(const fs::path& folder, Visit visit) {
+// The names of the sub-folders of folder that are library entries, in natural order. Files,
+// entries whose type cannot be told and hidden folders are not entries; a folder that cannot be
+// listed gives nothing. Stale temporary files of the program's saves are removed on the way.
+std::vector<std::string> EntryFolders(const fs::path& folder) {
+    std::vector<std::string> names;
     std::error_code ec;
     fs::directory_iterator it(folder, ec);
     const fs::directory_iterator end;
     bool bTemporaryFiles = false;
     for (; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
+        std::string name = it->path().filename().string();
         std::error_code typeError;
         if (!it->is_directory(typeError) || typeError) {
             bTemporaryFiles = bTemporaryFiles || IsTemporaryFileName(name);
             continue;
         }
-        if (name == "." || name == "..")
+        if (IsHiddenName(name))
             continue;
-        visit(name);
+        names.push_back(std::move(name));
     }
+    // A temporary file that a crashed save left there is removed after the listing.
     if (bTemporaryFiles)
         RemoveStaleTemporaryFiles(folder);
+    std::sort(names.begin(), names.end(),
+              [](const std::string& a, const std::string& b) { return SiteNameLess(a, b); });
+    return names;
 }
 
 } // namespace
@@ -134,18 +144,21 @@ std::optional<fs::file_time_type> CSiteStorage::SettingsFileTime() {
 }
 
 void CSiteStorage::ScanLibrary() {
-    ForEachSubFolder(m_root, [this](const std::string& circuit) {
+    // Depth first: each circuit's theaters, and each theater's screens, right after it. The
+    // lookups use the model's name index, so the scan stays linear in the number of folders.
+    for (const std::string& circuit : EntryFolders(m_root)) {
         if (!m_library.FindCircuit(circuit))
             m_library.AddCircuit(circuit);
-        ForEachSubFolder(m_root / circuit, [this, &circuit](const std::string& theater) {
+        const fs::path circuitFolder = m_root / circuit;
+        for (const std::string& theater : EntryFolders(circuitFolder)) {
             if (!m_library.FindTheater(theater))
                 m_library.AddTheater(theater);
-            ForEachSubFolder(m_root / circuit / theater, [this](const std::string& screen) {
+            for (const std::string& screen : EntryFolders(circuitFolder / theater)) {
                 if (!m_library.FindScreen(screen))
                     m_library.AddScreen(screen);
-            });
-        });
-    });
+            }
+        }
+    }
 }
 
 std::time_t ToCalendarTime(fs::file_time_type time) {

@@ -8,6 +8,8 @@
 #include "library/site_delete.h"
 #include "library/site_history.h"
 #include "library/stored_settings.h"
+#include "library/site_name.h"
+#include "library/site_order.h"
 #include "link/profile.h"
 #include "link/serial_port.h"
 #include "link/transfer_sequence.h"
@@ -332,13 +334,19 @@ void CMainDlg::SetText(int id, const std::string& text) {
 // The tree
 
 QTreeWidgetItem* CMainDlg::InsertCircuitItem(const std::string& name, SitePos pos) {
-    const QString text = FromName(name);
+    // Circuits stand in natural order, the one the command-line listing uses; each top-level
+    // item keeps its name's bytes beside the shown text, which may not decode them exactly.
+    constexpr int kNameRole = Qt::UserRole + 1;
     int index = 0;
-    while (index < m_pTree->topLevelItemCount() &&
-           QString::compare(m_pTree->topLevelItem(index)->text(0), text, Qt::CaseInsensitive) <= 0)
+    while (index < m_pTree->topLevelItemCount()) {
+        const QByteArray other = m_pTree->topLevelItem(index)->data(0, kNameRole).toByteArray();
+        if (CompareSiteNames(std::string_view(other.constData(), other.size()), name) > 0)
+            break;
         ++index;
-    auto* item = new QTreeWidgetItem(QStringList(text));
+    }
+    auto* item = new QTreeWidgetItem(QStringList(FromName(name)));
     SetItemPos(item, pos);
+    item->setData(0, kNameRole, QByteArray(name.data(), static_cast<qsizetype>(name.size())));
     m_pTree->insertTopLevelItem(index, item);
     return item;
 }
@@ -641,26 +649,19 @@ void CMainDlg::OnDelete() {
     if (level == SiteLevel::None || !ConfirmDelete(level))
         return;
     const std::string folder = m_storage.SitePath(FolderKind(level));
-    switch (DeleteSiteFiles(m_storage, level)) {
-    case DeleteOutcome::Removed:
-        m_library.RemoveCurrent(level);
-        DeleteCurrentItem();
-        break;
-    case DeleteOutcome::FolderKept:
-        ShowMessage("The folder " + folder +
-                        " still holds other files or could not be removed.\nThe folder and its "
-                        "entry were kept.",
+    const DeleteOutcome outcome = DeleteSiteFiles(m_storage, level);
+    if (outcome.m_result == DeleteResult::FolderKept) {
+        // Nothing of the entry is gone (or only its empty folder stayed): say what is in the way
+        // and what to do. The status text and the bar stay as they were.
+        ShowMessage(DeleteOutcomeMessage(outcome, folder),
                     QApplication::applicationName().toStdString(),
                     static_cast<int>(PromptIcon::Exclamation));
-        // The buttons follow the files that are gone; the status text and the bar stay.
         UpdateSelectionPanel(false);
-        break;
-    case DeleteOutcome::FolderMissing:
-        // Another program removed it: the entry goes at the next start, when the scan no longer
-        // finds the folder.
-        UpdateSelectionPanel(false);
-        break;
+        return;
     }
+    // Removed now, or by another program before: either way the entry goes.
+    m_library.RemoveCurrent(level);
+    DeleteCurrentItem();
 }
 
 void CMainDlg::DeleteCurrentItem() {

@@ -37,20 +37,20 @@ TEST_P(ParseGoodLine, YieldsTheRequest) {
 INSTANTIATE_TEST_SUITE_P(
     Lines, ParseGoodLine,
     testing::Values(
-        GoodLine{{"list"}, "list", {}, ".", -1, false, false},
+        GoodLine{{"list"}, "list", {}, "", -1, false, false},
         GoodLine{{"--dir", "/lib", "add", "Main"}, "add", {"Main"}, "/lib", -1, false, false},
         GoodLine{{"load", "A", "B", "C", "--yes", "--port", "COM3"},
                  "load",
                  {"A", "B", "C"},
-                 ".",
+                 "",
                  2,
                  true,
                  false},
-        GoodLine{{"send", "--", "-A", "B", "C"}, "send", {"-A", "B", "C"}, ".", -1, false, false},
-        GoodLine{{"help", "load"}, "load", {}, ".", -1, false, true},
-        GoodLine{{"load", "--help"}, "load", {}, ".", -1, false, true},
-        GoodLine{{"--help"}, "", {}, ".", -1, false, true},
-        GoodLine{{"help"}, "", {}, ".", -1, false, true}));
+        GoodLine{{"send", "--", "-A", "B", "C"}, "send", {"-A", "B", "C"}, "", -1, false, false},
+        GoodLine{{"help", "load"}, "load", {}, "", -1, false, true},
+        GoodLine{{"load", "--help"}, "load", {}, "", -1, false, true},
+        GoodLine{{"--help"}, "", {}, "", -1, false, true},
+        GoodLine{{"help"}, "", {}, "", -1, false, true}));
 
 struct BadLine {
     Args args;
@@ -81,15 +81,15 @@ INSTANTIATE_TEST_SUITE_P(
                     BadLine{{"list", "extra"}, "usage: vrx3km-cli list"},
                     BadLine{{"compare", "A", "B", "C", "--with", "D", "E"},
                             "option --with needs a circuit, a theater and a screen"},
-                    BadLine{{"report", "A", "B", "C", "--version", "V"},
+                    BadLine{{"report", "A", "B", "C", "--file", "V"},
                             "--with, --file and --version are options of compare only"},
                     BadLine{{"compare", "A", "B", "C", "--version", "V", "--file", "F"},
                             "compare takes one of --with, --file and --version"}));
 
-TEST(Consent, OnlyYOrYesAgree) {
-    for (const char* yes : {"y", "yes", "yes\r"})
+TEST(Consent, OnlyYOrYesAgreeInAnyLetterCase) {
+    for (const char* yes : {"y", "Y", "yes", "YES", "Yes", "yes\r"})
         EXPECT_TRUE(IsConsent(yes)) << yes;
-    for (const char* no : {"", "n", "Y", "YES", "ok", "yes please", " y"})
+    for (const char* no : {"", "n", "N", "ok", "yes please", " y", "ye"})
         EXPECT_FALSE(IsConsent(no)) << no;
 }
 
@@ -102,6 +102,16 @@ TEST(Help, EveryCommandHasItsOwnHelp) {
         EXPECT_NE(ToolHelp().find(std::string("  ") + command), std::string::npos);
     }
     EXPECT_FALSE(CommandHelp("fetch"));
+}
+
+TEST(Version, AsksForNothingElse) {
+    for (const Args& args : {Args{"--version"}, Args{"list", "--version"}}) {
+        const CliParse parse = ParseCommandLine(args);
+        ASSERT_TRUE(parse.m_request) << parse.m_strError;
+        EXPECT_TRUE(parse.m_request->m_bVersion);
+    }
+    EXPECT_EQ(VersionText().rfind("vrx3km-cli ", 0), 0u);
+    EXPECT_GT(VersionText().size(), std::string("vrx3km-cli \n").size());
 }
 
 } // namespace

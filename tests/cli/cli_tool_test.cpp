@@ -118,14 +118,14 @@ TEST_F(CliToolTest, LoadOverStoredSettingsAsksAndARefusalChangesNothing) {
     AddScreen();
     const Blocks stored = ChangedSettings(true);
     WriteFile(Screen() / "Vrx.cfg", stored);
-    const ToolRun run = Cli({"load", "Odeon", "Main", "1"}, "Y\n");
+    const ToolRun run = Cli({"load", "Odeon", "Main", "1"}, "n\n");
     EXPECT_EQ(run.m_nStatus, 1);
     EXPECT_NE(run.m_strErr.find(OverwriteQuestion("Odeon", "Main", "1")), std::string::npos);
     EXPECT_NE(run.m_strErr.find(transfer_text::kDownloadCancelled), std::string::npos);
     EXPECT_EQ(ReadFile(Screen() / "Vrx.cfg"), AsText(stored));
     EXPECT_TRUE(m_sim.ReceivedBytes().empty());
 
-    EXPECT_EQ(Cli({"load", "Odeon", "Main", "1"}, "yes\n").m_nStatus, 0);
+    EXPECT_EQ(Cli({"load", "Odeon", "Main", "1"}, "YES\n").m_nStatus, 0);
     EXPECT_EQ(ReadFile(Screen() / "Vrx.cfg"), AsText(m_sim.Settings()));
 }
 
@@ -244,19 +244,23 @@ TEST_F(CliToolTest, AReportWithoutStoredSettingsIsAFileError) {
 TEST_F(CliToolTest, DeleteFollowsTheLibraryRules) {
     AddScreen();
     // A theater that still holds a screen is refused before anything is asked.
-    EXPECT_EQ(Cli({"delete", "--yes", "Odeon", "Main"}).m_nStatus, 1);
-    // A screen folder with a file of the technician's own is kept, its three files are gone.
-    std::ofstream(Screen() / "mine.txt") << "x";
-    const ToolRun kept = Cli({"delete", "Odeon", "Main", "1"}, "y\n");
-    EXPECT_EQ(kept.m_nStatus, 1);
-    EXPECT_NE(kept.m_strErr.find("were kept"), std::string::npos) << kept.m_strErr;
-    EXPECT_FALSE(fs::exists(Screen() / "Notes.txt"));
-    EXPECT_TRUE(fs::exists(Screen()));
+    EXPECT_EQ(Cli({"delete", "--yes", "Odeon", "Main"}).m_nStatus, 5);
+    // A screen folder with a file of the technician's own is left whole, and the file is named.
+    for (const char* file : {"Vrx.cfg", "Vrx.txt", "mine.txt"})
+        std::ofstream(Screen() / file) << "x";
+    const ToolRun kept = Cli({"delete", "Odeon", "Main", "1"}, "Y\n");
+    EXPECT_EQ(kept.m_nStatus, 5);
+    EXPECT_NE(kept.m_strErr.find("\"mine.txt\""), std::string::npos) << kept.m_strErr;
+    EXPECT_NE(kept.m_strErr.find((Screen()).string()), std::string::npos) << kept.m_strErr;
+    for (const char* file : {"Notes.txt", "Vrx.cfg", "Vrx.txt"})
+        EXPECT_TRUE(fs::exists(Screen() / file)) << file;
 
     fs::remove(Screen() / "mine.txt");
+    fs::create_directory(Screen() / "History");
     EXPECT_EQ(Cli({"delete", "Odeon", "Main", "1"}, "n\n").m_nStatus, 1);
     EXPECT_TRUE(fs::exists(Screen()));
     EXPECT_EQ(Cli({"delete", "Odeon", "Main", "1"}, "y\n").m_nStatus, 0);
+    EXPECT_FALSE(fs::exists(Screen()));
     EXPECT_EQ(Cli({"delete", "--yes", "Odeon", "Main"}).m_nStatus, 0);
     EXPECT_EQ(Cli({"delete", "--yes", "Odeon"}).m_nStatus, 0);
     EXPECT_EQ(Cli({"list"}).m_strOut, "");
@@ -358,6 +362,58 @@ TEST_F(CliToolTest, CompareWithTheProcessorNamesTheFieldsThatDifferAndWritesNoth
     EXPECT_EQ(verified.m_nStatus, 0) << verified.m_strErr;
     EXPECT_EQ(verified.m_strOut, "The processor holds exactly the stored settings.\n");
     EXPECT_EQ(m_sim.Settings(), vrxsim::ExampleSettings());
+}
+
+TEST_F(CliToolTest, DeleteThroughALinkLeavesTheFilesItLeadsTo) {
+    const fs::path elsewhere = m_dir.string() + "-elsewhere";
+    fs::create_directories(elsewhere / "T" / "S");
+    std::ofstream(elsewhere / "T" / "S" / "Notes.txt") << "notes";
+    fs::create_directory_symlink(elsewhere, m_dir / "Ext");
+    const ToolRun run = Cli({"delete", "--yes", "Ext", "T", "S"});
+    EXPECT_EQ(run.m_nStatus, 5);
+    EXPECT_NE(run.m_strErr.find("link"), std::string::npos) << run.m_strErr;
+    EXPECT_TRUE(fs::exists(elsewhere / "T" / "S" / "Notes.txt"));
+    std::error_code ec;
+    fs::remove_all(elsewhere, ec);
+}
+
+TEST_F(CliToolTest, ListSkipsHiddenFoldersAndSortsNaturally) {
+    for (const char* folder : {".git/objects", ".Trash-1000/Old/T/S", "Plaza 10", "plaza 9"})
+        fs::create_directories(m_dir / folder);
+    for (int screen = 12; screen >= 1; --screen)
+        fs::create_directories(m_dir / "Odeon" / "Main" / std::to_string(screen));
+    std::string expected = "Odeon\n  Main\n";
+    for (int screen = 1; screen <= 12; ++screen)
+        expected += "    " + std::to_string(screen) + "\n";
+    expected += "plaza 9\nPlaza 10\n";
+    EXPECT_EQ(Cli({"list"}).m_strOut, expected);
+}
+
+TEST_F(CliToolTest, TheLibraryFolderIsNeverTakenSilently) {
+    // The tool's own folder, with a foreign folder in it, is not a library.
+    const fs::path foreign = m_dir / "Home";
+    fs::create_directories(foreign / "Documents" / "Invoices" / "2024");
+    const ToolRun refused = RunTool({"list"}, "", foreign.string());
+    EXPECT_EQ(refused.m_nStatus, 2);
+    EXPECT_NE(refused.m_strErr.find(foreign.string()), std::string::npos) << refused.m_strErr;
+    EXPECT_NE(refused.m_strErr.find("--dir"), std::string::npos) << refused.m_strErr;
+    EXPECT_TRUE(refused.m_strOut.empty());
+
+    EXPECT_EQ(Cli({"add", "Odeon"}).m_nStatus, 0);
+    const ToolRun inside = RunTool({"list"}, "", m_dir.string());
+    EXPECT_EQ(inside.m_nStatus, 0);
+    EXPECT_EQ(inside.m_strOut, "Home\n  Documents\n    Invoices\nOdeon\n");
+
+    const ToolRun missing = RunTool({"--dir", (m_dir / "absent").string(), "list"});
+    EXPECT_EQ(missing.m_nStatus, 3);
+    EXPECT_NE(missing.m_strErr.find("absent"), std::string::npos) << missing.m_strErr;
+
+    // Paths are printed as reached from where the tool was started.
+    const ToolRun added = RunTool({"--dir", "Lib", "add", "A"}, "", foreign.string());
+    fs::create_directory(foreign / "Lib");
+    EXPECT_EQ(RunTool({"--dir", "Lib", "add", "A"}, "", foreign.string()).m_strErr,
+              "Added circuit Lib/A\n");
+    EXPECT_EQ(added.m_nStatus, 3);
 }
 
 } // namespace

@@ -22,7 +22,8 @@ bool ReadSome(int fd, std::string& into) {
 
 } // namespace
 
-ToolRun RunTool(const std::vector<std::string>& args, const std::string& input) {
+ToolRun RunTool(const std::vector<std::string>& args, const std::string& input,
+                const std::string& workingDirectory) {
     ToolRun run;
     int inPipe[2], outPipe[2], errPipe[2];
     if (pipe(inPipe) != 0 || pipe(outPipe) != 0 || pipe(errPipe) != 0)
@@ -42,6 +43,8 @@ ToolRun RunTool(const std::vector<std::string>& args, const std::string& input) 
         dup2(errPipe[1], STDERR_FILENO);
         for (int fd : {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1]})
             close(fd);
+        if (!workingDirectory.empty() && chdir(workingDirectory.c_str()) != 0)
+            _exit(126);
         execv(argv[0], argv.data());
         _exit(127);
     }

@@ -11,4 +11,6 @@ struct ToolRun {
 };
 
 // Feeds input to the child's stdin (then closes it) and collects both outputs until it exits.
-ToolRun RunTool(const std::vector<std::string>& args, const std::string& input = "");
+// The child starts in workingDirectory, or in the test's own when it is empty.
+ToolRun RunTool(const std::vector<std::string>& args, const std::string& input = "",
+                const std::string& workingDirectory = "");

@@ -305,10 +305,10 @@ TEST_F(SiteFilesTest, StaleTemporaryFilesAreRemovedAndNeverKeepAFolder) {
     ASSERT_TRUE(m_library.FindScreen("S"));
     EXPECT_TRUE(m_storage.IsFolderNotEmpty(PathKind::TheaterFolder));
     // Delete takes the screen folder with every temporary file in it, then the theater's.
-    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Screen), DeleteOutcome::Removed);
+    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Screen).m_result, DeleteResult::Removed);
     m_library.RemoveCurrentScreen();
     EXPECT_FALSE(m_storage.IsFolderNotEmpty(PathKind::TheaterFolder));
-    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Theater), DeleteOutcome::Removed);
+    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Theater).m_result, DeleteResult::Removed);
 }
 
 // A process killed at any moment while it replaces Vrx.cfg leaves the old file or the new one,

@@ -135,6 +135,13 @@ TEST(SiteLibrary, NamesCompareExactlyAndDuplicatesAreKept) {
     EXPECT_EQ(CircuitNames(lib), (std::vector<std::string>{"Cinema", "Twin", "Twin"}));
     EXPECT_TRUE(lib.FindCircuit("Twin"));
     EXPECT_EQ(lib.GetCircuitPos(), first);
+    // With the first gone the second is found; with both gone, none.
+    lib.RemoveCurrentCircuit();
+    EXPECT_TRUE(lib.FindCircuit("Twin"));
+    EXPECT_EQ(lib.GetCircuitPos(), second);
+    lib.RemoveCurrentCircuit();
+    EXPECT_FALSE(lib.FindCircuit("Twin"));
+    EXPECT_EQ(lib.GetCircuitName(), "Cinema");
 }
 
 TEST(SiteLibrary, AddMakesNewEntryCurrentAndLeavesLowerCursors) {

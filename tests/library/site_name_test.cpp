@@ -1,8 +1,12 @@
 #include "library/site_name.h"
+#include "library/site_order.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -25,7 +29,7 @@ TEST_P(CheckSiteNameTest, AcceptsOnlySafeFolderNames) {
 INSTANTIATE_TEST_SUITE_P(
     Names, CheckSiteNameTest,
     testing::Values(NameCase{"Main", true}, NameCase{"1", true}, NameCase{"Plaza 2", true},
-                    NameCase{"A.B", true}, NameCase{".hidden", true}, NameCase{" lead", true},
+                    NameCase{"A.B", true}, NameCase{".hidden", false}, NameCase{" lead", true},
                     NameCase{"Caf\xc3\xa9", true}, NameCase{std::string(32, 'x'), true},
                     NameCase{std::string(33, 'x'), false}, NameCase{"", false},
                     NameCase{".", false}, NameCase{"..", false}, NameCase{"a\\b", false},
@@ -41,6 +45,34 @@ TEST(CheckSiteName, RefusalNamesTheOffendingCharacter) {
     const auto refusal = CheckSiteName("Main*");
     ASSERT_TRUE(refusal.has_value());
     EXPECT_NE(refusal->find("character *."), std::string::npos) << *refusal;
+}
+
+TEST(CompareSiteNames, NaturalOrderIgnoringCaseWithByteOrderForTies) {
+    const std::vector<std::string> sorted{"",
+                                          "01",
+                                          "1",
+                                          "2",
+                                          "10",
+                                          "99999999999999999999",
+                                          "100000000000000000000",
+                                          "A",
+                                          "a",
+                                          "a1b",
+                                          "a01c",
+                                          "Screen 2",
+                                          "screen 3",
+                                          "Screen 10",
+                                          "Screen 10a",
+                                          "Theater",
+                                          "theater",
+                                          "\xc3\x89" "cran"};
+    std::vector<std::string> shuffled = sorted;
+    std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(14));
+    std::sort(shuffled.begin(), shuffled.end(),
+              [](const std::string& a, const std::string& b) { return SiteNameLess(a, b); });
+    EXPECT_EQ(shuffled, sorted);
+    for (const std::string& name : sorted)
+        EXPECT_EQ(CompareSiteNames(name, name), 0) << name;
 }
 
 } // namespace

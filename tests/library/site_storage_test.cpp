@@ -133,46 +133,22 @@ TEST_F(StorageTest, ScanOfFolderWithOnlyFilesIsEmpty) {
     EXPECT_TRUE(Dump().empty());
 }
 
-TEST_F(StorageTest, ScanTakesFoldersOnlyInListingOrder) {
+TEST_F(StorageTest, ScanTakesVisibleFoldersOnlyInNaturalOrder) {
     for (const char* p :
-         {"Main/Plaza/1", "Main/Plaza/2/Sub/Deep", "Main/.hidden", "cinema/X", "Cinema", "Files"})
+         {"Main/Plaza/10", "Main/Plaza/2/Sub/Deep", "Main/Plaza/1", "Main/.hidden",
+          "Main/Plaza/.stfolder", "cinema/X", "Cinema", "Files", ".git/objects", ".Trash-1000/C/T"})
         fs::create_directories(Root() / p);
     WriteBytes(Root() / "Main/notes.txt", "");
     WriteBytes(Root() / "Main/Plaza/readme", "");
     WriteBytes(Root() / "Main/Plaza/1/Vrx.cfg", std::string(800, '\0'));
     WriteBytes(Root() / "Files/a", "");
 
-    // Expected: circuits in the listing's order, theaters and screens below each.
-    std::vector<std::string> expected;
-    for (const auto& c : fs::directory_iterator(Root())) {
-        if (!c.is_directory())
-            continue;
-        const std::string cn = c.path().filename().string();
-        expected.push_back(cn);
-        for (const auto& t : fs::directory_iterator(c.path())) {
-            if (!t.is_directory())
-                continue;
-            const std::string tn = cn + "/" + t.path().filename().string();
-            expected.push_back(tn);
-            for (const auto& s : fs::directory_iterator(t.path())) {
-                if (s.is_directory())
-                    expected.push_back(tn + "/" + s.path().filename().string());
-            }
-        }
-    }
     m_storage.ScanLibrary();
-    const std::vector<std::string> got = Dump();
-    EXPECT_EQ(got, expected);
-    // Spelling kept, hidden folders counted, files and anything below screens skipped.
-    auto has = [&got](const std::string& s) {
-        return std::find(got.begin(), got.end(), s) != got.end();
-    };
-    EXPECT_TRUE(has("Cinema") && has("cinema") && has("cinema/X"));
-    EXPECT_TRUE(has("Main/.hidden"));
-    EXPECT_TRUE(has("Files"));
-    EXPECT_FALSE(has("Files/a"));
-    EXPECT_FALSE(has("Main/Plaza/2/Sub"));
-    EXPECT_EQ(got.size(), 9u);
+    // Spelling kept; letter case ignored, then byte order; numbers by value; hidden folders,
+    // files and anything below screens skipped.
+    EXPECT_EQ(Dump(), (std::vector<std::string>{"Cinema", "cinema", "cinema/X", "Files", "Main",
+                                                "Main/Plaza", "Main/Plaza/1", "Main/Plaza/2",
+                                                "Main/Plaza/10"}));
 }
 
 TEST_F(StorageTest, ScanMergesIntoEntriesAlreadyPresent) {
@@ -239,54 +215,130 @@ TEST_F(StorageTest, DeletesFromTheBottomUp) {
     WriteBytes(screen / "Vrx.cfg", std::string(800, '\1'));
     WriteBytes(screen / "Notes.txt", "notes"); // Vrx.txt missing: passed over
     ASSERT_EQ(m_library.Locate(m_library.GetCircuitPos()), SiteLevel::Circuit);
-    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Circuit), DeleteOutcome::FolderKept);
+    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Circuit).m_result, DeleteResult::FolderKept);
     m_library.FindTheater("Plaza");
-    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Theater), DeleteOutcome::FolderKept);
+    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Theater).m_result, DeleteResult::FolderKept);
     EXPECT_TRUE(fs::exists(screen / "Vrx.cfg")) << "nothing below a theater is touched";
     m_library.FindScreen("2");
-    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Screen), DeleteOutcome::Removed);
+    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Screen).m_result, DeleteResult::Removed);
     EXPECT_FALSE(fs::exists(screen));
-    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Theater), DeleteOutcome::Removed);
-    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Circuit), DeleteOutcome::Removed);
+    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Theater).m_result, DeleteResult::Removed);
+    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Circuit).m_result, DeleteResult::Removed);
     EXPECT_TRUE(fs::is_empty(Root()));
-    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Circuit), DeleteOutcome::FolderMissing);
-    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::None), DeleteOutcome::FolderKept);
+    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Circuit).m_result, DeleteResult::FolderMissing);
+    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::None).m_result, DeleteResult::FolderKept);
 }
 
-TEST_F(StorageTest, ScreenWithStrayFileKeepsFolder) {
-    MakeScreen("C", "T", "S");
-    const fs::path screen = Root() / "C/T/S";
-    for (const char* f : {"Vrx.cfg", "Vrx.txt", "Notes.txt", "mine.doc"})
-        WriteBytes(screen / f, "x");
-    fs::create_directory(screen / "Sub");
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Screen), DeleteOutcome::FolderKept);
-        EXPECT_FALSE(fs::exists(screen / "Vrx.cfg"));
-        EXPECT_FALSE(fs::exists(screen / "Vrx.txt"));
-        EXPECT_FALSE(fs::exists(screen / "Notes.txt"));
-        EXPECT_TRUE(fs::exists(screen / "mine.doc"));
-        EXPECT_TRUE(fs::exists(screen / "Sub"));
+// Anything in a screen folder besides the program's own files keeps the screen whole and is
+// named; the program's files, History and stale temporary files go with the folder.
+TEST_F(StorageTest, ScreenDeleteIsAllOrNothing) {
+    struct Row {
+        const char* name;
+        std::vector<std::string> extraFiles;
+        std::vector<std::string> extraFolders;
+        bool bReadOnlySettings;
+        DeleteResult result;
+        DeleteKeptReason reason;
+        std::vector<std::string> inTheWay;
+    };
+    const Row rows[] = {
+        {"Clean",
+         {".Vrx.cfg.vrx-tmp-12-0"},
+         {"History"},
+         false,
+         DeleteResult::Removed,
+         DeleteKeptReason::None,
+         {}},
+        {"StrayFileAndFolder",
+         {"photo.jpg"},
+         {"Sub", "History"},
+         false,
+         DeleteResult::FolderKept,
+         DeleteKeptReason::OtherContents,
+         {"Sub", "photo.jpg"}},
+        {"ForeignHiddenFile",
+         {".DS_Store"},
+         {},
+         false,
+         DeleteResult::FolderKept,
+         DeleteKeptReason::OtherContents,
+         {".DS_Store"}},
+        {"ReadOnlySettings",
+         {},
+         {},
+         true,
+         DeleteResult::FolderKept,
+         DeleteKeptReason::ReadOnlyFiles,
+         {"Vrx.cfg"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        MakeScreen("C", "T", row.name);
+        const fs::path screen = Root() / "C/T" / row.name;
+        for (const char* f : {"Vrx.cfg", "Vrx.txt", "Notes.txt"})
+            WriteBytes(screen / f, "x");
+        for (const std::string& f : row.extraFiles)
+            WriteBytes(screen / f, "x");
+        for (const std::string& d : row.extraFolders) {
+            fs::create_directories(screen / d);
+            WriteBytes(screen / d / "kept", "");
+        }
+        if (row.bReadOnlySettings)
+            fs::permissions(screen / "Vrx.cfg", fs::perms::owner_read | fs::perms::group_read);
+
+        const DeleteOutcome outcome = DeleteSiteFiles(m_storage, SiteLevel::Screen);
+        EXPECT_EQ(outcome.m_result, row.result);
+        EXPECT_EQ(outcome.m_reason, row.reason);
+        EXPECT_EQ(outcome.m_inTheWay, row.inTheWay);
+        if (row.result == DeleteResult::Removed) {
+            EXPECT_FALSE(fs::exists(screen));
+            EXPECT_TRUE(DeleteOutcomeMessage(outcome, "S").empty());
+            continue;
+        }
+        for (const char* f : {"Vrx.cfg", "Vrx.txt", "Notes.txt"})
+            EXPECT_TRUE(fs::exists(screen / f)) << f;
+        const std::string message = DeleteOutcomeMessage(outcome, "./C/T/S");
+        EXPECT_NE(message.find("./C/T/S"), std::string::npos) << message;
+        for (const std::string& name : row.inTheWay)
+            EXPECT_NE(message.find("\"" + name + "\""), std::string::npos) << message;
     }
 }
 
-// A screen file marked read-only cannot be deleted: it stays, and with it the folder and the
-// entry; the other two files go all the same.
-TEST_F(StorageTest, ReadOnlyScreenFileKeepsFolder) {
-    MakeScreen("C", "T", "S");
-    const fs::path screen = Root() / "C/T/S";
-    for (const char* f : {"Vrx.cfg", "Vrx.txt", "Notes.txt"})
-        WriteBytes(screen / f, "x");
-    fs::permissions(screen / "Vrx.cfg", fs::perms::owner_read | fs::perms::group_read);
-    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Screen), DeleteOutcome::FolderKept);
-    EXPECT_TRUE(fs::exists(screen / "Vrx.cfg"));
-    EXPECT_FALSE(fs::exists(screen / "Vrx.txt"));
-    EXPECT_FALSE(fs::exists(screen / "Notes.txt"));
+// An entry reached through a symbolic link loses at most the link, never the files it leads to;
+// one whose folder is already gone is deleted without ado.
+TEST_F(StorageTest, DeleteNeverReachesThroughALink) {
+    TempFolder elsewhere;
+    for (const char* s : {"T/S", "Screen"}) {
+        fs::create_directories(elsewhere.Path() / s);
+        WriteBytes(elsewhere.Path() / s / "Notes.txt", "notes");
+    }
+    fs::create_directory_symlink(elsewhere.Path(), Root() / "Ext");
+    MakeScreen("Ext", "T", "S");
+    const DeleteOutcome through = DeleteSiteFiles(m_storage, SiteLevel::Screen);
+    EXPECT_EQ(through.m_result, DeleteResult::FolderKept);
+    EXPECT_EQ(through.m_reason, DeleteKeptReason::ThroughLink);
+    m_library.FindCircuit("Ext");
+    m_library.FindTheater("T");
+    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Theater).m_reason,
+              DeleteKeptReason::ThroughLink);
+    EXPECT_TRUE(fs::exists(elsewhere.Path() / "T/S/Notes.txt"));
+
+    MakeScreen("C", "T", "Linked");
+    fs::remove(Root() / "C/T/Linked");
+    fs::create_directory_symlink(elsewhere.Path() / "Screen", Root() / "C/T/Linked");
+    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Screen).m_result, DeleteResult::Removed);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(Root() / "C/T/Linked")));
+    EXPECT_EQ(ReadBytes(elsewhere.Path() / "Screen/Notes.txt"), "notes");
+
+    MakeScreen("C", "T", "Gone");
+    fs::remove(Root() / "C/T/Gone");
+    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Screen).m_result, DeleteResult::FolderMissing);
 }
 
 TEST_F(StorageTest, FolderNamedLikeAScreenFileIsNotDeleted) {
     MakeScreen("C", "T", "S");
     fs::create_directory(Root() / "C/T/S/Vrx.cfg");
-    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Screen), DeleteOutcome::FolderKept);
+    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Screen).m_result, DeleteResult::FolderKept);
     EXPECT_TRUE(fs::is_directory(Root() / "C/T/S/Vrx.cfg"));
 }
 

@@ -21,10 +21,11 @@ TEST_F(MainDlgTest, NewCircuitIsInsertedAtItsAlphabeticalPlace) {
     EXPECT_EQ(dlg.Tree()->currentItem()->text(0).toStdString(), "Gamma");
     EXPECT_EQ(Text(IDC_CIRCUIT), "Gamma");
     EXPECT_TRUE(fs::is_directory(m_root / "Gamma"));
-    // Names compare exactly: a circuit differing only in letter case is a new one.
+    // Names compare exactly: a circuit differing only in letter case is a new one, placed by
+    // byte order among the names that are equal but for letter case.
     dlg.OnAddCircuit();
     EXPECT_EQ(TopLevelTexts(),
-              (std::vector<std::string>{"alpha", "ALPHA", "Beta", "Gamma", "zeta"}));
+              (std::vector<std::string>{"ALPHA", "alpha", "Beta", "Gamma", "zeta"}));
     EXPECT_TRUE(m_prompt.m_asked.empty());
 }
 
@@ -162,8 +163,8 @@ TEST_F(MainDlgTest, DeleteWorksBottomUpAndKeepsAFolderWithAStrayFile) {
     EXPECT_EQ(question.m_nIcon, PromptIcon::Exclamation);
     EXPECT_TRUE(fs::exists(m_root / "Main/Plaza/2/Vrx.cfg"));
 
-    // The technician's own file keeps the folder and the entry, and that is said; the buttons
-    // follow the files that went, the status text and the bar stay.
+    // The technician's own file keeps the whole screen, and the message names it; the status
+    // text and the bar stay.
     m_prompt.m_asked.clear();
     qobject_cast<QLabel*>(dlg.Control(IDC_STATUS))->setText("Send Cancelled");
     static_cast<QProgressBar*>(dlg.Control(IDC_PROGRESS))->setValue(20);
@@ -171,16 +172,16 @@ TEST_F(MainDlgTest, DeleteWorksBottomUpAndKeepsAFolderWithAStrayFile) {
     dlg.OnDelete();
     ASSERT_EQ(m_prompt.m_asked.size(), 2u);
     EXPECT_NE(m_prompt.m_asked[1].m_strText.find("./Main/Plaza/2"), std::string::npos);
+    EXPECT_NE(m_prompt.m_asked[1].m_strText.find("\"mine.txt\""), std::string::npos);
     EXPECT_EQ(m_prompt.m_asked[1].m_nIcon, PromptIcon::Exclamation);
-    EXPECT_FALSE(fs::exists(m_root / "Main/Plaza/2/Vrx.cfg"));
-    EXPECT_FALSE(fs::exists(m_root / "Main/Plaza/2/Notes.txt"));
+    EXPECT_TRUE(fs::exists(m_root / "Main/Plaza/2/Vrx.cfg"));
+    EXPECT_TRUE(fs::exists(m_root / "Main/Plaza/2/Notes.txt"));
     EXPECT_TRUE(fs::exists(m_root / "Main/Plaza/2/mine.txt"));
     EXPECT_EQ(Text(IDC_SCREEN), "2");
     EXPECT_EQ(dlg.Tree()->topLevelItem(0)->child(0)->childCount(), 1);
     EXPECT_EQ(Text(IDC_STATUS), "Send Cancelled");
     EXPECT_EQ(static_cast<QProgressBar*>(dlg.Control(IDC_PROGRESS))->value(), 20);
-    EXPECT_FALSE(Enabled(IDC_SEND));
-    EXPECT_FALSE(Enabled(IDC_VIEW_CONFIGURATION));
+    EXPECT_TRUE(Enabled(IDC_SEND));
 
     // Without it the screen goes and its theater is selected, then the theater, then the circuit.
     fs::remove(m_root / "Main/Plaza/2/mine.txt");

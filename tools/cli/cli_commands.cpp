@@ -7,6 +7,7 @@
 #include "image/settings_compare.h"
 #include "image/settings_image.h"
 #include "library/site_add.h"
+#include "library/library_folder.h"
 #include "library/site_delete.h"
 #include "library/site_library.h"
 #include "library/site_name.h"
@@ -21,6 +22,7 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <optional>
 #include <sstream>
 #include <system_error>
 
@@ -32,6 +34,15 @@ namespace {
 struct NameProblem {
     std::string m_strMessage;
 };
+
+// A library path ("./Odeon/Main") as the technician reaches it from the folder the tool was
+// started in: below the --dir folder as it was given, else as it is (the library is the
+// current folder then).
+std::string UserPath(const CliRequest& request, const std::string& strSitePath) {
+    if (request.m_strDir.empty() || strSitePath.size() < 2)
+        return strSitePath;
+    return (fs::path(request.m_strDir) / strSitePath.substr(2)).string();
+}
 
 // Asks on stderr and reads one line of stdin; --yes answers for the technician.
 bool Ask(CliStreams& io, bool bYes, const std::string& strQuestion) {
@@ -187,7 +198,8 @@ int AddCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io)
                        ? kExitFileError
                        : kExitUsage;
         }
-        io.m_err << "Added " << kLevels[i] << " " << storage.SitePath(FolderKind(level)) << "\n";
+        io.m_err << "Added " << kLevels[i] << " "
+                 << UserPath(request, storage.SitePath(FolderKind(level))) << "\n";
     }
     return kExitSuccess;
 }
@@ -195,7 +207,7 @@ int AddCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io)
 int ReportCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io) {
     Select(storage.Library(), request.m_names);
     storage.LoadSite();
-    const std::string strReport = storage.SitePath(PathKind::ReportFile);
+    const std::string strReport = UserPath(request, storage.SitePath(PathKind::ReportFile));
     SiteLibrary& library = storage.Library();
     WriteConfigurationReport(storage.DiskPath(PathKind::ReportFile), g_SettingsImage,
                              library.GetCircuitName(), library.GetTheaterName(),
@@ -275,31 +287,70 @@ int DeleteCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& 
     const std::size_t nLevel = request.m_names.size();
     const SiteLevel level = static_cast<SiteLevel>(nLevel);
     const PathKind folderKind = FolderKind(level);
+    const std::string strFolder = UserPath(request, storage.SitePath(folderKind));
     if (nLevel < 3 && storage.IsFolderNotEmpty(folderKind)) {
-        io.m_err << "vrx3km-cli: the folder " << storage.SitePath(folderKind)
+        io.m_err << "vrx3km-cli: the folder " << strFolder
                  << " is not empty; delete what it holds first\n";
-        return kExitFailed;
+        return kExitFolderKept;
     }
     if (!Ask(io, request.m_bYes, ConfirmDeleteText(library, level))) {
         io.m_err << "Nothing was deleted.\n";
         return kExitFailed;
     }
-    switch (DeleteSiteFiles(storage, level)) {
-    case DeleteOutcome::Removed:
+    const DeleteOutcome outcome = DeleteSiteFiles(storage, level);
+    switch (outcome.m_result) {
+    case DeleteResult::FolderKept:
+        io.m_err << "vrx3km-cli: " << DeleteOutcomeMessage(outcome, strFolder) << "\n";
+        return kExitFolderKept;
+    case DeleteResult::FolderMissing:
+        io.m_err << "Deleted " << strFolder << " (its folder was gone already)\n";
         break;
-    case DeleteOutcome::FolderKept:
-        io.m_err << "vrx3km-cli: the folder " << storage.SitePath(folderKind)
-                 << " still holds files or folders of its own, or could not be removed; the "
-                    "folder and its entry were kept\n";
-        return kExitFailed;
-    case DeleteOutcome::FolderMissing:
-        io.m_err << "vrx3km-cli: there is no folder " << storage.SitePath(folderKind)
-                 << " to remove; nothing was deleted\n";
-        return kExitFailed;
+    case DeleteResult::Removed:
+        io.m_err << "Deleted " << strFolder << "\n";
+        break;
     }
-    io.m_err << "Deleted " << storage.SitePath(folderKind) << "\n";
     library.RemoveCurrent(level);
     return kExitSuccess;
+}
+
+// Makes the library folder the working directory, so that every library path keeps its
+// meaning. Without --dir the current folder must be a library: the tool never takes another
+// folder silently. Returns the exit status of a failure, or nullopt.
+std::optional<int> EnterLibraryFolder(const CliRequest& request, CliStreams& io) {
+    std::error_code ec;
+    LibraryFolderFacts facts;
+    facts.m_workingDirectory = fs::current_path(ec);
+    if (!request.m_strDir.empty())
+        facts.m_given = fs::path(request.m_strDir);
+    else
+        facts.m_bWorkingDirectoryIsLibrary = IsLibraryFolder(facts.m_workingDirectory);
+    const LibraryChoice choice = ChooseLibraryFolder(facts);
+    if (choice.m_source == LibrarySource::None) {
+        io.m_err << "vrx3km-cli: the current folder " << facts.m_workingDirectory.string()
+                 << " is not a VRX-3KM library: it holds no " << kProfileFileName
+                 << " and no screen folders with notes or settings, and it is not empty.\n"
+                 << "Name the library with --dir FOLDER, or change to the library folder "
+                    "first.\n";
+        return kExitUsage;
+    }
+    const fs::file_status status = fs::status(choice.m_folder, ec);
+    if (!fs::exists(status)) {
+        io.m_err << "vrx3km-cli: the library folder " << request.m_strDir
+                 << " was not found. Check the name given with --dir.\n";
+        return kExitFileError;
+    }
+    if (!fs::is_directory(status)) {
+        io.m_err << "vrx3km-cli: " << request.m_strDir
+                 << " is a file, not a folder. Name the library folder with --dir.\n";
+        return kExitFileError;
+    }
+    fs::current_path(choice.m_folder, ec);
+    if (ec) {
+        io.m_err << "vrx3km-cli: cannot use the library folder " << choice.m_folder.string() << ": "
+                 << ec.message() << ". Check its permissions.\n";
+        return kExitFileError;
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -310,14 +361,13 @@ int RunCommand(const CliRequest& request, CliStreams& io) {
                                                   : CommandHelp(request.m_strCommand).value());
         return kExitSuccess;
     }
-    // The library, the profile and the port mapping all live in the library folder.
-    std::error_code ec;
-    fs::current_path(request.m_strDir, ec);
-    if (ec) {
-        io.m_err << "vrx3km-cli: cannot use the library folder " << request.m_strDir << ": "
-                 << ec.message() << "\n";
-        return kExitUsage;
+    if (request.m_bVersion) {
+        io.m_out << VersionText();
+        return kExitSuccess;
     }
+    // The library, the profile and the port mapping all live in the library folder.
+    if (const std::optional<int> failure = EnterLibraryFolder(request, io))
+        return *failure;
     SiteLibrary library;
     CSiteStorage storage(library, ".", &g_SettingsImage);
     storage.ScanLibrary();

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstddef>
 #include <filesystem>
+#include <algorithm>
+#include <cctype>
 #include <string_view>
 #include <system_error>
 
@@ -18,10 +20,11 @@ struct CommandInfo {
 
 constexpr std::array<CommandInfo, 9> kCommands{{
     {"list", 0, 0, "list",
-     "Lists the library: circuits in alphabetical order (letter case ignored), their\n"
-     "theaters and screens in library order, each level indented two spaces. A screen\n"
-     "with valid stored settings is marked \" *\", one whose stored settings fail their\n"
-     "checks (a Send would refuse them) \" !\".\n"},
+     "Lists the library: circuits, their theaters and their screens in natural order\n"
+     "(letter case ignored, numbers by value: 2 before 10), each level indented two\n"
+     "spaces. A screen with valid stored settings is marked \" *\", one whose stored\n"
+     "settings fail their checks (a Send would refuse them) \" !\". Folders whose names\n"
+     "begin with \".\" are not part of the library.\n"},
     {"add", 1, 3, "add CIRCUIT [THEATER [SCREEN]]",
      "Adds the circuit, theater and screen that are missing, with their folders and, for\n"
      "a new screen, its Notes.txt. A level that exists already is reused. Names that\n"
@@ -39,8 +42,10 @@ constexpr std::array<CommandInfo, 9> kCommands{{
      "is read back afterwards and compared with the stored settings (exit status 4 when\n"
      "they differ).\n"},
     {"delete", 1, 3, "delete CIRCUIT [THEATER [SCREEN]]",
-     "Deletes a screen (its Vrx.cfg, Vrx.txt and Notes.txt, then its folder), or a\n"
-     "theater or circuit whose folder is empty. Asks first unless --yes, and says so\n"
+     "Deletes a screen (its Vrx.cfg, Vrx.txt, Notes.txt and History, then its folder),\n"
+     "or a theater or circuit whose folder is empty. Asks first unless --yes. A screen\n"
+     "folder that holds anything else is left whole, and what is in the way is named;\n"
+     "a folder reached through a symbolic link loses at most the link. Exits with 5\n"
      "when the folder was kept.\n"},
     {"history", 3, 3, "history CIRCUIT THEATER SCREEN",
      "Lists the settings kept in the screen's History folder, newest first: the file\n"
@@ -64,13 +69,15 @@ constexpr std::array<CommandInfo, 9> kCommands{{
 
 constexpr std::string_view kOptionsHelp =
     "Options:\n"
-    "  --dir DIR    the library folder (default: the current folder)\n"
+    "  --dir DIR    the library folder (default: the current folder, when it is a\n"
+    "               library: it holds VRX3KM.CFG or screen folders, or is empty)\n"
     "  --port COMn  the serial port COM1..COM4 (default: the one in VRX3KM.CFG; the\n"
     "               profile is not changed)\n"
     "  --yes        answer every question with yes\n"
     "  --with CIRCUIT THEATER SCREEN, --file PATH, --version NAME\n"
     "               compare only: what the stored settings are compared with\n"
-    "  --help       show this help\n";
+    "  --help       show this help\n"
+    "  --version    show the version (without a command)\n";
 
 const CommandInfo* FindCommand(std::string_view name) {
     for (const CommandInfo& info : kCommands) {
@@ -98,6 +105,8 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
     CliRequest request;
     std::vector<std::string> words;
     bool bOptionsEnded = false;
+    // "--version" alone shows the tool's version; compare's "--version NAME" names a kept one.
+    const bool bCompare = std::find(args.begin(), args.end(), "compare") != args.end();
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (bOptionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
@@ -106,6 +115,8 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
             bOptionsEnded = true;
         } else if (arg == "--help" || arg == "-h") {
             request.m_bHelp = true;
+        } else if (arg == "--version" && !bCompare) {
+            request.m_bVersion = true;
         } else if (arg == "--yes" || arg == "-y") {
             request.m_bYes = true;
         } else if (arg == "--verify") {
@@ -148,7 +159,7 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
     }
 
     if (words.empty()) {
-        if (request.m_bHelp)
+        if (request.m_bHelp || request.m_bVersion)
             return CliParse{request, {}};
         return Fail("no command given");
     }
@@ -167,7 +178,7 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
     const CommandInfo* info = FindCommand(request.m_strCommand);
     if (!info)
         return Fail("unknown command \"" + request.m_strCommand + "\"");
-    if (request.m_bHelp)
+    if (request.m_bHelp || request.m_bVersion)
         return CliParse{request, {}};
     if (words.size() < info->nMinNames || words.size() > info->nMaxNames)
         return Fail("usage: vrx3km-cli " + std::string(info->usage));
@@ -191,8 +202,10 @@ std::string ToolHelp() {
         text += "  " + std::string(info.usage) + "\n";
     text += "  help [COMMAND]\n\n";
     text += kOptionsHelp;
-    text += "\nExit status: 0 success, 1 transfer failed or declined, 2 bad usage or an\n"
-            "unknown or unsafe name, 3 a file error, 4 compare found differences.\n";
+    text += "\nExit status: 0 success, 1 transfer failed or declined, 2 bad usage, an\n"
+            "unknown or unsafe name, or a current folder that is not a library, 3 a file\n"
+            "error or a missing library folder, 4 compare found differences, 5 delete kept\n"
+            "the folder.\n";
     return text;
 }
 
@@ -204,9 +217,16 @@ std::optional<std::string> CommandHelp(const std::string& strCommand) {
            std::string(info->text) + "\n" + std::string(kOptionsHelp);
 }
 
+std::string VersionText() {
+    return "vrx3km-cli " VRX3KM_VERSION "\n";
+}
+
 bool IsConsent(const std::string& strAnswer) {
     std::string_view answer = strAnswer;
     while (!answer.empty() && answer.back() == '\r')
         answer.remove_suffix(1);
-    return answer == "y" || answer == "yes";
+    std::string folded;
+    for (const char c : answer)
+        folded += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return folded == "y" || folded == "yes";
 }

@@ -8,16 +8,18 @@
 // Exit statuses of the tool, for scripts.
 enum ExitStatus : int {
     kExitSuccess = 0,
-    kExitFailed = 1,    // a transfer failed, or the technician declined
-    kExitUsage = 2,     // bad usage, or a name that is unknown or unsafe
-    kExitFileError = 3, // a stored file could not be read or written
-    kExitDiffers = 4,   // compare found differences
+    kExitFailed = 1,     // a transfer failed, or the technician declined
+    kExitUsage = 2,      // bad usage, or a name that is unknown or unsafe
+    kExitFileError = 3,  // a stored file could not be read or written, or the library folder
+                         // given is missing
+    kExitDiffers = 4,    // compare found differences
+    kExitFolderKept = 5, // delete kept the folder: it holds something else or cannot go
 };
 
 struct CliRequest {
     std::string m_strCommand;         // "list", "add", ...; empty with m_bHelp for the tool
     std::vector<std::string> m_names; // circuit, theater, screen as given
-    std::string m_strDir = ".";       // the library folder
+    std::string m_strDir;             // the library folder given with --dir; empty: none
     std::optional<int> m_nPortIndex;  // 0..3 from --port COMn; else the profile's
     bool m_bYes = false;              // consent given in advance
     bool m_bHelp = false;             // show help for m_strCommand (or the tool) and stop
@@ -27,6 +29,7 @@ struct CliRequest {
     std::vector<std::string> m_withNames;    // --with CIRCUIT THEATER SCREEN
     std::optional<std::string> m_strFile;    // --file PATH, made absolute against the start folder
     std::optional<std::string> m_strVersion; // --version NAME, a name in the screen's History
+    bool m_bVersion = false;          // show the version and stop
 };
 
 struct CliParse {
@@ -34,12 +37,16 @@ struct CliParse {
     std::string m_strError;              // else what is wrong with it
 };
 
-// Options may stand anywhere; "--" ends them. "help [COMMAND]" and "--help" ask for help.
+// Options may stand anywhere; "--" ends them. "help [COMMAND]" and "--help" ask for help,
+// "--version" for the version.
 CliParse ParseCommandLine(const std::vector<std::string>& args);
 
 // The help of the tool, or of one command; nullopt for an unknown command.
 std::string ToolHelp();
 std::optional<std::string> CommandHelp(const std::string& strCommand);
+// "vrx3km-cli " and the program's version, as a line.
+std::string VersionText();
 
-// Only "y" and "yes" are consent; anything else, an empty line and end of input refuse.
+// Only "y" and "yes", in any letter case, are consent; anything else, an empty line and end of
+// input refuse.
 bool IsConsent(const std::string& strAnswer);

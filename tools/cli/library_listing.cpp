@@ -1,23 +1,9 @@
 #include "library_listing.h"
 
+#include "library/site_order.h"
+
 #include <algorithm>
-#include <cctype>
 #include <vector>
-
-namespace {
-
-bool LessIgnoringCase(const std::string& a, const std::string& b) {
-    const auto folded = [](unsigned char c) { return std::tolower(c); };
-    const bool bLess = std::lexicographical_compare(
-        a.begin(), a.end(), b.begin(), b.end(),
-        [&](unsigned char x, unsigned char y) { return folded(x) < folded(y); });
-    const bool bGreater = std::lexicographical_compare(
-        b.begin(), b.end(), a.begin(), a.end(),
-        [&](unsigned char x, unsigned char y) { return folded(x) < folded(y); });
-    return bLess || (!bGreater && a < b);
-}
-
-} // namespace
 
 std::string RenderListing(SiteLibrary& library, const std::function<bool()>& hasSettings) {
     return RenderListing(library, [&hasSettings] {
@@ -30,7 +16,8 @@ std::string RenderListing(SiteLibrary& library,
     std::vector<std::string> circuits;
     for (library.FirstCircuit(); library.HasCircuit(); library.NextCircuit())
         circuits.push_back(library.GetCircuitName());
-    std::sort(circuits.begin(), circuits.end(), LessIgnoringCase);
+    std::sort(circuits.begin(), circuits.end(),
+              [](const std::string& a, const std::string& b) { return SiteNameLess(a, b); });
 
     std::string text;
     for (const std::string& circuit : circuits) {

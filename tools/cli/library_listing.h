@@ -7,8 +7,8 @@
 #include <functional>
 #include <string>
 
-// Circuits sorted by name ignoring letter case (exact byte order breaks ties), each followed by
-// its theaters and their screens in library order, indented two spaces a level. hasSettings is
+// Circuits in natural order (CompareSiteNames), each followed by its theaters and their screens
+// in library order (natural order after a scan), indented two spaces a level. hasSettings is
 // asked with the screen current in the library; a screen for which it is true gets " *".
 std::string RenderListing(SiteLibrary& library, const std::function<bool()>& hasSettings);
 
