@@ -4,12 +4,15 @@
 #include "image/file_error.h"
 #include "image/report.h"
 #include "image/settings_image.h"
+#include "library/site_history.h"
 #include "library/site_storage.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -36,6 +39,23 @@ bool IsValidSettingsFile(const fs::path& file) {
     return !ec && (size == kStoredSettingsSize || size == kLongSettingsSize);
 }
 
+namespace {
+
+// True when file exists and does not hold exactly these bytes.
+bool StoredBytesDiffer(const fs::path& file,
+                       const std::array<std::uint8_t, kSettingsFileSize>& bytes) {
+    std::error_code ec;
+    if (!fs::exists(fs::symlink_status(file, ec)))
+        return false;
+    std::ifstream in(file, std::ios::binary);
+    std::string stored((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return stored.size() != bytes.size() ||
+           !std::equal(bytes.begin(), bytes.end(), stored.begin(),
+                       [](std::uint8_t a, char b) { return a == static_cast<std::uint8_t>(b); });
+}
+
+} // namespace
+
 void SaveScreenSettings(const fs::path& folder, const SettingsImage& image,
                         std::string_view circuit, std::string_view theater,
                         std::string_view screen) {
@@ -46,6 +66,10 @@ void SaveScreenSettings(const fs::path& folder, const SettingsImage& image,
         std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     PreparedFile report(folder / kReportFileName,
                         RenderConfigurationReport(image, circuit, theater, screen));
+    // Stored settings that the new ones replace are kept whole in the screen's History first;
+    // when they cannot be kept, nothing is replaced.
+    if (StoredBytesDiffer(folder / kSettingsFileName, bytes))
+        KeepSettingsInHistory(folder);
     // The report goes first: should the last rename fail, the stored settings are still the old
     // ones, as the error that is then shown says.
     report.Commit();

@@ -4,12 +4,13 @@
 #include "image/report.h"
 #include "image/settings_compare.h"
 #include "image/settings_image.h"
+#include "library/screen_store.h"
 #include "library/site_add.h"
 #include "library/site_delete.h"
 #include "library/site_history.h"
-#include "library/stored_settings.h"
 #include "library/site_name.h"
 #include "library/site_order.h"
+#include "library/stored_settings.h"
 #include "link/profile.h"
 #include "link/serial_port.h"
 #include "link/transfer_sequence.h"
@@ -22,7 +23,6 @@
 #include "ui/name_dlg.h"
 #include "ui/port_dlg.h"
 #include "ui/prompt.h"
-#include "ui/screen_store.h"
 #include "ui/system_menu.h"
 #include "ui/transfer_binding.h"
 
@@ -734,7 +734,7 @@ void CMainDlg::StartTransfer(TransferKind kind) {
     m_transfer = std::thread([this, kind, target, status, root, strTargetLine] {
         WindowTransferObserver observer(this, m_pProgress, status);
         observer.SetSendTargetLine(strTargetLine);
-        ScreenSettingsStore store(root);
+        ScreenStore store(root);
         TransferResult result = TransferResult::Success;
         switch (kind) {
         case TransferKind::Load:

@@ -417,3 +417,38 @@ TEST_F(CliToolTest, TheLibraryFolderIsNeverTakenSilently) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(CliToolTest, ALoadThatReplacesStoredSettingsKeepsThemInHistory) {
+    AddScreen();
+    ASSERT_EQ(Cli({"load", "--yes", "Odeon", "Main", "1"}).m_nStatus, 0);
+    const Blocks first = vrxsim::ExampleSettings();
+    const Blocks second = ChangedSettings(true);
+    m_sim.SetSettings(second);
+    ASSERT_EQ(Cli({"load", "--yes", "Odeon", "Main", "1"}).m_nStatus, 0);
+    EXPECT_EQ(ReadFile(Screen() / "Vrx.cfg"), AsText(second));
+    std::vector<fs::path> kept;
+    for (const auto& entry : fs::directory_iterator(Screen() / "History"))
+        kept.push_back(entry.path());
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(ReadFile(kept[0]), AsText(first));
+
+    // The same settings loaded again replace nothing: no new version.
+    ASSERT_EQ(Cli({"load", "--yes", "Odeon", "Main", "1"}).m_nStatus, 0);
+    EXPECT_EQ(std::distance(fs::directory_iterator(Screen() / "History"), {}), 1);
+
+    const std::string name = kept[0].filename().string();
+    ASSERT_EQ(Cli({"restore", "--yes", "Odeon", "Main", "1", name}).m_nStatus, 0);
+    EXPECT_EQ(ReadFile(Screen() / "Vrx.cfg"), AsText(first));
+    bool bSecondKept = false;
+    for (const auto& entry : fs::directory_iterator(Screen() / "History"))
+        bSecondKept = bSecondKept || ReadFile(entry.path()) == AsText(second);
+    EXPECT_TRUE(bSecondKept);
+
+    // Delete of the screen takes its History with it.
+    EXPECT_EQ(Cli({"delete", "--yes", "Odeon", "Main", "1"}).m_nStatus, 0);
+    EXPECT_FALSE(fs::exists(Screen()));
+}
+
+} // namespace

@@ -6,8 +6,9 @@
 #include "image/report.h"
 #include "image/settings_compare.h"
 #include "image/settings_image.h"
-#include "library/site_add.h"
 #include "library/library_folder.h"
+#include "library/screen_store.h"
+#include "library/site_add.h"
 #include "library/site_delete.h"
 #include "library/site_library.h"
 #include "library/site_name.h"
@@ -103,34 +104,6 @@ private:
     CliStreams& m_io;
     bool m_bYes;
     bool m_bBarOpen = false;
-};
-
-class StorageSettingsStore : public SettingsStore {
-public:
-    explicit StorageSettingsStore(CSiteStorage& storage) : m_storage(storage) {}
-    bool HasSettings(const ScreenTarget& target) override {
-        Locate(target);
-        return m_storage.IsSettingsFileValid(PathKind::SettingsFile);
-    }
-    void SaveSettings(const ScreenTarget& target, const SettingsImage& image) override {
-        Locate(target);
-        g_SettingsImage = image;
-        m_storage.SaveSite(PathKind::SettingsFile);
-    }
-    void LoadSettings(const ScreenTarget& target, SettingsImage& image) override {
-        Locate(target);
-        m_storage.LoadSite();
-        image = g_SettingsImage;
-    }
-
-private:
-    void Locate(const ScreenTarget& target) {
-        SiteLibrary& library = m_storage.Library();
-        library.FindCircuit(target.m_strCircuit);
-        library.FindTheater(target.m_strTheater);
-        library.FindScreen(target.m_strScreen);
-    }
-    CSiteStorage& m_storage;
 };
 
 ScreenTarget TargetOf(const CliRequest& request) {
@@ -240,7 +213,7 @@ int LoadCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io
     Select(storage.Library(), request.m_names);
     OpenPort(request);
     StreamObserver observer(io, request.m_bYes);
-    StorageSettingsStore store(storage);
+    ScreenStore store(storage.Root());
     return TransferResultStatus(
         RunLoad(DeviceLink(), g_SettingsImage, TargetOf(request), store, observer));
 }
@@ -257,7 +230,7 @@ int SendCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io
     Select(storage.Library(), request.m_names);
     OpenPort(request);
     StreamObserver observer(io, request.m_bYes);
-    StorageSettingsStore store(storage);
+    ScreenStore store(storage.Root());
     const TransferResult result =
         RunSend(DeviceLink(), g_SettingsImage, TargetOf(request), store, observer);
     if (result == TransferResult::SettingsInvalid)
