@@ -29,6 +29,10 @@ int SerialDeviceLink::WriteAudioSetup(int nBlock, SettingsImage& image) {
     return ::WriteAudioSetup(m_line, nBlock, nBlock, image);
 }
 
+std::string SerialDeviceLink::LineProblem() const {
+    return m_line.Problem();
+}
+
 TransferLink& DeviceLink() {
     static SerialDeviceLink link(g_SerialPort);
     return link;

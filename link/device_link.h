@@ -16,6 +16,7 @@ public:
     int ReadAudioSetup(int nBlock, SettingsImage& image) override;
     int WriteSystemSetup(const SettingsImage& image) override;
     int WriteAudioSetup(int nBlock, SettingsImage& image) override;
+    std::string LineProblem() const override;
 
     SerialLine& Line() const { return m_line; }
 

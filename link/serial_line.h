@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 // How long one byte may keep a read waiting on a silent line.
 inline constexpr std::chrono::milliseconds kByteTimeout{1000};
@@ -24,4 +25,7 @@ public:
     virtual bool IsOpen() const = 0;
     // The clock that the line's own timeout runs on; the codec bounds whole receives with it.
     virtual const LinkClock& Clock() const = 0;
+    // Why the line is not open, or that another program uses it, worded for the technician;
+    // "" when nothing is known.
+    virtual std::string Problem() const { return {}; }
 };

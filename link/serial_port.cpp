@@ -22,3 +22,15 @@ std::string ResolvePortDevice(const std::string& name) {
     return std::string("/dev/ttyS") + static_cast<char>('0' + (name[3] - '1'));
 #endif
 }
+
+std::string CSerialPort::Problem() const {
+    if (!IsOpen())
+        return m_failure.Reason();
+    if (m_bOtherReader) {
+        PortOpenFailure inUse;
+        inUse.m_strDevice = m_strDevice;
+        inUse.m_nReason = PortOpenReason::InUse;
+        return inUse.Reason();
+    }
+    return {};
+}

@@ -21,6 +21,9 @@ public:
     // not be set leaves the object not open; LastOpenFailure() then says why. Nothing is shown
     // here (the Load command reports "COM Port Error.").
     void Open(std::string name);
+    // The same for a device given by its path (/dev/ttyUSB0, a pseudo-terminal) or, on Windows,
+    // its port name (COM7).
+    void OpenDevice(std::string device);
 
     // Writes the whole buffer. The time is bounded (a few seconds plus the buffer's line
     // time); a write that cannot finish is abandoned. Failures are not reported: the reply
@@ -45,11 +48,17 @@ public:
     // with this set failed because the port is in use.
     bool OtherReaderSeen() const { return m_bOtherReader; }
 
+    // The device that the last Open tried: a path, or \\.\COMn on Windows.
+    const std::string& Device() const { return m_strDevice; }
+    // The open failure's reason, or that another program reads the device.
+    std::string Problem() const override;
+
 private:
     void Close();
     void Fail(std::string strDevice, PortOpenReason nReason, int nSystemError);
 
     PortOpenFailure m_failure;
+    std::string m_strDevice; // the device the last Open tried
     bool m_bOtherReader = false;
 #ifdef _WIN32
     void* m_hComm = reinterpret_cast<void*>(-1); // INVALID_HANDLE_VALUE

@@ -106,6 +106,14 @@ void CSerialPort::Open(std::string name) {
         Fail(std::string(), PortOpenReason::NotAPort, 0);
         return;
     }
+    OpenDevice(device);
+}
+
+void CSerialPort::OpenDevice(std::string device) {
+    Close();
+    m_failure = PortOpenFailure{};
+    m_bOtherReader = false;
+    m_strDevice = device;
     // Non-blocking for good: every wait, for a byte to read or room to write, is a poll with
     // its own deadline, so no call can block in the kernel past it.
     const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);

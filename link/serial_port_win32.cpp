@@ -68,6 +68,18 @@ void CSerialPort::Open(std::string name) {
         Fail(std::string(), PortOpenReason::NotAPort, 0);
         return;
     }
+    OpenDevice(device);
+}
+
+void CSerialPort::OpenDevice(std::string device) {
+    Close();
+    m_failure = PortOpenFailure{};
+    m_bOtherReader = false;
+    m_strDevice = device;
+    // A bare port name such as COM7 is opened through the device namespace, which also
+    // reaches ports above COM9.
+    if (device.rfind("\\\\.\\", 0) != 0)
+        device = "\\\\.\\" + device;
     // Share mode 0: exclusive use. Synchronous input and output.
     m_hComm = ::CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                             0, nullptr);

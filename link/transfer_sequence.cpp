@@ -2,6 +2,7 @@
 
 #include "image/file_error.h"
 #include "image/settings_image.h"
+#include "link/frame_codec.h"
 
 std::string OverwriteQuestion(const std::string& strCircuit, const std::string& strTheater,
                               const std::string& strScreen) {
@@ -20,6 +21,7 @@ namespace {
 struct StageRun {
     int nLastStarted = 0;
     bool bAllOk = true;
+    int nResult = 0; // the failed stage's link result
 };
 
 template <typename StageFn>
@@ -28,12 +30,67 @@ StageRun RunStages(TransferObserver& observer, int nFirst, StageFn&& stage) {
     for (int nStage = nFirst; nStage <= kStageCount; ++nStage) {
         observer.OnProgress(BarBeforeStage(nStage));
         run.nLastStarted = nStage;
-        if (stage(nStage) != 0) {
+        run.nResult = stage(nStage);
+        if (run.nResult != 0) {
             run.bAllOk = false;
             break;
         }
     }
     return run;
+}
+
+const char* const kBlockNames[] = {"system block", "current audio block",
+                                   "alternate audio block #1", "alternate audio block #2"};
+
+const char* const kCheckCable = " Check the cable, the port and that the VRX-3KM is switched on.";
+
+// Reports the reason for a port that is not open: the device and the system's reason.
+void ReportPortProblem(TransferLink& link, TransferObserver& observer) {
+    const std::string problem = link.LineProblem();
+    observer.OnReason(problem.empty() ? std::string("The serial port could not be opened.") +
+                                            " Choose the adapter's device with Ports..."
+                                      : problem);
+}
+
+// The stage that failed and why, and that another program on the line may be the cause.
+void ReportStageFailure(TransferLink& link, TransferObserver& observer, int nStage, int nResult,
+                        bool bWrite) {
+    std::string reason;
+    if (nStage == 1) {
+        reason = nResult == LinkNoReply
+                     ? std::string("No answer to the link check.") + kCheckCable
+                     : std::string("The answer to the link check was not understood: check that "
+                                   "the device on this port is the VRX-3KM.");
+    } else {
+        const std::string block = kBlockNames[nStage - 2];
+        if (bWrite)
+            reason = nResult == LinkNoReply ? "The VRX-3KM did not confirm the write of the " +
+                                                  block + "." + kCheckCable
+                                            : "The VRX-3KM did not accept the write of the " +
+                                                  block + ". Try the Send again.";
+        else
+            reason = nResult == LinkNoReply
+                         ? "No answer to the read of the " + block + "." + kCheckCable
+                         : "The " + block +
+                               " from the VRX-3KM failed its checks. Try again; if it fails "
+                               "again, the processor's settings may be damaged.";
+    }
+    const std::string line = link.LineProblem();
+    if (!line.empty())
+        reason += "\n" + line;
+    observer.OnReason(reason);
+}
+
+// Names the first stored block that fails its checks.
+std::string InvalidSettingsReason(const SettingsImage& image) {
+    const bool bOk[] = {CheckSystemSetup(image.system), CheckAudioSetup(image.current),
+                        CheckAudioSetup(image.alternate1), CheckAudioSetup(image.alternate2)};
+    for (std::size_t i = 0; i < 4; ++i)
+        if (!bOk[i])
+            return std::string(transfer_text::kSettingsInvalid) + " The stored " + kBlockNames[i] +
+                   " fails its checks: load the settings again from the processor or restore a "
+                   "kept version.";
+    return transfer_text::kSettingsInvalid;
 }
 
 } // namespace
@@ -60,12 +117,15 @@ TransferResult RunRead(TransferLink& link, SettingsImage& image, TransferObserve
     if (!link.IsPortOpen()) {
         observer.OnStatus(transfer_text::kPortError);
         observer.OnProgress(0);
+        ReportPortProblem(link, observer);
         return TransferResult::PortNotOpen;
     }
     observer.OnStatus(transfer_text::kReadWait);
     const StageRun run = ReadStages(link, image, observer);
     observer.OnProgress(BarAfterLastStage(run.nLastStarted));
     observer.OnStatus(run.bAllOk ? transfer_text::kReadDone : transfer_text::kReadError);
+    if (!run.bAllOk)
+        ReportStageFailure(link, observer, run.nLastStarted, run.nResult, false);
     return run.bAllOk ? TransferResult::Success : TransferResult::StageFailed;
 }
 
@@ -74,6 +134,7 @@ TransferResult RunLoad(TransferLink& link, SettingsImage& image, const ScreenTar
     if (!link.IsPortOpen()) {
         observer.OnStatus(transfer_text::kPortError);
         observer.OnProgress(0);
+        ReportPortProblem(link, observer);
         return TransferResult::PortNotOpen;
     }
     if (store.HasSettings(target) &&
@@ -89,18 +150,24 @@ TransferResult RunLoad(TransferLink& link, SettingsImage& image, const ScreenTar
     const StageRun run = ReadStages(link, image, observer);
 
     TransferResult result = run.bAllOk ? TransferResult::Success : TransferResult::StageFailed;
+    std::string strFileError;
     if (run.bAllOk) {
         // A partial image never reaches the disk: the save happens only after every read.
         try {
             store.SaveSettings(target, image);
         } catch (const FileError& e) {
-            observer.OnFileError(e.Message());
+            strFileError = e.Message();
+            observer.OnFileError(strFileError);
             result = TransferResult::FileError;
         }
     }
     observer.OnProgress(BarAfterLastStage(run.nLastStarted));
     observer.OnStatus(result == TransferResult::Success ? transfer_text::kDownloadSuccess
                                                         : transfer_text::kDownloadError);
+    if (!run.bAllOk)
+        ReportStageFailure(link, observer, run.nLastStarted, run.nResult, false);
+    else if (result == TransferResult::FileError)
+        observer.OnReason(strFileError + " Nothing was stored.");
     return result;
 }
 
@@ -118,14 +185,17 @@ TransferResult RunSend(TransferLink& link, SettingsImage& image, const ScreenTar
     // The stored settings replace whatever the link check read into the system block, so what
     // goes to the processor is the screen's file and nothing else.
     TransferResult result = TransferResult::Success;
+    std::string strFileError;
     try {
         store.LoadSettings(target, image);
     } catch (const FileError& e) {
-        observer.OnFileError(e.Message());
+        strFileError = e.Message();
+        observer.OnFileError(strFileError);
         result = TransferResult::FileError;
     }
 
     int nLastStarted = 1;
+    int nFailed = nCheck;
     if (result == TransferResult::Success && nCheck != 0) {
         result = TransferResult::StageFailed;
     }
@@ -138,6 +208,7 @@ TransferResult RunSend(TransferLink& link, SettingsImage& image, const ScreenTar
                                : link.WriteAudioSetup(nStage - 3, image);
         });
         nLastStarted = run.nLastStarted;
+        nFailed = run.nResult;
         if (!run.bAllOk) {
             result = TransferResult::StageFailed;
         }
@@ -145,6 +216,23 @@ TransferResult RunSend(TransferLink& link, SettingsImage& image, const ScreenTar
     observer.OnProgress(BarAfterLastStage(nLastStarted));
     observer.OnStatus(result == TransferResult::Success ? transfer_text::kSendSuccess
                                                         : transfer_text::kSendError);
+    switch (result) {
+    case TransferResult::StageFailed:
+        ReportStageFailure(link, observer, nLastStarted, nFailed, true);
+        // Blocks go one at a time and nothing is undone: once a write has started, the
+        // processor may hold some blocks of the new settings and some of the old.
+        if (nLastStarted >= 2)
+            observer.OnReason(transfer_text::kPartialSend);
+        break;
+    case TransferResult::SettingsInvalid:
+        observer.OnReason(InvalidSettingsReason(image));
+        break;
+    case TransferResult::FileError:
+        observer.OnReason(strFileError + " Nothing was sent.");
+        break;
+    default:
+        break;
+    }
     return result;
 }
 

@@ -28,6 +28,9 @@ public:
     // (Cancel is the default answer). True lets the job go on.
     virtual bool ConfirmOverwrite(const std::string& strQuestion) = 0;
     virtual bool ConfirmSend(const std::string& strWarning) = 0;
+    // Why the command failed, worded for the technician with what to do next; reported after the
+    // final status text, which stays exactly as it is. May come more than once.
+    virtual void OnReason(const std::string& strReason) = 0;
 };
 
 struct SettingsImage;
@@ -44,6 +47,8 @@ public:
     virtual int ReadAudioSetup(int nBlock, SettingsImage& image) = 0;
     virtual int WriteSystemSetup(const SettingsImage& image) = 0;
     virtual int WriteAudioSetup(int nBlock, SettingsImage& image) = 0;
+    // Why the port is not open, or that another program uses the line; "" when nothing is known.
+    virtual std::string LineProblem() const = 0;
 };
 
 // The device link over the program's one port (defined in link/device_link.cpp).
@@ -84,6 +89,8 @@ inline constexpr const char* kSendError = "Upload settings from VRX-3KM..Error."
 inline constexpr const char* kReadWait = "Reading settings from VRX-3KM..Please wait.";
 inline constexpr const char* kReadDone = "Reading settings from VRX-3KM..Done.";
 inline constexpr const char* kReadError = "Reading settings from VRX-3KM..Error.";
+inline constexpr const char* kPartialSend =
+    "The processor may now hold part of the new settings. Send them again before the next show.";
 inline constexpr const char* kSettingsInvalid =
     "The stored settings failed their checks; nothing was sent to the VRX-3KM.";
 } // namespace transfer_text

@@ -485,6 +485,7 @@ void CMainDlg::MarkFailingSettings() {
 
 void CMainDlg::ResetProgress() {
     SetText(IDC_STATUS, "");
+    Control(IDC_STATUS)->setToolTip(QString());
     m_pProgress->setValue(0);
 }
 

@@ -68,3 +68,17 @@ bool WindowTransferObserver::ConfirmSend(const std::string& strWarning) {
         m_pOwner,
         m_strSendTargetLine.empty() ? strWarning : strWarning + "\n\n" + m_strSendTargetLine, true);
 }
+
+void WindowTransferObserver::OnReason(const std::string& strReason) {
+    const QString reason = QString::fromUtf8(strReason);
+    if (m_pOwner)
+        QMetaObject::invokeMethod(
+            m_pOwner,
+            [status = m_pStatus, reason] {
+                if (!status)
+                    return;
+                status->setText(status->text() + "\n" + reason);
+                status->setToolTip(status->text());
+            },
+            Qt::QueuedConnection);
+}

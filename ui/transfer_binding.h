@@ -23,6 +23,8 @@ public:
     void OnFileError(const std::string& strMessage) override;
     bool ConfirmOverwrite(const std::string& strQuestion) override;
     bool ConfirmSend(const std::string& strWarning) override;
+    // The reason follows the status text on lines of its own.
+    void OnReason(const std::string& strReason) override;
     // A line shown below the Send warning: the screen the settings go from, and their date.
     void SetSendTargetLine(std::string strLine) { m_strSendTargetLine = std::move(strLine); }
 

@@ -30,7 +30,9 @@ public:
         events.push_back("ask " + strWarning);
         return m_bAnswer;
     }
+    void OnReason(const std::string& strReason) override { reasons.push_back(strReason); }
     std::vector<std::string> events;
+    std::vector<std::string> reasons;
     bool m_bAnswer = true;
 };
 
@@ -50,12 +52,15 @@ public:
     int WriteAudioSetup(int nBlock, SettingsImage&) override {
         return Call("write audio " + std::to_string(nBlock));
     }
+    std::string LineProblem() const override { return m_strProblem; }
     bool m_bOpen = true;
+    std::string m_strProblem;
+    int m_nFailResult = 2;
 
 private:
     int Call(const std::string& strWhat) {
         m_log.push_back(strWhat);
-        return ++m_nCalls == m_nFailingCall ? 2 : 0;
+        return ++m_nCalls == m_nFailingCall ? m_nFailResult : 0;
     }
     std::vector<std::string>& m_log;
     int m_nFailingCall;
@@ -190,6 +195,70 @@ TEST(TransferQuestions, ARefusalSendsAndStoresNothing) {
     EXPECT_EQ(observer.events,
               (Events{"ask " + OverwriteQuestion("A", "B", "C"), "status Download Cancelled",
                       "bar 0", kAskSend, "status Send Cancelled", "bar 0"}));
+}
+
+// After the final status, the reason: the stage and its cause, what to do, and for a Send cut
+// off after its first write that the processor may hold part of the new settings.
+TEST(TransferReasons, NameTheStageTheCauseAndAPartialSend) {
+    struct Row {
+        const char* name;
+        bool bSend;
+        bool bOpen;
+        int nFailingCall;
+        int nFailResult;
+        bool bImageValid;
+        std::vector<std::string> parts; // each must appear in the reasons, in this order
+        bool bPartial;
+    };
+    const Row rows[] = {
+        {"PortClosed", false, false, 0, 2, true, {"/dev/ttyUSB0: no such device"}, false},
+        {"SilentLinkCheck", false, true, 1, 4, true, {"No answer to the link check."}, false},
+        {"BadLastBlock",
+         false,
+         true,
+         5,
+         2,
+         true,
+         {"alternate audio block #2", "failed its checks"},
+         false},
+        {"SendSilentAtCheck", true, true, 1, 4, true, {"No answer to the link check."}, false},
+        {"SendUnconfirmedWrite",
+         true,
+         true,
+         3,
+         4,
+         true,
+         {"did not confirm the write of the current audio block"},
+         true},
+        {"SendInvalidStored", true, true, 0, 2, false, {transfer_text::kSettingsInvalid}, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        RecordingObserver observer;
+        ScriptedLink link(observer.events, row.nFailingCall);
+        link.m_bOpen = row.bOpen;
+        link.m_nFailResult = row.nFailResult;
+        link.m_strProblem =
+            row.bOpen ? "" : "/dev/ttyUSB0: no such device: is the adapter plugged in?";
+        ScriptedStore store(observer.events);
+        store.m_bImageValid = row.bImageValid;
+        if (row.bSend)
+            Send(observer, store, link);
+        else
+            Load(observer, store, link);
+        std::string all;
+        for (const std::string& reason : observer.reasons)
+            all += reason + "\n";
+        std::size_t at = 0;
+        for (const std::string& part : row.parts) {
+            at = all.find(part, at);
+            EXPECT_NE(at, std::string::npos) << part << " in " << all;
+        }
+        EXPECT_EQ(all.find(transfer_text::kPartialSend) != std::string::npos, row.bPartial) << all;
+        // The status texts stay exactly as they are: the reason never goes into them.
+        for (const std::string& event : observer.events)
+            EXPECT_EQ(event.find("No answer"), std::string::npos) << event;
+    }
 }
 
 struct SendCase {

@@ -141,6 +141,9 @@ TEST_F(TransferTest, LoadWithThePortClosedAsksNothing) {
     Click(IDC_LOAD);
     EXPECT_TRUE(m_prompt.m_asked.empty());
     EXPECT_EQ(Text(IDC_STATUS), transfer_text::kPortError);
+    // The device and the system's reason follow on a line of their own.
+    EXPECT_EQ(Reason(),
+              (m_root / "none").string() + ": no such device: is the adapter plugged in?");
     EXPECT_EQ(Bar(), 0);
     EXPECT_TRUE(m_sim.ReceivedBytes().empty());
     ExpectUnlocked();

@@ -89,7 +89,16 @@ bool MainDlgTest::Enabled(int id) const {
 }
 
 std::string MainDlgTest::Text(int id) const {
-    return qobject_cast<QLabel*>(m_pDlg->Control(id))->text().toStdString();
+    const std::string text = qobject_cast<QLabel*>(m_pDlg->Control(id))->text().toStdString();
+    // The status control shows the status text, then the reason on lines of its own.
+    return id == IDC_STATUS ? text.substr(0, text.find('\n')) : text;
+}
+
+std::string MainDlgTest::Reason() const {
+    const std::string text =
+        qobject_cast<QLabel*>(m_pDlg->Control(IDC_STATUS))->text().toStdString();
+    const auto newline = text.find('\n');
+    return newline == std::string::npos ? std::string() : text.substr(newline + 1);
 }
 
 std::vector<std::string> MainDlgTest::TopLevelTexts() const {

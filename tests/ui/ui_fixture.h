@@ -46,7 +46,10 @@ protected:
     // Selects the tree item at this path of names; fails the test when there is none.
     void Select(const std::vector<std::string>& names);
     bool Enabled(int id) const;
+    // A label's text; for the status control its first line, the status text itself.
     std::string Text(int id) const;
+    // The reason that follows the status text, or "".
+    std::string Reason() const;
     std::vector<std::string> TopLevelTexts() const;
     // Runs Add Circuit (0), Add Theater (1) or Add Screen (2).
     void Add(int command);

@@ -94,6 +94,10 @@ public:
         EndBarLine();
         return Ask(m_io, m_bYes, strWarning);
     }
+    void OnReason(const std::string& strReason) override {
+        EndBarLine();
+        m_io.m_err << strReason << "\n";
+    }
 
 private:
     void EndBarLine() {
@@ -233,8 +237,6 @@ int SendCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io
     ScreenStore store(storage.Root());
     const TransferResult result =
         RunSend(DeviceLink(), g_SettingsImage, TargetOf(request), store, observer);
-    if (result == TransferResult::SettingsInvalid)
-        io.m_err << transfer_text::kSettingsInvalid << "\n";
     if (result != TransferResult::Success || !request.m_bVerify)
         return TransferResultStatus(result);
 
