@@ -11,6 +11,9 @@
 #include "library/site_name.h"
 #include "library/site_order.h"
 #include "library/stored_settings.h"
+#include "link/device_link.h"
+#include "link/find_processor.h"
+#include "link/line_trace.h"
 #include "link/profile.h"
 #include "link/serial_port.h"
 #include "link/transfer_sequence.h"
@@ -42,10 +45,13 @@
 #include <QShortcut>
 #include <QTreeWidget>
 
+#include <cerrno>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <iomanip>
 #include <locale>
+#include <memory>
 #include <sstream>
 #include <system_error>
 
@@ -540,8 +546,18 @@ void CMainDlg::UpdatePortState() {
 void CMainDlg::OnPorts() {
     CPortDlg dialog(this);
     dialog.Load();
-    if (dialog.exec() == QDialog::Accepted)
+    dialog.SetTrace(m_bTrace, m_strTracePath);
+    // The search tries the checked port on the port the window holds, so it is not refused as
+    // in use by the window itself.
+    dialog.SetFinder([](const std::vector<std::string>& candidates,
+                        const std::function<void(const std::string&)>& progress) {
+        return FindProcessor(candidates, progress, &g_SerialPort);
+    });
+    if (dialog.exec() == QDialog::Accepted) {
+        m_bTrace = dialog.TraceEnabled();
+        m_strTracePath = dialog.TracePath();
         m_portOpener(PortName(g_PortSettings.PortIndex));
+    }
     UpdatePortState();
 }
 
@@ -725,6 +741,11 @@ void CMainDlg::StartTransfer(TransferKind kind) {
                                       " " + strTime;
     m_transferKind = kind;
     m_transferTarget = target;
+    if (!(m_portState && m_portState()) || m_bLastTransferFailed) {
+        m_portOpener(PortName(g_PortSettings.PortIndex));
+        UpdatePortState();
+    }
+    const std::string strTrace = m_bTrace ? m_strTracePath : std::string();
     LockControls();
     Enable(IDC_HISTORY, false);
     m_bTransferRunning = true;
@@ -732,20 +753,32 @@ void CMainDlg::StartTransfer(TransferKind kind) {
     qApp->installEventFilter(this);
     auto* status = qobject_cast<QLabel*>(Control(IDC_STATUS));
     const std::filesystem::path root = m_storage.Root();
-    m_transfer = std::thread([this, kind, target, status, root, strTargetLine] {
+    m_transfer = std::thread([this, kind, target, status, root, strTargetLine, strTrace] {
         WindowTransferObserver observer(this, m_pProgress, status);
+        // The line, with the trace between when the ports dialog switched it on.
+        std::ofstream trace;
+        std::unique_ptr<TracingLine> tracing;
+        if (!strTrace.empty()) {
+            trace.open(fs::path(strTrace), std::ios::app);
+            if (trace)
+                tracing = std::make_unique<TracingLine>(g_SerialPort, trace);
+            else
+                observer.OnFileError(FileError::FromErrno(EACCES, strTrace).Message());
+        }
+        SerialDeviceLink device(tracing ? static_cast<SerialLine&>(*tracing) : g_SerialPort);
+        TransferLink& link = device;
         observer.SetSendTargetLine(strTargetLine);
         ScreenStore store(root);
         TransferResult result = TransferResult::Success;
         switch (kind) {
         case TransferKind::Load:
-            result = RunLoad(DeviceLink(), g_SettingsImage, target, store, observer);
+            result = RunLoad(link, g_SettingsImage, target, store, observer);
             break;
         case TransferKind::Send:
-            result = RunSend(DeviceLink(), g_SettingsImage, target, store, observer);
+            result = RunSend(link, g_SettingsImage, target, store, observer);
             break;
         case TransferKind::Compare:
-            result = RunRead(DeviceLink(), m_processorImage, observer);
+            result = RunRead(link, m_processorImage, observer);
             break;
         }
         QMetaObject::invokeMethod(
@@ -763,6 +796,8 @@ void CMainDlg::EndTransfer() {
         m_transfer.join();
     qApp->removeEventFilter(this);
     m_bTransferRunning = false;
+    m_bLastTransferFailed = m_transferResult == TransferResult::StageFailed ||
+                            m_transferResult == TransferResult::PortNotOpen;
     UpdateSelectionPanel(false);
     UnlockControls();
     Enable(IDC_HISTORY, true);

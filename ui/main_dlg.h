@@ -216,6 +216,12 @@ private:
     // The processor's settings read by Compare: never the image a Load or Send uses.
     SettingsImage m_processorImage;
     QMenu* m_pHistoryMenu = nullptr;
+    // A transfer reopens the checked port first when the last one on it failed: an adapter
+    // that was unplugged and plugged in again works without a click on its radio button.
+    bool m_bLastTransferFailed = false;
+    // The line trace that the ports dialog switched on, and its file.
+    bool m_bTrace = false;
+    std::string m_strTracePath;
     bool m_bTransferRunning = false;
     bool m_bCloseAfterTransfer = false;
 };

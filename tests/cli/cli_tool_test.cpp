@@ -454,3 +454,43 @@ TEST_F(CliToolTest, ALoadThatReplacesStoredSettingsKeepsThemInHistory) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(CliToolTest, PortsMapFindAndReasons) {
+    // Two pseudo-terminals, of which only the simulator's answers.
+    vrxsim::Simulator silent(ExampleOptions());
+    silent.SetFaults({{vrxsim::FaultKind::Silent, vrxsim::Stage::Any}});
+    silent.Start();
+    ASSERT_EQ(Cli({"ports", "--map", "COM2", silent.DevicePath()}).m_nStatus, 0);
+    ASSERT_EQ(Cli({"ports", "--map", "COM3", (m_dir / "unplugged").string()}).m_nStatus, 0);
+    const ToolRun ports = Cli({"ports"});
+    EXPECT_EQ(ports.m_nStatus, 0);
+    EXPECT_NE(ports.m_strOut.find("COM1 * " + m_sim.DevicePath() + ": opens"), std::string::npos)
+        << ports.m_strOut;
+    EXPECT_NE(ports.m_strOut.find("COM3   " + (m_dir / "unplugged").string() + ": " +
+                                  (m_dir / "unplugged").string() + ": no such device"),
+              std::string::npos)
+        << ports.m_strOut;
+
+    const ToolRun found = Cli({"ports", "--find"});
+    EXPECT_EQ(found.m_nStatus, 0) << found.m_strErr;
+    EXPECT_EQ(found.m_strOut, "A processor answered on " + m_sim.DevicePath() + " (COM1)\n");
+    EXPECT_TRUE(m_sim.SentBytes().size() > 0);
+
+    // A missing device: the status, then the device and the system's reason; exit status 1.
+    AddScreen();
+    const ToolRun missing = Cli({"--port", "COM3", "load", "Odeon", "Main", "1"});
+    EXPECT_EQ(missing.m_nStatus, 1);
+    EXPECT_NE(missing.m_strErr.find("COM Port Error.\nProgress: 0%\n" +
+                                    (m_dir / "unplugged").string() + ": no such device"),
+              std::string::npos)
+        << missing.m_strErr;
+    // A device given by its path for one run.
+    const ToolRun direct =
+        Cli({"--port", m_sim.DevicePath(), "load", "--yes", "Odeon", "Main", "1"});
+    EXPECT_EQ(direct.m_nStatus, 0) << direct.m_strErr;
+    silent.Stop();
+}
+
+} // namespace

@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <memory>
 
 namespace fs = std::filesystem;
 using vrxsim::FaultKind;
@@ -273,6 +274,37 @@ TEST_F(TransferTest, ASlowLoadKeepsTheWindowPaintedAndDropsInputGivenDuringIt) {
     EXPECT_TRUE(m_pDlg->isVisible());
     EXPECT_TRUE(Saved("Vrx.cfg"));
     slow.Stop();
+}
+
+TEST_F(TransferTest, ALoadAfterTheProcessorCameBackReopensThePortByItself) {
+    // COM1 stands for a fixed path that leads to whichever simulator serves now, as an
+    // adapter's /dev/serial/by-id path leads to the adapter after it was plugged in again.
+    const fs::path adapter = m_root / "adapter";
+    auto first = std::make_unique<vrxsim::Simulator>();
+    fs::create_symlink(first->DevicePath(), adapter);
+    MakeFolders(kScreen);
+    std::ofstream(m_root / "VRX3KM.CFG") << "[Ports]\nCOM1=" << adapter.string() << "\n";
+    Start();
+    Select({"Main", "Plaza", "2"});
+    m_pDlg->SetPortOpener([](const std::string& name) { g_SerialPort.Open(name); });
+    m_pDlg->OpenSavedPort();
+    ASSERT_TRUE(g_SerialPort.IsOpen());
+    ResetReceiver();
+    first->Start();
+    Click(IDC_LOAD);
+    EXPECT_EQ(Text(IDC_STATUS), transfer_text::kDownloadSuccess);
+
+    first.reset(); // unplugged
+    Click(IDC_LOAD);
+    EXPECT_EQ(Text(IDC_STATUS), transfer_text::kDownloadError);
+
+    vrxsim::Simulator second; // plugged in again
+    fs::remove(adapter);
+    fs::create_symlink(second.DevicePath(), adapter);
+    second.Start();
+    Click(IDC_LOAD);
+    EXPECT_EQ(Text(IDC_STATUS), transfer_text::kDownloadSuccess) << Reason();
+    second.Stop();
 }
 
 TEST_F(TransferTest, ClosingDuringATransferWaitsForItsEnd) {

@@ -15,14 +15,21 @@
 #include "library/site_storage.h"
 #include "library/stored_settings.h"
 #include "library_listing.h"
+#include "link/device_link.h"
+#include "link/find_processor.h"
+#include "link/line_trace.h"
 #include "link/profile.h"
+#include "link/serial_devices.h"
 #include "link/serial_port.h"
 #include "link/transfer_sequence.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <system_error>
@@ -131,9 +138,102 @@ void Select(SiteLibrary& library, const std::vector<std::string>& names) {
 
 void OpenPort(const CliRequest& request) {
     InitProfile();
+    if (!request.m_strPortDevice.empty()) {
+        g_SerialPort.OpenDevice(request.m_strPortDevice);
+        return;
+    }
     if (request.m_nPortIndex)
         g_PortSettings.PortIndex = *request.m_nPortIndex;
     g_SerialPort.Open(PortName(g_PortSettings.PortIndex));
+}
+
+// The device link of one command: the program's port, opened as the request says, with the
+// line trace between when --trace asked for one.
+class CliLink {
+public:
+    explicit CliLink(const CliRequest& request) {
+        OpenPort(request);
+        if (!request.m_strTrace.empty()) {
+            errno = 0;
+            m_trace.open(request.m_strTrace, std::ios::app);
+            if (!m_trace)
+                throw FileError::FromErrno(errno != 0 ? errno : EACCES, request.m_strTrace);
+            m_pTracing = std::make_unique<TracingLine>(g_SerialPort, m_trace);
+        }
+        m_pLink = std::make_unique<SerialDeviceLink>(
+            m_pTracing ? static_cast<SerialLine&>(*m_pTracing) : g_SerialPort);
+    }
+    TransferLink& Link() { return *m_pLink; }
+
+private:
+    std::ofstream m_trace;
+    std::unique_ptr<TracingLine> m_pTracing;
+    std::unique_ptr<SerialDeviceLink> m_pLink;
+};
+
+int PortsCommand(const CliRequest& request, CliStreams& io) {
+    InitProfile();
+    if (request.m_mapping) {
+        const auto& [port, device] = *request.m_mapping;
+        if (!SetPortMapping(port, device)) {
+            io.m_err << "vrx3km-cli: the port mapping could not be written to "
+                     << g_PortSettings.ProfilePath << "; check that the library folder may be "
+                     << "written\n";
+            return kExitFileError;
+        }
+        io.m_err << port << " now stands for " << ResolvePortDevice(port)
+                 << (device.empty() ? " (its default device)" : "") << "\n";
+        return kExitSuccess;
+    }
+    const std::vector<SerialDevice> devices = ListSerialDevices();
+    std::vector<std::string> candidates;
+    auto add = [&candidates](const std::string& device) {
+        if (!device.empty() &&
+            std::find(candidates.begin(), candidates.end(), device) == candidates.end())
+            candidates.push_back(device);
+    };
+    for (int i = 0; i < 4; ++i)
+        add(ResolvePortDevice(PortName(i)));
+    for (const SerialDevice& device : devices)
+        add(device.m_strPath);
+
+    if (request.m_bFind) {
+        const auto answered = FindProcessor(candidates, [&io](const std::string& device) {
+            io.m_err << "Trying " << device << "...\n";
+        });
+        if (answered.empty()) {
+            io.m_err << "No processor answered on " << candidates.size()
+                     << " device(s). Check the cable, the adapter and that the VRX-3KM is "
+                        "switched on.\n";
+            return kExitFailed;
+        }
+        for (const std::string& device : answered) {
+            io.m_out << "A processor answered on " << device;
+            for (int i = 0; i < 4; ++i)
+                if (ResolvePortDevice(PortName(i)) == device)
+                    io.m_out << " (" << PortName(i) << ")";
+            io.m_out << "\n";
+        }
+        return kExitSuccess;
+    }
+
+    for (int i = 0; i < 4; ++i) {
+        const std::string port = PortName(i);
+        CSerialPort probe;
+        probe.Open(port);
+        io.m_out << port << (i == g_PortSettings.PortIndex ? " * " : "   ")
+                 << ResolvePortDevice(port) << (PortMapping(port).empty() ? " (default)" : "")
+                 << ": "
+                 << (probe.IsOpen() ? std::string("opens") : probe.LastOpenFailure().Reason())
+                 << "\n";
+    }
+    if (devices.empty())
+        io.m_out << "No serial devices found.\n";
+    else
+        io.m_out << "Serial devices found:\n";
+    for (const SerialDevice& device : devices)
+        io.m_out << "  " << device.Describe() << "\n";
+    return kExitSuccess;
 }
 
 int ListCommand(CSiteStorage& storage, CliStreams& io) {
@@ -215,28 +315,29 @@ int TransferResultStatus(TransferResult result) {
 
 int LoadCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io) {
     Select(storage.Library(), request.m_names);
-    OpenPort(request);
+    CliLink line(request);
     StreamObserver observer(io, request.m_bYes);
     ScreenStore store(storage.Root());
     return TransferResultStatus(
-        RunLoad(DeviceLink(), g_SettingsImage, TargetOf(request), store, observer));
+        RunLoad(line.Link(), g_SettingsImage, TargetOf(request), store, observer));
 }
 
 // Reads the processor's settings into an image of the caller's own: nothing is written to the
 // processor or to disk.
 int ReadProcessor(const CliRequest& request, CliStreams& io, SettingsImage& image) {
-    OpenPort(request);
+    CliLink line(request);
     StreamObserver observer(io, request.m_bYes);
-    return TransferResultStatus(RunRead(DeviceLink(), image, observer));
+    return TransferResultStatus(RunRead(line.Link(), image, observer));
 }
 
 int SendCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io) {
     Select(storage.Library(), request.m_names);
-    OpenPort(request);
+    std::optional<CliLink> line(std::in_place, request);
     StreamObserver observer(io, request.m_bYes);
     ScreenStore store(storage.Root());
     const TransferResult result =
-        RunSend(DeviceLink(), g_SettingsImage, TargetOf(request), store, observer);
+        RunSend(line->Link(), g_SettingsImage, TargetOf(request), store, observer);
+    line.reset(); // the trace is complete before a verify reads the processor back
     if (result != TransferResult::Success || !request.m_bVerify)
         return TransferResultStatus(result);
 
@@ -360,6 +461,8 @@ int RunCommand(const CliRequest& request, CliStreams& io) {
             return SendCommand(request, storage, io);
         if (command == "delete")
             return DeleteCommand(request, storage, io);
+        if (command == "ports")
+            return PortsCommand(request, io);
         if (IsHistoryCommand(command)) {
             HistoryServices services;
             services.m_select = [&](const std::vector<std::string>& names) {

@@ -1,10 +1,10 @@
 #include "cli_options.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstddef>
 #include <filesystem>
-#include <algorithm>
-#include <cctype>
 #include <string_view>
 #include <system_error>
 
@@ -18,7 +18,7 @@ struct CommandInfo {
     std::string_view text;
 };
 
-constexpr std::array<CommandInfo, 9> kCommands{{
+constexpr std::array<CommandInfo, 10> kCommands{{
     {"list", 0, 0, "list",
      "Lists the library: circuits, their theaters and their screens in natural order\n"
      "(letter case ignored, numbers by value: 2 before 10), each level indented two\n"
@@ -47,6 +47,14 @@ constexpr std::array<CommandInfo, 9> kCommands{{
      "folder that holds anything else is left whole, and what is in the way is named;\n"
      "a folder reached through a symbolic link loses at most the link. Exits with 5\n"
      "when the folder was kept.\n"},
+    {"ports", 0, 0, "ports [--find | --map COMn DEVICE]",
+     "Lists COM1 to COM4 with the device each stands for on this computer and whether\n"
+     "it opens, then the serial devices that the system reports. The library's\n"
+     "VRX3KM.CFG maps a port to a device in its \"Ports\" section; unmapped, COMn is\n"
+     "/dev/ttyS(n-1) (\\\\.\\COMn on Windows). --map COMn DEVICE writes a mapping\n"
+     "(an empty DEVICE removes it). --find tries the link check on each mapped port\n"
+     "and each listed device and names those where a processor answered (exit status\n"
+     "1 when none did); it never writes to a processor.\n"},
     {"history", 3, 3, "history CIRCUIT THEATER SCREEN",
      "Lists the settings kept in the screen's History folder, newest first: the file\n"
      "name, the date and time its Vrx.cfg was replaced, and whether it passes the\n"
@@ -72,7 +80,9 @@ constexpr std::string_view kOptionsHelp =
     "  --dir DIR    the library folder (default: the current folder, when it is a\n"
     "               library: it holds VRX3KM.CFG or screen folders, or is empty)\n"
     "  --port COMn  the serial port COM1..COM4 (default: the one in VRX3KM.CFG; the\n"
-    "               profile is not changed)\n"
+    "               profile is not changed), or a device such as /dev/ttyUSB0 for\n"
+    "               this run; \"vrx3km-cli ports\" shows what COM1..COM4 stand for\n"
+    "  --trace FILE write every byte sent and received to FILE, with timestamps\n"
     "  --yes        answer every question with yes\n"
     "  --with CIRCUIT THEATER SCREEN, --file PATH, --version NAME\n"
     "               compare only: what the stored settings are compared with\n"
@@ -150,9 +160,29 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
                 request.m_strDir = value;
             } else {
                 request.m_nPortIndex = ParsePort(value);
-                if (!request.m_nPortIndex)
-                    return Fail("unknown port \"" + value + "\": use COM1, COM2, COM3 or COM4");
+                // Anything else names a device for this run: a path such as /dev/ttyUSB0, or on
+                // Windows a port name such as COM7.
+                if (!request.m_nPortIndex) {
+                    if (value.empty())
+                        return Fail("option --port needs COM1..COM4 or a device");
+                    request.m_strPortDevice = value;
+                }
             }
+        } else if (arg == "--trace") {
+            if (i + 1 >= args.size() || args[i + 1].empty())
+                return Fail("option --trace needs a file");
+            std::error_code ec;
+            const std::filesystem::path full = std::filesystem::absolute(args[++i], ec);
+            request.m_strTrace = ec ? args[i] : full.string();
+        } else if (arg == "--find") {
+            request.m_bFind = true;
+        } else if (arg == "--map") {
+            if (i + 2 >= args.size())
+                return Fail("option --map needs a port (COM1..COM4) and a device");
+            if (!ParsePort(args[i + 1]))
+                return Fail("unknown port \"" + args[i + 1] + "\": use COM1, COM2, COM3 or COM4");
+            request.m_mapping = {"COM" + std::string(1, args[i + 1][3]), args[i + 2]};
+            i += 2;
         } else {
             return Fail("unknown option " + arg);
         }
@@ -190,6 +220,10 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
         return Fail("compare takes one of --with, --file and --version");
     if (request.m_bVerify && request.m_strCommand != "send")
         return Fail("--verify is an option of send only");
+    if ((request.m_bFind || request.m_mapping) && request.m_strCommand != "ports")
+        return Fail("--find and --map are options of ports only");
+    if (request.m_bFind && request.m_mapping)
+        return Fail("ports takes --find or --map, not both");
     request.m_names = std::move(words);
     return CliParse{request, {}};
 }

@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Exit statuses of the tool, for scripts.
@@ -21,15 +22,20 @@ struct CliRequest {
     std::vector<std::string> m_names; // circuit, theater, screen as given
     std::string m_strDir;             // the library folder given with --dir; empty: none
     std::optional<int> m_nPortIndex;  // 0..3 from --port COMn; else the profile's
-    bool m_bYes = false;              // consent given in advance
-    bool m_bHelp = false;             // show help for m_strCommand (or the tool) and stop
-    bool m_bVerify = false;           // send --verify: compare the processor afterwards
+    std::string m_strPortDevice;      // --port DEVICE: a device for this run
+    std::string m_strTrace;           // --trace FILE, made absolute against the start folder
+    bool m_bFind = false;             // ports --find
+    // ports --map COMn DEVICE
+    std::optional<std::pair<std::string, std::string>> m_mapping;
+    bool m_bYes = false;    // consent given in advance
+    bool m_bHelp = false;   // show help for m_strCommand (or the tool) and stop
+    bool m_bVerify = false; // send --verify: compare the processor afterwards
     // What compare compares the screen's stored settings with; none of the three: the
     // processor. At most one is given, and only to compare.
     std::vector<std::string> m_withNames;    // --with CIRCUIT THEATER SCREEN
     std::optional<std::string> m_strFile;    // --file PATH, made absolute against the start folder
     std::optional<std::string> m_strVersion; // --version NAME, a name in the screen's History
-    bool m_bVersion = false;          // show the version and stop
+    bool m_bVersion = false;                 // show the version and stop
 };
 
 struct CliParse {

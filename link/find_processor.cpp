@@ -1,0 +1,31 @@
+#include "link/find_processor.h"
+
+#include "image/settings_image.h"
+#include "link/frame_codec.h"
+#include "link/serial_port.h"
+#include "link/transactions.h"
+
+std::vector<std::string> FindProcessor(const std::vector<std::string>& devices,
+                                       const std::function<void(const std::string&)>& progress,
+                                       CSerialPort* held) {
+    std::vector<std::string> answered;
+    for (const std::string& device : devices) {
+        if (progress)
+            progress(device);
+        CSerialPort own;
+        CSerialPort* port = &own;
+        if (held != nullptr && held->IsOpen() && held->Device() == device)
+            port = held;
+        else
+            own.OpenDevice(device);
+        if (!port->IsOpen())
+            continue;
+        // The system block read goes into an image of its own: the program's image is untouched.
+        SettingsImage scratch;
+        ResetReceiver();
+        if (CheckLink(*port, scratch) == LinkOk)
+            answered.push_back(device);
+        ResetReceiver();
+    }
+    return answered;
+}
