@@ -20,3 +20,6 @@ enum class StoredSettingsState {
 
 // The state of the settings file at this path (a screen's Vrx.cfg or a kept version).
 StoredSettingsState StoredSettingsStateOf(const std::filesystem::path& file);
+
+// The state in words, as a list of kept versions shows it: "passes its checks", ...
+const char* StoredSettingsStateText(StoredSettingsState state);

@@ -23,6 +23,20 @@ std::string ResolvePortDevice(const std::string& name) {
 #endif
 }
 
+// The device a port name stands for is looked up at every Open, so a mapping changed in the
+// profile takes effect without restarting the program.
+void CSerialPort::Open(std::string name) {
+    Close();
+    m_failure = PortOpenFailure{};
+    m_bOtherReader = false;
+    const std::string device = ResolvePortDevice(name);
+    if (device.empty()) {
+        Fail(std::string(), PortOpenReason::NotAPort, 0);
+        return;
+    }
+    OpenDevice(device);
+}
+
 std::string CSerialPort::Problem() const {
     if (!IsOpen())
         return m_failure.Reason();

@@ -59,18 +59,6 @@ void CSerialPort::Fail(std::string strDevice, PortOpenReason nReason, int nSyste
         nSystemError != 0 ? SystemText(static_cast<DWORD>(nSystemError)) : std::string();
 }
 
-void CSerialPort::Open(std::string name) {
-    Close();
-    m_failure = PortOpenFailure{};
-    m_bOtherReader = false;
-    const std::string device = ResolvePortDevice(name);
-    if (device.empty()) {
-        Fail(std::string(), PortOpenReason::NotAPort, 0);
-        return;
-    }
-    OpenDevice(device);
-}
-
 void CSerialPort::OpenDevice(std::string device) {
     Close();
     m_failure = PortOpenFailure{};

@@ -22,18 +22,6 @@ QString Q(const std::string& text) {
     return QString::fromUtf8(text);
 }
 
-const char* StateText(StoredSettingsState state) {
-    switch (state) {
-    case StoredSettingsState::Valid:
-        return "passes its checks";
-    case StoredSettingsState::FailsChecks:
-        return "fails its checks";
-    case StoredSettingsState::None:
-        break;
-    }
-    return "not a valid settings file";
-}
-
 } // namespace
 
 CHistoryDlg::CHistoryDlg(QWidget* parent, fs::path screenFolder, std::vector<std::string> names)
@@ -79,8 +67,8 @@ void CHistoryDlg::Refresh() {
     m_versions = ListHistory(m_screenFolder);
     m_pList->clear();
     for (const KeptSettings& kept : m_versions)
-        new QTreeWidgetItem(m_pList,
-                            {Q(kept.m_strTime), Q(kept.m_strName), StateText(kept.m_nState)});
+        new QTreeWidgetItem(m_pList, {Q(kept.m_strTime), Q(kept.m_strName),
+                                      StoredSettingsStateText(kept.m_nState)});
     if (m_pList->topLevelItemCount() > 0)
         m_pList->setCurrentItem(m_pList->topLevelItem(0));
     m_pEmpty->setVisible(m_versions.empty());

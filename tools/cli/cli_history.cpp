@@ -19,18 +19,6 @@ std::string ScreenText(const std::vector<std::string>& names) {
     return names.at(0) + "/" + names.at(1) + "/" + names.at(2);
 }
 
-const char* StateText(StoredSettingsState state) {
-    switch (state) {
-    case StoredSettingsState::Valid:
-        return "passes its checks";
-    case StoredSettingsState::FailsChecks:
-        return "fails its checks";
-    case StoredSettingsState::None:
-        break;
-    }
-    return "not a settings file of a valid length";
-}
-
 // The kept version of that name, or nullptr after saying how to find the names.
 const KeptSettings* FindVersion(const std::vector<KeptSettings>& versions, const std::string& name,
                                 const std::vector<std::string>& names, CliStreams& io) {
@@ -51,8 +39,8 @@ int HistoryCommand(const CliRequest& request, CSiteStorage& storage, CliStreams&
     if (versions.empty())
         io.m_err << "No settings of " << ScreenText(request.m_names) << " have been kept yet.\n";
     for (const KeptSettings& kept : versions)
-        io.m_out << kept.m_strName << "  " << kept.m_strTime << "  " << StateText(kept.m_nState)
-                 << "\n";
+        io.m_out << kept.m_strName << "  " << kept.m_strTime << "  "
+                 << StoredSettingsStateText(kept.m_nState) << "\n";
     return kExitSuccess;
 }
 
