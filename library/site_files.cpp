@@ -25,7 +25,7 @@ bool CSiteStorage::SaveSite(PathKind kind) {
         WriteFileAtomically(
             DiskPath(PathKind::SettingsFile),
             std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-        WriteConfigurationReport(DiskPath(PathKind::ReportFile).string(), Image(),
+        WriteConfigurationReport(DiskPath(PathKind::ReportFile), Image(),
                                  m_library.GetCircuitName(), m_library.GetTheaterName(),
                                  m_library.GetScreenName());
         return true;

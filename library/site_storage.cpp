@@ -1,6 +1,8 @@
 // Paths, folders, the scan and the directory probes of the library on disk.
 #include "library/site_storage.h"
 
+#include "image/portable.h"
+
 #include <chrono>
 
 namespace fs = std::filesystem;
@@ -17,7 +19,7 @@ template <typename Visit> void ForEachSubFolder(const fs::path& folder, Visit vi
         std::error_code typeError;
         if (!it->is_directory(typeError) || typeError)
             continue;
-        const std::string name = it->path().filename().string();
+        const std::string name = PathToUtf8(it->path().filename());
         if (name == "." || name == "..")
             continue;
         visit(name);
@@ -60,10 +62,10 @@ std::string CSiteStorage::SitePath(PathKind kind) {
 fs::path CSiteStorage::DiskPath(PathKind kind) {
     const std::string path = SitePath(kind);
     if (m_root == fs::path("."))
-        return fs::path(path);
+        return PathFromUtf8(path);
     // The library path begins with "." and a separator; below another root it continues from
     // that root.
-    return m_root / fs::path(path.substr(2));
+    return m_root / PathFromUtf8(path.substr(2));
 }
 
 bool CSiteStorage::CreateSiteFolder(PathKind kind) {

@@ -3,6 +3,7 @@
 #include "cli_history.h"
 
 #include "image/file_error.h"
+#include "image/portable.h"
 #include "image/report.h"
 #include "image/settings_image.h"
 #include "library/site_delete.h"
@@ -294,7 +295,7 @@ int RunCommand(const CliRequest& request, CliStreams& io) {
     }
     // The library, the profile and the port mapping all live in the library folder.
     std::error_code ec;
-    fs::current_path(request.m_strDir, ec);
+    fs::current_path(PathFromUtf8(request.m_strDir), ec);
     if (ec) {
         io.m_err << "vrx3km-cli: cannot use the library folder " << request.m_strDir << ": "
                  << ec.message() << "\n";
