@@ -50,6 +50,11 @@ bool IsReadOnlyFile(const std::filesystem::path& path) {
 
 void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
     const std::string full = FullPath(path);
+    // The rename does not look at the read-only attribute everywhere (Wine replaces such a
+    // file), so a file marked read-only is refused here.
+    if (IsReadOnlyFile(path)) {
+        throw FileError(FileError::Cause::AccessDenied, full);
+    }
     const auto temp = TemporaryNameFor(path, 0);
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);

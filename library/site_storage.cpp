@@ -116,14 +116,16 @@ void CSiteStorage::ScanLibrary() {
     ForEachSubFolder(m_root, [this](const std::string& circuit) {
         if (!m_library.FindCircuit(circuit))
             m_library.AddCircuit(circuit);
-        ForEachSubFolder(m_root / circuit, [this, &circuit](const std::string& theater) {
-            if (!m_library.FindTheater(theater))
-                m_library.AddTheater(theater);
-            ForEachSubFolder(m_root / circuit / theater, [this](const std::string& screen) {
-                if (!m_library.FindScreen(screen))
-                    m_library.AddScreen(screen);
+        ForEachSubFolder(
+            m_root / PathFromUtf8(circuit), [this, &circuit](const std::string& theater) {
+                if (!m_library.FindTheater(theater))
+                    m_library.AddTheater(theater);
+                ForEachSubFolder(m_root / PathFromUtf8(circuit) / PathFromUtf8(theater),
+                                 [this](const std::string& screen) {
+                                     if (!m_library.FindScreen(screen))
+                                         m_library.AddScreen(screen);
+                                 });
             });
-        });
     });
 }
 

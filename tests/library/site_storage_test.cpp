@@ -165,12 +165,19 @@ TEST_F(StorageTest, ScanTakesFoldersOnlyInListingOrder) {
     auto has = [&got](const std::string& s) {
         return std::find(got.begin(), got.end(), s) != got.end();
     };
-    EXPECT_TRUE(has("Cinema") && has("cinema") && has("cinema/X"));
+    EXPECT_TRUE(has("cinema") && has("cinema/X"));
+    // Windows compares names ignoring letter case: there "Cinema" is the folder "cinema".
+#ifdef _WIN32
+    constexpr bool kNamesIgnoreCase = true;
+#else
+    constexpr bool kNamesIgnoreCase = false;
+    EXPECT_TRUE(has("Cinema"));
+#endif
     EXPECT_TRUE(has("Main/.hidden"));
     EXPECT_TRUE(has("Files"));
     EXPECT_FALSE(has("Files/a"));
     EXPECT_FALSE(has("Main/Plaza/2/Sub"));
-    EXPECT_EQ(got.size(), 9u);
+    EXPECT_EQ(got.size(), kNamesIgnoreCase ? 8u : 9u);
 }
 
 TEST_F(StorageTest, ScanMergesIntoEntriesAlreadyPresent) {
