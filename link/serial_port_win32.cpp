@@ -35,6 +35,9 @@ void CSerialPort::Open(std::string name) {
     dcb.ByteSize = 8;
     dcb.Parity = NOPARITY;
     dcb.StopBits = ONESTOPBIT;
+    // Software flow control off: the message codes 0x11 and 0x13 are the XON and XOFF bytes.
+    dcb.fOutX = FALSE;
+    dcb.fInX = FALSE;
     ::SetCommState(m_hComm, &dcb);
 
     COMMTIMEOUTS timeouts{};
