@@ -2,6 +2,7 @@
 
 #include "image/atomic_file.h"
 #include "image/file_error.h"
+#include "image/portable.h"
 #include "image/report.h"
 #include "library/site_storage.h"
 
@@ -42,11 +43,7 @@ std::string ReadWhole(const fs::path& file) {
 
 std::string Stamp(std::time_t now) {
     std::tm local{};
-#if defined(_WIN32)
-    localtime_s(&local, &now);
-#else
-    localtime_r(&now, &local);
-#endif
+    ToLocalTime(now, local);
     char text[32] = {};
     std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &local);
     return text;

@@ -4,6 +4,7 @@
 #include "image/atomic_file.h"
 #include "library/screen_store.h"
 
+#include "image/portable.h"
 #include "library/site_name.h"
 #include "library/site_order.h"
 
@@ -25,7 +26,7 @@ std::vector<std::string> EntryFolders(const fs::path& folder) {
     const fs::directory_iterator end;
     bool bTemporaryFiles = false;
     for (; !ec && it != end; it.increment(ec)) {
-        std::string name = it->path().filename().string();
+        std::string name = PathToUtf8(it->path().filename());
         std::error_code typeError;
         if (!it->is_directory(typeError) || typeError) {
             bTemporaryFiles = bTemporaryFiles || IsTemporaryFileName(name);
@@ -71,11 +72,12 @@ std::string BuildLibraryPath(PathKind kind, std::string_view circuit, std::strin
 }
 
 fs::path LibraryDiskPath(const fs::path& root, const std::string& libraryPath) {
+    // Names are UTF-8 on every platform; the path passes them on to the system's wide calls.
     if (root == fs::path(".") || libraryPath.size() < 2)
-        return fs::path(libraryPath);
+        return PathFromUtf8(libraryPath);
     // The library path begins with "." and a separator; below another root it continues from
     // that root.
-    return root / fs::path(libraryPath.substr(2));
+    return root / PathFromUtf8(libraryPath.substr(2));
 }
 
 CSiteStorage::CSiteStorage(SiteLibrary& library, fs::path root, SettingsImage* image)
@@ -149,11 +151,11 @@ void CSiteStorage::ScanLibrary() {
     for (const std::string& circuit : EntryFolders(m_root)) {
         if (!m_library.FindCircuit(circuit))
             m_library.AddCircuit(circuit);
-        const fs::path circuitFolder = m_root / circuit;
+        const fs::path circuitFolder = m_root / PathFromUtf8(circuit);
         for (const std::string& theater : EntryFolders(circuitFolder)) {
             if (!m_library.FindTheater(theater))
                 m_library.AddTheater(theater);
-            for (const std::string& screen : EntryFolders(circuitFolder / theater)) {
+            for (const std::string& screen : EntryFolders(circuitFolder / PathFromUtf8(theater))) {
                 if (!m_library.FindScreen(screen))
                     m_library.AddScreen(screen);
             }

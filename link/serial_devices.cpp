@@ -8,6 +8,9 @@
 #include <libserialport.h>
 #elif defined(_WIN32)
 #include <windows.h>
+// The profile functions of link/profile.h share their names with the system's macros.
+#undef GetPrivateProfileString
+#undef WritePrivateProfileString
 #endif
 
 std::string SerialDevice::Describe() const {

@@ -1,26 +1,42 @@
 #include "link/serial_port.h"
 
-#include "link/profile.h"
+#include "link/serial_devices.h"
 
 CSerialPort g_SerialPort;
 
-std::string ResolvePortDevice(const std::string& name) {
-    if (name.size() != 4 || name.compare(0, 3, "COM") != 0 || name[3] < '1' || name[3] > '4') {
-        return {};
-    }
+namespace {
+
 #ifdef _WIN32
-    return "\\\\.\\" + name;
-#else
-    // The mapping is read each time a port is opened, so a simulator or adapter named in the
-    // profile is found without restarting the program.
-    if (!g_PortSettings.ProfilePath.empty()) {
-        std::string device = GetPrivateProfileString("Ports", name, "", g_PortSettings.ProfilePath);
-        if (!device.empty()) {
-            return device;
+// "COM" and a number: a port name that the system opens as \\.\COMn (needed from COM10 on).
+bool IsBarePortName(const std::string& device) {
+    if (device.size() < 4 || device.size() > 6 || (device[0] != 'C' && device[0] != 'c') ||
+        (device[1] != 'O' && device[1] != 'o') || (device[2] != 'M' && device[2] != 'm')) {
+        return false;
+    }
+    for (std::size_t i = 3; i < device.size(); ++i) {
+        if (device[i] < '0' || device[i] > '9') {
+            return false;
         }
     }
-    return std::string("/dev/ttyS") + static_cast<char>('0' + (name[3] - '1'));
+    return true;
+}
 #endif
+
+} // namespace
+
+std::string ResolvePortDevice(const std::string& name) {
+    // The mapping is read each time a port is opened, so a simulator or adapter named in the
+    // profile is found without restarting the program.
+    const std::string device = PortMapping(name);
+    if (device.empty()) {
+        return DefaultPortDevice(name);
+    }
+#ifdef _WIN32
+    if (IsBarePortName(device)) {
+        return "\\\\.\\" + device;
+    }
+#endif
+    return device;
 }
 
 // The device a port name stands for is looked up at every Open, so a mapping changed in the

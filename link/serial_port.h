@@ -70,7 +70,8 @@ private:
 // The program's one port.
 extern CSerialPort g_SerialPort;
 
-// The device a port name stands for on this machine: "\\.\COMn" on Windows; on POSIX systems
-// the profile's "Ports" section (key "COM1" to "COM4") if it names one, else /dev/ttyS0 to
-// /dev/ttyS3. An empty string for a name that is not a port.
+// The device a port name stands for on this machine: the one the profile's "Ports" section
+// (key "COM1" to "COM4") maps it to, on Windows a mapped port name such as "COM7" as
+// "\\.\COM7"; unmapped, "\\.\COMn" on Windows and /dev/ttyS0 to /dev/ttyS3 elsewhere. An empty
+// string for a name that is not a port.
 std::string ResolvePortDevice(const std::string& name);

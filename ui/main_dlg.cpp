@@ -1,6 +1,7 @@
 #include "ui/main_dlg.h"
 
 #include "image/file_error.h"
+#include "image/portable.h"
 #include "image/report.h"
 #include "image/settings_compare.h"
 #include "image/settings_image.h"
@@ -437,7 +438,7 @@ bool CMainDlg::GetSettingsTime(std::string& strDate, std::string& strTime) {
         return false;
     const std::time_t when = ToCalendarTime(*written);
     std::tm local{};
-    if (!localtime_r(&when, &local))
+    if (!ToLocalTime(when, local))
         return false;
     strDate = FormatTime(local, "%A, %B %d, %Y");
     strTime = FormatTime(local, "%I:%M:%S %p");

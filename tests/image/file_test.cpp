@@ -10,7 +10,6 @@
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -72,11 +71,17 @@ TEST(FileError, ErrnoMapsToCause) {
         FileError::Cause cause;
     };
     const std::vector<Case> cases = {
-        {ENOENT, FileError::Cause::NotFound},     {ENOTDIR, FileError::Cause::NotFound},
-        {EACCES, FileError::Cause::AccessDenied}, {EPERM, FileError::Cause::AccessDenied},
-        {EROFS, FileError::Cause::AccessDenied},  {ENOSPC, FileError::Cause::DiskFull},
-        {EDQUOT, FileError::Cause::DiskFull},     {ENAMETOOLONG, FileError::Cause::BadPath},
+        {ENOENT, FileError::Cause::NotFound},
+        {ENOTDIR, FileError::Cause::NotFound},
+        {EACCES, FileError::Cause::AccessDenied},
+        {EPERM, FileError::Cause::AccessDenied},
+        {EROFS, FileError::Cause::AccessDenied},
+        {ENOSPC, FileError::Cause::DiskFull},
+        {ENAMETOOLONG, FileError::Cause::BadPath},
         {EIO, FileError::Cause::Generic},
+#if defined(EDQUOT) // the C library of Windows has no disk quotas
+        {EDQUOT, FileError::Cause::DiskFull},
+#endif
     };
     for (const auto& c : cases) {
         const FileError error = FileError::FromErrno(c.err, "/f");
@@ -130,8 +135,8 @@ TEST(WriteFileAtomically, RelativePathIsReportedInFull) {
 }
 
 TEST(WriteFileAtomically, ReadOnlyFolderIsDeniedAndLeavesNoTemporaryFile) {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "folder permissions do not bind the superuser";
+    if (const std::string why = WhyFolderPermissionsDoNotBind(); !why.empty()) {
+        GTEST_SKIP() << why;
     }
     TempDir dir;
     const auto folder = dir.Path() / "ro";

@@ -31,24 +31,31 @@ std::string ValidSettings(std::uint8_t seed) {
     return std::string(stored.begin(), stored.end());
 }
 
+// Sets the zone local time is taken in (TZ), or removes it for nullptr.
+void SetTimeZone(const char* zone) {
+#ifdef _WIN32
+    ::_putenv_s("TZ", zone != nullptr ? zone : ""); // an empty value removes it
+    ::_tzset();
+#else
+    if (zone != nullptr)
+        ::setenv("TZ", zone, 1);
+    else
+        ::unsetenv("TZ");
+    ::tzset();
+#endif
+}
+
 class SiteHistory : public testing::Test {
 protected:
     void SetUp() override {
         const char* tz = std::getenv("TZ");
         m_strOldTz = tz != nullptr ? tz : "";
         m_bHadTz = tz != nullptr;
-        ::setenv("TZ", "UTC0", 1);
-        ::tzset();
+        SetTimeZone("UTC0");
         m_screen = m_root.Path() / "C" / "T" / "S";
         fs::create_directories(m_screen);
     }
-    void TearDown() override {
-        if (m_bHadTz)
-            ::setenv("TZ", m_strOldTz.c_str(), 1);
-        else
-            ::unsetenv("TZ");
-        ::tzset();
-    }
+    void TearDown() override { SetTimeZone(m_bHadTz ? m_strOldTz.c_str() : nullptr); }
     fs::path Settings() const { return m_screen / "Vrx.cfg"; }
     fs::path Kept(const std::string& name) const { return m_screen / "History" / name; }
 

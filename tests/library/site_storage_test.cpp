@@ -9,8 +9,6 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 namespace fs = std::filesystem;
 
 namespace {
@@ -146,9 +144,16 @@ TEST_F(StorageTest, ScanTakesVisibleFoldersOnlyInNaturalOrder) {
     m_storage.ScanLibrary();
     // Spelling kept; letter case ignored, then byte order; numbers by value; hidden folders,
     // files and anything below screens skipped.
+#ifdef _WIN32
+    // Windows compares names ignoring letter case: there "Cinema" is the folder "cinema".
+    EXPECT_EQ(Dump(), (std::vector<std::string>{"cinema", "cinema/X", "Files", "Main",
+                                                "Main/Plaza", "Main/Plaza/1", "Main/Plaza/2",
+                                                "Main/Plaza/10"}));
+#else
     EXPECT_EQ(Dump(), (std::vector<std::string>{"Cinema", "cinema", "cinema/X", "Files", "Main",
                                                 "Main/Plaza", "Main/Plaza/1", "Main/Plaza/2",
                                                 "Main/Plaza/10"}));
+#endif
 }
 
 TEST_F(StorageTest, ScanMergesIntoEntriesAlreadyPresent) {
@@ -174,8 +179,8 @@ TEST_F(StorageTest, RootThatCannotBeListedGivesEmptyLibrary) {
 }
 
 TEST_F(StorageTest, UnreadableFolderYieldsNoEntries) {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "permissions do not bind the super-user; see RootThatCannotBeListed";
+    if (const std::string why = WhyFolderPermissionsDoNotBind(); !why.empty())
+        GTEST_SKIP() << why << "; see RootThatCannotBeListed";
     fs::create_directories(Root() / "C/T/S");
     fs::create_directories(Root() / "D/U");
     fs::permissions(Root() / "C", fs::perms::none);

@@ -1,24 +1,30 @@
 // A fresh folder under the system's temporary folder, removed with everything in it at the end.
 #pragma once
 
-#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <system_error>
 
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 class TempFolder {
 public:
     TempFolder() {
-        static std::atomic<unsigned> counter{0};
+        // A folder that did not exist before is this object's alone.
         std::random_device random;
-        const std::string name = "vrx-library-" + std::to_string(::getpid()) + "-" +
-                                 std::to_string(counter++) + "-" + std::to_string(random());
-        m_path = std::filesystem::temp_directory_path() / name;
-        std::filesystem::create_directories(m_path);
+        for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt) {
+            const auto candidate = std::filesystem::temp_directory_path() /
+                                   ("vrx-library-" + std::to_string(random()));
+            if (std::filesystem::create_directory(candidate))
+                m_path = candidate;
+        }
+        if (m_path.empty())
+            throw std::runtime_error("cannot create a temporary folder");
     }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
@@ -46,4 +52,15 @@ inline void WriteBytes(const std::filesystem::path& file, const std::string& byt
 inline std::string ReadBytes(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Why taking a folder's permissions away does not stop access to it here, or "" when it does.
+// Windows keeps no such permissions on folders (their read-only attribute is not enforced);
+// the superuser passes every permission check.
+inline std::string WhyFolderPermissionsDoNotBind() {
+#ifdef _WIN32
+    return "Windows does not enforce permissions set on a folder";
+#else
+    return ::geteuid() == 0 ? "folder permissions do not bind the superuser" : "";
+#endif
 }

@@ -3,20 +3,31 @@
 #include "link/profile.h"
 
 #include <cerrno>
+#include <random>
+#include <stdexcept>
+
+#ifndef _WIN32
 #include <fcntl.h>
 #include <poll.h>
-#include <stdexcept>
 #include <stdlib.h>
 #include <unistd.h>
+#endif
 
 namespace linktest {
 
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vrxlinkXXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("mkdtemp failed");
+    // A folder that did not exist before is this object's alone.
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt) {
+        const auto candidate =
+            std::filesystem::temp_directory_path() / ("vrxlink-" + std::to_string(random()));
+        if (std::filesystem::create_directory(candidate)) {
+            m_path = candidate;
+        }
     }
-    m_path = pattern;
+    if (m_path.empty()) {
+        throw std::runtime_error("cannot create a temporary folder");
+    }
 }
 
 TempDir::~TempDir() {
@@ -24,6 +35,7 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(m_path, error);
 }
 
+#ifndef _WIN32
 Pty::Pty() {
     m_master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (m_master < 0 || grantpt(m_master) != 0 || unlockpt(m_master) != 0) {
@@ -75,6 +87,8 @@ std::vector<std::uint8_t> Pty::Drain(int quietMs) {
         bytes.insert(bytes.end(), buffer, buffer + n);
     }
 }
+
+#endif
 
 void MapCom1(const TempDir& dir, const std::string& device) {
     g_PortSettings.ProfilePath = (dir.Path() / "VRX3KM.CFG").string();

@@ -23,7 +23,8 @@ private:
     std::filesystem::path m_path;
 };
 
-// A pseudo-terminal pair; the program side opens Slave() through CSerialPort.
+#ifndef _WIN32
+// A pseudo-terminal pair; the program side opens Slave() through CSerialPort. POSIX only.
 class Pty {
 public:
     Pty();
@@ -39,6 +40,7 @@ private:
     int m_master = -1;
     std::string m_slave;
 };
+#endif
 
 // Points g_PortSettings.ProfilePath at a profile in dir whose section "Ports" maps COM1 to
 // device.

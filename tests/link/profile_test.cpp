@@ -7,7 +7,6 @@
 
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
 
 namespace {
 
@@ -159,18 +158,27 @@ void PrintTo(const DeviceRow& row, std::ostream* os) {
 class Resolve : public Profile, public testing::WithParamInterface<DeviceRow> {};
 
 TEST_P(Resolve, PortNamesMapToDevices) {
-    WriteAll(m_path, "[ports]\ncom2=/dev/pts/99\n");
+    WriteAll(m_path, "[ports]\ncom2=/dev/pts/99\nCOM3=COM17\n");
     g_PortSettings.ProfilePath = m_path;
     EXPECT_EQ(ResolvePortDevice(GetParam().port), GetParam().device);
 }
 
+#ifdef _WIN32
+// Windows opens a port by its device name; a port name in the profile is taken as one.
+const DeviceRow kDefault1{"Default1", "COM1", "\\\\.\\COM1"};
+const DeviceRow kMapped3{"Mapped3", "COM3", "\\\\.\\COM17"};
+const DeviceRow kDefault4{"Default4", "COM4", "\\\\.\\COM4"};
+#else
+const DeviceRow kDefault1{"Default1", "COM1", "/dev/ttyS0"};
+const DeviceRow kMapped3{"Mapped3", "COM3", "COM17"};
+const DeviceRow kDefault4{"Default4", "COM4", "/dev/ttyS3"};
+#endif
+
 INSTANTIATE_TEST_SUITE_P(
     Profile, Resolve,
-    testing::Values(DeviceRow{"Default1", "COM1", "/dev/ttyS0"},
-                    DeviceRow{"Mapped2", "COM2", "/dev/pts/99"},
-                    DeviceRow{"Default4", "COM4", "/dev/ttyS3"}, DeviceRow{"Com5", "COM5", ""},
-                    DeviceRow{"Com0", "COM0", ""}, DeviceRow{"Lower", "com1", ""},
-                    DeviceRow{"Path", "/dev/ttyS0", ""}),
+    testing::Values(kDefault1, DeviceRow{"Mapped2", "COM2", "/dev/pts/99"}, kMapped3, kDefault4,
+                    DeviceRow{"Com5", "COM5", ""}, DeviceRow{"Com0", "COM0", ""},
+                    DeviceRow{"Lower", "com1", ""}, DeviceRow{"Path", "/dev/ttyS0", ""}),
     [](const testing::TestParamInfo<DeviceRow>& param) { return std::string(param.param.name); });
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "cli_history.h"
 
 #include "image/file_error.h"
+#include "image/portable.h"
 #include "image/report.h"
 #include "image/settings_compare.h"
 #include "image/settings_image.h"
@@ -397,7 +398,7 @@ std::optional<int> EnterLibraryFolder(const CliRequest& request, CliStreams& io)
     LibraryFolderFacts facts;
     facts.m_workingDirectory = fs::current_path(ec);
     if (!request.m_strDir.empty())
-        facts.m_given = fs::path(request.m_strDir);
+        facts.m_given = PathFromUtf8(request.m_strDir);
     else
         facts.m_bWorkingDirectoryIsLibrary = IsLibraryFolder(facts.m_workingDirectory);
     const LibraryChoice choice = ChooseLibraryFolder(facts);

@@ -1,5 +1,6 @@
 #include "cli_history.h"
 
+#include "image/portable.h"
 #include "image/settings_compare.h"
 #include "image/settings_image.h"
 #include "library/site_history.h"
@@ -90,7 +91,7 @@ int CompareCommand(const CliRequest& request, CSiteStorage& storage, CliStreams&
         other = ReadSettingsFile(storage.DiskPath(PathKind::SettingsFile));
         strOther = ScreenText(request.m_withNames);
     } else if (request.m_strFile) {
-        other = ReadSettingsFile(*request.m_strFile);
+        other = ReadSettingsFile(PathFromUtf8(*request.m_strFile));
         strOther = *request.m_strFile;
     } else if (request.m_strVersion) {
         const fs::path screen = storage.DiskPath(PathKind::ScreenFolder);

@@ -1,6 +1,8 @@
 #include "cli_options.h"
 
 #include <algorithm>
+#include "image/portable.h"
+
 #include <array>
 #include <cctype>
 #include <cstddef>
@@ -147,8 +149,9 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
                 // The tool works in the library folder; the path keeps the meaning it had in the
                 // folder the tool was started in.
                 std::error_code ec;
-                const std::filesystem::path full = std::filesystem::absolute(value, ec);
-                request.m_strFile = ec ? value : full.string();
+                const std::filesystem::path full =
+                    std::filesystem::absolute(PathFromUtf8(value), ec);
+                request.m_strFile = ec ? value : PathToUtf8(full);
             }
         } else if (arg == "--dir" || arg == "--port") {
             if (i + 1 >= args.size())

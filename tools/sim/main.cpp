@@ -16,13 +16,17 @@
 #include <system_error>
 #include <vector>
 
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
 namespace {
 
 constexpr int kUsageError = 2;
 
 void PrintHelp(std::ostream& out) {
     out << "Usage: vrx3km-sim --link PATH [--settings FILE] [--pace] [--delay MS]\n"
-           "                  [--fault KIND[:STAGE]]... [--save FILE]\n"
+           "                  [--fault KIND[:STAGE]]... [--save FILE] [--ixon]\n"
            "\n"
            "Simulates a VRX-3KM processor on a pseudo-terminal. PATH becomes a symbolic link to\n"
            "its device, whose path is printed on one line. Serves until SIGINT or SIGTERM.\n"
@@ -34,6 +38,8 @@ void PrintHelp(std::ostream& out) {
            "  --delay MS         think time before each reply\n"
            "  --fault KIND[:STAGE]  inject a fault (repeatable)\n"
            "  --save FILE        store the 800 bytes there after every accepted write\n"
+           "  --ixon             start the line with software flow control on (IXON, IXOFF),\n"
+           "                     as a terminal's defaults have it; a program must turn it off\n"
            "  --help             this text\n"
            "\n"
            "Fault kinds:";
@@ -83,10 +89,28 @@ int ParseDelay(const std::string& text) {
     return value;
 }
 
+// Turns software flow control on for the program's side of the line, as a terminal starts.
+// A program that leaves it on loses every received 0x11 and 0x13 byte to it.
+bool SetSoftwareFlowControl(const std::string& device) {
+    const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY);
+    if (fd < 0) {
+        return false;
+    }
+    termios t{};
+    bool done = ::tcgetattr(fd, &t) == 0;
+    if (done) {
+        t.c_iflag |= IXON | IXOFF;
+        done = ::tcsetattr(fd, TCSANOW, &t) == 0;
+    }
+    ::close(fd);
+    return done;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     std::string linkPath;
+    bool softwareFlowControl = false;
     vrxsim::Options options;
     const std::vector<std::string> args(argv + 1, argv + argc);
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -117,6 +141,8 @@ int main(int argc, char** argv) {
             options.faults.push_back(*fault);
         } else if (a == "--save") {
             options.saveFile = value();
+        } else if (a == "--ixon") {
+            softwareFlowControl = true;
         } else {
             Usage("unknown argument '" + a + "'");
         }
@@ -141,6 +167,11 @@ int main(int argc, char** argv) {
 
     try {
         vrxsim::Simulator sim(options);
+        if (softwareFlowControl && !SetSoftwareFlowControl(sim.DevicePath())) {
+            std::cerr << "vrx3km-sim: cannot turn software flow control on for " << sim.DevicePath()
+                      << '\n';
+            return 1;
+        }
         if (fs::is_symlink(status)) {
             fs::remove(linkPath, ec);
         }
