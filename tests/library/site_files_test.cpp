@@ -258,7 +258,8 @@ TEST_F(SiteFilesTest, ScreenStoreFindsTheScreenByItsNamesAlone) {
         store.LoadSettings({"Main", "Plaza", "3"}, loaded);
         ADD_FAILURE() << "no settings to load";
     } catch (const FileError& error) {
-        EXPECT_EQ(error.GetPath(), fs::absolute(Root() / "Main/Plaza/3/Vrx.cfg").string());
+        EXPECT_EQ(error.GetPath(),
+                  fs::absolute(Root() / "Main/Plaza/3/Vrx.cfg").lexically_normal().string());
     }
 }
 
@@ -283,6 +284,12 @@ TEST_F(SiteFilesTest, ASaveWhoseReportFailsStoresNeitherFile) {
             if (fault == Fault::ReadOnlyReport)
                 fs::permissions(folder / "Vrx.txt", fs::perms::owner_read);
         }
+#ifdef _WIN32
+        // A full disk is made with a file-size limit, which Windows does not have.
+        if (fault == Fault::DiskFull)
+            continue;
+        EXPECT_THROW(ScreenStore(Root()).SaveSettings({"C", "T", "S"}, m_image), FileError);
+#else
         rlimit old{};
         ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
         const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
@@ -295,6 +302,7 @@ TEST_F(SiteFilesTest, ASaveWhoseReportFailsStoresNeitherFile) {
         EXPECT_THROW(ScreenStore(Root()).SaveSettings({"C", "T", "S"}, m_image), FileError);
         ::setrlimit(RLIMIT_FSIZE, &old);
         std::signal(SIGXFSZ, oldHandler);
+#endif
         EXPECT_EQ(ReadBytes(folder / "Vrx.cfg"), oldSettings);
         if (fault != Fault::FolderInItsPlace) {
             EXPECT_EQ(ReadBytes(folder / "Vrx.txt"), "old report");
@@ -307,6 +315,9 @@ TEST_F(SiteFilesTest, ASaveWhoseReportFailsStoresNeitherFile) {
 // Temporary files that a crashed save left behind: the next save removes those of a writer that
 // no longer runs, keeps those of one that does; they never keep Delete disabled nor a folder.
 TEST_F(SiteFilesTest, StaleTemporaryFilesAreRemovedAndNeverKeepAFolder) {
+#ifdef _WIN32
+    GTEST_SKIP() << "needs fork to make the number of a process that no longer runs";
+#else
     AddScreen("C", "T", "S");
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
@@ -347,6 +358,7 @@ TEST_F(SiteFilesTest, StaleTemporaryFilesAreRemovedAndNeverKeepAFolder) {
     m_library.RemoveCurrentScreen();
     EXPECT_FALSE(m_storage.IsFolderNotEmpty(PathKind::TheaterFolder));
     EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Theater).m_result, DeleteResult::Removed);
+#endif
 }
 
 // A process killed at any moment while it replaces Vrx.cfg leaves the old file or the new one,

@@ -317,7 +317,10 @@ TEST_F(StorageTest, DeleteNeverReachesThroughALink) {
         fs::create_directories(elsewhere.Path() / s);
         WriteBytes(elsewhere.Path() / s / "Notes.txt", "notes");
     }
-    fs::create_directory_symlink(elsewhere.Path(), Root() / "Ext");
+    std::error_code linkError;
+    fs::create_directory_symlink(elsewhere.Path(), Root() / "Ext", linkError);
+    if (linkError)
+        GTEST_SKIP() << "this system cannot make a symbolic link: " << linkError.message();
     MakeScreen("Ext", "T", "S");
     const DeleteOutcome through = DeleteSiteFiles(m_storage, SiteLevel::Screen);
     EXPECT_EQ(through.m_result, DeleteResult::FolderKept);

@@ -2,8 +2,6 @@
 // device, and a bare pseudo-terminal whose master side a test reads and writes directly.
 #pragma once
 
-#include "dialogue.h"
-
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -46,9 +44,17 @@ private:
 // device.
 void MapCom1(const TempDir& dir, const std::string& device);
 
+} // namespace linktest
+
+#ifndef _WIN32
+#include "dialogue.h"
+
+namespace linktest {
+
 // 10 02, the bytes with each DLE doubled, 10 03, as the simulated processor frames them.
 inline std::vector<std::uint8_t> Frame(const std::vector<std::uint8_t>& message) {
     return vrxsim::EncodeFrame(message);
 }
 
 } // namespace linktest
+#endif
