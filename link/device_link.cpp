@@ -9,24 +9,24 @@ bool SerialDeviceLink::IsPortOpen() {
 }
 
 int SerialDeviceLink::CheckLink(SettingsImage& image) {
-    return ::CheckLink(m_line, image);
+    return ::CheckLink(m_counted, image);
 }
 
 int SerialDeviceLink::ReadSystemSetup(SettingsImage& image) {
-    return ::ReadSystemSetup(m_line, image);
+    return ::ReadSystemSetup(m_counted, image);
 }
 
 // The callers name one block; the request and the destination are the same number.
 int SerialDeviceLink::ReadAudioSetup(int nBlock, SettingsImage& image) {
-    return ::ReadAudioSetup(m_line, nBlock, nBlock, image);
+    return ::ReadAudioSetup(m_counted, nBlock, nBlock, image);
 }
 
 int SerialDeviceLink::WriteSystemSetup(const SettingsImage& image) {
-    return ::WriteSystemSetup(m_line, image);
+    return ::WriteSystemSetup(m_counted, image);
 }
 
 int SerialDeviceLink::WriteAudioSetup(int nBlock, SettingsImage& image) {
-    return ::WriteAudioSetup(m_line, nBlock, nBlock, image);
+    return ::WriteAudioSetup(m_counted, nBlock, nBlock, image);
 }
 
 std::string SerialDeviceLink::LineProblem() const {

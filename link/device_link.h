@@ -3,12 +3,12 @@
 
 #include "link/transfer_sequence.h"
 
-class SerialLine;
+#include "link/serial_line.h"
 
 // The transactions on `line`, which must outlive the object. IsPortOpen asks the line.
 class SerialDeviceLink : public TransferLink {
 public:
-    explicit SerialDeviceLink(SerialLine& line) : m_line(line) {}
+    explicit SerialDeviceLink(SerialLine& line) : m_line(line), m_counted(line) {}
 
     bool IsPortOpen() override;
     int CheckLink(SettingsImage& image) override;
@@ -17,9 +17,35 @@ public:
     int WriteSystemSetup(const SettingsImage& image) override;
     int WriteAudioSetup(int nBlock, SettingsImage& image) override;
     std::string LineProblem() const override;
+    bool HeardNothing() const override { return m_counted.m_nReceived == 0; }
 
     SerialLine& Line() const { return m_line; }
 
 private:
+    // The line as the transactions use it: counts the bytes received since the last request
+    // went out, so a failed stage can tell silence from a reply that failed its checks.
+    class CountedLine : public SerialLine {
+    public:
+        explicit CountedLine(SerialLine& line) : m_line(line) {}
+        void Write(const std::uint8_t* buffer, std::size_t length) override {
+            m_nReceived = 0;
+            m_line.Write(buffer, length);
+        }
+        int ReadByte() override {
+            const int byte = m_line.ReadByte();
+            if (byte >= 0)
+                ++m_nReceived;
+            return byte;
+        }
+        bool IsOpen() const override { return m_line.IsOpen(); }
+        const LinkClock& Clock() const override { return m_line.Clock(); }
+        std::string Problem() const override { return m_line.Problem(); }
+        std::size_t m_nReceived = 0;
+
+    private:
+        SerialLine& m_line;
+    };
+
     SerialLine& m_line;
+    CountedLine m_counted;
 };

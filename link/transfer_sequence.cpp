@@ -53,27 +53,26 @@ void ReportPortProblem(TransferLink& link, TransferObserver& observer) {
 }
 
 // The stage that failed and why, and that another program on the line may be the cause.
-void ReportStageFailure(TransferLink& link, TransferObserver& observer, int nStage, int nResult,
-                        bool bWrite) {
+void ReportStageFailure(TransferLink& link, TransferObserver& observer, int nStage, bool bWrite) {
+    const bool bSilent = link.HeardNothing();
     std::string reason;
     if (nStage == 1) {
-        reason = nResult == LinkNoReply
+        reason = bSilent
                      ? std::string("No answer to the link check.") + kCheckCable
                      : std::string("The answer to the link check was not understood: check that "
                                    "the device on this port is the VRX-3KM.");
     } else {
         const std::string block = kBlockNames[nStage - 2];
         if (bWrite)
-            reason = nResult == LinkNoReply ? "The VRX-3KM did not confirm the write of the " +
-                                                  block + "." + kCheckCable
-                                            : "The VRX-3KM did not accept the write of the " +
-                                                  block + ". Try the Send again.";
+            reason = bSilent ? "The VRX-3KM did not confirm the write of the " + block + "." +
+                                   kCheckCable
+                             : "The VRX-3KM did not accept the write of the " + block +
+                                   ". Try the Send again.";
         else
-            reason = nResult == LinkNoReply
-                         ? "No answer to the read of the " + block + "." + kCheckCable
-                         : "The " + block +
-                               " from the VRX-3KM failed its checks. Try again; if it fails "
-                               "again, the processor's settings may be damaged.";
+            reason = bSilent ? "No answer to the read of the " + block + "." + kCheckCable
+                             : "The " + block +
+                                   " from the VRX-3KM failed its checks. Try again; if it fails "
+                                   "again, the processor's settings may be damaged.";
     }
     const std::string line = link.LineProblem();
     if (!line.empty())
@@ -125,7 +124,7 @@ TransferResult RunRead(TransferLink& link, SettingsImage& image, TransferObserve
     observer.OnProgress(BarAfterLastStage(run.nLastStarted));
     observer.OnStatus(run.bAllOk ? transfer_text::kReadDone : transfer_text::kReadError);
     if (!run.bAllOk)
-        ReportStageFailure(link, observer, run.nLastStarted, run.nResult, false);
+        ReportStageFailure(link, observer, run.nLastStarted, false);
     return run.bAllOk ? TransferResult::Success : TransferResult::StageFailed;
 }
 
@@ -165,7 +164,7 @@ TransferResult RunLoad(TransferLink& link, SettingsImage& image, const ScreenTar
     observer.OnStatus(result == TransferResult::Success ? transfer_text::kDownloadSuccess
                                                         : transfer_text::kDownloadError);
     if (!run.bAllOk)
-        ReportStageFailure(link, observer, run.nLastStarted, run.nResult, false);
+        ReportStageFailure(link, observer, run.nLastStarted, false);
     else if (result == TransferResult::FileError)
         observer.OnReason(strFileError + " Nothing was stored.");
     return result;
@@ -195,7 +194,6 @@ TransferResult RunSend(TransferLink& link, SettingsImage& image, const ScreenTar
     }
 
     int nLastStarted = 1;
-    int nFailed = nCheck;
     if (result == TransferResult::Success && nCheck != 0) {
         result = TransferResult::StageFailed;
     }
@@ -208,7 +206,6 @@ TransferResult RunSend(TransferLink& link, SettingsImage& image, const ScreenTar
                                : link.WriteAudioSetup(nStage - 3, image);
         });
         nLastStarted = run.nLastStarted;
-        nFailed = run.nResult;
         if (!run.bAllOk) {
             result = TransferResult::StageFailed;
         }
@@ -218,7 +215,7 @@ TransferResult RunSend(TransferLink& link, SettingsImage& image, const ScreenTar
                                                         : transfer_text::kSendError);
     switch (result) {
     case TransferResult::StageFailed:
-        ReportStageFailure(link, observer, nLastStarted, nFailed, true);
+        ReportStageFailure(link, observer, nLastStarted, true);
         // Blocks go one at a time and nothing is undone: once a write has started, the
         // processor may hold some blocks of the new settings and some of the old.
         if (nLastStarted >= 2)

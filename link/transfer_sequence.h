@@ -49,6 +49,9 @@ public:
     virtual int WriteAudioSetup(int nBlock, SettingsImage& image) = 0;
     // Why the port is not open, or that another program uses the line; "" when nothing is known.
     virtual std::string LineProblem() const = 0;
+    // True when nothing was received since the last request went out: a failed stage met
+    // silence, not a reply that failed its checks.
+    virtual bool HeardNothing() const = 0;
 };
 
 // The device link over the program's one port (defined in link/device_link.cpp).

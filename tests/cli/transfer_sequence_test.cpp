@@ -1,5 +1,7 @@
 #include "link/transfer_sequence.h"
 
+#include "link/frame_codec.h"
+
 #include "image/file_error.h"
 #include "image/settings_image.h"
 
@@ -53,6 +55,7 @@ public:
         return Call("write audio " + std::to_string(nBlock));
     }
     std::string LineProblem() const override { return m_strProblem; }
+    bool HeardNothing() const override { return m_nFailResult == LinkNoReply; }
     bool m_bOpen = true;
     std::string m_strProblem;
     int m_nFailResult = 2;
