@@ -1,15 +1,66 @@
 #include "app/config_app.h"
 
 #include "ui/about_dlg.h"
+#include "ui/library_place.h"
 #include "ui/main_dlg.h"
+#include "ui/prompt.h"
 
+#include <QFileDialog>
 #include <QIcon>
+#include <QStringList>
+
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kUsage = "Usage: vrx3km [LIBRARY]\n"
+                               "Opens the library folder LIBRARY; without it the working "
+                               "directory when it is a library, else the library used last, else "
+                               "VRX-3KM in the documents folder.\n";
+
+} // namespace
 
 CConfigApp::CConfigApp(int& argc, char** argv) : QApplication(argc, argv) {
     setWindowIcon(ApplicationIcon());
 }
 
 int CConfigApp::InitInstance() {
+    const QStringList args = arguments();
+    std::optional<fs::path> given;
+    if (args.size() > 2 || (args.size() == 2 && args[1].startsWith("-"))) {
+        std::fputs(kUsage,
+                   args.size() == 2 && (args[1] == "--help" || args[1] == "-h") ? stdout : stderr);
+        return args.size() == 2 && (args[1] == "--help" || args[1] == "-h") ? 0 : 2;
+    }
+    if (args.size() == 2)
+        given = fs::path(args[1].toStdU16String());
+
+    StartLibrary start = OpenStartLibrary(GatherLibraryFacts(given));
+    if (start.m_folder.empty()) {
+        // Nothing is opened that the technician did not choose: say why, and let them choose.
+        PromptRequest request;
+        request.m_strText = start.m_strError + "\nPlease choose the library folder.";
+        request.m_strCaption = applicationName().toStdString();
+        request.m_nIcon = PromptIcon::Exclamation;
+        AskPrompt(nullptr, request);
+        const QString chosen =
+            QFileDialog::getExistingDirectory(nullptr, "Open Library Folder", QString());
+        if (chosen.isEmpty())
+            return 1;
+        std::string error;
+        if (!EnterLibraryFolder(fs::path(chosen.toStdU16String()), error)) {
+            request.m_strText = error;
+            request.m_nIcon = PromptIcon::Stop;
+            AskPrompt(nullptr, request);
+            return 1;
+        }
+        start.m_folder = fs::current_path();
+    }
+    RememberLibraryFolder(start.m_folder);
     CMainDlg dialog;
     dialog.exec();
     return 0;

@@ -8,7 +8,7 @@ std::optional<std::string> CheckSiteName(std::string_view name) {
     if (IsHiddenName(name))
         return "The name cannot begin with a full stop: a folder of that name is hidden and is "
                "not part of the library.\nPlease enter the name without the leading full stop.";
-    if (name.size() > kMaxSiteNameLength)
+    if (SiteNameLength(name) > kMaxSiteNameLength)
         return "Please enter no more than " + std::to_string(kMaxSiteNameLength) + " characters.";
     for (char c : name) {
         const auto byte = static_cast<unsigned char>(c);
@@ -24,4 +24,11 @@ std::optional<std::string> CheckSiteName(std::string_view name) {
     if (name.back() == '.')
         return "The name cannot end in a full stop.";
     return std::nullopt;
+}
+
+std::size_t SiteNameLength(std::string_view name) {
+    std::size_t count = 0;
+    for (char c : name)
+        count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return count;
 }

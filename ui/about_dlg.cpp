@@ -2,17 +2,12 @@
 
 #include "ui/dialog_units.h"
 #include "ui/help.h"
-#include "ui/launcher.h"
 
 #include <QIcon>
 #include <QKeySequence>
 #include <QLabel>
 #include <QPushButton>
 #include <QShortcut>
-
-void OpenHelp() {
-    CurrentLauncher().Open(LaunchProgram::WordProcessor, "Help.doc");
-}
 
 QIcon ApplicationIcon() {
     QIcon icon;
@@ -37,5 +32,5 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    connect(help, &QShortcut::activated, this, [] { OpenHelp(); });
+    connect(help, &QShortcut::activated, this, [this] { OpenHelp(this); });
 }

@@ -1,5 +1,9 @@
 // The Help command, shared by the main dialog, the name dialog and the About box (F1 in each).
 #pragma once
 
-// Opens "Help.doc" of the working directory in the desktop's word processor, without waiting.
-void OpenHelp();
+class QWidget;
+
+// Opens the help document (HelpDocumentPath) in the desktop's word processor, without waiting;
+// where the desktop cannot, says so in a box owned by owner and shows it in the program's own
+// viewer.
+void OpenHelp(QWidget* owner = nullptr);

@@ -18,14 +18,16 @@ class DesktopLauncher : public Launcher {
 public:
 #ifdef Q_OS_WIN
     // The shell starts the program with the file as its parameter and returns at once.
-    void Open(LaunchProgram program, const std::string& path) override {
+    bool Open(LaunchProgram program, const std::string& path) override {
         const char* file = program == LaunchProgram::TextEditor ? "Notepad" : "Wordpad";
-        ShellExecuteA(nullptr, "open", file, path.c_str(), nullptr, SW_SHOWNORMAL);
+        // The shell reports success with a value above 32.
+        return reinterpret_cast<INT_PTR>(
+                   ShellExecuteA(nullptr, "open", file, path.c_str(), nullptr, SW_SHOWNORMAL)) > 32;
     }
 #else
     // The desktop chooses the application by the file's type.
-    void Open(LaunchProgram, const std::string& path) override {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(
+    bool Open(LaunchProgram, const std::string& path) override {
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(
             QDir::cleanPath(QDir::current().absoluteFilePath(QString::fromStdString(path)))));
     }
 #endif

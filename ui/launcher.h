@@ -12,8 +12,10 @@ enum class LaunchProgram { TextEditor, WordProcessor };
 class Launcher {
 public:
     virtual ~Launcher() = default;
-    // path is relative to the working directory; the result is not examined by the commands.
-    virtual void Open(LaunchProgram program, const std::string& path) = 0;
+    // path is relative to the working directory or absolute. True when the desktop took the
+    // file; false when it has no program for it or the program could not be started, so that
+    // the command can say so and show the file itself.
+    virtual bool Open(LaunchProgram program, const std::string& path) = 0;
 };
 
 // The launcher in use unless SetLauncher installed another: on Windows "Notepad" or "Wordpad"

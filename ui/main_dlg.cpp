@@ -24,14 +24,17 @@
 #include "ui/help.h"
 #include "ui/history_dlg.h"
 #include "ui/launcher.h"
+#include "ui/library_place.h"
 #include "ui/name_dlg.h"
 #include "ui/port_dlg.h"
 #include "ui/prompt.h"
 #include "ui/system_menu.h"
+#include "ui/text_viewer.h"
 #include "ui/transfer_binding.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QEvent>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -44,6 +47,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QTreeWidget>
 
 #include <cerrno>
@@ -62,6 +66,10 @@ namespace {
 
 // The About item of the window menu.
 const char* const kAboutText = "&About 3km...";
+
+const char* const kFailsChecksText =
+    "The stored settings of this screen fail their checks: a Send would refuse them. Load them "
+    "again from the VRX-3KM, or restore a kept version (History).";
 
 QString FromName(const std::string& name) {
     return QString::fromUtf8(name);
@@ -86,7 +94,9 @@ std::string FormatTime(const std::tm& tm, const char* format) {
 } // namespace
 
 CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent), m_storage(m_library) {
-    m_nameSource = [this](const std::string& caption) { return AskName(caption); };
+    m_nameSource = [this](const std::string& caption, const NameCheck& check) {
+        return AskName(caption, check);
+    };
     m_portOpener = [](const std::string& name) { g_SerialPort.Open(name); };
     m_portState = [] { return g_SerialPort.IsOpen(); };
     CreateControls();
@@ -186,6 +196,8 @@ void CMainDlg::CreateControls() {
     AddStatic(0, "Circuit:", 13, 134, 35, 8);
     AddStatic(0, "Theater:", 13, 145, 35, 8);
     AddStatic(0, "Screen:", 13, 156, 35, 8);
+    // The open library folder, on the free line between the two rows of buttons.
+    AddStatic(IDC_LIBRARY, "", 7, 206, 329, 8)->setTextFormat(Qt::PlainText);
     QLabel* portState = AddStatic(IDC_PORT_STATE, "", 194, 159, 30, 19);
     portState->setWordWrap(true);
     portState->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -240,6 +252,16 @@ void CMainDlg::CreateControls() {
 
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, &CMainDlg::OnHelp);
+
+    // Opening another library folder and rescanning this one, in the dialog's context menu.
+    m_pOpenLibrary = new QAction("&Open Library Folder...", this);
+    m_pOpenLibrary->setShortcut(QKeySequence::Open);
+    connect(m_pOpenLibrary, &QAction::triggered, this, &CMainDlg::OnOpenLibrary);
+    addAction(m_pOpenLibrary);
+    m_pRefresh = new QAction("&Refresh", this);
+    m_pRefresh->setShortcut(QKeySequence(Qt::Key_F5));
+    connect(m_pRefresh, &QAction::triggered, this, &CMainDlg::Refresh);
+    addAction(m_pRefresh);
 
     // The window menu's About item. Windows has a system menu and gets the item there too
     // (AppendAboutItem); everywhere the dialog's context menu holds it.
@@ -303,6 +325,8 @@ void CMainDlg::InitDialog() {
     FillTree();
     UpdateSelectionPanel(true);
     OpenSavedPort();
+    UpdateLibraryLabel();
+    NoteLibraryState();
     m_pTree->setFocus();
 }
 
@@ -456,9 +480,9 @@ void CMainDlg::UpdateSelectionPanel(bool bReset) {
     Enable(IDC_SEND, m_bHasSettings);
     Enable(IDC_ADD_SCREEN, m_bTheaterSelected);
     Enable(IDC_ADD_THEATER, m_bCircuitSelected);
-    SetText(IDC_CIRCUIT, strCircuit);
-    SetText(IDC_THEATER, strTheater);
-    SetText(IDC_SCREEN, strScreen);
+    SetNameText(IDC_CIRCUIT, strCircuit);
+    SetNameText(IDC_THEATER, strTheater);
+    SetNameText(IDC_SCREEN, strScreen);
     MarkFailingSettings();
     SetText(IDC_DATE, strDate);
     SetText(IDC_TIME, strTime);
@@ -481,13 +505,15 @@ void CMainDlg::MarkFailingSettings() {
         palette.setColor(QPalette::WindowText,
                          bFails ? QColor(170, 0, 0) : this->palette().color(QPalette::WindowText));
         label->setPalette(palette);
-        label->setToolTip(bFails ? "The stored settings of this screen fail their checks: a Send "
-                                   "would refuse them. Load them again from the VRX-3KM, or "
-                                   "restore a kept version (History)."
-                                 : QString());
+        // The screen's name keeps its own tooltip when it is elided.
+        if (id != IDC_SCREEN || bFails)
+            label->setToolTip(bFails ? kFailsChecksText : QString());
     }
-    if (bFails)
-        SetText(IDC_SCREEN, m_library.GetScreenName() + "  (settings fail checks)");
+    if (bFails) {
+        SetNameText(IDC_SCREEN, m_library.GetScreenName() + "  (settings fail checks)");
+        Control(IDC_SCREEN)
+            ->setToolTip(FromName(m_library.GetScreenName()) + "\n" + kFailsChecksText);
+    }
 }
 
 void CMainDlg::ResetProgress() {
@@ -565,9 +591,10 @@ void CMainDlg::OnPorts() {
 // ---------------------------------------------------------------------------------------------
 // Site commands
 
-std::optional<std::string> CMainDlg::AskName(const std::string& caption) {
+std::optional<std::string> CMainDlg::AskName(const std::string& caption, const NameCheck& check) {
     CNameDlg dialog;
     dialog.m_strCaption = FromName(caption);
+    dialog.m_check = check;
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.m_strName.toStdString();
@@ -581,23 +608,50 @@ void CMainDlg::ShowMessage(const std::string& text, const std::string& caption, 
     AskPrompt(this, request);
 }
 
-void CMainDlg::AddEntry(SiteLevel level, const std::string& caption, QTreeWidgetItem* parent) {
-    if (const auto name = m_nameSource(caption)) {
-        const AddOutcome outcome = AddSite(m_storage, level, *name);
-        if (outcome.IsAdded()) {
-            SelectItem(parent ? AppendChildItem(parent, *name, outcome.m_pos)
-                              : InsertCircuitItem(*name, outcome.m_pos));
-        } else {
-            GetSelectedLevel();
-            if (outcome.m_nResult == AddResult::Duplicate)
-                ShowMessage(outcome.m_strMessage, "", static_cast<int>(PromptIcon::None));
-            else
-                ShowMessage(outcome.m_strMessage, QApplication::applicationName().toStdString(),
-                            static_cast<int>(outcome.m_nResult == AddResult::RefusedName
-                                                 ? PromptIcon::Exclamation
-                                                 : PromptIcon::Stop));
-        }
+void CMainDlg::ShowAddRefusal(int result, const std::string& message) {
+    PromptRequest request;
+    request.m_strText = message;
+    request.m_strCaption = QApplication::applicationName().toStdString();
+    request.m_nIcon = PromptIcon::Exclamation;
+    switch (static_cast<AddResult>(result)) {
+    case AddResult::Duplicate:
+        // The level's own text, as a sentence, with its empty caption.
+        request.m_strText = message + ".";
+        request.m_strCaption.clear();
+        break;
+    case AddResult::RefusedName:
+    case AddResult::NoParent:
+        break;
+    default:
+        request.m_nIcon = PromptIcon::Stop;
+        break;
     }
+    QWidget* modal = QApplication::activeModalWidget();
+    AskPrompt(modal ? modal : this, request);
+}
+
+void CMainDlg::AddEntry(SiteLevel level, const std::string& caption, QTreeWidgetItem* parent) {
+    m_bAdding = true;
+    AddOutcome added;
+    added.m_nResult = AddResult::NoParent;
+    const NameCheck check = [&](const std::string& name) {
+        added = AddSite(m_storage, level, name);
+        if (added.IsAdded())
+            return true;
+        // The parents stay current for the next try; the panel's entry is current again.
+        GetSelectedLevel();
+        ShowAddRefusal(static_cast<int>(added.m_nResult), added.m_strMessage);
+        return false;
+    };
+    const auto name = m_nameSource(caption, check);
+    if (name && added.IsAdded()) {
+        SelectItem(parent ? AppendChildItem(parent, *name, added.m_pos)
+                          : InsertCircuitItem(*name, added.m_pos));
+        NoteLibraryState();
+    } else {
+        GetSelectedLevel();
+    }
+    m_bAdding = false;
     activateWindow();
 }
 
@@ -630,7 +684,7 @@ void CMainDlg::OnAddScreen() {
 }
 
 void CMainDlg::OnEditNotes() {
-    CurrentLauncher().Open(LaunchProgram::TextEditor, m_storage.SitePath(PathKind::NotesFile));
+    OpenNotesFile(this, m_storage.SitePath(PathKind::NotesFile));
 }
 
 void CMainDlg::OnViewConfiguration() {
@@ -639,14 +693,14 @@ void CMainDlg::OnViewConfiguration() {
         WriteConfigurationReport(m_storage.DiskPath(PathKind::ReportFile), g_SettingsImage,
                                  m_library.GetCircuitName(), m_library.GetTheaterName(),
                                  m_library.GetScreenName());
-        CurrentLauncher().Open(LaunchProgram::TextEditor, m_storage.SitePath(PathKind::ReportFile));
+        OpenReportFile(this, m_storage.SitePath(PathKind::ReportFile));
     } catch (const FileError& error) {
         ShowFileError(this, error.Message());
     }
 }
 
 void CMainDlg::OnHelp() {
-    OpenHelp();
+    OpenHelp(this);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -680,6 +734,7 @@ void CMainDlg::OnDelete() {
     // Removed now, or by another program before: either way the entry goes.
     m_library.RemoveCurrent(level);
     DeleteCurrentItem();
+    NoteLibraryState();
 }
 
 void CMainDlg::DeleteCurrentItem() {

@@ -9,6 +9,7 @@
 #include "link/transfer_sequence.h"
 
 #include <QDialog>
+#include <QStringList>
 
 #include <filesystem>
 #include <functional>
@@ -16,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 class QAction;
 class QLabel;
@@ -54,7 +56,9 @@ enum MainControl : int {
     // Beside the template: the serial ports dialog and the checked port's device.
     IDC_PORTS = 2001,
     IDC_PORT_STATE = 2002,
-    IDC_HISTORY = 2003
+    IDC_HISTORY = 2003,
+    // Beside the template: the line that names the open library folder.
+    IDC_LIBRARY = 2004
 };
 
 // What a transfer of the window does: the two specified commands, and the read-only comparison
@@ -64,9 +68,14 @@ enum class TransferKind { Load, Send, Compare };
 class CMainDlg : public QDialog {
     Q_OBJECT
 public:
-    // Asks for a new name with this caption; nullopt when the technician cancelled. The default
-    // runs a CNameDlg.
-    using NameSource = std::function<std::optional<std::string>(const std::string& caption)>;
+    // Takes a typed name; true when it was accepted (the entry is added). A refusal has been
+    // shown to the technician, who may correct the name and try again.
+    using NameCheck = std::function<bool(const std::string& name)>;
+    // Asks for a new name with this caption until check accepts one, and returns it; nullopt
+    // when the technician cancelled. The default runs a CNameDlg, which stays open with the
+    // typed text after a refusal.
+    using NameSource = std::function<std::optional<std::string>(const std::string& caption,
+                                                                const NameCheck& check)>;
     // Opens the serial port of this name ("COM1" to "COM4"); the default is the global port.
     using PortOpener = std::function<void(const std::string& name)>;
 
@@ -158,8 +167,29 @@ public:
     // The window menu's "&About 3km..." (the dialog's context menu).
     QAction* AboutAction() const { return m_pAbout; }
 
+    // The library folder. OpenLibrary makes folder the working directory and shows its library:
+    // profile and port, rescan, tree, panel. False, after saying why, when the folder cannot be
+    // entered. OpenLibraryFolder first asks whether a folder that holds no library (a home
+    // folder, a folder of other folders) is to be opened as one; an empty folder or a library
+    // opens directly. OnOpenLibrary lets the technician choose the folder (Ctrl+O) and remembers
+    // the library opened.
+    bool OpenLibrary(const std::filesystem::path& folder);
+    bool OpenLibraryFolder(const std::filesystem::path& folder);
+    void OnOpenLibrary();
+    // Rescans the library and refills the tree, keeping the selected entry (by its names) and
+    // the expanded items where they still exist (F5). Does nothing while a transfer runs.
+    void Refresh();
+    // True when a folder of the library (the library folder, a circuit's or a theater's) changed
+    // since the tree was last filled or changed by a command: an entry was added, removed or
+    // renamed by another program. Costs one look at each of those folders, none at the screens.
+    bool LibraryChangedOnDisk();
+    QAction* OpenLibraryAction() const { return m_pOpenLibrary; }
+    QAction* RefreshAction() const { return m_pRefresh; }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Activation after the library changed on disk rescans it.
+    void changeEvent(QEvent* event) override;
 #ifdef Q_OS_WIN
     // The About item of the system menu.
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
@@ -177,7 +207,21 @@ private:
     QTreeWidgetItem* InsertCircuitItem(const std::string& name, SitePos pos);
     QTreeWidgetItem* AppendChildItem(QTreeWidgetItem* parent, const std::string& name, SitePos pos);
     void SelectItem(QTreeWidgetItem* item);
-    std::optional<std::string> AskName(const std::string& caption);
+    std::optional<std::string> AskName(const std::string& caption, const NameCheck& check);
+    // Shows why an Add added nothing, owned by the name dialog while it is open.
+    void ShowAddRefusal(int result, const std::string& message);
+    // A name in the panel, elided with "..." where it is too long and then whole in the tooltip.
+    void SetNameText(int id, const std::string& name);
+    void UpdateLibraryLabel();
+    // Empties the model and the tree, rescans and refills them, then selects the entry at this
+    // path of names when it still exists.
+    void ReloadLibrary(const QStringList& keep, const std::vector<QStringList>& expanded);
+    // The names from the circuit down to the item.
+    static QStringList ItemNames(const QTreeWidgetItem* item);
+    QTreeWidgetItem* FindItem(const QStringList& names) const;
+    // Remembers the state LibraryChangedOnDisk compares with.
+    void NoteLibraryState();
+    std::vector<long long> LibrarySignature();
     // Asks for the name under this caption and adds the entry at this level (AddSite): the new
     // item is appended below parent, or for a circuit (parent null) inserted at its
     // alphabetical place, and selected. An Add that added nothing makes the selected item current
@@ -207,6 +251,11 @@ private:
     QTreeWidget* m_pTree = nullptr;
     QProgressBar* m_pProgress = nullptr;
     QAction* m_pAbout = nullptr;
+    QAction* m_pOpenLibrary = nullptr;
+    QAction* m_pRefresh = nullptr;
+    std::vector<long long> m_librarySignature;
+    // Set while an Add runs: the library must not be rescanned under it.
+    bool m_bAdding = false;
     // The item that is being deleted: a selection refresh never picks it.
     QTreeWidgetItem* m_pDyingItem = nullptr;
     std::thread m_transfer;

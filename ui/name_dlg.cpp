@@ -10,6 +10,25 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QShortcut>
+#include <QToolTip>
+#include <QValidator>
+
+namespace {
+
+// Counts characters as the technician sees them (code points), not bytes or UTF-16 units.
+std::size_t CharacterCount(const QString& text) {
+    return static_cast<std::size_t>(text.toUcs4().size());
+}
+
+class NameLengthValidator : public QValidator {
+public:
+    explicit NameLengthValidator(QObject* parent) : QValidator(parent) {}
+    State validate(QString& input, int&) const override {
+        return CharacterCount(input) > kMaxSiteNameLength ? Invalid : Acceptable;
+    }
+};
+
+} // namespace
 
 CNameDlg::CNameDlg(QWidget* parent)
     : QDialog(parent), m_pEdit(new QLineEdit(this)), m_pOk(new CBitmapButton(this)),
@@ -22,7 +41,14 @@ CNameDlg::CNameDlg(QWidget* parent)
     du.Place(label, 8, 14, 24, 8);
     label->setBuddy(m_pEdit);
     du.Place(m_pEdit, 34, 12, 118, 12);
-    m_pEdit->setMaxLength(static_cast<int>(kMaxSiteNameLength));
+    // The field refuses typing or pasting beyond 32 characters (letters, not bytes) whole: a
+    // pasted name is never cut short without a word.
+    m_pEdit->setValidator(new NameLengthValidator(m_pEdit));
+    connect(m_pEdit, &QLineEdit::inputRejected, this, [this] {
+        QToolTip::showText(
+            m_pEdit->mapToGlobal(QPoint(0, m_pEdit->height())),
+            QString("Please enter no more than %1 characters.").arg(kMaxSiteNameLength), m_pEdit);
+    });
 
     m_pOk->setText("OK");
     m_pOk->setObjectName("OK");
@@ -41,7 +67,7 @@ CNameDlg::CNameDlg(QWidget* parent)
     connect(m_pOk, &QAbstractButton::clicked, this, &CNameDlg::accept);
     connect(m_pCancel, &QAbstractButton::clicked, this, &CNameDlg::reject);
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    connect(help, &QShortcut::activated, this, [] { OpenHelp(); });
+    connect(help, &QShortcut::activated, this, [this] { OpenHelp(this); });
 }
 
 void CNameDlg::InitDialog() {
@@ -62,7 +88,7 @@ int CNameDlg::exec() {
 
 void CNameDlg::accept() {
     const QString text = m_pEdit->text();
-    if (static_cast<std::size_t>(text.toUtf8().size()) > kMaxSiteNameLength) {
+    if (CharacterCount(text) > kMaxSiteNameLength) {
         PromptRequest request;
         request.m_strText = QString("Please enter no more than %1 characters.")
                                 .arg(kMaxSiteNameLength)
@@ -71,6 +97,11 @@ void CNameDlg::accept() {
         request.m_strCaption = QApplication::applicationName().toStdString();
         request.m_nIcon = PromptIcon::Exclamation;
         AskPrompt(this, request);
+        KeepTextForCorrection();
+        return;
+    }
+    if (m_check && !m_check(text.toStdString())) {
+        KeepTextForCorrection();
         return;
     }
     m_strName = text;
@@ -79,4 +110,9 @@ void CNameDlg::accept() {
 
 void CNameDlg::OnChangeName() {
     m_pOk->setEnabled(!m_pEdit->text().isEmpty());
+}
+
+void CNameDlg::KeepTextForCorrection() {
+    m_pEdit->setFocus();
+    m_pEdit->selectAll();
 }

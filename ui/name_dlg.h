@@ -7,6 +7,9 @@
 #include <QDialog>
 #include <QString>
 
+#include <functional>
+#include <string>
+
 class QLineEdit;
 
 class CNameDlg : public QDialog {
@@ -14,8 +17,14 @@ class CNameDlg : public QDialog {
 public:
     explicit CNameDlg(QWidget* parent = nullptr);
 
+    // Called with the typed name (UTF-8) when OK is pressed and the name is not too long; true
+    // accepts it and ends the dialog. A check that refuses has told the technician why: the
+    // dialog stays open with the text, and the keyboard focus returns to the field.
+    using NameCheck = std::function<bool(const std::string& name)>;
+
     QString m_strCaption;
     QString m_strName;
+    NameCheck m_check;
 
     // Sets the caption and the empty field, as the dialog's initialisation does; exec() calls it.
     void InitDialog();
@@ -30,6 +39,9 @@ private slots:
     void OnChangeName();
 
 private:
+    // After a refusal: the field keeps the text, selected, with the keyboard focus.
+    void KeepTextForCorrection();
+
     QLineEdit* m_pEdit;
     CBitmapButton* m_pOk;
     CBitmapButton* m_pCancel;

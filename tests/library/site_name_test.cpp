@@ -26,20 +26,29 @@ TEST_P(CheckSiteNameTest, AcceptsOnlySafeFolderNames) {
     }
 }
 
+// Letters of two bytes each in UTF-8 ("Ж"): the limit counts letters, not bytes.
+std::string Cyrillic(int letters) {
+    std::string name;
+    for (int i = 0; i < letters; ++i)
+        name += "\xd0\x96";
+    return name;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Names, CheckSiteNameTest,
     testing::Values(NameCase{"Main", true}, NameCase{"1", true}, NameCase{"Plaza 2", true},
                     NameCase{"A.B", true}, NameCase{".hidden", false}, NameCase{" lead", true},
                     NameCase{"Caf\xc3\xa9", true}, NameCase{std::string(32, 'x'), true},
-                    NameCase{std::string(33, 'x'), false}, NameCase{"", false},
-                    NameCase{".", false}, NameCase{"..", false}, NameCase{"a\\b", false},
-                    NameCase{"a/b", false}, NameCase{"../x", false}, NameCase{"C:", false},
-                    NameCase{"a*", false}, NameCase{"a?", false}, NameCase{"say \"hi\"", false},
-                    NameCase{"<a", false}, NameCase{"a>", false}, NameCase{"a|b", false},
-                    NameCase{"tab\there", false}, NameCase{"line\nbreak", false},
-                    NameCase{std::string("nul\0x", 5), false}, NameCase{"del\x7f", false},
-                    NameCase{"trailing ", false}, NameCase{"trailing.", false},
-                    NameCase{"...", false}));
+                    NameCase{std::string(33, 'x'), false}, NameCase{Cyrillic(28), true},
+                    NameCase{Cyrillic(32), true}, NameCase{Cyrillic(33), false},
+                    NameCase{"", false}, NameCase{".", false}, NameCase{"..", false},
+                    NameCase{"a\\b", false}, NameCase{"a/b", false}, NameCase{"../x", false},
+                    NameCase{"C:", false}, NameCase{"a*", false}, NameCase{"a?", false},
+                    NameCase{"say \"hi\"", false}, NameCase{"<a", false}, NameCase{"a>", false},
+                    NameCase{"a|b", false}, NameCase{"tab\there", false},
+                    NameCase{"line\nbreak", false}, NameCase{std::string("nul\0x", 5), false},
+                    NameCase{"del\x7f", false}, NameCase{"trailing ", false},
+                    NameCase{"trailing.", false}, NameCase{"...", false}));
 
 TEST(CheckSiteName, RefusalNamesTheOffendingCharacter) {
     const auto refusal = CheckSiteName("Main*");
@@ -65,7 +74,8 @@ TEST(CompareSiteNames, NaturalOrderIgnoringCaseWithByteOrderForTies) {
                                           "Screen 10a",
                                           "Theater",
                                           "theater",
-                                          "\xc3\x89" "cran"};
+                                          "\xc3\x89"
+                                          "cran"};
     std::vector<std::string> shuffled = sorted;
     std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(14));
     std::sort(shuffled.begin(), shuffled.end(),

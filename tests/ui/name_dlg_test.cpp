@@ -22,28 +22,53 @@ TEST(NameDlgTest, OkFollowsTheFieldAndTheFieldTakes32Characters) {
     EXPECT_TRUE(dialog.OkButton()->isEnabled());
     dialog.NameEdit()->clear();
     EXPECT_FALSE(dialog.OkButton()->isEnabled());
+    // A paste beyond 32 characters is refused whole, never cut short.
     dialog.NameEdit()->insert(QString(40, 'x'));
-    EXPECT_EQ(dialog.NameEdit()->text().size(), 32);
+    EXPECT_TRUE(dialog.NameEdit()->text().isEmpty());
+    dialog.NameEdit()->insert(QString(32, 'x'));
+    dialog.NameEdit()->insert("y");
+    EXPECT_EQ(dialog.NameEdit()->text(), QString(32, 'x'));
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.m_strName, QString(32, 'x'));
 }
 
-TEST(NameDlgTest, AnOverlongNameIsRefusedInABoxCaptionedWithTheApplicationName) {
+TEST(NameDlgTest, TheLimitCountsLettersNotBytes) {
     ScriptedPrompt prompt;
     SetPrompt(&prompt);
     CNameDlg dialog;
     dialog.InitDialog();
-    dialog.NameEdit()->insert(QString(17, QChar(0xE9))); // 17 letters, 34 bytes
+    const QString name(28, QChar(0x0416)); // 28 Cyrillic letters, 56 bytes of UTF-8
+    dialog.NameEdit()->insert(name);
     dialog.accept();
     SetPrompt(nullptr);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.m_strName, name);
+    EXPECT_TRUE(prompt.m_asked.empty());
+}
+
+TEST(NameDlgTest, ARefusedNameStaysInTheFieldWithTheFocus) {
+    CNameDlg dialog;
+    std::vector<std::string> checked;
+    dialog.m_check = [&checked](const std::string& name) {
+        checked.push_back(name);
+        return name != "Plaza";
+    };
+    dialog.InitDialog();
+    dialog.show();
+    dialog.NameEdit()->insert("Plaza");
+    dialog.OkButton()->setFocus();
+    dialog.accept();
+    EXPECT_TRUE(dialog.isVisible());
     EXPECT_NE(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.NameEdit()->text(), "Plaza");
+    EXPECT_EQ(dialog.focusWidget(), dialog.NameEdit());
     EXPECT_TRUE(dialog.m_strName.isEmpty());
-    ASSERT_EQ(prompt.m_asked.size(), 1u);
-    EXPECT_EQ(prompt.m_asked[0].m_strText, "Please enter no more than 32 characters.");
-    EXPECT_EQ(prompt.m_asked[0].m_strCaption, QApplication::applicationName().toStdString());
-    EXPECT_EQ(prompt.m_asked[0].m_nButtons, PromptButtons::Ok);
-    EXPECT_EQ(prompt.m_asked[0].m_nIcon, PromptIcon::Exclamation);
+    dialog.NameEdit()->insert("Plaza 2"); // replaces the selected text
+    dialog.accept();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.m_strName, "Plaza 2");
+    EXPECT_EQ(checked, (std::vector<std::string>{"Plaza", "Plaza 2"}));
 }
 
 TEST(NameDlgTest, CancelKeepsTheName) {

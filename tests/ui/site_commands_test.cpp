@@ -1,6 +1,9 @@
 #include "ui_fixture.h"
 
+#include "ui/text_viewer.h"
+
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QTest>
 #include <QTreeWidget>
@@ -59,9 +62,9 @@ TEST_F(MainDlgTest, RefusedNamesChangeNothingAndKeepTheSelection) {
         const char* message; // null: a CheckSiteName refusal
     };
     const Row rows[] = {
-        {"Main", 0, "That Circuit name already exists"},
-        {"Plaza", 1, "That Theater name already exists"},
-        {"3", 2, "That Screen name already exists"},
+        {"Main", 0, "That Circuit name already exists."},
+        {"Plaza", 1, "That Theater name already exists."},
+        {"3", 2, "That Screen name already exists."},
         {"a/b", 0, nullptr},
         {"..", 1, nullptr},
         {"end.", 2, nullptr},
@@ -77,7 +80,7 @@ TEST_F(MainDlgTest, RefusedNamesChangeNothingAndKeepTheSelection) {
         if (row.message) {
             EXPECT_EQ(m_prompt.m_asked[0].m_strText, row.message);
             EXPECT_EQ(m_prompt.m_asked[0].m_strCaption, "");
-            EXPECT_EQ(m_prompt.m_asked[0].m_nIcon, PromptIcon::None);
+            EXPECT_EQ(m_prompt.m_asked[0].m_nIcon, PromptIcon::Exclamation);
         } else {
             EXPECT_FALSE(m_prompt.m_asked[0].m_strText.empty());
         }
@@ -93,6 +96,30 @@ TEST_F(MainDlgTest, RefusedNamesChangeNothingAndKeepTheSelection) {
     }
     EXPECT_FALSE(fs::exists(m_root / "a"));
     EXPECT_FALSE(fs::exists(m_root / "Main/Plaza/end."));
+}
+
+TEST_F(MainDlgTest, ARefusedNameIsCorrectedInTheSameDialogAndCyrillicNamesCountLetters) {
+    MakeFolders("Main/Plaza");
+    CMainDlg& dlg = Start();
+    std::string cyrillic;
+    for (int i = 0; i < 28; ++i)
+        cyrillic += "\xd0\x96"; // 28 letters, 56 bytes
+    // The technician corrects a duplicate and then an unsafe name without opening the dialog
+    // again: one Add, one caption, two refusals, one circuit.
+    m_names = {"Main", "a:b", cyrillic};
+    dlg.OnAddCircuit();
+    EXPECT_EQ(m_captions.size(), 1u);
+    ASSERT_EQ(m_prompt.m_asked.size(), 2u);
+    EXPECT_EQ(TopLevelTexts(), (std::vector<std::string>{"Main", cyrillic}));
+    EXPECT_TRUE(fs::is_directory(m_root / cyrillic));
+    EXPECT_FALSE(fs::exists(m_root / "a:b"));
+    // A name too long for the panel is elided there and whole in the tooltip.
+    const std::string wide(32, 'W');
+    m_names = {wide};
+    dlg.OnAddCircuit();
+    const QString shown = QString::fromStdString(Text(IDC_CIRCUIT));
+    EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << shown.toStdString();
+    EXPECT_EQ(dlg.Control(IDC_CIRCUIT)->toolTip().toStdString(), wide);
 }
 
 TEST_F(MainDlgTest, AddWhoseFolderCannotBeMadeLeavesEverythingAsItWas) {
@@ -218,6 +245,7 @@ TEST_F(MainDlgTest, DeletingACircuitSelectsAnotherOne) {
 TEST_F(MainDlgTest, NotesReportAndHelpOpenThroughTheLauncher) {
     MakeFolders("Main/Plaza/2");
     WriteFile("Main/Plaza/2/Vrx.cfg", 800);
+    WriteFile("Help.doc", 10);
     CMainDlg& dlg = Start();
     Select({"Main", "Plaza", "2"});
     dlg.OnDblClkTree();
@@ -261,4 +289,47 @@ TEST_F(MainDlgTest, DoubleClickOnEmptyTreeSpaceOpensTheSelectedScreensNotes) {
     ASSERT_EQ(dlg.Tree()->itemAt(empty), nullptr);
     QTest::mouseDClick(viewport, Qt::LeftButton, Qt::NoModifier, empty);
     EXPECT_EQ(m_launcher.m_opened, std::vector<std::string>{"./Main/Plaza/2/Notes.txt"});
+}
+
+TEST_F(MainDlgTest, FilesTheDesktopCannotOpenAreShownByTheProgram) {
+    MakeFolders("Main/Plaza/2");
+    WriteFile("Main/Plaza/2/Vrx.cfg", 800);
+    m_launcher.m_bOpens = false;
+    CMainDlg& dlg = Start();
+    Select({"Main", "Plaza", "2"});
+    // The library holds no Help.doc: the one installed or built in is offered instead.
+    dlg.OnEditNotes();
+    dlg.OnViewConfiguration();
+    dlg.OnHelp();
+    ASSERT_EQ(m_launcher.m_opened.size(), 3u);
+    EXPECT_EQ(fs::path(m_launcher.m_opened[2]).filename(), "Help.doc");
+    EXPECT_TRUE(fs::is_regular_file(m_launcher.m_opened[2]));
+    ASSERT_EQ(m_prompt.m_asked.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_NE(m_prompt.m_asked[i].m_strText.find(m_launcher.m_opened[i]), std::string::npos);
+        EXPECT_EQ(m_prompt.m_asked[i].m_nIcon, PromptIcon::Exclamation);
+    }
+    const auto viewers = dlg.findChildren<CTextViewDlg*>();
+    ASSERT_EQ(viewers.size(), 2);
+    EXPECT_TRUE(viewers[0]->TextEdit()->isReadOnly());
+    EXPECT_TRUE(viewers[0]->TextEdit()->toPlainText().contains("Circuit"));
+    // The help document's text without its markup.
+    const QString help = viewers[1]->TextEdit()->toPlainText();
+    EXPECT_TRUE(help.contains("VRX-3KM Download/Upload")) << help.toStdString();
+    EXPECT_FALSE(help.contains("\\par") || help.contains("fonttbl") || help.contains('{'));
+
+    // The program's own notes editor keeps the 8-bit text and the "\r\n" line ends.
+    const auto editors = dlg.findChildren<CNotesEditDlg*>();
+    ASSERT_EQ(editors.size(), 1);
+    {
+        std::ofstream out(m_root / "Main/Plaza/2/Notes.txt", std::ios::binary);
+        out << "Caf\xe9\r\n";
+    }
+    CNotesEditDlg editor(&dlg, m_root / "Main/Plaza/2/Notes.txt");
+    EXPECT_EQ(editor.TextEdit()->toPlainText(), QString::fromUtf8("Caf\u00e9\n"));
+    editor.TextEdit()->appendPlainText("Amp 2 replaced");
+    ASSERT_TRUE(editor.Save());
+    std::ifstream in(m_root / "Main/Plaza/2/Notes.txt", std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(bytes, "Caf\xe9\r\n\r\nAmp 2 replaced");
 }

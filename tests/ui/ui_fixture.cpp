@@ -54,13 +54,20 @@ void MainDlgTest::WriteFile(const std::string& path, std::size_t size) {
 
 CMainDlg& MainDlgTest::Start() {
     m_pDlg = std::make_unique<CMainDlg>();
-    m_pDlg->SetNameSource([this](const std::string& caption) -> std::optional<std::string> {
+    // Like the name dialog: each scripted name is offered to the check in turn, a refused one
+    // is corrected by the next; the end of the script, or nullopt, cancels.
+    m_pDlg->SetNameSource([this](const std::string& caption,
+                                 const CMainDlg::NameCheck& check) -> std::optional<std::string> {
         m_captions.push_back(caption);
-        if (m_names.empty())
-            return std::nullopt;
-        auto name = m_names.front();
-        m_names.pop_front();
-        return name;
+        while (!m_names.empty()) {
+            const auto name = m_names.front();
+            m_names.pop_front();
+            if (!name)
+                return std::nullopt;
+            if (check(*name))
+                return name;
+        }
+        return std::nullopt;
     });
     m_pDlg->SetPortOpener([this](const std::string& name) { m_opened.push_back(name); });
     m_pDlg->InitDialog();

@@ -24,10 +24,12 @@ public:
 
 class RecordingLauncher : public Launcher {
 public:
-    void Open(LaunchProgram program, const std::string& path) override {
+    bool Open(LaunchProgram program, const std::string& path) override {
         m_programs.push_back(program);
         m_opened.push_back(path);
+        return m_bOpens;
     }
+    bool m_bOpens = true; // false: the desktop has no program for the file
     std::vector<LaunchProgram> m_programs;
     std::vector<std::string> m_opened;
 };

@@ -1,0 +1,166 @@
+#include "ui/library_place.h"
+#include "ui_fixture.h"
+
+#include <QLabel>
+#include <QSettings>
+#include <QTreeWidget>
+
+#include <cstdlib>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::string> ChildTexts(const QTreeWidgetItem* item) {
+    std::vector<std::string> texts;
+    for (int i = 0; i < item->childCount(); ++i)
+        texts.push_back(item->child(i)->text(0).toStdString());
+    return texts;
+}
+
+// Points HOME, the desktop's folders and the per-user settings at temporary folders for the
+// life of one test, so nothing of the real user is read or written.
+class TemporaryUser {
+public:
+    explicit TemporaryUser(const fs::path& home) : m_oldHome(qgetenv("HOME")) {
+        m_bHadConfig = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
+        m_oldConfig = qgetenv("XDG_CONFIG_HOME");
+        fs::create_directories(home / ".config");
+        qputenv("HOME", QByteArray::fromStdString(home.string()));
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString((home / ".config").string()));
+        UseSettings(home / ".config");
+    }
+    ~TemporaryUser() {
+        qputenv("HOME", m_oldHome);
+        if (m_bHadConfig)
+            qputenv("XDG_CONFIG_HOME", m_oldConfig);
+        else
+            qunsetenv("XDG_CONFIG_HOME");
+    }
+    // A fresh settings folder: nothing is remembered there yet.
+    static void UseSettings(const fs::path& folder) {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           QString::fromStdString(folder.string()));
+    }
+
+private:
+    QByteArray m_oldHome;
+    QByteArray m_oldConfig;
+    bool m_bHadConfig = false;
+};
+
+} // namespace
+
+TEST_F(MainDlgTest, RefreshShowsWhatChangedOnDiskAndKeepsTheSelection) {
+    MakeFolders("Main/Plaza/2");
+    MakeFolders("Main/Plaza/10");
+    CMainDlg& dlg = Start();
+    Select({"Main", "Plaza", "2"});
+    EXPECT_FALSE(dlg.LibraryChangedOnDisk());
+
+    // Another program (the command-line tool) adds a circuit, a screen, and removes one.
+    MakeFolders("Annex");
+    MakeFolders("Main/Plaza/1");
+    fs::remove(m_root / "Main/Plaza/10");
+    EXPECT_TRUE(dlg.LibraryChangedOnDisk());
+    dlg.Refresh();
+    EXPECT_EQ(TopLevelTexts(), (std::vector<std::string>{"Annex", "Main"}));
+    QTreeWidgetItem* plaza = dlg.Tree()->topLevelItem(1)->child(0);
+    EXPECT_EQ(ChildTexts(plaza), (std::vector<std::string>{"1", "2"}));
+    ASSERT_NE(dlg.Tree()->currentItem(), nullptr);
+    EXPECT_EQ(dlg.Tree()->currentItem(), plaza->child(1));
+    EXPECT_EQ(Text(IDC_SCREEN), "2");
+    EXPECT_EQ(dlg.Library().GetScreenName(), "2");
+    EXPECT_FALSE(dlg.LibraryChangedOnDisk());
+
+    // The selected entry itself gone: the first circuit is selected, as at start.
+    fs::remove_all(m_root / "Main");
+    dlg.RefreshAction()->trigger();
+    EXPECT_EQ(TopLevelTexts(), std::vector<std::string>{"Annex"});
+    EXPECT_EQ(Text(IDC_CIRCUIT), "Annex");
+    EXPECT_EQ(Text(IDC_SCREEN), "---");
+}
+
+TEST_F(MainDlgTest, OpeningAnotherFolderAsksOnlyWhenItHoldsNoLibrary) {
+    MakeFolders("One/Main/Plaza/2");
+    WriteFile("One/Main/Plaza/2/Notes.txt", 10);
+    MakeFolders("Home/Documents");
+    MakeFolders("Home/Invoices/2024");
+    MakeFolders("Empty");
+    CMainDlg& dlg = Start();
+    // The window names the open folder.
+    const auto* label = qobject_cast<QLabel*>(dlg.Control(IDC_LIBRARY));
+    EXPECT_TRUE(label->text().startsWith("Library: "));
+    EXPECT_TRUE(label->toolTip().contains(QString::fromStdString(m_root.filename().string())));
+
+    struct Row {
+        const char* folder;
+        int answer; // to the question, when one is asked
+        bool asked;
+        std::vector<std::string> circuits;
+    };
+    const Row rows[] = {
+        {"One", kAnswerOk, false, {"Main"}},
+        {"Home", kAnswerCancel, true, {"Main"}},              // kept the library that was open
+        {"Home", kAnswerOk, true, {"Documents", "Invoices"}}, // chosen all the same
+        {"Empty", kAnswerOk, false, {}},
+    };
+    const QString before = label->toolTip();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.folder) + (row.asked ? " asked" : ""));
+        m_prompt.m_asked.clear();
+        m_prompt.m_answers = {row.answer};
+        dlg.OpenLibraryFolder(m_root / row.folder);
+        EXPECT_EQ(m_prompt.m_asked.size(), row.asked ? 1u : 0u);
+        EXPECT_EQ(TopLevelTexts(), row.circuits);
+    }
+    EXPECT_EQ(fs::current_path(), fs::canonical(m_root / "Empty"));
+    EXPECT_NE(label->toolTip(), before);
+    EXPECT_TRUE(label->toolTip().contains("Empty"));
+}
+
+TEST_F(MainDlgTest, StartUpOpensALibraryNeverAForeignFolder) {
+    const fs::path home = m_root / "home";
+    fs::create_directories(home / ".cache/fonts");
+    fs::create_directories(home / "Invoices/2024");
+    WriteFile("home/Invoices/2024/Notes.txt", 4); // two levels down: not a screen
+    MakeFolders("library/Main/Plaza/2");
+    WriteFile("library/Main/Plaza/2/Vrx.cfg", 800);
+    MakeFolders("profiled/Odeon");
+    WriteFile("profiled/VRX3KM.CFG", 0);
+    TemporaryUser user(home);
+
+    struct Row {
+        const char* start;      // working directory
+        const char* given;      // on the command line, or null
+        const char* remembered; // the library used last, or null
+        const char* expected;   // the folder opened
+        LibrarySource source;
+        std::vector<std::string> circuits;
+    };
+    const Row rows[] = {
+        {"home", nullptr, nullptr, "home/Documents/VRX-3KM", LibrarySource::Default, {}},
+        {"home", nullptr, "library", "library", LibrarySource::LastUsed, {"Main"}},
+        {"profiled", nullptr, "library", "profiled", LibrarySource::WorkingDirectory, {"Odeon"}},
+        {"home", "profiled", "library", "profiled", LibrarySource::Given, {"Odeon"}},
+    };
+    int settings = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.start) + " -> " + row.expected);
+        TemporaryUser::UseSettings(m_root / ("settings" + std::to_string(++settings)));
+        if (row.remembered)
+            RememberLibraryFolder(m_root / row.remembered);
+        fs::current_path(m_root / row.start);
+        std::optional<fs::path> given;
+        if (row.given)
+            given = m_root / row.given;
+        const StartLibrary start = OpenStartLibrary(GatherLibraryFacts(given));
+        EXPECT_EQ(start.m_source, row.source);
+        ASSERT_TRUE(start.m_strError.empty()) << start.m_strError;
+        EXPECT_EQ(start.m_folder, fs::canonical(m_root / row.expected));
+        EXPECT_EQ(fs::current_path(), start.m_folder);
+        Start();
+        EXPECT_EQ(TopLevelTexts(), row.circuits);
+    }
+    EXPECT_FALSE(fs::exists(home / "VRX3KM.CFG"));
+}
