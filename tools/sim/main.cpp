@@ -25,12 +25,12 @@ namespace {
 constexpr int kUsageError = 2;
 
 void PrintHelp(std::ostream& out) {
-    out << "Usage: vrx3km-sim --link PATH [--settings FILE] [--pace] [--delay MS]\n"
-           "                  [--fault KIND[:STAGE]]... [--save FILE] [--ixon]\n"
+    out << "Usage: vrx3km-sim --link PATH [OPTIONS]\n"
            "\n"
            "Simulates a VRX-3KM processor on a pseudo-terminal. PATH becomes a symbolic link to\n"
            "its device, whose path is printed on one line. Serves until SIGINT or SIGTERM.\n"
            "\n"
+           "Options:\n"
            "  --link PATH        symbolic link to create (an old symlink there is replaced)\n"
            "  --settings FILE    settings to serve: an 800- or 938-byte file (first 800 bytes);\n"
            "                     default: a built-in example\n"
@@ -46,7 +46,7 @@ void PrintHelp(std::ostream& out) {
     for (auto k : vrxsim::AllFaultKinds()) {
         out << ' ' << vrxsim::NameOf(k);
     }
-    out << "\nStages (default any):";
+    out << "\n\nStages (default any):";
     for (auto s : vrxsim::AllStages()) {
         out << ' ' << vrxsim::NameOf(s);
     }
