@@ -26,6 +26,8 @@ constexpr const char* kUsage = "Usage: vrx3km [LIBRARY]\n"
 
 CConfigApp::CConfigApp(int& argc, char** argv) : QApplication(argc, argv) {
     setWindowIcon(ApplicationIcon());
+    // The installed desktop entry: the desktop shows its icon and name for the window.
+    setDesktopFileName("org.vrx3km.Vrx3km");
 }
 
 int CConfigApp::InitInstance() {
