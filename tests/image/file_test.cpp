@@ -1,7 +1,7 @@
 #include "image/atomic_file.h"
 #include "image/file_error.h"
 #include "image/report_file.h"
-#include "temp_dir.h"
+#include "temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -91,7 +91,7 @@ TEST(FileError, ErrnoMapsToCause) {
 }
 
 TEST(WriteFileAtomically, CreatesTheFile) {
-    TempDir dir;
+    TempFolder dir;
     const auto path = dir.Path() / "Vrx.cfg";
     WriteFileAtomically(path, std::string("a\0b", 3));
     EXPECT_EQ(ReadAll(path), std::string("a\0b", 3));
@@ -99,7 +99,7 @@ TEST(WriteFileAtomically, CreatesTheFile) {
 }
 
 TEST(WriteFileAtomically, LongerOldFileIsReplacedByShorterNewOne) {
-    TempDir dir;
+    TempFolder dir;
     const auto path = dir.Path() / "Vrx.txt";
     WriteAll(path, std::string(5000, 'x'));
     WriteFileAtomically(path, "new\r\n");
@@ -108,7 +108,7 @@ TEST(WriteFileAtomically, LongerOldFileIsReplacedByShorterNewOne) {
 }
 
 TEST(WriteFileAtomically, MissingFolderIsNotFoundWithTheFullPath) {
-    TempDir dir;
+    TempFolder dir;
     const auto path = dir.Path() / "gone" / "Vrx.txt";
     try {
         WriteFileAtomically(path, "x");
@@ -122,7 +122,7 @@ TEST(WriteFileAtomically, MissingFolderIsNotFoundWithTheFullPath) {
 }
 
 TEST(WriteFileAtomically, RelativePathIsReportedInFull) {
-    TempDir dir;
+    TempFolder dir;
     const auto old = fs::current_path();
     fs::current_path(dir.Path());
     try {
@@ -138,7 +138,7 @@ TEST(WriteFileAtomically, ReadOnlyFolderIsDeniedAndLeavesNoTemporaryFile) {
     if (const std::string why = WhyFolderPermissionsDoNotBind(); !why.empty()) {
         GTEST_SKIP() << why;
     }
-    TempDir dir;
+    TempFolder dir;
     const auto folder = dir.Path() / "ro";
     fs::create_directory(folder);
     WriteAll(folder / "Vrx.txt", "old");
@@ -159,7 +159,7 @@ TEST(WriteFileAtomically, ReadOnlyFolderIsDeniedAndLeavesNoTemporaryFile) {
 // refused by its own mode: creating it anew would be denied. No write bit at all binds the
 // superuser too, as the read-only attribute does on Windows.
 TEST(WriteFileAtomically, ReadOnlyFileIsDeniedAndKept) {
-    TempDir dir;
+    TempFolder dir;
     const auto path = dir.Path() / "Vrx.cfg";
     WriteAll(path, "old");
     const auto readOnly = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
@@ -180,7 +180,7 @@ TEST(WriteFileAtomically, ReadOnlyFileIsDeniedAndKept) {
 // A folder in the file's place cannot be replaced, whoever runs the test; it is refused before
 // a file prepared together with this one could be committed alone.
 TEST(WriteFileAtomically, FolderInTheFilesPlaceIsDeniedAndLeavesNoTemporaryFile) {
-    TempDir dir;
+    TempFolder dir;
     const auto path = dir.Path() / "Vrx.txt";
     fs::create_directory(path);
     WriteAll(path / "keep", "k");
@@ -198,7 +198,7 @@ TEST(WriteFileAtomically, FolderInTheFilesPlaceIsDeniedAndLeavesNoTemporaryFile)
 // Nothing reaches the file before Commit; a file that is abandoned, or goes out of scope
 // uncommitted, leaves the old file and no temporary file.
 TEST(PreparedFile, ReplacesTheFileOnlyOnCommit) {
-    TempDir dir;
+    TempFolder dir;
     const auto path = dir.Path() / "Vrx.cfg";
     WriteAll(path, "old");
     {
@@ -239,7 +239,7 @@ TEST(PreparedFile, TemporaryNamesAreRecognised) {
 }
 
 TEST(CReportFile, WritesLinesEndedByCrLfOnClose) {
-    TempDir dir;
+    TempFolder dir;
     const auto path = dir.Path() / "Notes.txt";
     WriteAll(path, std::string(300, 'o'));
     CReportFile file;
@@ -257,7 +257,7 @@ TEST(CReportFile, WritesLinesEndedByCrLfOnClose) {
 }
 
 TEST(CReportFile, FileNeverClosedLeavesTheOldFile) {
-    TempDir dir;
+    TempFolder dir;
     const auto path = dir.Path() / "Vrx.txt";
     WriteAll(path, "old report");
     try {
@@ -272,7 +272,7 @@ TEST(CReportFile, FileNeverClosedLeavesTheOldFile) {
 }
 
 TEST(CReportFile, CloseIntoMissingFolderThrowsNotFound) {
-    TempDir dir;
+    TempFolder dir;
     CReportFile file;
     file.Create(dir.Path() / "none" / "Notes.txt");
     file.WriteLine("Theater Setup Notes");

@@ -2,7 +2,7 @@
 #include "image/report.h"
 #include "image/report_file.h"
 #include "image/settings_compare.h"
-#include "temp_dir.h"
+#include "temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -184,7 +184,7 @@ TEST(ConfigurationReport, AudioSectionOperationsWriteOneSection) {
 }
 
 TEST(WriteConfigurationReport, ReplacesALongerOldReport) {
-    TempDir dir;
+    TempFolder dir;
     const auto path = dir.Path() / "Vrx.txt";
     std::ofstream(path, std::ios::binary) << std::string(20000, '#');
     const SettingsImage image = LoadImage(kGolden / "full.cfg");
@@ -193,7 +193,7 @@ TEST(WriteConfigurationReport, ReplacesALongerOldReport) {
 }
 
 TEST(WriteConfigurationReport, MissingFolderGivesNotFoundAndWritesNothing) {
-    TempDir dir;
+    TempFolder dir;
     const auto path = dir.Path() / "Screen" / "Vrx.txt";
     try {
         WriteConfigurationReport(path, SettingsImage{}, "C", "T", "S");

@@ -1,4 +1,6 @@
 // The vrx3km-sim program as a script would use it: link, device line, serving, clean shutdown.
+#include "temp_folder.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -19,15 +21,6 @@ extern char** environ;
 namespace {
 
 namespace fs = std::filesystem;
-
-struct TempDir {
-    TempDir() {
-        char tmpl[] = "/tmp/vrxsimcli-XXXXXX";
-        path = mkdtemp(tmpl);
-    }
-    ~TempDir() { fs::remove_all(path); }
-    fs::path path;
-};
 
 struct Child {
     pid_t pid = -1;
@@ -86,8 +79,8 @@ int Finish(Child& c) {
 }
 
 TEST(SimProgram, ServesThroughItsLinkAndRemovesItOnTerm) {
-    TempDir dir;
-    const fs::path link = dir.path / "vrx-port";
+    TempFolder dir;
+    const fs::path link = dir.Path() / "vrx-port";
     fs::create_symlink("/nonexistent/old", link); // a stale link from an earlier run
     Child c = Spawn({"--link", link.string(), "--fault", "wrong-code:read-audio1"});
     const std::string device = ReadUntil(c.out, '\n');
@@ -122,13 +115,13 @@ TEST(SimProgram, ServesThroughItsLinkAndRemovesItOnTerm) {
 }
 
 TEST(SimProgram, BadUsageExitsWithTwoAndSaysWhy) {
-    TempDir dir;
-    const fs::path shortFile = dir.path / "short.cfg";
+    TempFolder dir;
+    const fs::path shortFile = dir.Path() / "short.cfg";
     std::FILE* f = std::fopen(shortFile.c_str(), "wb");
     ASSERT_NE(f, nullptr);
     std::fputs("not 800 bytes", f);
     std::fclose(f);
-    const fs::path link = (dir.path / "p").string();
+    const fs::path link = (dir.Path() / "p").string();
     struct Row {
         std::vector<std::string> args;
         std::string says;

@@ -3,6 +3,8 @@
 #include "fault_names.h"
 #include "simulator.h"
 
+#include "temp_folder.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -120,15 +122,6 @@ public:
 private:
     int m_fd;
     Bytes m_raw;
-};
-
-struct TempDir {
-    TempDir() {
-        char tmpl[] = "/tmp/vrxsim-XXXXXX";
-        path = mkdtemp(tmpl);
-    }
-    ~TempDir() { std::filesystem::remove_all(path); }
-    std::filesystem::path path;
 };
 
 const std::uint8_t* AudioOf(const std::array<std::uint8_t, 800>& s, int block) {
@@ -255,9 +248,9 @@ TEST_F(SimTest, IgnoresWhatIsNotARequest) {
 }
 
 TEST_F(SimTest, WriteDialoguesStoreAndSave) {
-    TempDir dir;
+    TempFolder dir;
     Options o;
-    o.saveFile = (dir.path / "saved.cfg").string();
+    o.saveFile = (dir.Path() / "saved.cfg").string();
     Begin(o);
     auto next = ExampleSettings();
     next[30] = 4;                     // default format: mono

@@ -1,4 +1,5 @@
-// A fresh folder under the system's temporary folder, removed with everything in it at the end.
+// What the test folders share of files: a fresh temporary folder, removed with everything in it
+// at the end, and whole-file reads and writes. Portable: the Windows tests use it too.
 #pragma once
 
 #include <filesystem>
@@ -19,7 +20,7 @@ public:
         std::random_device random;
         for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt) {
             const auto candidate = std::filesystem::temp_directory_path() /
-                                   ("vrx-library-" + std::to_string(random()));
+                                   ("vrx-test-" + std::to_string(random()));
             if (std::filesystem::create_directory(candidate))
                 m_path = candidate;
         }
