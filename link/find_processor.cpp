@@ -2,8 +2,26 @@
 
 #include "image/settings_image.h"
 #include "link/frame_codec.h"
+#include "link/serial_devices.h"
 #include "link/serial_port.h"
 #include "link/transactions.h"
+
+#include <algorithm>
+
+std::vector<std::string> FindCandidates(const std::vector<std::string>& portDevices,
+                                        const std::vector<SerialDevice>& listed) {
+    std::vector<std::string> candidates;
+    auto add = [&candidates](const std::string& device) {
+        if (!device.empty() &&
+            std::find(candidates.begin(), candidates.end(), device) == candidates.end())
+            candidates.push_back(device);
+    };
+    for (const std::string& device : portDevices)
+        add(device);
+    for (const SerialDevice& device : listed)
+        add(device.m_strPath);
+    return candidates;
+}
 
 std::vector<std::string> FindProcessor(const std::vector<std::string>& devices,
                                        const std::function<void(const std::string&)>& progress,

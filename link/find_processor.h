@@ -7,6 +7,12 @@
 #include <vector>
 
 class CSerialPort;
+struct SerialDevice;
+
+// Where to look for a processor: the devices that COM1 to COM4 stand for (portDevices, as typed
+// or resolved), then every device the system lists, each once, empty entries left out.
+std::vector<std::string> FindCandidates(const std::vector<std::string>& portDevices,
+                                        const std::vector<SerialDevice>& listed);
 
 // The devices (paths, or port names on Windows) where a processor answered the link check, in
 // the order given. progress is told each device before it is tried. A device that `held`

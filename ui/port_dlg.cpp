@@ -1,5 +1,6 @@
 #include "ui/port_dlg.h"
 
+#include "link/find_processor.h"
 #include "link/profile.h"
 #include "ui/prompt.h"
 
@@ -200,16 +201,10 @@ std::vector<std::string> CPortDlg::FindProcessor() {
     if (!m_finder)
         return {};
     // The ports as typed here, then every listed device, each tried once.
-    std::vector<std::string> candidates;
-    auto add = [&candidates](const std::string& device) {
-        if (!device.empty() &&
-            std::find(candidates.begin(), candidates.end(), device) == candidates.end())
-            candidates.push_back(device);
-    };
+    std::vector<std::string> portDevices;
     for (int i = 0; i < 4; ++i)
-        add(Mapping(i).empty() ? DefaultPortDevice(PortName(i)) : Mapping(i));
-    for (const SerialDevice& device : m_devices)
-        add(device.m_strPath);
+        portDevices.push_back(Mapping(i).empty() ? DefaultPortDevice(PortName(i)) : Mapping(i));
+    const std::vector<std::string> candidates = FindCandidates(portDevices, m_devices);
 
     m_pFind->setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);

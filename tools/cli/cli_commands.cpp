@@ -187,16 +187,10 @@ int PortsCommand(const CliRequest& request, CliStreams& io) {
         return kExitSuccess;
     }
     const std::vector<SerialDevice> devices = ListSerialDevices();
-    std::vector<std::string> candidates;
-    auto add = [&candidates](const std::string& device) {
-        if (!device.empty() &&
-            std::find(candidates.begin(), candidates.end(), device) == candidates.end())
-            candidates.push_back(device);
-    };
+    std::vector<std::string> portDevices;
     for (int i = 0; i < 4; ++i)
-        add(ResolvePortDevice(PortName(i)));
-    for (const SerialDevice& device : devices)
-        add(device.m_strPath);
+        portDevices.push_back(ResolvePortDevice(PortName(i)));
+    const std::vector<std::string> candidates = FindCandidates(portDevices, devices);
 
     if (request.m_bFind) {
         const auto answered = FindProcessor(candidates, [&io](const std::string& device) {
