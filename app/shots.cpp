@@ -199,7 +199,8 @@ const std::vector<Shot>& Shots() {
 void WriteWindowProperties(QWidget* window, const QString& path) {
     QProcess xprop;
     xprop.start("xprop", {"-id", QString::number(window->winId()), "WM_NAME", "_NET_WM_NAME",
-                          "_MOTIF_WM_HINTS", "WM_NORMAL_HINTS"});
+                          "_MOTIF_WM_HINTS", "_NET_WM_WINDOW_TYPE", "_NET_WM_ALLOWED_ACTIONS",
+                          "WM_NORMAL_HINTS"});
     if (!xprop.waitForFinished(5000))
         return;
     QFile file(path);
