@@ -27,6 +27,13 @@ TEST_F(MainDlgTest, TitleControlsAndLayoutInDialogUnits) {
     const double y = metrics.height() / 8.0;
     EXPECT_NEAR(dlg.width(), 343 * x, 1.0);
     EXPECT_NEAR(dlg.height(), 237 * y, 1.0);
+    // Caption, system menu and close box; no minimise or maximise box; not resizable.
+    const Qt::WindowFlags flags = dlg.windowFlags();
+    for (const Qt::WindowType hint :
+         {Qt::WindowTitleHint, Qt::WindowSystemMenuHint, Qt::WindowCloseButtonHint})
+        EXPECT_TRUE(flags.testFlag(hint)) << hint;
+    EXPECT_FALSE(flags & Qt::WindowMinMaxButtonsHint);
+    EXPECT_EQ(dlg.minimumSize(), dlg.maximumSize());
 
     struct Row {
         int id;
