@@ -1,10 +1,15 @@
 #include "ui/diff_dlg.h"
 
 #include <QDialogButtonBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -54,8 +59,15 @@ CDiffDlg::CDiffDlg(QWidget* parent, const std::string& strStored, const std::str
     m_pTable->resizeColumnsToContents();
     m_pTable->horizontalHeader()->setStretchLastSection(true);
     m_pTable->setVisible(!differences.empty());
-    m_pTable->setMinimumSize(fontMetrics().averageCharWidth() * 90,
-                             fontMetrics().height() * (differences.empty() ? 2 : 16));
+    // Wide enough for every column as its contents need, so no value is cut off or hidden
+    // behind a scroll bar, as far as the screen allows.
+    int nWidth = 2 * m_pTable->frameWidth() + m_pTable->verticalScrollBar()->sizeHint().width();
+    for (int column = 0; column < m_pTable->columnCount(); ++column)
+        nWidth += m_pTable->columnWidth(column);
+    nWidth = std::max(nWidth, fontMetrics().averageCharWidth() * 90);
+    if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
+        nWidth = std::min(nWidth, screen->availableGeometry().width() * 9 / 10);
+    m_pTable->setMinimumSize(nWidth, fontMetrics().height() * (differences.empty() ? 2 : 16));
     layout->addWidget(m_pTable, 1);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);

@@ -19,6 +19,7 @@
 #include "link/serial_port.h"
 #include "link/transfer_sequence.h"
 #include "ui/about_dlg.h"
+#include "ui/dialog_keys.h"
 #include "ui/dialog_units.h"
 #include "ui/diff_dlg.h"
 #include "ui/help.h"
@@ -110,7 +111,8 @@ CMainDlg::~CMainDlg() {
 QPushButton* CMainDlg::AddButton(int id, const char* text, int x, int y, int w, int h) {
     auto* button = new QPushButton(text, this);
     DialogUnits(fontMetrics()).Place(button, x, y, w, h);
-    button->setAutoDefault(false);
+    // The template's push buttons have the default-button style: Enter presses the focused one.
+    button->setAutoDefault(true);
     m_controls[id] = button;
     return button;
 }
@@ -250,6 +252,7 @@ void CMainDlg::CreateControls() {
     // the tree's own expanding and collapsing goes on as usual.
     m_pTree->viewport()->installEventFilter(this);
 
+    InstallEnterHandling(this);
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, &CMainDlg::OnHelp);
 

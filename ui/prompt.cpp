@@ -3,33 +3,15 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include <memory>
+
 namespace {
 
 class MessageBoxPrompt : public Prompt {
 public:
     int Ask(QWidget* owner, const PromptRequest& request) override {
-        QMessageBox box(owner);
-        box.setText(QString::fromStdString(request.m_strText));
-        box.setWindowTitle(QString::fromStdString(request.m_strCaption));
-        switch (request.m_nIcon) {
-        case PromptIcon::None:
-            box.setIcon(QMessageBox::NoIcon);
-            break;
-        case PromptIcon::Exclamation:
-            box.setIcon(QMessageBox::Warning);
-            break;
-        case PromptIcon::Stop:
-            box.setIcon(QMessageBox::Critical);
-            break;
-        }
-        if (request.m_nButtons == PromptButtons::OkCancel) {
-            box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
-            box.setDefaultButton(request.m_bCancelDefault ? QMessageBox::Cancel : QMessageBox::Ok);
-            box.setEscapeButton(QMessageBox::Cancel);
-        } else {
-            box.setStandardButtons(QMessageBox::Ok);
-        }
-        return box.exec() == QMessageBox::Ok ? kAnswerOk : kAnswerCancel;
+        const std::unique_ptr<QMessageBox> box = BuildMessageBox(owner, request);
+        return box->exec() == QMessageBox::Ok ? kAnswerOk : kAnswerCancel;
     }
 };
 
@@ -44,6 +26,37 @@ Prompt& CurrentPrompt() {
 
 void SetPrompt(Prompt* prompt) {
     g_pPrompt = prompt ? prompt : &g_messageBoxPrompt;
+}
+
+QString BoxTitle(const std::string& caption) {
+    // The desktop fills an empty title with the program's name; a single space is a title of
+    // its own that shows as nothing.
+    return caption.empty() ? QStringLiteral(" ") : QString::fromStdString(caption);
+}
+
+std::unique_ptr<QMessageBox> BuildMessageBox(QWidget* owner, const PromptRequest& request) {
+    auto box = std::make_unique<QMessageBox>(owner);
+    box->setText(QString::fromStdString(request.m_strText));
+    box->setWindowTitle(BoxTitle(request.m_strCaption));
+    switch (request.m_nIcon) {
+    case PromptIcon::None:
+        box->setIcon(QMessageBox::NoIcon);
+        break;
+    case PromptIcon::Exclamation:
+        box->setIcon(QMessageBox::Warning);
+        break;
+    case PromptIcon::Stop:
+        box->setIcon(QMessageBox::Critical);
+        break;
+    }
+    if (request.m_nButtons == PromptButtons::OkCancel) {
+        box->setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        box->setDefaultButton(request.m_bCancelDefault ? QMessageBox::Cancel : QMessageBox::Ok);
+        box->setEscapeButton(QMessageBox::Cancel);
+    } else {
+        box->setStandardButtons(QMessageBox::Ok);
+    }
+    return box;
 }
 
 int AskPrompt(QWidget* owner, const PromptRequest& request) {

@@ -2,8 +2,11 @@
 // scripted Prompt in place of the message boxes, so no test ever waits on a real box.
 #pragma once
 
+#include <memory>
 #include <string>
 
+class QMessageBox;
+class QString;
 class QWidget;
 
 enum class PromptButtons { Ok, OkCancel };
@@ -30,6 +33,12 @@ public:
 Prompt& CurrentPrompt();
 // Installs prompt (kept by the caller, must outlive its use); null restores the message boxes.
 void SetPrompt(Prompt* prompt);
+
+// The window title of a box with this caption. An empty caption gives a title that shows no
+// text, not the program's name that the desktop puts in an empty title.
+QString BoxTitle(const std::string& caption);
+// The message box that shows the request, not yet shown.
+std::unique_ptr<QMessageBox> BuildMessageBox(QWidget* owner, const PromptRequest& request);
 
 // Shorthands for the boxes the commands show.
 int AskPrompt(QWidget* owner, const PromptRequest& request);

@@ -6,7 +6,9 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <QTreeWidget>
 
 #include <chrono>
@@ -25,6 +27,13 @@ TEST_F(MainDlgTest, TitleControlsAndLayoutInDialogUnits) {
     const double y = metrics.height() / 8.0;
     EXPECT_NEAR(dlg.width(), 343 * x, 1.0);
     EXPECT_NEAR(dlg.height(), 237 * y, 1.0);
+    // Caption, system menu and close box; no minimise or maximise box; not resizable.
+    const Qt::WindowFlags flags = dlg.windowFlags();
+    for (const Qt::WindowType hint :
+         {Qt::WindowTitleHint, Qt::WindowSystemMenuHint, Qt::WindowCloseButtonHint})
+        EXPECT_TRUE(flags.testFlag(hint)) << hint;
+    EXPECT_FALSE(flags & Qt::WindowMinMaxButtonsHint);
+    EXPECT_EQ(dlg.minimumSize(), dlg.maximumSize());
 
     struct Row {
         int id;
@@ -70,6 +79,33 @@ TEST_F(MainDlgTest, TitleControlsAndLayoutInDialogUnits) {
         EXPECT_EQ(widget, dlg.Control(id)) << id;
     }
     EXPECT_EQ(dlg.AboutAction()->text().toStdString(), "&About 3km...");
+}
+
+TEST_F(MainDlgTest, EnterPressesTheFocusedButtonAndNeverEndsTheDialogFromTheTree) {
+    MakeFolders("Main/Plaza/2");
+    CMainDlg& dlg = Start();
+    dlg.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    QCoreApplication::processEvents();
+    QTreeWidget* tree = dlg.Tree();
+    QTreeWidgetItem* circuit = tree->topLevelItem(0);
+    ASSERT_NE(circuit, nullptr);
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+        SCOPED_TRACE(key);
+        tree->setFocus();
+        const bool bExpanded = circuit->isExpanded();
+        QTest::keyClick(tree, key, key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        EXPECT_TRUE(m_captions.empty()); // no button was pressed
+        EXPECT_TRUE(dlg.isVisible());
+        EXPECT_EQ(dlg.result(), 0);
+        EXPECT_NE(circuit->isExpanded(), bExpanded);
+    }
+    auto* add = qobject_cast<QPushButton*>(dlg.Control(IDC_ADD_CIRCUIT));
+    EXPECT_FALSE(add->isDefault()); // not drawn as the button Enter presses from the tree
+    add->setFocus();
+    QTest::keyClick(add, Qt::Key_Return);
+    EXPECT_EQ(m_captions, std::vector<std::string>{"Add Theater Circuit Name"});
+    EXPECT_TRUE(dlg.isVisible());
 }
 
 TEST_F(MainDlgTest, EmptyLibraryDisablesEverythingThatNeedsASelection) {

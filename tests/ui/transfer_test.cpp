@@ -10,6 +10,7 @@
 #include "simulator.h"
 
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -179,6 +180,11 @@ TEST_F(TransferTest, RefusedConfirmationsTouchNothing) {
               0u)
         << enter.m_asked[0].m_strText;
     EXPECT_EQ(enter.m_asked[0].m_nIcon, PromptIcon::Exclamation);
+    // Uncaptioned: the title shows no text, and is not left empty for the desktop to fill
+    // with the program's name.
+    const QString title = BuildMessageBox(m_pDlg.get(), enter.m_asked[0])->windowTitle();
+    EXPECT_FALSE(title.isEmpty());
+    EXPECT_TRUE(title.trimmed().isEmpty()) << title.toStdString();
     EXPECT_EQ(Text(IDC_STATUS), transfer_text::kSendCancelled);
     EXPECT_EQ(Bar(), 0);
     SetPrompt(&m_prompt);

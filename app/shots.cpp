@@ -1,0 +1,264 @@
+// Pictures of the program's windows for review. Builds one window with fixed content in a
+// temporary library, shows it, waits until it is painted and framed, and saves the whole screen
+// (the window manager's frame and title included) as a PNG; beside it, OUT.txt holds the title
+// and frame hints the window gave the desktop (xprop). Not installed; scripts/dialog-shots runs it.
+//   vrx3km-shots NAME OUT.png
+//   vrx3km-shots --list
+#include "image/file_error.h"
+#include "image/settings_compare.h"
+#include "library/site_history.h"
+#include "library/stored_settings.h"
+#include "link/serial_devices.h"
+#include "link/transfer_sequence.h"
+#include "ui/about_dlg.h"
+#include "ui/diff_dlg.h"
+#include "ui/history_dlg.h"
+#include "ui/main_dlg.h"
+#include "ui/name_dlg.h"
+#include "ui/port_dlg.h"
+#include "ui/prompt.h"
+#include "ui/transfer_binding.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QProcess>
+#include <QProgressBar>
+#include <QScreen>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path kGolden = VRX_IMAGE_GOLDEN_DIR;
+
+// Keeps the request of the one box a command raises, and answers Cancel.
+class CapturingPrompt : public Prompt {
+public:
+    int Ask(QWidget*, const PromptRequest& request) override {
+        m_requests.push_back(request);
+        return kAnswerCancel;
+    }
+    std::vector<PromptRequest> m_requests;
+};
+
+// The library every picture starts from: two circuits, a screen with stored settings and one
+// kept version of them.
+void MakeLibrary(const fs::path& root) {
+    for (const char* path : {"Grand Circuit/Palace/1", "Grand Circuit/Palace/2",
+                             "Grand Circuit/Odeon/Main", "Northern Cinemas/Plaza/1"})
+        fs::create_directories(root / path);
+    const fs::path screen = root / "Grand Circuit/Palace/1";
+    fs::copy_file(kGolden / "full.cfg", screen / "Vrx.cfg");
+    KeepSettingsInHistory(screen);
+    fs::copy_file(kGolden / "second.cfg", screen / "Vrx.cfg", fs::copy_options::overwrite_existing);
+}
+
+struct Scene {
+    std::unique_ptr<CMainDlg> m_pMain;
+    std::unique_ptr<QWidget> m_pShown; // the window of the picture when it is not the main one
+    fs::path m_root;
+};
+
+// The main dialog, initialised on the library and shown.
+CMainDlg& ShowMain(Scene& scene) {
+    scene.m_pMain = std::make_unique<CMainDlg>();
+    scene.m_pMain->SetPortOpener([](const std::string&) {});
+    scene.m_pMain->SetPortState([] { return false; });
+    scene.m_pMain->InitDialog();
+    scene.m_pMain->show();
+    return *scene.m_pMain;
+}
+
+// The box the command raises, shown over the main dialog as it would be.
+void ShowBoxOf(Scene& scene, const std::function<void(CMainDlg&)>& command) {
+    CMainDlg& main = ShowMain(scene);
+    CapturingPrompt prompt;
+    SetPrompt(&prompt);
+    command(main);
+    SetPrompt(nullptr);
+    if (prompt.m_requests.empty()) {
+        std::fprintf(stderr, "the command raised no box\n");
+        std::exit(2);
+    }
+    scene.m_pShown = BuildMessageBox(&main, prompt.m_requests.front());
+    scene.m_pShown->show();
+}
+
+std::vector<SerialDevice> Adapters() {
+    return {{"/dev/ttyUSB0", "FT232R USB UART", "FTDI", "FT232R USB UART", "A9XK3L2Q", true},
+            {"/dev/ttyS0", "16550A", "", "", "", false}};
+}
+
+struct Shot {
+    const char* m_szName;
+    std::function<void(Scene&)> m_build;
+};
+
+// Every window of the program that is reviewed. Another window: one more row.
+const std::vector<Shot>& Shots() {
+    static const std::vector<Shot> shots = {
+        {"main", [](Scene& scene) { ShowMain(scene); }},
+        {"name",
+         [](Scene& scene) {
+             auto dialog = std::make_unique<CNameDlg>();
+             dialog->m_strCaption = "Add Theater to Grand Circuit";
+             dialog->InitDialog();
+             dialog->show();
+             scene.m_pShown = std::move(dialog);
+         }},
+        {"about",
+         [](Scene& scene) {
+             CMainDlg& main = ShowMain(scene);
+             scene.m_pShown = std::make_unique<CAboutDlg>(&main);
+             scene.m_pShown->show();
+         }},
+        {"box-delete",
+         [](Scene& scene) {
+             ShowBoxOf(scene, [](CMainDlg& main) { main.ConfirmDelete(SiteLevel::Circuit); });
+         }},
+        {"box-duplicate",
+         [](Scene& scene) {
+             ShowBoxOf(scene, [](CMainDlg& main) {
+                 main.SetNameSource(
+                     [](const std::string&) { return std::string("Grand Circuit"); });
+                 main.OnAddCircuit();
+             });
+         }},
+        {"box-overwrite",
+         [](Scene& scene) {
+             ShowBoxOf(scene, [](CMainDlg& main) {
+                 WindowTransferObserver(&main, nullptr, nullptr)
+                     .ConfirmOverwrite(OverwriteQuestion("Grand Circuit", "Palace", "1"));
+             });
+         }},
+        {"box-send",
+         [](Scene& scene) {
+             ShowBoxOf(scene, [](CMainDlg& main) {
+                 WindowTransferObserver observer(&main, nullptr, nullptr);
+                 observer.SetSendTargetLine("To: Grand Circuit - Palace - 1");
+                 observer.ConfirmSend(SendWarning());
+             });
+         }},
+        {"box-file-error",
+         [](Scene& scene) {
+             ShowBoxOf(scene, [&scene](CMainDlg& main) {
+                 ShowFileError(&main,
+                               FileError(FileError::Cause::NotFound,
+                                         (scene.m_root / "Grand Circuit/Palace/2/Vrx.cfg").string())
+                                   .Message());
+             });
+         }},
+        {"ports",
+         [](Scene& scene) {
+             CMainDlg& main = ShowMain(scene);
+             auto dialog = std::make_unique<CPortDlg>(&main, Adapters);
+             dialog->Load();
+             dialog->SetMapping(0, "/dev/ttyUSB0");
+             dialog->show();
+             scene.m_pShown = std::move(dialog);
+         }},
+        {"history",
+         [](Scene& scene) {
+             CMainDlg& main = ShowMain(scene);
+             auto dialog = std::make_unique<CHistoryDlg>(
+                 &main, scene.m_root / "Grand Circuit/Palace/1",
+                 std::vector<std::string>{"Grand Circuit", "Palace", "1"});
+             if (dialog->List()->topLevelItemCount() > 0)
+                 dialog->List()->setCurrentItem(dialog->List()->topLevelItem(0));
+             dialog->show();
+             scene.m_pShown = std::move(dialog);
+         }},
+        {"differences",
+         [](Scene& scene) {
+             CMainDlg& main = ShowMain(scene);
+             scene.m_pShown = std::make_unique<CDiffDlg>(
+                 &main, "Grand Circuit / Palace / 1", "the VRX-3KM",
+                 CompareSettings(ReadSettingsFile(kGolden / "full.cfg"),
+                                 ReadSettingsFile(kGolden / "second.cfg")));
+             scene.m_pShown->show();
+         }},
+    };
+    return shots;
+}
+
+// The title and frame hints of the window as the desktop got them.
+void WriteWindowProperties(QWidget* window, const QString& path) {
+    QProcess xprop;
+    xprop.start("xprop", {"-id", QString::number(window->winId()), "WM_NAME", "_NET_WM_NAME",
+                          "_MOTIF_WM_HINTS", "_NET_WM_WINDOW_TYPE", "_NET_WM_ALLOWED_ACTIONS",
+                          "WM_NORMAL_HINTS"});
+    if (!xprop.waitForFinished(5000))
+        return;
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(xprop.readAllStandardOutput());
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("vrx3km");
+    const QStringList args = QApplication::arguments();
+    if (args.size() == 2 && args[1] == "--list") {
+        for (const Shot& shot : Shots())
+            std::printf("%s\n", shot.m_szName);
+        return 0;
+    }
+    if (args.size() != 3) {
+        std::fprintf(stderr, "usage: vrx3km-shots NAME OUT.png | --list\n");
+        return 2;
+    }
+    const Shot* chosen = nullptr;
+    for (const Shot& shot : Shots())
+        if (args[1] == shot.m_szName)
+            chosen = &shot;
+    if (!chosen) {
+        std::fprintf(stderr, "no window named %s\n", qPrintable(args[1]));
+        return 2;
+    }
+
+    Scene scene;
+    scene.m_root = fs::temp_directory_path() / ("vrx-shots-" + std::to_string(getpid()));
+    fs::remove_all(scene.m_root);
+    fs::create_directories(scene.m_root);
+    fs::current_path(scene.m_root);
+    QDir::setCurrent(QString::fromStdString(scene.m_root.string()));
+    MakeLibrary(scene.m_root);
+    chosen->m_build(scene);
+    QWidget* window = scene.m_pShown ? scene.m_pShown.get() : scene.m_pMain.get();
+    window->activateWindow();
+    window->raise();
+
+    const QString out = args[2];
+    int status = 1;
+    // The window manager frames and activates the window in its own time after the window is
+    // mapped: the picture is taken once it has had that time.
+    QTimer::singleShot(1500, [&] {
+        WriteWindowProperties(window, QString(out).replace(".png", ".txt"));
+        const QPixmap screen = QGuiApplication::primaryScreen()->grabWindow(0);
+        status = screen.save(out) ? 0 : 1;
+        QApplication::quit();
+    });
+    QApplication::exec();
+    scene.m_pShown.reset();
+    scene.m_pMain.reset();
+    fs::current_path(fs::temp_directory_path());
+    std::error_code ec;
+    fs::remove_all(scene.m_root, ec);
+    return status;
+}
