@@ -5,6 +5,7 @@
 //   vrx3km-shots NAME OUT.png
 //   vrx3km-shots --list
 #include "image/file_error.h"
+#include "image/report.h"
 #include "image/settings_compare.h"
 #include "library/site_history.h"
 #include "library/stored_settings.h"
@@ -17,6 +18,7 @@
 #include "ui/name_dlg.h"
 #include "ui/port_dlg.h"
 #include "ui/prompt.h"
+#include "ui/text_viewer.h"
 #include "ui/transfer_binding.h"
 
 #include <QApplication>
@@ -33,6 +35,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -133,8 +136,13 @@ const std::vector<Shot>& Shots() {
         {"box-duplicate",
          [](Scene& scene) {
              ShowBoxOf(scene, [](CMainDlg& main) {
+                 // The name dialog's check of a name the library holds shows the duplicate box.
                  main.SetNameSource(
-                     [](const std::string&) { return std::string("Grand Circuit"); });
+                     [](const std::string&,
+                        const CMainDlg::NameCheck& check) -> std::optional<std::string> {
+                         check("Grand Circuit");
+                         return std::nullopt;
+                     });
                  main.OnAddCircuit();
              });
          }},
@@ -181,6 +189,33 @@ const std::vector<Shot>& Shots() {
                  dialog->List()->setCurrentItem(dialog->List()->topLevelItem(0));
              dialog->show();
              scene.m_pShown = std::move(dialog);
+         }},
+        {"library-question",
+         [](Scene& scene) {
+             // Opening a folder that holds no library asks first.
+             const fs::path foreign = scene.m_root.parent_path() / "Documents";
+             fs::create_directories(foreign / "Invoices" / "2024");
+             ShowBoxOf(scene, [foreign](CMainDlg& main) { main.OpenLibraryFolder(foreign); });
+         }},
+        {"report-viewer",
+         [](Scene& scene) {
+             CMainDlg& main = ShowMain(scene);
+             SettingsImage image = ReadSettingsFile(kGolden / "full.cfg");
+             scene.m_pShown =
+                 std::make_unique<CTextViewDlg>(&main, "Vrx.txt",
+                                                QString::fromStdString(RenderConfigurationReport(
+                                                    image, "Grand Circuit", "Palace", "1")),
+                                                true);
+             scene.m_pShown->show();
+         }},
+        {"notes-editor",
+         [](Scene& scene) {
+             CMainDlg& main = ShowMain(scene);
+             const fs::path notes = fs::absolute(scene.m_root / "Grand Circuit/Palace/1/Notes.txt");
+             std::ofstream(notes, std::ios::binary)
+                 << "Theater Setup Notes\r\n\r\nCircuit Name:  Grand Circuit\r\n";
+             scene.m_pShown = std::make_unique<CNotesEditDlg>(&main, notes);
+             scene.m_pShown->show();
          }},
         {"differences",
          [](Scene& scene) {
