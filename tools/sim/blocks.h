@@ -9,6 +9,21 @@
 
 namespace vrxsim {
 
+// Framing and message codes of the line, as the processor knows them.
+constexpr std::uint8_t kDle = 0x10;
+constexpr std::uint8_t kStx = 0x02;
+constexpr std::uint8_t kEtx = 0x03;
+constexpr std::uint8_t kReqSystem = 0x01; // request; also the system write go-ahead
+constexpr std::uint8_t kReqAudio = 0x02;  // request; also the audio write go-ahead
+constexpr std::uint8_t kAnnounceSystem = 0x0A;
+constexpr std::uint8_t kAnnounceAudio = 0x0B;
+constexpr std::uint8_t kConfirmQuery = 0x11;
+constexpr std::uint8_t kSystemData = 0x12;
+constexpr std::uint8_t kAudioData = 0x13;
+constexpr std::uint8_t kTaken = 0x21;   // "!"
+constexpr std::uint8_t kRefused = 0x3F; // "?": the written block fails its check
+constexpr std::uint8_t kAbort = 0x23;
+
 constexpr std::size_t kSystemBytes = 128;
 constexpr std::size_t kAudioBytes = 224;
 constexpr std::size_t kSettingsBytes = kSystemBytes + 3 * kAudioBytes; // 800

@@ -8,11 +8,6 @@
 namespace vrxsim {
 namespace {
 
-constexpr std::uint8_t kDle = 0x10;
-constexpr std::uint8_t kReqSystem = 0x01;
-constexpr std::uint8_t kReqAudio = 0x02;
-constexpr std::uint8_t kTaken = 0x21;
-constexpr std::uint8_t kRefused = 0x3F;
 constexpr std::size_t kOversizeMessage = 300;
 
 } // namespace
