@@ -21,7 +21,6 @@ namespace {
 struct StageRun {
     int nLastStarted = 0;
     bool bAllOk = true;
-    int nResult = 0; // the failed stage's link result
 };
 
 template <typename StageFn>
@@ -30,8 +29,7 @@ StageRun RunStages(TransferObserver& observer, int nFirst, StageFn&& stage) {
     for (int nStage = nFirst; nStage <= kStageCount; ++nStage) {
         observer.OnProgress(BarBeforeStage(nStage));
         run.nLastStarted = nStage;
-        run.nResult = stage(nStage);
-        if (run.nResult != 0) {
+        if (stage(nStage) != 0) {
             run.bAllOk = false;
             break;
         }

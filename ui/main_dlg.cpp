@@ -906,8 +906,7 @@ void CMainDlg::ShowDifferences(const std::string& strOther, const SettingsImage&
 }
 
 void CMainDlg::ShowProcessorDifferences() {
-    const fs::path file = m_storage.Root() / m_transferTarget.m_strCircuit /
-                          m_transferTarget.m_strTheater / m_transferTarget.m_strScreen / "Vrx.cfg";
+    const fs::path file = ScreenFolderPath(m_storage.Root(), m_transferTarget) / "Vrx.cfg";
     try {
         if (CompareSettings(ReadSettingsFile(file), m_processorImage).empty()) {
             ShowMessage(kVerifiedText, QApplication::applicationName().toStdString(),
@@ -957,7 +956,8 @@ void CMainDlg::OnCompareWithScreen() {
                 const std::string circuit = m_library.GetCircuitName();
                 const std::string theater = m_library.GetTheaterName();
                 const std::string screen = m_library.GetScreenName();
-                const fs::path file = m_storage.Root() / circuit / theater / screen / "Vrx.cfg";
+                const fs::path file =
+                    ScreenFolderPath(m_storage.Root(), {circuit, theater, screen}) / "Vrx.cfg";
                 const bool bSelf = circuit == target.m_strCircuit &&
                                    theater == target.m_strTheater && screen == target.m_strScreen;
                 if (bSelf || StoredSettingsStateOf(file) == StoredSettingsState::None)

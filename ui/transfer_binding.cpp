@@ -19,6 +19,12 @@ template <typename Fn> void RunOnWindowThread(QWidget* owner, Fn&& fn) {
         QMetaObject::invokeMethod(owner, std::forward<Fn>(fn), Qt::BlockingQueuedConnection);
 }
 
+// Queues fn to the window's thread; the worker goes on at once.
+template <typename Fn> void Post(QWidget* owner, Fn&& fn) {
+    if (owner)
+        QMetaObject::invokeMethod(owner, std::forward<Fn>(fn), Qt::QueuedConnection);
+}
+
 bool AskOkCancel(QWidget* owner, const std::string& text, bool bCancelDefault) {
     PromptRequest request;
     request.m_strText = text;
@@ -33,26 +39,19 @@ bool AskOkCancel(QWidget* owner, const std::string& text, bool bCancelDefault) {
 } // namespace
 
 void WindowTransferObserver::OnProgress(int nPos) {
-    if (m_pOwner)
-        QMetaObject::invokeMethod(
-            m_pOwner,
-            [bar = m_pBar, nPos] {
-                if (bar)
-                    bar->setValue(nPos);
-            },
-            Qt::QueuedConnection);
+    Post(m_pOwner, [bar = m_pBar, nPos] {
+        if (bar)
+            bar->setValue(nPos);
+    });
 }
 
 void WindowTransferObserver::OnStatus(const std::string& strText) {
-    const QString text = QString::fromUtf8(strText);
-    if (m_pOwner)
-        QMetaObject::invokeMethod(
-            m_pOwner,
-            [status = m_pStatus, text] {
-                if (status)
-                    status->setText(text);
-            },
-            Qt::QueuedConnection);
+    Post(m_pOwner, [status = m_pStatus, text = QString::fromUtf8(strText)] {
+        if (status) {
+            status->setText(text);
+            status->setToolTip(QString());
+        }
+    });
 }
 
 void WindowTransferObserver::OnFileError(const std::string& strMessage) {
@@ -70,15 +69,10 @@ bool WindowTransferObserver::ConfirmSend(const std::string& strWarning) {
 }
 
 void WindowTransferObserver::OnReason(const std::string& strReason) {
-    const QString reason = QString::fromUtf8(strReason);
-    if (m_pOwner)
-        QMetaObject::invokeMethod(
-            m_pOwner,
-            [status = m_pStatus, reason] {
-                if (!status)
-                    return;
-                status->setText(status->text() + "\n" + reason);
-                status->setToolTip(status->text());
-            },
-            Qt::QueuedConnection);
+    Post(m_pOwner, [status = m_pStatus, reason = QString::fromUtf8(strReason)] {
+        if (!status)
+            return;
+        status->setText(status->text() + "\n" + reason);
+        status->setToolTip(status->text());
+    });
 }
