@@ -190,6 +190,18 @@ const std::vector<Shot>& Shots() {
              dialog->show();
              scene.m_pShown = std::move(dialog);
          }},
+        {"status-reason",
+         [](Scene& scene) {
+             // A failed Load: the status text, then its reason on lines of its own.
+             CMainDlg& main = ShowMain(scene);
+             WindowTransferObserver observer(&main,
+                                             static_cast<QProgressBar*>(main.Control(IDC_PROGRESS)),
+                                             static_cast<QLabel*>(main.Control(IDC_STATUS)));
+             observer.OnProgress(20);
+             observer.OnStatus(transfer_text::kDownloadError);
+             observer.OnReason(std::string("No answer to the link check. Check the cable, the "
+                                           "port and that the VRX-3KM is switched on."));
+         }},
         {"library-question",
          [](Scene& scene) {
              // Opening a folder that holds no library asks first.

@@ -522,6 +522,7 @@ void CMainDlg::MarkFailingSettings() {
 void CMainDlg::ResetProgress() {
     SetText(IDC_STATUS, "");
     Control(IDC_STATUS)->setToolTip(QString());
+    Control(IDC_STATUS)->setFont(font()); // a long reason may have made it smaller
     m_pProgress->setValue(0);
 }
 

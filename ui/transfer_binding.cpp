@@ -2,6 +2,7 @@
 
 #include "ui/prompt.h"
 
+#include <QFont>
 #include <QLabel>
 #include <QMetaObject>
 #include <QProgressBar>
@@ -23,6 +24,19 @@ template <typename Fn> void RunOnWindowThread(QWidget* owner, Fn&& fn) {
 template <typename Fn> void Post(QWidget* owner, Fn&& fn) {
     if (owner)
         QMetaObject::invokeMethod(owner, std::forward<Fn>(fn), Qt::QueuedConnection);
+}
+
+// The status control keeps its place and size: when the status and its reason do not fit, the
+// text gets smaller, down to a size that can still be read, instead of being cut off.
+void FitText(QLabel* label) {
+    QFont font = label->parentWidget() ? label->parentWidget()->font() : label->font();
+    label->setFont(font);
+    for (qreal size = font.pointSizeF(); size > 6.0; size -= 0.5) {
+        if (label->heightForWidth(label->width()) <= label->height())
+            break;
+        font.setPointSizeF(size - 0.5);
+        label->setFont(font);
+    }
 }
 
 bool AskOkCancel(QWidget* owner, const std::string& text, bool bCancelDefault) {
@@ -50,6 +64,7 @@ void WindowTransferObserver::OnStatus(const std::string& strText) {
         if (status) {
             status->setText(text);
             status->setToolTip(QString());
+            FitText(status);
         }
     });
 }
@@ -74,5 +89,6 @@ void WindowTransferObserver::OnReason(const std::string& strReason) {
             return;
         status->setText(status->text() + "\n" + reason);
         status->setToolTip(status->text());
+        FitText(status);
     });
 }
