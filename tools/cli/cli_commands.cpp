@@ -303,6 +303,7 @@ int TransferResultStatus(TransferResult result) {
     case TransferResult::PortNotOpen:
     case TransferResult::Cancelled:
     case TransferResult::StageFailed:
+    case TransferResult::ScreenInUse:
         break;
     }
     return kExitFailed;
