@@ -712,7 +712,8 @@ void CMainDlg::OnHelp() {
 
 bool CMainDlg::ConfirmDelete(SiteLevel level) {
     PromptRequest request;
-    request.m_strText = ConfirmDeleteText(m_library, level);
+    // The specified question, then what else goes with the entry (a screen's kept versions).
+    request.m_strText = ConfirmDeleteText(m_library, level) + DeleteQuestionNote(m_storage, level);
     request.m_strCaption = QApplication::applicationName().toStdString();
     request.m_nButtons = PromptButtons::OkCancel;
     request.m_bCancelDefault = true;

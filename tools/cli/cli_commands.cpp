@@ -365,7 +365,8 @@ int DeleteCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& 
                  << " is not empty; delete what it holds first\n";
         return kExitFolderKept;
     }
-    if (!Ask(io, request.m_bYes, ConfirmDeleteText(library, level))) {
+    if (!Ask(io, request.m_bYes,
+             ConfirmDeleteText(library, level) + DeleteQuestionNote(storage, level))) {
         io.m_err << "Nothing was deleted.\n";
         return kExitFailed;
     }
