@@ -396,13 +396,17 @@ std::optional<int> EnterLibraryFolder(const CliRequest& request, CliStreams& io)
     if (!request.m_strDir.empty())
         facts.m_given = PathFromUtf8(request.m_strDir);
     else
-        facts.m_bWorkingDirectoryIsLibrary = IsLibraryFolder(facts.m_workingDirectory);
+        facts.m_bWorkingDirectoryIsLibrary = IsLibraryFolder(facts.m_workingDirectory) &&
+                                             !IsHomeFolder(facts.m_workingDirectory, HomeFolder());
     const LibraryChoice choice = ChooseLibraryFolder(facts);
     if (choice.m_source == LibrarySource::None) {
-        io.m_err << "vrx3km-cli: the current folder " << facts.m_workingDirectory.string()
-                 << " is not a VRX-3KM library: it holds no " << kProfileFileName
-                 << " and no screen folders with notes or settings, and it is not empty.\n"
-                 << "Name the library with --dir FOLDER, or change to the library folder "
+        io.m_err << "vrx3km-cli: the current folder " << facts.m_workingDirectory.string();
+        if (IsHomeFolder(facts.m_workingDirectory, HomeFolder()))
+            io.m_err << " is your home folder, which is taken for the library only when named.\n";
+        else
+            io.m_err << " is not a VRX-3KM library: it holds no " << kProfileFileName
+                     << " and no screen folders with notes or settings, and it is not empty.\n";
+        io.m_err << "Name the library with --dir FOLDER, or change to the library folder "
                     "first.\n";
         return kExitUsage;
     }
