@@ -649,8 +649,9 @@ void CMainDlg::AddEntry(SiteLevel level, const std::string& caption, QTreeWidget
     };
     const auto name = m_nameSource(caption, check);
     if (name && added.IsAdded()) {
-        SelectItem(parent ? AppendChildItem(parent, *name, added.m_pos)
-                          : InsertCircuitItem(*name, added.m_pos));
+        // The name as stored: composed, as the scan will read it back.
+        SelectItem(parent ? AppendChildItem(parent, added.m_strName, added.m_pos)
+                          : InsertCircuitItem(added.m_strName, added.m_pos));
         NoteLibraryState();
     } else {
         GetSelectedLevel();

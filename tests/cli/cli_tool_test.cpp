@@ -212,6 +212,27 @@ TEST_F(CliToolTest, UnknownAndUnsafeNamesAreBadUsage) {
     EXPECT_FALSE(fs::exists(m_dir / "escape"));
     EXPECT_EQ(Cli({"list"}).m_strOut, "Odeon\n  Main\n    1\n");
 
+    // After "--" a name may begin with "-"; a name typed with a combining accent is stored
+    // composed and found again so; one that differs only in letter case is the same name.
+    EXPECT_EQ(Cli({"add", "--", "-Stage"}).m_nStatus, 0);
+    EXPECT_EQ(Cli({"add", "Odeon",
+                   "E\xcc\x81"
+                   "cran"})
+                  .m_nStatus,
+              0);
+    EXPECT_TRUE(fs::is_directory(m_dir / "Odeon" /
+                                 "\xc3\x89"
+                                 "cran"));
+    EXPECT_EQ(Cli({"add", "Odeon",
+                   "\xc3\x89"
+                   "cran",
+                   "1"})
+                  .m_nStatus,
+              0);
+    const ToolRun sameName = Cli({"add", "odeon"});
+    EXPECT_EQ(sameName.m_nStatus, 2);
+    EXPECT_NE(sameName.m_strErr.find("already exists as \"Odeon\""), std::string::npos);
+
     const ToolRun usage = Cli({"report", "Odeon"});
     EXPECT_EQ(usage.m_nStatus, 2);
     EXPECT_NE(usage.m_strErr.find("usage: vrx3km-cli report CIRCUIT THEATER SCREEN"),

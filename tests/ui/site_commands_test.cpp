@@ -65,6 +65,9 @@ TEST_F(MainDlgTest, RefusedNamesChangeNothingAndKeepTheSelection) {
         {"Main", 0, "That Circuit name already exists."},
         {"Plaza", 1, "That Theater name already exists."},
         {"3", 2, "That Screen name already exists."},
+        {"main", 0, nullptr}, // one folder with Main on Windows and macOS
+        {"PLAZA", 1, nullptr},
+        {"2\xc2\x9b", 2, nullptr}, // a C1 control character
         {"a/b", 0, nullptr},
         {"..", 1, nullptr},
         {"end.", 2, nullptr},

@@ -247,14 +247,21 @@ int ListCommand(CSiteStorage& storage, CliStreams& io) {
 int AddCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io) {
     static const char* const kLevels[] = {"circuit", "theater", "screen"};
     // Every name is checked before anything is added, so a refused screen name adds no circuit.
+    // Names are taken composed, as they are stored, so an existing level is found however its
+    // accents were typed.
+    std::vector<std::string> names;
     for (std::size_t i = 0; i < request.m_names.size(); ++i) {
-        if (const auto problem = CheckSiteName(request.m_names[i]))
-            throw NameProblem{"the " + std::string(kLevels[i]) + " name \"" + request.m_names[i] +
+        const std::string& given = request.m_names[i];
+        std::optional<std::string> problem = CheckSiteName(given);
+        if (!problem)
+            names.push_back(NormalizeSiteName(given).value_or(given));
+        else
+            throw NameProblem{"the " + std::string(kLevels[i]) + " name \"" + given +
                               "\" is refused: " + *problem};
     }
     SiteLibrary& library = storage.Library();
-    for (std::size_t i = 0; i < request.m_names.size(); ++i) {
-        const std::string& name = request.m_names[i];
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string& name = names[i];
         const SiteLevel level = static_cast<SiteLevel>(static_cast<int>(i) + 1);
         // Levels that exist are the way down to the new entry.
         const bool bExists = i == 0   ? library.FindCircuit(name)
