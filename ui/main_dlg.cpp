@@ -713,7 +713,7 @@ void CMainDlg::OnHelp() {
 
 bool CMainDlg::ConfirmDelete(SiteLevel level) {
     PromptRequest request;
-    // The specified question, then what else goes with the entry (a screen's kept versions).
+    // The question as it always was, then what else goes with the entry (its kept versions).
     request.m_strText = ConfirmDeleteText(m_library, level) + DeleteQuestionNote(m_storage, level);
     request.m_strCaption = QApplication::applicationName().toStdString();
     request.m_nButtons = PromptButtons::OkCancel;
