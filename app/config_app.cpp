@@ -62,8 +62,9 @@ int CConfigApp::InitInstance() {
         }
         start.m_folder = fs::current_path();
     }
-    RememberLibraryFolder(start.m_folder);
+    RememberStartLibrary(start);
     CMainDlg dialog;
     dialog.exec();
+    RememberStartLibraryOnceFilled(start);
     return 0;
 }

@@ -36,8 +36,12 @@ std::string Fill(FileError::Cause cause, const std::string& path) {
 FileError::FileError(Cause cause, std::string path)
     : std::runtime_error(Fill(cause, path)), m_nCause(cause), m_strPath(std::move(path)) {}
 
+FileError::FileError(Cause cause, std::string path, std::string explanation)
+    : std::runtime_error(explanation), m_nCause(cause), m_strPath(std::move(path)),
+      m_strExplanation(std::move(explanation)) {}
+
 std::string FileError::Message() const {
-    return Fill(m_nCause, m_strPath);
+    return m_strExplanation.empty() ? Fill(m_nCause, m_strPath) : m_strExplanation;
 }
 
 FileError FileError::FromErrno(int err, std::string path) {

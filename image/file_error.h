@@ -18,11 +18,15 @@ public:
 
     // An empty path stands for "an unnamed file" in the message.
     FileError(Cause cause, std::string path);
+    // A failure that no standard text describes (a settings file of the wrong length, a pipe in a
+    // file's place): the message is the explanation, which names the file itself.
+    FileError(Cause cause, std::string path, std::string explanation);
 
     Cause GetCause() const { return m_nCause; }
     const std::string& GetPath() const { return m_strPath; }
 
-    // The standard text for the cause with %1 replaced by the path, e.g. "%1 was not found.".
+    // The standard text for the cause with %1 replaced by the path, e.g. "%1 was not found.", or
+    // the explanation when one was given.
     std::string Message() const;
 
     // Maps an errno value: ENOENT/ENOTDIR to NotFound, EACCES/EPERM/EROFS/EISDIR to
@@ -33,4 +37,5 @@ public:
 private:
     Cause m_nCause;
     std::string m_strPath;
+    std::string m_strExplanation;
 };

@@ -5,6 +5,7 @@
 // selection that may move while the transfer runs.
 #pragma once
 
+#include <memory>
 #include <string>
 
 struct SettingsImage;
@@ -15,9 +16,31 @@ struct ScreenTarget {
     std::string m_strScreen;
 };
 
+// A screen taken by one command (Load, Send, Restore, Delete) for as long as it runs, so that no
+// other command, in this program or another, writes the screen meanwhile. Destroying the claim
+// gives the screen back; the system gives it back when the program dies.
+class ScreenClaim {
+public:
+    virtual ~ScreenClaim() = default;
+};
+
+// The outcome of a claim: the claim, held for the command's duration, or why it was refused.
+struct ScreenClaimResult {
+    std::unique_ptr<ScreenClaim> m_pClaim; // null when refused
+    // Why not, for the technician: the screen, and what holds it (the program, its process
+    // number and its command) with what to do next. Empty when claimed.
+    std::string m_strRefusal;
+
+    bool IsClaimed() const { return m_pClaim != nullptr; }
+};
+
 class SettingsStore {
 public:
     virtual ~SettingsStore() = default;
+    // Takes the target screen for the command strCommand ("Load", "Send", ...). When another
+    // command holds it, waits a few seconds for it to finish, then refuses.
+    virtual ScreenClaimResult ClaimScreen(const ScreenTarget& target,
+                                          const std::string& strCommand) = 0;
     // True when the screen holds stored settings of a valid length.
     virtual bool HasSettings(const ScreenTarget& target) = 0;
     // Stores the image as the screen's Vrx.cfg and its report as Vrx.txt: both files or neither.

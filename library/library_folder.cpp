@@ -2,6 +2,7 @@
 
 #include "library/site_name.h"
 
+#include <cstdlib>
 #include <string>
 #include <system_error>
 
@@ -40,7 +41,7 @@ bool IsLibraryFolder(const fs::path& folder) {
         return false;
     if (fs::is_regular_file(folder / kProfileFileName, ec))
         return true;
-    if (!AnyVisibleEntry(folder, [](const fs::directory_entry&) { return true; }))
+    if (IsEmptyFolder(folder))
         return true;
     // The walk stops at the first screen found.
     return AnyVisibleEntry(folder, [](const fs::directory_entry& circuit) {
@@ -52,6 +53,28 @@ bool IsLibraryFolder(const fs::path& folder) {
                           });
                });
     });
+}
+
+bool IsEmptyFolder(const fs::path& folder) {
+    std::error_code ec;
+    fs::directory_iterator it(folder, ec);
+    return !ec && it == fs::directory_iterator();
+}
+
+bool IsHomeFolder(const fs::path& folder, const std::optional<fs::path>& home) {
+    std::error_code ec;
+    return home && !home->empty() && fs::equivalent(folder, *home, ec) && !ec;
+}
+
+std::optional<fs::path> HomeFolder() {
+#ifdef _WIN32
+    const char* home = std::getenv("USERPROFILE");
+#else
+    const char* home = std::getenv("HOME");
+#endif
+    if (home == nullptr || *home == '\0')
+        return std::nullopt;
+    return fs::path(home);
 }
 
 LibraryChoice ChooseLibraryFolder(const LibraryFolderFacts& facts) {

@@ -11,10 +11,22 @@ inline constexpr const char* kDefaultLibraryName = "VRX-3KM";
 
 // True when folder looks like a library, so that it may be opened without the technician
 // naming it: it holds VRX3KM.CFG, or a screen folder three levels down holds Notes.txt or
-// Vrx.cfg, or it holds nothing at all. Hidden entries (names beginning with ".") are ignored
-// throughout, so a folder holding only ".git" counts as empty. A missing folder, or one that
-// cannot be listed, is no library.
+// Vrx.cfg, or it holds nothing at all. A hidden entry (a name beginning with ".") makes a folder
+// not empty, but is never a circuit, theater or screen: a folder holding only ".git" or
+// ".bashrc" is no library. A missing folder, or one that cannot be listed, is no library.
 bool IsLibraryFolder(const std::filesystem::path& folder);
+
+// True when folder holds nothing at all, hidden entries included; a missing folder or one that
+// cannot be listed is not empty.
+bool IsEmptyFolder(const std::filesystem::path& folder);
+
+// True when folder is the user's home folder (home), which is never taken for a library unless
+// the technician names it: its own files would be listed as circuits.
+bool IsHomeFolder(const std::filesystem::path& folder,
+                  const std::optional<std::filesystem::path>& home);
+
+// The user's home folder as the environment names it (HOME; USERPROFILE on Windows), if any.
+std::optional<std::filesystem::path> HomeFolder();
 
 // Where a library folder came from.
 enum class LibrarySource {
@@ -29,7 +41,8 @@ enum class LibrarySource {
 struct LibraryFolderFacts {
     std::optional<std::filesystem::path> m_given; // from the command line
     std::filesystem::path m_workingDirectory;
-    bool m_bWorkingDirectoryIsLibrary = false; // IsLibraryFolder(m_workingDirectory)
+    // IsLibraryFolder(m_workingDirectory), and it is not the home folder (IsHomeFolder).
+    bool m_bWorkingDirectoryIsLibrary = false;
     // The library used last, when one is remembered and it still exists; nullopt otherwise.
     std::optional<std::filesystem::path> m_lastUsed;
     // The default folder (DefaultLibraryFolder); nullopt where there is no fallback to it, as

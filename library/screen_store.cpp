@@ -4,18 +4,15 @@
 #include "image/file_error.h"
 #include "image/report.h"
 #include "image/settings_image.h"
+#include "library/regular_file.h"
+#include "library/screen_lock.h"
 #include "library/site_history.h"
 #include "library/site_storage.h"
 
-#include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <system_error>
-#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -23,6 +20,19 @@ namespace {
 
 constexpr const char* kSettingsFileName = "Vrx.cfg";
 constexpr const char* kReportFileName = "Vrx.txt";
+
+bool IsValidSettingsSize(std::uintmax_t size) {
+    return size == kStoredSettingsSize || size == kLongSettingsSize;
+}
+
+// True when file is a regular file that does not hold exactly these bytes. Anything that is not
+// a regular file holds no settings: it is replaced, and nothing of it is read.
+bool StoredBytesDiffer(const fs::path& file, std::string_view bytes) {
+    std::error_code ec;
+    if (!fs::is_regular_file(fs::status(file, ec)))
+        return false;
+    return ReadRegularFile(file, kLongSettingsSize + 1).m_bytes != bytes;
+}
 
 } // namespace
 
@@ -36,79 +46,72 @@ bool IsValidSettingsFile(const fs::path& file) {
     if (!fs::is_regular_file(file, ec))
         return false;
     const std::uintmax_t size = fs::file_size(file, ec);
-    return !ec && (size == kStoredSettingsSize || size == kLongSettingsSize);
+    return !ec && IsValidSettingsSize(size);
 }
 
-namespace {
-
-// True when file exists and does not hold exactly these bytes.
-bool StoredBytesDiffer(const fs::path& file,
-                       const std::array<std::uint8_t, kSettingsFileSize>& bytes) {
-    std::error_code ec;
-    if (!fs::exists(fs::symlink_status(file, ec)))
-        return false;
-    std::ifstream in(file, std::ios::binary);
-    std::string stored((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return stored.size() != bytes.size() ||
-           !std::equal(bytes.begin(), bytes.end(), stored.begin(),
-                       [](std::uint8_t a, char b) { return a == static_cast<std::uint8_t>(b); });
+std::optional<std::string> StoreScreenFiles(const fs::path& folder, std::string_view settings,
+                                            std::string_view report,
+                                            std::optional<fs::file_time_type> settingsTime,
+                                            std::time_t now) {
+    RemoveStaleTemporaryFiles(folder);
+    PreparedFile settingsFile(folder / kSettingsFileName, settings);
+    if (settingsTime) {
+        // The time goes with the bytes: the rename keeps it.
+        std::error_code ignored;
+        fs::last_write_time(settingsFile.TemporaryPath(), *settingsTime, ignored);
+    }
+    PreparedFile reportFile(folder / kReportFileName, report);
+    // Stored settings that the new ones replace are kept whole in the screen's History first;
+    // when they cannot be kept, nothing is replaced.
+    std::optional<std::string> kept;
+    if (StoredBytesDiffer(folder / kSettingsFileName, settings))
+        kept = KeepSettingsInHistory(folder, now);
+    // The report goes first: should the last rename fail, the stored settings are still the old
+    // ones, as the error that is then shown says.
+    reportFile.Commit();
+    settingsFile.Commit();
+    return kept;
 }
-
-} // namespace
 
 void SaveScreenSettings(const fs::path& folder, const SettingsImage& image,
                         std::string_view circuit, std::string_view theater,
                         std::string_view screen) {
-    RemoveStaleTemporaryFiles(folder);
     const auto bytes = ToStoredForm(image);
-    PreparedFile settings(
-        folder / kSettingsFileName,
-        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-    PreparedFile report(folder / kReportFileName,
-                        RenderConfigurationReport(image, circuit, theater, screen));
-    // Stored settings that the new ones replace are kept whole in the screen's History first;
-    // when they cannot be kept, nothing is replaced.
-    if (StoredBytesDiffer(folder / kSettingsFileName, bytes))
-        KeepSettingsInHistory(folder);
-    // The report goes first: should the last rename fail, the stored settings are still the old
-    // ones, as the error that is then shown says.
-    report.Commit();
-    settings.Commit();
+    StoreScreenFiles(folder,
+                     std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+                     RenderConfigurationReport(image, circuit, theater, screen));
+}
+
+std::string ReadSettingsBytes(const fs::path& file) {
+    // One byte more than the longest valid file, so that the length seen is the length at the
+    // moment of reading, not that of an earlier probe.
+    RegularFileContent content = ReadRegularFile(file, kLongSettingsSize + 1);
+    const std::uintmax_t size =
+        content.m_bytes.size() > kLongSettingsSize ? content.m_nSize : content.m_bytes.size();
+    if (!IsValidSettingsSize(content.m_bytes.size())) {
+        const std::string full = FullPathText(file);
+        throw FileError(FileError::Cause::Generic, full,
+                        full + " has " + std::to_string(size) +
+                            " bytes; stored settings have 800 or 938. It is not a settings "
+                            "file: load the settings again from the processor, or restore a "
+                            "kept version.");
+    }
+    return std::move(content.m_bytes);
 }
 
 void LoadScreenSettings(const fs::path& file, SettingsImage& image) {
-    std::error_code ec;
-    // The message names the file by its full path, so the technician can find it.
-    const fs::path full = fs::absolute(file, ec);
-    const std::string path = ec ? file.string() : full.lexically_normal().string();
-    const fs::file_status status = fs::status(file, ec);
-    if (ec && status.type() != fs::file_type::not_found)
-        throw FileError::FromErrno(ec.value(), path);
-    if (!fs::exists(status))
-        throw FileError::FromErrno(ENOENT, path);
-    // A folder, a pipe or a device of that name is no settings file; a pipe would also block
-    // the read until another program wrote to it.
-    if (!fs::is_regular_file(status))
-        throw FileError(FileError::Cause::AccessDenied, path);
-    errno = 0;
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        throw FileError::FromErrno(errno != 0 ? errno : EACCES, path);
-    // Read one byte more than the longest valid file, so that the length seen is the length
-    // at the moment of reading, not that of an earlier probe.
-    std::vector<char> bytes(kLongSettingsSize + 1);
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (in.bad())
-        throw FileError::FromErrno(EIO, path);
-    const auto size = static_cast<std::uintmax_t>(in.gcount());
-    if (size != kStoredSettingsSize && size != kLongSettingsSize)
-        throw FileError(FileError::Cause::Generic, path);
+    const std::string bytes = ReadSettingsBytes(file);
     std::array<std::uint8_t, kSettingsFileSize> stored{};
     std::memcpy(stored.data(), bytes.data(), stored.size());
     FromStoredForm(stored, image);
 }
 
 ScreenStore::ScreenStore(fs::path root) : m_root(std::move(root)) {}
+
+ScreenClaimResult ScreenStore::ClaimScreen(const ScreenTarget& target,
+                                           const std::string& strCommand) {
+    return ClaimScreenFolder(ScreenFolderPath(m_root, target), ScreenText(target), strCommand);
+}
 
 bool ScreenStore::HasSettings(const ScreenTarget& target) {
     return IsValidSettingsFile(ScreenFolderPath(m_root, target) / kSettingsFileName);
@@ -121,4 +124,8 @@ void ScreenStore::SaveSettings(const ScreenTarget& target, const SettingsImage& 
 
 void ScreenStore::LoadSettings(const ScreenTarget& target, SettingsImage& image) {
     LoadScreenSettings(ScreenFolderPath(m_root, target) / kSettingsFileName, image);
+}
+
+std::string ScreenText(const ScreenTarget& target) {
+    return target.m_strCircuit + " - " + target.m_strTheater + " - " + target.m_strScreen;
 }

@@ -5,6 +5,7 @@
 #include "library/site_name.h"
 
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -28,10 +29,39 @@ AddOutcome Failure(AddResult result, std::string message) {
     return outcome;
 }
 
+// The name of the current entry's sibling at that level that is the same name as name in
+// another letter case or composition; the walk moves only that level's cursor.
+std::optional<std::string> SameNamedSibling(SiteLibrary& library, SiteLevel level,
+                                            const std::string& name) {
+    const auto walk = [&](auto first, auto next, auto has, auto get) -> std::optional<std::string> {
+        for ((library.*first)(); (library.*has)(); (library.*next)())
+            if (IsSameSiteName((library.*get)(), name))
+                return (library.*get)();
+        return std::nullopt;
+    };
+    switch (level) {
+    case SiteLevel::Circuit:
+        return walk(&SiteLibrary::FirstCircuit, &SiteLibrary::NextCircuit, &SiteLibrary::HasCircuit,
+                    &SiteLibrary::GetCircuitName);
+    case SiteLevel::Theater:
+        return walk(&SiteLibrary::FirstTheater, &SiteLibrary::NextTheater, &SiteLibrary::HasTheater,
+                    &SiteLibrary::GetTheaterName);
+    case SiteLevel::Screen:
+        return walk(&SiteLibrary::FirstScreen, &SiteLibrary::NextScreen, &SiteLibrary::HasScreen,
+                    &SiteLibrary::GetScreenName);
+    case SiteLevel::None:
+        break;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
-AddOutcome AddSite(CSiteStorage& storage, SiteLevel level, const std::string& name) {
+AddOutcome AddSite(CSiteStorage& storage, SiteLevel level, const std::string& typed) {
     SiteLibrary& library = storage.Library();
+    // The name is stored composed, so that one typed with combining accents is the same name.
+    const std::optional<std::string> normalized = NormalizeSiteName(typed);
+    const std::string& name = normalized ? *normalized : typed;
     const char* what = nullptr;
     bool bDuplicate = false;
     switch (level) {
@@ -54,6 +84,13 @@ AddOutcome AddSite(CSiteStorage& storage, SiteLevel level, const std::string& na
         return Failure(AddResult::Duplicate, "That " + std::string(what) + " name already exists");
     if (auto refusal = CheckSiteName(name))
         return Failure(AddResult::RefusedName, std::move(*refusal));
+    // Names that differ only in letter case or composition would be one folder on Windows and
+    // macOS, where the library may be carried.
+    if (const auto same = SameNamedSibling(library, level, name))
+        return Failure(AddResult::Duplicate,
+                       "That " + std::string(what) + " name already exists as \"" + *same +
+                           "\": names that differ only in letter case or accents' encoding are "
+                           "one folder on Windows and macOS");
 
     const SitePos pos = level == SiteLevel::Circuit   ? library.AddCircuit(name)
                         : level == SiteLevel::Theater ? library.AddTheater(name)
@@ -80,6 +117,7 @@ AddOutcome AddSite(CSiteStorage& storage, SiteLevel level, const std::string& na
     }
     if (outcome.IsAdded()) {
         outcome.m_pos = pos;
+        outcome.m_strName = name;
         return outcome;
     }
     if (level == SiteLevel::Screen && !bNotesExisted &&

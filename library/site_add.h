@@ -25,14 +25,17 @@ struct AddOutcome {
     // notes the file error's standard text.
     std::string m_strMessage;
     SitePos m_pos = nullptr; // the new entry when added, else null
+    std::string m_strName;   // the name as stored (composed) when added, else empty
 
     bool IsAdded() const { return m_nResult == AddResult::Added; }
 };
 
 // Adds a circuit (level Circuit), a theater below the current circuit or a screen below the
-// current theater of the storage's library: checks for a duplicate among the parent's entries,
-// then the name, then appends the entry, makes its folder (an existing folder is taken as it is)
-// and for a screen writes the notes template unless the folder already holds a Notes.txt.
+// current theater of the storage's library: composes the name (NormalizeSiteName), checks for a
+// duplicate among the parent's entries (the same name, or one that differs only in letter case
+// or composition: IsSameSiteName), then the name, then appends the entry, makes its folder (an
+// existing folder is taken as it is) and for a screen writes the notes template unless the folder
+// already holds a Notes.txt.
 //
 // Added: the new entry is current at its level. Any other result changes nothing on disk or in
 // the model: an entry added on the way is removed again, and so are a folder this call made and

@@ -1,6 +1,8 @@
 #include "library/site_delete.h"
 
 #include "image/atomic_file.h"
+#include "library/screen_lock.h"
+#include "library/site_history.h"
 
 #include <algorithm>
 #include <array>
@@ -39,11 +41,11 @@ bool MayChangeFolder(const fs::path& folder) {
 DeleteOutcome Kept(DeleteKeptReason reason, std::vector<std::string> inTheWay = {},
                    std::error_code error = {}) {
     std::sort(inTheWay.begin(), inTheWay.end());
-    return DeleteOutcome{DeleteResult::FolderKept, reason, std::move(inTheWay), error};
+    return DeleteOutcome{DeleteResult::FolderKept, reason, std::move(inTheWay), error, {}};
 }
 
 DeleteOutcome Done(DeleteResult result) {
-    return DeleteOutcome{result, DeleteKeptReason::None, {}, {}};
+    return DeleteOutcome{result, DeleteKeptReason::None, {}, {}, {}};
 }
 
 // Everything a folder holds, by name; sets ec when it cannot be listed.
@@ -80,7 +82,21 @@ DeleteOutcome RemoveLink(const fs::path& link, bool bOnlyWhenEmpty) {
     return Done(DeleteResult::Removed);
 }
 
-DeleteOutcome DeleteScreenFolder(const fs::path& screen, const fs::path& theater) {
+// What a screen's History holds that the program did not write: anything but kept versions and
+// the program's temporary files, by name below the screen folder ("History/mine.txt").
+std::vector<std::string> ForeignHistoryEntries(const fs::path& history) {
+    std::vector<std::string> foreign;
+    std::error_code ec;
+    for (const std::string& name : FolderContents(history, ec)) {
+        const fs::file_status status = fs::symlink_status(history / name, ec);
+        if (!fs::is_regular_file(status) || (!IsHistoryName(name) && !IsTemporaryFileName(name)))
+            foreign.push_back(std::string(kHistoryFolder) + "/" + name);
+    }
+    return foreign;
+}
+
+DeleteOutcome DeleteScreenFolder(const fs::path& screen, const fs::path& theater,
+                                 ScreenLock& claim) {
     std::error_code ec;
     const std::vector<std::string> contents = FolderContents(screen, ec);
     if (ec)
@@ -94,7 +110,13 @@ DeleteOutcome DeleteScreenFolder(const fs::path& screen, const fs::path& theater
         const fs::path entry = screen / name;
         const fs::file_status status = fs::symlink_status(entry, ec);
         const bool bDirectory = fs::is_directory(status);
-        if (name == kHistoryFolder && (bDirectory || fs::is_symlink(status))) {
+        if (name == kScreenLockFileName) {
+            // The claim of this Delete: it goes when the claim is given back.
+        } else if (name == kHistoryFolder && bDirectory) {
+            std::vector<std::string> foreign = ForeignHistoryEntries(entry);
+            inTheWay.insert(inTheWay.end(), foreign.begin(), foreign.end());
+            toDelete.push_back(name);
+        } else if (name == kHistoryFolder && fs::is_symlink(status)) {
             toDelete.push_back(name);
         } else if (IsScreenFile(name) && !bDirectory) {
             if (IsReadOnlyFile(entry))
@@ -121,6 +143,8 @@ DeleteOutcome DeleteScreenFolder(const fs::path& screen, const fs::path& theater
         if (ec)
             return Kept(DeleteKeptReason::NotRemovable, {name}, ec);
     }
+    // The lock file goes with the claim; the folder is empty then.
+    claim.Release();
     if (!fs::remove(screen, ec) || ec)
         return Kept(DeleteKeptReason::NotRemovable, {}, ec);
     return Done(DeleteResult::Removed);
@@ -177,6 +201,21 @@ std::string ConfirmDeleteText(const SiteLibrary& library, SiteLevel level) {
     }
 }
 
+std::string DeleteQuestionNote(CSiteStorage& storage, SiteLevel level) {
+    if (level != SiteLevel::Screen)
+        return {};
+    const std::vector<KeptSettings> kept = ListHistory(storage.DiskPath(PathKind::ScreenFolder));
+    if (kept.empty())
+        return {};
+    // Newest first.
+    if (kept.size() == 1)
+        return "\n\nIts History goes with it: 1 kept version of its settings, from " +
+               kept.front().m_strTime + ".";
+    return "\n\nIts History goes with it: " + std::to_string(kept.size()) +
+           " kept versions of its settings, from " + kept.back().m_strTime + " to " +
+           kept.front().m_strTime + ".";
+}
+
 DeleteOutcome DeleteSiteFiles(CSiteStorage& storage, SiteLevel level) {
     if (level != SiteLevel::Circuit && level != SiteLevel::Theater && level != SiteLevel::Screen)
         return Kept(DeleteKeptReason::None);
@@ -194,8 +233,23 @@ DeleteOutcome DeleteSiteFiles(CSiteStorage& storage, SiteLevel level) {
         return RemoveLink(folder, level != SiteLevel::Screen);
     if (!fs::is_directory(status))
         return Kept(DeleteKeptReason::NotAFolder);
-    if (level == SiteLevel::Screen)
-        return DeleteScreenFolder(folder, storage.DiskPath(PathKind::TheaterFolder));
+    if (level == SiteLevel::Screen) {
+        // No Load, Send or Restore runs on the screen while its files go.
+        const SiteLibrary& library = storage.Library();
+        const ScreenClaimResult claim =
+            ClaimScreenFolder(folder,
+                              library.GetCircuitName() + " - " + library.GetTheaterName() + " - " +
+                                  library.GetScreenName(),
+                              "Delete");
+        if (!claim.IsClaimed()) {
+            DeleteOutcome busy = Kept(DeleteKeptReason::InUse);
+            busy.m_strInUse = claim.m_strRefusal;
+            return busy;
+        }
+        // ClaimScreenFolder's claims are screen locks.
+        return DeleteScreenFolder(folder, storage.DiskPath(PathKind::TheaterFolder),
+                                  static_cast<ScreenLock&>(*claim.m_pClaim));
+    }
 
     // Temporary files that a crashed save left behind are the program's own and go with the
     // folder; no save runs on a folder the technician is deleting.
@@ -239,6 +293,8 @@ std::string DeleteOutcomeMessage(const DeleteOutcome& outcome, const std::string
                    ").\nThe folder and its entry were kept.\n" + AdviceFor(outcome.m_error);
         return "The folder " + folder + " could not be removed (" + outcome.m_error.message() +
                ").\nThe folder and its entry were kept.\n" + AdviceFor(outcome.m_error);
+    case DeleteKeptReason::InUse:
+        return outcome.m_strInUse + "\nThe folder " + folder + " and its entry were kept.";
     case DeleteKeptReason::None:
         break;
     }

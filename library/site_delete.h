@@ -11,6 +11,9 @@
 // The confirmation question for the current entry of that level, with the current names;
 // "???" for any other level.
 std::string ConfirmDeleteText(const SiteLibrary& library, SiteLevel level);
+// What goes with the current entry besides what the question names, as a paragraph to follow it:
+// for a screen with kept versions in History, how many and from when; else "".
+std::string DeleteQuestionNote(CSiteStorage& storage, SiteLevel level);
 
 enum class DeleteResult {
     Removed,       // the folder (or the link in its place) is gone: the caller removes the entry
@@ -26,6 +29,7 @@ enum class DeleteKeptReason {
     ThroughLink,   // the folder is reached through a symbolic link to a folder elsewhere
     NotAFolder,    // a file, not a folder, has the entry's name
     NotRemovable,  // the system refused to delete or remove: m_error tells why
+    InUse,         // another command (a Load, Send or Restore) holds the screen: m_strInUse
 };
 
 struct DeleteOutcome {
@@ -36,14 +40,17 @@ struct DeleteOutcome {
     std::vector<std::string> m_inTheWay;
     // The system's reason for NotRemovable (permission denied, in use, not empty).
     std::error_code m_error;
+    // InUse: the screen and what holds it, for the technician.
+    std::string m_strInUse;
 };
 
 // Deletes the current entry of that level from the disk, never in part and never outside the
 // library folder:
-// - a screen: first looks at the screen folder. When it holds anything besides Vrx.cfg, Vrx.txt,
-//   Notes.txt, the History folder and the program's own stale temporary files, or one of these
-//   files is read-only, or the folder or its parent may not be changed, nothing is deleted.
-//   Otherwise deletes those files and History, then the folder.
+// - a screen: first takes the screen (ClaimScreenFolder; InUse when another command holds it),
+//   then looks at the screen folder. When it holds anything besides Vrx.cfg, Vrx.txt, Notes.txt,
+//   the History folder (holding only kept versions), the program's own stale temporary files and
+//   its lock file, or one of these files is read-only, or the folder or its parent may not be
+//   changed, nothing is deleted. Otherwise deletes those files and History, then the folder.
 // - a circuit or theater: removes its folder, which must be empty.
 // A folder that is a symbolic link loses only the link (a circuit's or theater's only when the
 // folder it leads to is empty); a screen or theater below a link to elsewhere is not touched.

@@ -4,6 +4,9 @@
 #include "image/file_error.h"
 #include "image/portable.h"
 #include "image/report.h"
+#include "library/regular_file.h"
+#include "library/screen_lock.h"
+#include "library/screen_store.h"
 #include "library/site_storage.h"
 
 #include <algorithm>
@@ -23,23 +26,6 @@ constexpr std::string_view kReportName = "Vrx.txt";
 constexpr std::string_view kPrefix = "Vrx-";
 constexpr std::string_view kSuffix = ".cfg";
 constexpr std::size_t kStampSize = 15; // YYYYMMDD-HHMMSS
-
-std::string FullPath(const fs::path& file) {
-    std::error_code ec;
-    const fs::path full = fs::absolute(file, ec);
-    return ec ? file.string() : full.lexically_normal().string();
-}
-
-std::string ReadWhole(const fs::path& file) {
-    errno = 0;
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        throw FileError::FromErrno(errno != 0 ? errno : EACCES, FullPath(file));
-    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad())
-        throw FileError::FromErrno(EIO, FullPath(file));
-    return bytes;
-}
 
 std::string Stamp(std::time_t now) {
     std::tm local{};
@@ -89,17 +75,25 @@ bool IsHistoryName(std::string_view name) {
 std::optional<std::string> KeepSettingsInHistory(const fs::path& screenFolder, std::time_t now) {
     const fs::path settings = screenFolder / kSettingsName;
     std::error_code ec;
-    if (!fs::is_regular_file(settings, ec))
+    // Only settings are kept: a pipe, a device or a folder in Vrx.cfg's place holds none, and
+    // neither does a file of another length.
+    if (!fs::is_regular_file(fs::status(settings, ec)))
         return std::nullopt;
-    const std::string bytes = ReadWhole(settings);
+    const RegularFileContent content = ReadRegularFile(settings, kLongSettingsSize + 1);
+    if (content.m_bytes.size() != kStoredSettingsSize &&
+        content.m_bytes.size() != kLongSettingsSize)
+        return std::nullopt;
+    // The copy keeps the time its settings were read from the processor.
+    const fs::file_time_type readTime = fs::last_write_time(settings, ec);
+    const bool bReadTime = !ec;
 
     const fs::path history = screenFolder / kHistoryFolderName;
     fs::create_directory(history, ec);
     if (ec)
-        throw FileError::FromErrno(ec.value(), FullPath(history));
+        throw FileError::FromErrno(ec.value(), FullPathText(history));
     // A file in the folder's place: the versions have nowhere to go.
     if (!fs::is_directory(history, ec))
-        throw FileError(FileError::Cause::AccessDenied, FullPath(history));
+        throw FileError(FileError::Cause::AccessDenied, FullPathText(history));
 
     const std::string stamp = Stamp(now);
     for (unsigned n = 1;; ++n) {
@@ -111,7 +105,10 @@ std::optional<std::string> KeepSettingsInHistory(const fs::path& screenFolder, s
         // overwritten.
         if (fs::exists(fs::symlink_status(target, ec)))
             continue;
-        WriteFileAtomically(target, bytes);
+        PreparedFile copy(target, content.m_bytes);
+        if (bReadTime)
+            fs::last_write_time(copy.TemporaryPath(), readTime, ec);
+        copy.Commit();
         return name;
     }
 }
@@ -123,6 +120,12 @@ std::vector<KeptSettings> ListHistory(const fs::path& screenFolder) {
         unsigned long suffix;
     };
     std::vector<Entry> entries;
+    // The stored settings, to mark the version that holds the same bytes.
+    std::optional<std::string> stored;
+    try {
+        stored = ReadSettingsBytes(screenFolder / kSettingsName);
+    } catch (const FileError&) {
+    }
     std::error_code ec;
     fs::directory_iterator it(screenFolder / kHistoryFolderName, ec);
     for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
@@ -140,6 +143,12 @@ std::vector<KeptSettings> ListHistory(const fs::path& screenFolder) {
                          std::string(s.substr(6, 2)) + " " + std::string(s.substr(9, 2)) + ":" +
                          std::string(s.substr(11, 2)) + ":" + std::string(s.substr(13, 2));
         kept.m_nState = StoredSettingsStateOf(it->path());
+        if (stored && kept.m_nState != StoredSettingsState::None) {
+            try {
+                kept.m_bSameAsStored = ReadSettingsBytes(it->path()) == *stored;
+            } catch (const FileError&) {
+            }
+        }
         entries.push_back(Entry{std::move(kept), std::string(s), parts->suffix});
     }
     std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
@@ -157,20 +166,25 @@ std::optional<std::string> RestoreFromHistory(const fs::path& screenFolder, std:
                                               std::string_view screen, std::time_t now) {
     const fs::path version = screenFolder / kHistoryFolderName / std::string(name);
     if (!IsHistoryName(name))
-        throw FileError::FromErrno(ENOENT, FullPath(version));
+        throw FileError::FromErrno(ENOENT, FullPathText(version));
+    // Nothing else writes the screen while its settings are put back.
+    const ScreenClaimResult claim = ClaimScreenFolder(
+        screenFolder,
+        std::string(circuit) + " - " + std::string(theater) + " - " + std::string(screen),
+        "Restore");
+    if (!claim.IsClaimed())
+        throw ScreenInUse(claim.m_strRefusal);
     // Read and check the version before anything changes, so a bad one leaves all as it was.
-    const std::string bytes = ReadWhole(version);
-    if (bytes.size() != kStoredSettingsSize && bytes.size() != kLongSettingsSize)
-        throw FileError(FileError::Cause::Generic, FullPath(version));
+    const std::string bytes = ReadSettingsBytes(version);
     std::array<std::uint8_t, kSettingsFileSize> stored{};
     std::transform(bytes.begin(), bytes.begin() + kSettingsFileSize, stored.begin(),
                    [](char c) { return static_cast<std::uint8_t>(c); });
     SettingsImage image;
     FromStoredForm(stored, image);
-    const std::string report = RenderConfigurationReport(image, circuit, theater, screen);
-
-    std::optional<std::string> kept = KeepSettingsInHistory(screenFolder, now);
-    WriteFileAtomically(screenFolder / kSettingsName, bytes);
-    WriteFileAtomically(screenFolder / kReportName, report);
-    return kept;
+    // The restored Vrx.cfg carries the time its settings were read from the processor.
+    std::error_code ec;
+    const fs::file_time_type readTime = fs::last_write_time(version, ec);
+    return StoreScreenFiles(screenFolder, bytes,
+                            RenderConfigurationReport(image, circuit, theater, screen),
+                            ec ? std::nullopt : std::optional<fs::file_time_type>(readTime), now);
 }

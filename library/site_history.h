@@ -22,12 +22,15 @@ struct KeptSettings {
     std::string m_strName; // the file name in History, e.g. "Vrx-20260105-143000-2.cfg"
     std::string m_strTime; // when it was replaced, local time: "2026-01-05 14:30:00"
     StoredSettingsState m_nState = StoredSettingsState::None; // None: not a valid length
+    bool m_bSameAsStored = false; // it holds exactly the bytes of the screen's Vrx.cfg
 };
 
-// Keeps the screen folder's current Vrx.cfg, byte for byte, in the folder's History (made when
-// missing), named after `now` in local time. Returns the name given, or nullopt when the screen
-// has no Vrx.cfg file (nothing is made then). Throws FileError when the file cannot be read or
-// the copy cannot be written; Vrx.cfg is never touched.
+// Keeps the screen folder's current Vrx.cfg, byte for byte and with its last-write time (when its
+// settings were read from a processor), in the folder's History (made when missing), named after
+// `now` in local time. Returns the name given, or nullopt when the screen has no settings to keep:
+// no Vrx.cfg, or one that is not a regular file of 800 or 938 bytes (nothing is made then; no
+// more than 939 bytes are ever read). Throws FileError when the file cannot be read or the copy
+// cannot be written; Vrx.cfg is never touched.
 std::optional<std::string> KeepSettingsInHistory(const std::filesystem::path& screenFolder,
                                                  std::time_t now = std::time(nullptr));
 
@@ -38,10 +41,12 @@ std::vector<KeptSettings> ListHistory(const std::filesystem::path& screenFolder)
 // True when name is a version's file name as ListHistory gives it (no folder part).
 bool IsHistoryName(std::string_view name);
 
-// Puts the kept version `name` back: keeps the current Vrx.cfg in History first (as above), then
-// replaces Vrx.cfg with the version's bytes atomically and rewrites Vrx.txt for the three names.
-// Throws FileError when the version is missing or has no valid length (nothing is changed then),
-// or when a file cannot be written. Returns the name the replaced Vrx.cfg was kept under, if any.
+// Puts the kept version `name` back: takes the screen (ClaimScreenFolder), then stores the
+// version's bytes as Vrx.cfg, with the version's last-write time, and Vrx.txt rewritten for the
+// three names, both files or neither; the replaced Vrx.cfg is kept in History first (as above)
+// unless it holds the same bytes. Throws ScreenInUse when another command holds the screen, and
+// FileError when the version is missing or has no valid length, or when a file cannot be written;
+// nothing is changed then. Returns the name the replaced Vrx.cfg was kept under, if any.
 std::optional<std::string> RestoreFromHistory(const std::filesystem::path& screenFolder,
                                               std::string_view name, std::string_view circuit,
                                               std::string_view theater, std::string_view screen,

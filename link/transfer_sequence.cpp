@@ -90,6 +90,15 @@ std::string InvalidSettingsReason(const SettingsImage& image) {
     return transfer_text::kSettingsInvalid;
 }
 
+// Another command holds the screen: nothing was sent or stored.
+TransferResult RefuseBusyScreen(const ScreenClaimResult& claim, const char* strError,
+                                TransferObserver& observer) {
+    observer.OnStatus(strError);
+    observer.OnProgress(0);
+    observer.OnReason(claim.m_strRefusal);
+    return TransferResult::ScreenInUse;
+}
+
 } // namespace
 
 namespace {
@@ -134,6 +143,10 @@ TransferResult RunLoad(TransferLink& link, SettingsImage& image, const ScreenTar
         ReportPortProblem(link, observer);
         return TransferResult::PortNotOpen;
     }
+    // The screen is this Load's until it ends: no other command writes it meanwhile.
+    const ScreenClaimResult claim = store.ClaimScreen(target, "Load");
+    if (!claim.IsClaimed())
+        return RefuseBusyScreen(claim, transfer_text::kDownloadError, observer);
     if (store.HasSettings(target) &&
         !observer.ConfirmOverwrite(
             OverwriteQuestion(target.m_strCircuit, target.m_strTheater, target.m_strScreen))) {
@@ -175,6 +188,9 @@ TransferResult RunSend(TransferLink& link, SettingsImage& image, const ScreenTar
         observer.OnProgress(0);
         return TransferResult::Cancelled;
     }
+    const ScreenClaimResult claim = store.ClaimScreen(target, "Send");
+    if (!claim.IsClaimed())
+        return RefuseBusyScreen(claim, transfer_text::kSendError, observer);
     observer.OnStatus(transfer_text::kSendWait);
     observer.OnProgress(BarBeforeStage(1));
     const int nCheck = link.CheckLink(image);

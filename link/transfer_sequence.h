@@ -67,6 +67,7 @@ enum class TransferResult {
     StageFailed,     // a stage failed; for Load nothing was saved
     FileError,       // a stored file could not be read or written; OnFileError had its text
     SettingsInvalid, // Send only: the stored blocks failed their checks, nothing was written
+    ScreenInUse,     // another command held the screen: nothing was sent or stored
 };
 
 // Stage positions: the bar before stage n (1..5) is 20 * (n - 1); at the end it is 20 times the
@@ -104,15 +105,17 @@ std::string OverwriteQuestion(const std::string& strCircuit, const std::string& 
 // The warning shown before every Send; Cancel is its default answer.
 std::string SendWarning();
 
-// Load: port test, the overwrite question when the screen has stored settings, then the link
-// check and the four reads into image; saves image to the target only when all five succeeded.
+// Load: port test, the claim on the target screen (held until the Load ends), the overwrite
+// question when the screen has stored settings, then the link check and the four reads into
+// image; saves image to the target only when all five succeeded.
 TransferResult RunLoad(TransferLink& link, SettingsImage& image, const ScreenTarget& target,
                        SettingsStore& store, TransferObserver& observer);
 // Read for a comparison: port test, then the link check and the four reads into image, which is
 // the caller's own (never the image a Load or Send uses). Nothing is written to the processor
 // or to disk, and nothing is asked.
 TransferResult RunRead(TransferLink& link, SettingsImage& image, TransferObserver& observer);
-// Send: the warning, the link check, the target's stored settings read into image whatever the
-// check returned, their checks, then the four writes.
+// Send: the warning, the claim on the target screen (held until the Send ends), the link check,
+// the target's stored settings read into image whatever the check returned, their checks, then
+// the four writes.
 TransferResult RunSend(TransferLink& link, SettingsImage& image, const ScreenTarget& target,
                        SettingsStore& store, TransferObserver& observer);

@@ -2,6 +2,7 @@
 
 #include "image/file_error.h"
 #include "image/settings_compare.h"
+#include "library/screen_lock.h"
 #include "library/stored_settings.h"
 #include "ui/diff_dlg.h"
 #include "ui/prompt.h"
@@ -30,13 +31,15 @@ CHistoryDlg::CHistoryDlg(QWidget* parent, fs::path screenFolder, std::vector<std
     auto* layout = new QVBoxLayout(this);
     auto* intro = new QLabel(
         "Each time the stored settings of this screen were replaced (by a Load or a Restore), "
-        "the settings they replaced were kept here. Newest first.",
+        "the settings they replaced were kept here. Newest first. Select two to compare them "
+        "with each other.",
         this);
     intro->setWordWrap(true);
     layout->addWidget(intro);
     m_pList = new QTreeWidget(this);
     m_pList->setRootIsDecorated(false);
-    m_pList->setHeaderLabels({"Replaced on", "Kept as", "Checks"});
+    m_pList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_pList->setHeaderLabels({"Replaced on", "Kept as", "Checks", "Stored now"});
     m_pList->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_pList->setMinimumSize(fontMetrics().averageCharWidth() * 70, fontMetrics().height() * 10);
     layout->addWidget(m_pList, 1);
@@ -45,12 +48,14 @@ CHistoryDlg::CHistoryDlg(QWidget* parent, fs::path screenFolder, std::vector<std
 
     auto* buttons = new QDialogButtonBox(this);
     m_pCompare = buttons->addButton("&Compare with stored", QDialogButtonBox::ActionRole);
+    m_pCompareTwo = buttons->addButton("Compare the &two", QDialogButtonBox::ActionRole);
     m_pRestore = buttons->addButton("&Restore...", QDialogButtonBox::ActionRole);
     buttons->addButton(QDialogButtonBox::Close);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_pCompare, &QPushButton::clicked, this, &CHistoryDlg::OnCompare);
+    connect(m_pCompareTwo, &QPushButton::clicked, this, &CHistoryDlg::OnCompareTwo);
     connect(m_pRestore, &QPushButton::clicked, this, [this] { OnRestore(); });
-    connect(m_pList, &QTreeWidget::currentItemChanged, this, &CHistoryDlg::UpdateButtons);
+    connect(m_pList, &QTreeWidget::itemSelectionChanged, this, &CHistoryDlg::UpdateButtons);
     connect(m_pList, &QTreeWidget::itemDoubleClicked, this, &CHistoryDlg::OnCompare);
     layout->addWidget(buttons);
     Refresh();
@@ -68,7 +73,8 @@ void CHistoryDlg::Refresh() {
     m_pList->clear();
     for (const KeptSettings& kept : m_versions)
         new QTreeWidgetItem(m_pList, {Q(kept.m_strTime), Q(kept.m_strName),
-                                      StoredSettingsStateText(kept.m_nState)});
+                                      StoredSettingsStateText(kept.m_nState),
+                                      kept.m_bSameAsStored ? "the same settings" : ""});
     if (m_pList->topLevelItemCount() > 0)
         m_pList->setCurrentItem(m_pList->topLevelItem(0));
     m_pEmpty->setVisible(m_versions.empty());
@@ -76,20 +82,31 @@ void CHistoryDlg::Refresh() {
 }
 
 std::string CHistoryDlg::SelectedVersion() const {
-    const QTreeWidgetItem* item = m_pList->currentItem();
-    return item ? item->text(1).toStdString() : std::string();
+    const std::vector<std::string> selected = SelectedVersions();
+    return selected.size() == 1 ? selected.front() : std::string();
 }
 
-void CHistoryDlg::SelectVersion(const std::string& name) {
+std::vector<std::string> CHistoryDlg::SelectedVersions() const {
+    std::vector<std::string> names;
+    for (int i = 0; i < m_pList->topLevelItemCount(); ++i)
+        if (m_pList->topLevelItem(i)->isSelected())
+            names.push_back(m_pList->topLevelItem(i)->text(1).toStdString());
+    return names;
+}
+
+void CHistoryDlg::SelectVersion(const std::string& name, bool bAdd) {
+    if (!bAdd)
+        m_pList->clearSelection();
     for (int i = 0; i < m_pList->topLevelItemCount(); ++i)
         if (m_pList->topLevelItem(i)->text(1).toStdString() == name)
-            m_pList->setCurrentItem(m_pList->topLevelItem(i));
+            m_pList->topLevelItem(i)->setSelected(true);
 }
 
 void CHistoryDlg::UpdateButtons() {
-    const bool bSelected = !SelectedVersion().empty();
-    m_pCompare->setEnabled(bSelected);
-    m_pRestore->setEnabled(bSelected);
+    const std::size_t nSelected = SelectedVersions().size();
+    m_pCompare->setEnabled(nSelected == 1);
+    m_pRestore->setEnabled(nSelected == 1);
+    m_pCompareTwo->setEnabled(nSelected == 2);
 }
 
 void CHistoryDlg::OnCompare() {
@@ -101,6 +118,23 @@ void CHistoryDlg::OnCompare() {
         const SettingsImage kept = ReadSettingsFile(m_screenFolder / kHistoryFolderName / name);
         CDiffDlg dialog(this, ScreenText(), "the version kept as " + name,
                         CompareSettings(stored, kept));
+        dialog.exec();
+    } catch (const FileError& error) {
+        ShowFileError(this, error.Message());
+    }
+}
+
+void CHistoryDlg::OnCompareTwo() {
+    const std::vector<std::string> names = SelectedVersions();
+    if (names.size() != 2)
+        return;
+    try {
+        const fs::path history = m_screenFolder / kHistoryFolderName;
+        // Newest first in the list: the older one is the first side.
+        const SettingsImage older = ReadSettingsFile(history / names[1]);
+        const SettingsImage newer = ReadSettingsFile(history / names[0]);
+        CDiffDlg dialog(this, ScreenText() + " as kept in " + names[1],
+                        "the version kept as " + names[0], CompareSettings(older, newer));
         dialog.exec();
     } catch (const FileError& error) {
         ShowFileError(this, error.Message());
@@ -125,6 +159,13 @@ bool CHistoryDlg::OnRestore() {
         RestoreFromHistory(m_screenFolder, name, m_names.at(0), m_names.at(1), m_names.at(2));
     } catch (const FileError& error) {
         ShowFileError(this, error.Message());
+        return false;
+    } catch (const ScreenInUse& busy) {
+        PromptRequest refusal;
+        refusal.m_strText = busy.what();
+        refusal.m_strCaption = QApplication::applicationName().toStdString();
+        refusal.m_nIcon = PromptIcon::Exclamation;
+        AskPrompt(this, refusal);
         return false;
     }
     m_bRestored = true;

@@ -1,5 +1,6 @@
-// A screen's History: the settings kept each time its Vrx.cfg was replaced, newest first, with
-// a comparison of any of them with the current stored settings and Restore.
+// A screen's History: the settings kept each time its Vrx.cfg was replaced, newest first, the one
+// that holds the same settings as Vrx.cfg marked, with a comparison of any of them with the
+// current stored settings or of two of them with each other, and Restore.
 #pragma once
 
 #include "library/site_history.h"
@@ -23,11 +24,16 @@ public:
 
     // Fills the list from the History folder.
     void Refresh();
-    // The version selected in the list, or "" when none is.
+    // The version selected in the list, or "" unless exactly one is.
     std::string SelectedVersion() const;
-    void SelectVersion(const std::string& name);
+    // The versions selected, newest first.
+    std::vector<std::string> SelectedVersions() const;
+    // Selects the version of that name alone; with bAdd, besides those already selected.
+    void SelectVersion(const std::string& name, bool bAdd = false);
     // Shows the differences between the selected version and the stored settings.
     void OnCompare();
+    // Shows the differences between the two selected versions, the older one first.
+    void OnCompareTwo();
     // Asks, then puts the selected version back as the stored settings (the replaced ones are
     // kept in turn). True when it was restored.
     bool OnRestore();
@@ -35,6 +41,8 @@ public:
     bool Restored() const { return m_bRestored; }
 
     QTreeWidget* List() const { return m_pList; }
+    // The column that marks the version holding the stored settings.
+    static constexpr int kSameColumn = 3;
 
 private:
     void UpdateButtons();
@@ -46,6 +54,7 @@ private:
     QTreeWidget* m_pList = nullptr;
     QLabel* m_pEmpty = nullptr;
     QPushButton* m_pCompare = nullptr;
+    QPushButton* m_pCompareTwo = nullptr;
     QPushButton* m_pRestore = nullptr;
     bool m_bRestored = false;
 };

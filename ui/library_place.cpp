@@ -52,7 +52,9 @@ LibraryFolderFacts GatherLibraryFacts(const std::optional<fs::path>& given) {
     facts.m_given = given;
     std::error_code ec;
     facts.m_workingDirectory = fs::current_path(ec);
-    facts.m_bWorkingDirectoryIsLibrary = !ec && IsLibraryFolder(facts.m_workingDirectory);
+    const fs::path home = FromQt(QDir::homePath());
+    facts.m_bWorkingDirectoryIsLibrary = !ec && IsLibraryFolder(facts.m_workingDirectory) &&
+                                         !IsHomeFolder(facts.m_workingDirectory, home);
     if (const auto last = LastLibraryFolder(); last && fs::is_directory(*last, ec))
         facts.m_lastUsed = last;
     std::optional<fs::path> documents;
@@ -60,7 +62,7 @@ LibraryFolderFacts GatherLibraryFacts(const std::optional<fs::path>& given) {
         QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (!strDocuments.isEmpty())
         documents = FromQt(strDocuments);
-    facts.m_defaultFolder = DefaultLibraryFolder(documents, FromQt(QDir::homePath()));
+    facts.m_defaultFolder = DefaultLibraryFolder(documents, home);
     return facts;
 }
 
@@ -99,8 +101,22 @@ StartLibrary OpenStartLibrary(const LibraryFolderFacts& facts) {
                            " does not exist. Check the name, or choose another folder.";
         return start;
     }
+    start.m_bRememberOnceFilled =
+        choice.m_source == LibrarySource::WorkingDirectory && IsEmptyFolder(choice.m_folder);
     if (!EnterLibraryFolder(choice.m_folder, start.m_strError))
         return start;
     start.m_folder = fs::current_path(ec);
     return start;
+}
+
+void RememberStartLibrary(const StartLibrary& start) {
+    if (!start.m_folder.empty() && !start.m_bRememberOnceFilled)
+        RememberLibraryFolder(start.m_folder);
+}
+
+void RememberStartLibraryOnceFilled(const StartLibrary& start) {
+    std::error_code ec;
+    if (start.m_bRememberOnceFilled && fs::equivalent(fs::current_path(), start.m_folder, ec) &&
+        !IsEmptyFolder(start.m_folder))
+        RememberLibraryFolder(start.m_folder);
 }

@@ -10,9 +10,9 @@
 #include <string>
 
 // Gathers what the start-up choice depends on: the folder named on the command line (if any),
-// the working directory and whether it is a library, the library used last (when it still
-// exists) and the default folder in the user's documents folder (the home folder where there
-// is none).
+// the working directory and whether it is a library (never when it is the home folder), the
+// library used last (when it still exists) and the default folder in the user's documents
+// folder (the home folder where there is none).
 LibraryFolderFacts GatherLibraryFacts(const std::optional<std::filesystem::path>& given);
 
 // The library used last, as remembered; nullopt when none is remembered.
@@ -30,9 +30,19 @@ struct StartLibrary {
     std::filesystem::path m_folder; // absolute; empty when none could be opened
     LibrarySource m_source = LibrarySource::None;
     std::string m_strError; // why m_folder is empty, for the technician
+    // An empty working directory: the program may have been started there by chance, so it is
+    // remembered as the library used last only once something was added to it.
+    bool m_bRememberOnceFilled = false;
 };
 
 // Chooses the library folder from the facts (ChooseLibraryFolder), creates the default folder on
 // first start, and enters the chosen folder. A folder named on the command line that does not
 // exist is not created: it may be a typing error.
 StartLibrary OpenStartLibrary(const LibraryFolderFacts& facts);
+
+// Remembers the start library as the library used last, unless it is to be remembered only once
+// filled (m_bRememberOnceFilled).
+void RememberStartLibrary(const StartLibrary& start);
+// At the end of the run: remembers a start library that waited to be filled, when it is still the
+// open library and now holds something.
+void RememberStartLibraryOnceFilled(const StartLibrary& start);

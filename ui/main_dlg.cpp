@@ -649,8 +649,9 @@ void CMainDlg::AddEntry(SiteLevel level, const std::string& caption, QTreeWidget
     };
     const auto name = m_nameSource(caption, check);
     if (name && added.IsAdded()) {
-        SelectItem(parent ? AppendChildItem(parent, *name, added.m_pos)
-                          : InsertCircuitItem(*name, added.m_pos));
+        // The name as stored: composed, as the scan will read it back.
+        SelectItem(parent ? AppendChildItem(parent, added.m_strName, added.m_pos)
+                          : InsertCircuitItem(added.m_strName, added.m_pos));
         NoteLibraryState();
     } else {
         GetSelectedLevel();
@@ -712,7 +713,8 @@ void CMainDlg::OnHelp() {
 
 bool CMainDlg::ConfirmDelete(SiteLevel level) {
     PromptRequest request;
-    request.m_strText = ConfirmDeleteText(m_library, level);
+    // The question as it always was, then what else goes with the entry (its kept versions).
+    request.m_strText = ConfirmDeleteText(m_library, level) + DeleteQuestionNote(m_storage, level);
     request.m_strCaption = QApplication::applicationName().toStdString();
     request.m_nButtons = PromptButtons::OkCancel;
     request.m_bCancelDefault = true;

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <csignal>
 #include <cstdint>
@@ -17,6 +18,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <sys/resource.h>
@@ -210,6 +212,27 @@ TEST_F(CliToolTest, UnknownAndUnsafeNamesAreBadUsage) {
     EXPECT_FALSE(fs::exists(m_dir / "escape"));
     EXPECT_EQ(Cli({"list"}).m_strOut, "Odeon\n  Main\n    1\n");
 
+    // After "--" a name may begin with "-"; a name typed with a combining accent is stored
+    // composed and found again so; one that differs only in letter case is the same name.
+    EXPECT_EQ(Cli({"add", "--", "-Stage"}).m_nStatus, 0);
+    EXPECT_EQ(Cli({"add", "Odeon",
+                   "E\xcc\x81"
+                   "cran"})
+                  .m_nStatus,
+              0);
+    EXPECT_TRUE(fs::is_directory(m_dir / "Odeon" /
+                                 "\xc3\x89"
+                                 "cran"));
+    EXPECT_EQ(Cli({"add", "Odeon",
+                   "\xc3\x89"
+                   "cran",
+                   "1"})
+                  .m_nStatus,
+              0);
+    const ToolRun sameName = Cli({"add", "odeon"});
+    EXPECT_EQ(sameName.m_nStatus, 2);
+    EXPECT_NE(sameName.m_strErr.find("already exists as \"Odeon\""), std::string::npos);
+
     const ToolRun usage = Cli({"report", "Odeon"});
     EXPECT_EQ(usage.m_nStatus, 2);
     EXPECT_NE(usage.m_strErr.find("usage: vrx3km-cli report CIRCUIT THEATER SCREEN"),
@@ -310,6 +333,14 @@ TEST_F(CliToolTest, HistoryRestoreAndCompareWithoutTheProcessor) {
     const std::string newest = history.m_strOut.substr(0, history.m_strOut.find("  "));
     ASSERT_NE(newest, "Vrx-20000101-093000.cfg") << history.m_strOut;
     EXPECT_EQ(ReadFile(Screen() / "History" / newest), AsText(first));
+    // Two kept versions compared with each other.
+    EXPECT_EQ(Cli({"compare", "Odeon", "Main", "1", "--version", newest, "--version",
+                   "Vrx-20000101-093000.cfg"})
+                  .m_nStatus,
+              4);
+    EXPECT_EQ(
+        Cli({"compare", "Odeon", "Main", "1", "--version", newest, "--version", newest}).m_nStatus,
+        0);
     const fs::path firstFile = m_dir / "first.cfg";
     WriteFile(firstFile, first);
     EXPECT_EQ(Cli({"compare", "Odeon", "Main", "1", "--file", firstFile.string()}).m_nStatus, 4);
@@ -422,6 +453,40 @@ TEST_F(CliToolTest, TheLibraryFolderIsNeverTakenSilently) {
 
 namespace {
 
+// Two Loads into one screen at once, each from a processor of its own: one download is stored
+// and the other kept in History, or one Load is refused and says why; none is lost.
+TEST_F(CliToolTest, TwoLoadsIntoOneScreenLoseNoDownload) {
+    AddScreen();
+    vrxsim::Simulator other(ExampleOptions());
+    other.SetSettings(ChangedSettings(true));
+    other.Start();
+    ToolRun runs[2];
+    std::thread first([&] { runs[0] = Cli({"load", "--yes", "Odeon", "Main", "1"}); });
+    std::thread second([&] {
+        runs[1] = Cli({"--port", other.DevicePath(), "load", "--yes", "Odeon", "Main", "1"});
+    });
+    first.join();
+    second.join();
+    other.Stop();
+    std::vector<std::string> kept{ReadFile(Screen() / "Vrx.cfg")};
+    if (fs::exists(Screen() / "History"))
+        for (const auto& entry : fs::directory_iterator(Screen() / "History"))
+            kept.push_back(ReadFile(entry.path()));
+    const std::string downloads[2] = {AsText(m_sim.Settings()), AsText(other.Settings())};
+    int nStored = 0;
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(runs[i].m_strErr);
+        if (runs[i].m_nStatus != 0) {
+            EXPECT_NE(runs[i].m_strErr.find("is in use by vrx3km-cli (process "),
+                      std::string::npos);
+            continue;
+        }
+        ++nStored;
+        EXPECT_NE(std::find(kept.begin(), kept.end(), downloads[i]), kept.end()) << "lost";
+    }
+    EXPECT_GE(nStored, 1);
+}
+
 TEST_F(CliToolTest, ALoadThatReplacesStoredSettingsKeepsThemInHistory) {
     AddScreen();
     ASSERT_EQ(Cli({"load", "--yes", "Odeon", "Main", "1"}).m_nStatus, 0);
@@ -448,8 +513,13 @@ TEST_F(CliToolTest, ALoadThatReplacesStoredSettingsKeepsThemInHistory) {
         bSecondKept = bSecondKept || ReadFile(entry.path()) == AsText(second);
     EXPECT_TRUE(bSecondKept);
 
-    // Delete of the screen takes its History with it.
-    EXPECT_EQ(Cli({"delete", "--yes", "Odeon", "Main", "1"}).m_nStatus, 0);
+    // Delete of the screen takes its History with it, and its question says so.
+    const ToolRun deleted = Cli({"delete", "--yes", "Odeon", "Main", "1"});
+    EXPECT_EQ(deleted.m_nStatus, 0);
+    EXPECT_NE(deleted.m_strErr.find("or CANCEL to keep it.\n\nIts History goes with it: 2 kept "
+                                    "versions of its settings, from "),
+              std::string::npos)
+        << deleted.m_strErr;
     EXPECT_FALSE(fs::exists(Screen()));
 }
 

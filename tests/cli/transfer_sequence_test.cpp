@@ -74,6 +74,14 @@ private:
 class ScriptedStore : public SettingsStore {
 public:
     explicit ScriptedStore(std::vector<std::string>& log) : m_log(log) {}
+    // Claimed unless m_strBusy says what holds the screen.
+    ScreenClaimResult ClaimScreen(const ScreenTarget&, const std::string&) override {
+        ScreenClaimResult result;
+        if (m_strBusy.empty())
+            result.m_pClaim = std::make_unique<ScreenClaim>();
+        result.m_strRefusal = m_strBusy;
+        return result;
+    }
     bool HasSettings(const ScreenTarget& target) override {
         EXPECT_EQ(target.m_strScreen, "C");
         return m_bHasSettings;
@@ -93,6 +101,7 @@ public:
             FromStoredForm(vrxsim::ExampleSettings(), image);
     }
     bool m_bFail = false;
+    std::string m_strBusy;
     bool m_bHasSettings = false;
     bool m_bImageValid = true;
 
@@ -198,6 +207,20 @@ TEST(TransferQuestions, ARefusalSendsAndStoresNothing) {
     EXPECT_EQ(observer.events,
               (Events{"ask " + OverwriteQuestion("A", "B", "C"), "status Download Cancelled",
                       "bar 0", kAskSend, "status Send Cancelled", "bar 0"}));
+}
+
+// A screen that another command holds: the error text and why, before any question of the Load
+// and before the Send's link check; nothing goes on the line.
+TEST(TransferQuestions, AScreenHeldElsewhereEndsTheCommandUnasked) {
+    RecordingObserver observer;
+    ScriptedLink link(observer.events, 0);
+    ScriptedStore store(observer.events);
+    store.m_bHasSettings = true;
+    store.m_strBusy = "The screen A - B - C is in use by vrx3km-cli (process 7) for a Send.";
+    EXPECT_EQ(Load(observer, store, link), TransferResult::ScreenInUse);
+    EXPECT_EQ(Send(observer, store, link), TransferResult::ScreenInUse);
+    EXPECT_EQ(observer.events, (Events{kLoadErr, "bar 0", kAskSend, kSendErr, "bar 0"}));
+    EXPECT_EQ(observer.reasons, (std::vector<std::string>(2, store.m_strBusy)));
 }
 
 // After the final status, the reason: the stage and its cause, what to do, and for a Send cut

@@ -20,7 +20,7 @@ TEST(LibraryFolder, TellsALibraryFromAnyOtherFolder) {
     };
     const Row rows[] = {
         {"Empty", {}, {}, true},
-        {"OnlyHiddenEntries", {".git/objects", ".Trash-1000"}, {".directory"}, true},
+        {"OnlyHiddenEntries", {".git/objects", ".Trash-1000"}, {".directory"}, false},
         {"Profile", {"Documents"}, {"VRX3KM.CFG"}, true},
         {"ScreenWithNotes", {".git", "Odeon"}, {"Odeon/Main/1/Notes.txt"}, true},
         {"ScreenWithSettings", {}, {"readme.txt", "Odeon/Main/1/Vrx.cfg"}, true},

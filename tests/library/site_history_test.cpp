@@ -7,9 +7,15 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <string>
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -97,12 +103,21 @@ TEST_F(SiteHistory, KeepsEveryReplacedFileUnderItsOwnNameNewestFirst) {
     EXPECT_EQ(versions[2].m_nState, StoredSettingsState::Valid);
 }
 
+// Restore puts a version back with the time its settings were read from the processor, and the
+// settings it replaces keep theirs in History; the list marks the version the screen holds now.
 TEST_F(SiteHistory, RestorePutsAVersionBackAndKeepsTheReplacedOne) {
     const std::string first = ValidSettings(1);
     const std::string second = ValidSettings(2);
+    // Whole seconds, which every file system keeps.
+    const auto firstRead =
+        std::chrono::floor<std::chrono::seconds>(fs::file_time_type::clock::now()) -
+        std::chrono::hours(48);
+    const auto secondRead = firstRead + std::chrono::hours(24);
     WriteBytes(Settings(), first);
+    fs::last_write_time(Settings(), firstRead);
     ASSERT_TRUE(KeepSettingsInHistory(m_screen, kMonday));
     WriteBytes(Settings(), second);
+    fs::last_write_time(Settings(), secondRead);
 
     // An unknown or unsafe name changes nothing.
     for (const char* name : {"Vrx-20260105-143001.cfg", "../S/Vrx.cfg", "Vrx.cfg"}) {
@@ -117,11 +132,44 @@ TEST_F(SiteHistory, RestorePutsAVersionBackAndKeepsTheReplacedOne) {
     EXPECT_EQ(ReadBytes(Settings()), first);
     EXPECT_EQ(ReadBytes(Kept("Vrx-20260105-143100.cfg")), second);
     EXPECT_EQ(ReadBytes(Kept("Vrx-20260105-143000.cfg")), first) << "a version stays kept";
+    EXPECT_EQ(fs::last_write_time(Settings()), firstRead);
+    EXPECT_EQ(fs::last_write_time(Kept("Vrx-20260105-143100.cfg")), secondRead);
+    const auto versions = ListHistory(m_screen);
+    ASSERT_EQ(versions.size(), 2u);
+    EXPECT_FALSE(versions[0].m_bSameAsStored);
+    EXPECT_TRUE(versions[1].m_bSameAsStored);
     SettingsImage image;
     std::array<std::uint8_t, kSettingsFileSize> stored{};
     std::copy(first.begin(), first.end(), stored.begin());
     FromStoredForm(stored, image);
     EXPECT_EQ(ReadBytes(m_screen / "Vrx.txt"), RenderConfigurationReport(image, "C", "T", "S"));
+}
+
+// A Restore that fails on a full disk stores neither file: Vrx.cfg stays as it was.
+TEST_F(SiteHistory, RestoreOnAFullDiskChangesNothing) {
+#ifdef _WIN32
+    GTEST_SKIP() << "a full disk is made with a file-size limit, which Windows does not have";
+#else
+    const std::string first = ValidSettings(1);
+    const std::string second = ValidSettings(2);
+    WriteBytes(Settings(), first);
+    ASSERT_TRUE(KeepSettingsInHistory(m_screen, kMonday));
+    WriteBytes(Settings(), second);
+    WriteBytes(m_screen / "Vrx.txt", "old report");
+    // Room for the settings and their copy, not for the report.
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit limited = old;
+    limited.rlim_cur = 2 * kStoredSettingsSize;
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    EXPECT_THROW(RestoreFromHistory(m_screen, "Vrx-20260105-143000.cfg", "C", "T", "S", kMonday),
+                 FileError);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(ReadBytes(Settings()), second);
+    EXPECT_EQ(ReadBytes(m_screen / "Vrx.txt"), "old report");
+#endif
 }
 
 TEST_F(SiteHistory, IsNoLibraryEntry) {

@@ -34,6 +34,14 @@ std::string Cyrillic(int letters) {
     return name;
 }
 
+// Letters written as "e" and a combining acute accent: one character each to a reader.
+std::string Accented(int letters) {
+    std::string name;
+    for (int i = 0; i < letters; ++i)
+        name += "e\xcc\x81";
+    return name;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Names, CheckSiteNameTest,
     testing::Values(NameCase{"Main", true}, NameCase{"1", true}, NameCase{"Plaza 2", true},
@@ -48,7 +56,9 @@ INSTANTIATE_TEST_SUITE_P(
                     NameCase{"a|b", false}, NameCase{"tab\there", false},
                     NameCase{"line\nbreak", false}, NameCase{std::string("nul\0x", 5), false},
                     NameCase{"del\x7f", false}, NameCase{"trailing ", false},
-                    NameCase{"trailing.", false}, NameCase{"...", false}));
+                    NameCase{"trailing.", false}, NameCase{"...", false},
+                    NameCase{Accented(32), true}, NameCase{Accented(33), false},
+                    NameCase{"c1\xc2\x85", false}, NameCase{"Caf\xe9", false}));
 
 TEST(CheckSiteName, RefusalNamesTheOffendingCharacter) {
     const auto refusal = CheckSiteName("Main*");

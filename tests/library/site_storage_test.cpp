@@ -146,9 +146,8 @@ TEST_F(StorageTest, ScanTakesVisibleFoldersOnlyInNaturalOrder) {
     // files and anything below screens skipped.
 #ifdef _WIN32
     // Windows compares names ignoring letter case: there "Cinema" is the folder "cinema".
-    EXPECT_EQ(Dump(), (std::vector<std::string>{"cinema", "cinema/X", "Files", "Main",
-                                                "Main/Plaza", "Main/Plaza/1", "Main/Plaza/2",
-                                                "Main/Plaza/10"}));
+    EXPECT_EQ(Dump(), (std::vector<std::string>{"cinema", "cinema/X", "Files", "Main", "Main/Plaza",
+                                                "Main/Plaza/1", "Main/Plaza/2", "Main/Plaza/10"}));
 #else
     EXPECT_EQ(Dump(), (std::vector<std::string>{"Cinema", "cinema", "cinema/X", "Files", "Main",
                                                 "Main/Plaza", "Main/Plaza/1", "Main/Plaza/2",
@@ -235,7 +234,8 @@ TEST_F(StorageTest, DeletesFromTheBottomUp) {
 }
 
 // Anything in a screen folder besides the program's own files keeps the screen whole and is
-// named; the program's files, History and stale temporary files go with the folder.
+// named; the program's files, History of kept versions, stale temporary files and a lock file
+// left behind go with the folder.
 TEST_F(StorageTest, ScreenDeleteIsAllOrNothing) {
     struct Row {
         const char* name;
@@ -248,7 +248,7 @@ TEST_F(StorageTest, ScreenDeleteIsAllOrNothing) {
     };
     const Row rows[] = {
         {"Clean",
-         {".Vrx.cfg.vrx-tmp-12-0"},
+         {".Vrx.cfg.vrx-tmp-12-0", ".vrx3km-lock"},
          {"History"},
          false,
          DeleteResult::Removed,
@@ -261,6 +261,13 @@ TEST_F(StorageTest, ScreenDeleteIsAllOrNothing) {
          DeleteResult::FolderKept,
          DeleteKeptReason::OtherContents,
          {"Sub", "photo.jpg"}},
+        {"ForeignFileInHistory",
+         {"History/notes.txt"},
+         {"History"},
+         false,
+         DeleteResult::FolderKept,
+         DeleteKeptReason::OtherContents,
+         {"History/notes.txt"}},
         {"ForeignHiddenFile",
          {".DS_Store"},
          {},
@@ -280,14 +287,14 @@ TEST_F(StorageTest, ScreenDeleteIsAllOrNothing) {
         SCOPED_TRACE(row.name);
         MakeScreen("C", "T", row.name);
         const fs::path screen = Root() / "C/T" / row.name;
+        for (const std::string& d : row.extraFolders) {
+            fs::create_directories(screen / d);
+            WriteBytes(screen / d / (d == "History" ? "Vrx-20260105-143000.cfg" : "kept"), "");
+        }
         for (const char* f : {"Vrx.cfg", "Vrx.txt", "Notes.txt"})
             WriteBytes(screen / f, "x");
         for (const std::string& f : row.extraFiles)
             WriteBytes(screen / f, "x");
-        for (const std::string& d : row.extraFolders) {
-            fs::create_directories(screen / d);
-            WriteBytes(screen / d / "kept", "");
-        }
         if (row.bReadOnlySettings)
             fs::permissions(screen / "Vrx.cfg", fs::perms::owner_read | fs::perms::group_read);
 

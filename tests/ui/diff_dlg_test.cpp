@@ -7,8 +7,10 @@
 #include "ui/diff_dlg.h"
 #include "ui/history_dlg.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QTableWidget>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <fstream>
@@ -60,8 +62,29 @@ TEST_F(MainDlgTest, HistoryRestoreAsksThenPutsTheKeptVersionBack) {
         kept(kGolden / "full.cfg", std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(restored), {}),
               std::string(std::istreambuf_iterator<char>(kept), {}));
-    // The replaced settings are kept in turn: two versions now.
-    EXPECT_EQ(dialog.List()->topLevelItemCount(), 2);
+    // The replaced settings are kept in turn: two versions now, and the one the screen holds
+    // again is marked.
+    ASSERT_EQ(dialog.List()->topLevelItemCount(), 2);
+    EXPECT_EQ(dialog.List()->topLevelItem(0)->text(CHistoryDlg::kSameColumn).toStdString(), "");
+    EXPECT_NE(dialog.List()->topLevelItem(1)->text(CHistoryDlg::kSameColumn).toStdString(), "");
+
+    // Two versions compared with each other: the older one first.
+    dialog.SelectVersion(dialog.List()->topLevelItem(0)->text(1).toStdString());
+    dialog.SelectVersion(dialog.List()->topLevelItem(1)->text(1).toStdString(), true);
+    EXPECT_EQ(dialog.SelectedVersions().size(), 2u);
+    std::vector<std::string> firstColumn;
+    QTimer::singleShot(0, [&] {
+        if (auto* diff = qobject_cast<CDiffDlg*>(QApplication::activeModalWidget())) {
+            for (int row = 0; row < diff->Table()->rowCount(); ++row)
+                firstColumn.push_back(diff->Table()->item(row, 2)->text().toStdString());
+            diff->reject();
+        }
+    });
+    dialog.OnCompareTwo();
+    const auto differences = CompareSettings(ReadSettingsFile(kGolden / "full.cfg"),
+                                             ReadSettingsFile(kGolden / "second.cfg"));
+    ASSERT_EQ(firstColumn.size(), differences.size());
+    EXPECT_EQ(firstColumn.front(), differences.front().m_strFirst);
 }
 
 } // namespace

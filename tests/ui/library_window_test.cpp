@@ -164,3 +164,34 @@ TEST_F(MainDlgTest, StartUpOpensALibraryNeverAForeignFolder) {
     }
     EXPECT_FALSE(fs::exists(home / "VRX3KM.CFG"));
 }
+
+// A home folder is opened only when named, even empty or holding only hidden files; an empty
+// folder the program started in is remembered as the library used last only once it holds
+// something, so the next start from the menu does not open an empty tree.
+TEST_F(MainDlgTest, StartUpTakesNoHomeAndRemembersAnEmptyFolderOnlyOnceFilled) {
+    const fs::path home = m_root / "home";
+    MakeFolders("fresh");
+    TemporaryUser user(home); // a home holding only the hidden .config
+    for (const bool bEmptyHome : {false, true}) {
+        SCOPED_TRACE(bEmptyHome ? "empty home" : "home with hidden files only");
+        if (bEmptyHome)
+            fs::remove_all(home / ".config");
+        TemporaryUser::UseSettings(m_root / (bEmptyHome ? "settings1" : "settings2"));
+        fs::current_path(home);
+        const StartLibrary start = OpenStartLibrary(GatherLibraryFacts(std::nullopt));
+        EXPECT_EQ(start.m_source, LibrarySource::Default);
+        EXPECT_EQ(start.m_folder, fs::canonical(home / "Documents/VRX-3KM"));
+        fs::remove_all(home / "Documents");
+    }
+
+    TemporaryUser::UseSettings(m_root / "settings3");
+    fs::current_path(m_root / "fresh");
+    const StartLibrary start = OpenStartLibrary(GatherLibraryFacts(std::nullopt));
+    ASSERT_EQ(start.m_source, LibrarySource::WorkingDirectory);
+    RememberStartLibrary(start);
+    RememberStartLibraryOnceFilled(start);
+    EXPECT_EQ(LastLibraryFolder(), std::nullopt) << "nothing was added";
+    MakeFolders("fresh/Odeon");
+    RememberStartLibraryOnceFilled(start);
+    EXPECT_EQ(LastLibraryFolder(), fs::canonical(m_root / "fresh"));
+}

@@ -247,14 +247,21 @@ int ListCommand(CSiteStorage& storage, CliStreams& io) {
 int AddCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io) {
     static const char* const kLevels[] = {"circuit", "theater", "screen"};
     // Every name is checked before anything is added, so a refused screen name adds no circuit.
+    // Names are taken composed, as they are stored, so an existing level is found however its
+    // accents were typed.
+    std::vector<std::string> names;
     for (std::size_t i = 0; i < request.m_names.size(); ++i) {
-        if (const auto problem = CheckSiteName(request.m_names[i]))
-            throw NameProblem{"the " + std::string(kLevels[i]) + " name \"" + request.m_names[i] +
+        const std::string& given = request.m_names[i];
+        std::optional<std::string> problem = CheckSiteName(given);
+        if (!problem)
+            names.push_back(NormalizeSiteName(given).value_or(given));
+        else
+            throw NameProblem{"the " + std::string(kLevels[i]) + " name \"" + given +
                               "\" is refused: " + *problem};
     }
     SiteLibrary& library = storage.Library();
-    for (std::size_t i = 0; i < request.m_names.size(); ++i) {
-        const std::string& name = request.m_names[i];
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string& name = names[i];
         const SiteLevel level = static_cast<SiteLevel>(static_cast<int>(i) + 1);
         // Levels that exist are the way down to the new entry.
         const bool bExists = i == 0   ? library.FindCircuit(name)
@@ -303,6 +310,7 @@ int TransferResultStatus(TransferResult result) {
     case TransferResult::PortNotOpen:
     case TransferResult::Cancelled:
     case TransferResult::StageFailed:
+    case TransferResult::ScreenInUse:
         break;
     }
     return kExitFailed;
@@ -364,7 +372,8 @@ int DeleteCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& 
                  << " is not empty; delete what it holds first\n";
         return kExitFolderKept;
     }
-    if (!Ask(io, request.m_bYes, ConfirmDeleteText(library, level))) {
+    if (!Ask(io, request.m_bYes,
+             ConfirmDeleteText(library, level) + DeleteQuestionNote(storage, level))) {
         io.m_err << "Nothing was deleted.\n";
         return kExitFailed;
     }
@@ -394,13 +403,17 @@ std::optional<int> EnterLibraryFolder(const CliRequest& request, CliStreams& io)
     if (!request.m_strDir.empty())
         facts.m_given = PathFromUtf8(request.m_strDir);
     else
-        facts.m_bWorkingDirectoryIsLibrary = IsLibraryFolder(facts.m_workingDirectory);
+        facts.m_bWorkingDirectoryIsLibrary = IsLibraryFolder(facts.m_workingDirectory) &&
+                                             !IsHomeFolder(facts.m_workingDirectory, HomeFolder());
     const LibraryChoice choice = ChooseLibraryFolder(facts);
     if (choice.m_source == LibrarySource::None) {
-        io.m_err << "vrx3km-cli: the current folder " << facts.m_workingDirectory.string()
-                 << " is not a VRX-3KM library: it holds no " << kProfileFileName
-                 << " and no screen folders with notes or settings, and it is not empty.\n"
-                 << "Name the library with --dir FOLDER, or change to the library folder "
+        io.m_err << "vrx3km-cli: the current folder " << facts.m_workingDirectory.string();
+        if (IsHomeFolder(facts.m_workingDirectory, HomeFolder()))
+            io.m_err << " is your home folder, which is taken for the library only when named.\n";
+        else
+            io.m_err << " is not a VRX-3KM library: it holds no " << kProfileFileName
+                     << " and no screen folders with notes or settings, and it is not empty.\n";
+        io.m_err << "Name the library with --dir FOLDER, or change to the library folder "
                     "first.\n";
         return kExitUsage;
     }

@@ -3,6 +3,7 @@
 #include "image/portable.h"
 #include "image/settings_compare.h"
 #include "image/settings_image.h"
+#include "library/screen_lock.h"
 #include "library/site_history.h"
 #include "library/site_storage.h"
 #include "library/stored_settings.h"
@@ -71,7 +72,13 @@ int RestoreCommand(const CliRequest& request, CSiteStorage& storage, CliStreams&
         io.m_err << "Nothing was restored.\n";
         return kExitFailed;
     }
-    const auto kept = RestoreFromHistory(screen, name, names[0], names[1], names[2]);
+    std::optional<std::string> kept;
+    try {
+        kept = RestoreFromHistory(screen, name, names[0], names[1], names[2]);
+    } catch (const ScreenInUse& busy) {
+        io.m_err << "vrx3km-cli: " << busy.what() << "\n";
+        return kExitFailed;
+    }
     io.m_err << "Restored " << name << " as " << storage.SitePath(PathKind::SettingsFile);
     if (kept)
         io.m_err << "; the settings it replaced are kept as " << *kept;
@@ -82,8 +89,18 @@ int RestoreCommand(const CliRequest& request, CSiteStorage& storage, CliStreams&
 int CompareCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io,
                    const HistoryServices& services) {
     services.m_select(request.m_names);
-    const SettingsImage stored = ReadSettingsFile(storage.DiskPath(PathKind::SettingsFile));
-    const std::string strStored = ScreenText(request.m_names);
+    const fs::path screen = storage.DiskPath(PathKind::ScreenFolder);
+    // Two kept versions are compared with each other; else the stored settings with the other.
+    SettingsImage stored;
+    std::string strStored = ScreenText(request.m_names);
+    if (request.m_strSecondVersion) {
+        if (FindVersion(ListHistory(screen), *request.m_strVersion, request.m_names, io) == nullptr)
+            return kExitUsage;
+        stored = ReadSettingsFile(screen / kHistoryFolderName / *request.m_strVersion);
+        strStored += " as kept in " + *request.m_strVersion;
+    } else {
+        stored = ReadSettingsFile(storage.DiskPath(PathKind::SettingsFile));
+    }
     SettingsImage other;
     std::string strOther;
     if (!request.m_withNames.empty()) {
@@ -94,11 +111,12 @@ int CompareCommand(const CliRequest& request, CSiteStorage& storage, CliStreams&
         other = ReadSettingsFile(PathFromUtf8(*request.m_strFile));
         strOther = *request.m_strFile;
     } else if (request.m_strVersion) {
-        const fs::path screen = storage.DiskPath(PathKind::ScreenFolder);
-        if (FindVersion(ListHistory(screen), *request.m_strVersion, request.m_names, io) == nullptr)
+        const std::string& version =
+            request.m_strSecondVersion ? *request.m_strSecondVersion : *request.m_strVersion;
+        if (FindVersion(ListHistory(screen), version, request.m_names, io) == nullptr)
             return kExitUsage;
-        other = ReadSettingsFile(screen / kHistoryFolderName / *request.m_strVersion);
-        strOther = "the version " + *request.m_strVersion;
+        other = ReadSettingsFile(screen / kHistoryFolderName / version);
+        strOther = "the version " + version;
     } else {
         // The processor's side of the comparison is read into an image of its own.
         if (!services.m_readProcessor) {

@@ -1,7 +1,7 @@
 #include "cli_options.h"
 
-#include <algorithm>
 #include "image/portable.h"
+#include <algorithm>
 
 #include <array>
 #include <cctype>
@@ -67,13 +67,14 @@ constexpr std::array<CommandInfo, 10> kCommands{{
      "first unless --yes.\n"},
     {"compare", 3, 3,
      "compare CIRCUIT THEATER SCREEN [--with CIRCUIT THEATER SCREEN | --file PATH |\n"
-     "          --version NAME]",
+     "          --version NAME [--version NAME]]",
      "Compares the screen's stored settings with another screen's (--with), a settings\n"
      "file (--file) or a version kept in its History (--version), and prints each\n"
      "field that differs as the report labels it, with both values as the report\n"
      "prints them: \"SECTION, ROW, COLUMN: STORED | OTHER\". Bytes the report does not\n"
      "show are named by block and offset in hexadecimal. Without any of the three it\n"
-     "compares with the processor. Exit status 0 when they are identical, 4 when they\n"
+     "compares with the processor. With two --version it compares those two kept\n"
+     "versions with each other. Exit status 0 when they are identical, 4 when they\n"
      "differ.\n"},
 }};
 
@@ -144,7 +145,9 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
                 return Fail("option " + arg + " needs a value");
             const std::string& value = args[++i];
             if (arg == "--version") {
-                request.m_strVersion = value;
+                if (request.m_strSecondVersion)
+                    return Fail("compare takes at most two --version");
+                (request.m_strVersion ? request.m_strSecondVersion : request.m_strVersion) = value;
             } else {
                 // The tool works in the library folder; the path keeps the meaning it had in the
                 // folder the tool was started in.

@@ -35,7 +35,9 @@ struct CliRequest {
     std::vector<std::string> m_withNames;    // --with CIRCUIT THEATER SCREEN
     std::optional<std::string> m_strFile;    // --file PATH, made absolute against the start folder
     std::optional<std::string> m_strVersion; // --version NAME, a name in the screen's History
-    bool m_bVersion = false;                 // show the version and stop
+    // A second --version NAME: the two kept versions are compared with each other.
+    std::optional<std::string> m_strSecondVersion;
+    bool m_bVersion = false; // show the version and stop
 };
 
 struct CliParse {
