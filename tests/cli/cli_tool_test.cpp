@@ -494,3 +494,29 @@ TEST_F(CliToolTest, PortsMapFindAndReasons) {
 }
 
 } // namespace
+
+namespace {
+
+// A processor that paces its bytes at 9600 baud and thinks 900 ms before every reply, counted
+// from the end of the request on the line: each reply's second starts when the request has
+// left, so the confirmation of a 225-byte block still comes in time.
+TEST_F(CliToolTest, APacedProcessorThatThinksAcceptsASendAndALoad) {
+    vrxsim::Options options = ExampleOptions();
+    options.pace = true;
+    options.delayMs = 900;
+    vrxsim::Simulator thinking(options);
+    thinking.Start();
+    AddScreen();
+    const Blocks stored = ChangedSettings(true);
+    WriteFile(Screen() / "Vrx.cfg", stored);
+    const ToolRun send =
+        Cli({"--port", thinking.DevicePath(), "send", "--yes", "Odeon", "Main", "1"});
+    EXPECT_EQ(send.m_nStatus, 0) << send.m_strErr;
+    EXPECT_EQ(thinking.Settings(), stored);
+    const ToolRun load =
+        Cli({"--port", thinking.DevicePath(), "load", "--yes", "Odeon", "Main", "1"});
+    EXPECT_EQ(load.m_nStatus, 0) << load.m_strErr;
+    thinking.Stop();
+}
+
+} // namespace
