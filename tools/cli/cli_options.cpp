@@ -1,7 +1,7 @@
 #include "cli_options.h"
 
-#include <algorithm>
 #include "image/portable.h"
+#include <algorithm>
 
 #include <array>
 #include <cctype>
@@ -174,9 +174,11 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
         } else if (arg == "--trace") {
             if (i + 1 >= args.size() || args[i + 1].empty())
                 return Fail("option --trace needs a file");
+            // Kept as UTF-8, as every path is; relative to the folder the tool was started in.
             std::error_code ec;
-            const std::filesystem::path full = std::filesystem::absolute(args[++i], ec);
-            request.m_strTrace = ec ? args[i] : full.string();
+            const std::filesystem::path full =
+                std::filesystem::absolute(PathFromUtf8(args[++i]), ec);
+            request.m_strTrace = ec ? args[i] : PathToUtf8(full);
         } else if (arg == "--find") {
             request.m_bFind = true;
         } else if (arg == "--map") {
