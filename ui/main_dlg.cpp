@@ -871,6 +871,20 @@ void CMainDlg::EndTransfer() {
         QDialog::reject();
         return;
     }
+    // The processor took another audio block than the one sent: what it holds is worth a look
+    // at once.
+    if (m_transferKind == TransferKind::Send &&
+        m_transferResult == TransferResult::OtherBlockTaken) {
+        PromptRequest offer;
+        offer.m_strText = "The VRX-3KM did not take every block as it was sent. Compare the "
+                          "processor with the stored settings now?";
+        offer.m_strCaption = QApplication::applicationName().toStdString();
+        offer.m_nButtons = PromptButtons::OkCancel;
+        offer.m_nIcon = PromptIcon::Exclamation;
+        if (AskPrompt(this, offer) == kAnswerOk)
+            StartTransfer(TransferKind::Compare);
+        return;
+    }
     if (m_transferResult != TransferResult::Success)
         return;
     if (m_transferKind == TransferKind::Compare) {

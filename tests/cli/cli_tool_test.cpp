@@ -566,3 +566,22 @@ TEST_F(CliToolTest, TraceAndProfileProblemsAreToldAndHarmNothing) {
 }
 
 } // namespace
+
+namespace {
+
+// The processor's go-ahead names alternate #2 where alternate #1 was announced: the Send keeps
+// its dialogue and success text, names the blocks, and fails the exit status.
+TEST_F(CliToolTest, ASendWhoseGoAheadNamesAnotherBlockExitsWithOne) {
+    AddScreen();
+    WriteFile(Screen() / "Vrx.cfg", ChangedSettings(true));
+    m_sim.SetFaults({{vrxsim::FaultKind::WrongBlock, vrxsim::Stage::WriteAudio1}});
+    const ToolRun run = Cli({"send", "--yes", "Odeon", "Main", "1"});
+    EXPECT_EQ(run.m_nStatus, 1);
+    EXPECT_NE(run.m_strErr.find(std::string(transfer_text::kSendSuccess) +
+                                "\nThe VRX-3KM took alternate #2 where alternate #1 was sent; "
+                                "alternate #1 was not written.\n"),
+              std::string::npos)
+        << run.m_strErr;
+}
+
+} // namespace

@@ -336,6 +336,7 @@ int TransferResultStatus(TransferResult result) {
     case TransferResult::FileError:
         return kExitFileError;
     case TransferResult::SettingsInvalid:
+    case TransferResult::OtherBlockTaken:
     case TransferResult::PortNotOpen:
     case TransferResult::Cancelled:
     case TransferResult::StageFailed:
@@ -373,7 +374,14 @@ int SendCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io
     // The trace is complete before a verify reads the processor back.
     const int nStatus = line->Finish(io, TransferResultStatus(result));
     line.reset();
-    if (nStatus != kExitSuccess || !request.m_bVerify)
+    // The processor took another block than the one sent: what it holds now is worth a look,
+    // and the Send did not do what was asked whatever the comparison finds.
+    const bool bOtherBlock = result == TransferResult::OtherBlockTaken;
+    if (bOtherBlock && !request.m_bVerify)
+        io.m_err << "Compare the processor with the stored settings: vrx3km-cli compare \""
+                 << request.m_names[0] << "\" \"" << request.m_names[1] << "\" \""
+                 << request.m_names[2] << "\"\n";
+    if ((nStatus != kExitSuccess && !bOtherBlock) || !request.m_bVerify)
         return nStatus;
 
     // Verify: the processor read back into an image of its own, against the stored file.
@@ -385,11 +393,11 @@ int SendCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io
     const auto differences = CompareSettings(stored, processor);
     if (differences.empty()) {
         io.m_out << kVerifiedText << "\n";
-        return kExitSuccess;
+        return bOtherBlock ? kExitFailed : kExitSuccess;
     }
     io.m_err << "The processor does not hold the stored settings:\n";
     io.m_out << FormatDifferences(differences);
-    return kExitDiffers;
+    return bOtherBlock ? kExitFailed : kExitDiffers;
 }
 
 int DeleteCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io) {
