@@ -235,7 +235,8 @@ TransferResult RunSend(TransferLink& link, SettingsImage& image, const ScreenTar
                 return link.WriteSystemSetup(image);
             const int nBlock = nStage - 3;
             const int nResult = link.WriteAudioSetup(nBlock, image);
-            if (const std::optional<int> nTaken = link.AudioBlockTaken())
+            if (const std::optional<int> nTaken = link.AudioBlockTaken();
+                nTaken && *nTaken >= 0 && *nTaken < 3)
                 writes.push_back({nBlock, *nTaken});
             return nResult;
         });
