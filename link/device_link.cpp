@@ -26,7 +26,10 @@ int SerialDeviceLink::WriteSystemSetup(const SettingsImage& image) {
 }
 
 int SerialDeviceLink::WriteAudioSetup(int nBlock, SettingsImage& image) {
-    return ::WriteAudioSetup(m_counted, nBlock, nBlock, image);
+    int nTaken = -1;
+    const int result = ::WriteAudioSetup(m_counted, nBlock, nBlock, image, &nTaken);
+    m_nTaken = nTaken >= 0 ? std::optional<int>(nTaken) : std::nullopt;
+    return result;
 }
 
 std::string SerialDeviceLink::LineProblem() const {

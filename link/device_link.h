@@ -5,6 +5,8 @@
 
 #include "link/serial_line.h"
 
+#include <optional>
+
 // The transactions on `line`, which must outlive the object. IsPortOpen asks the line.
 class SerialDeviceLink : public TransferLink {
 public:
@@ -16,6 +18,7 @@ public:
     int ReadAudioSetup(int nBlock, SettingsImage& image) override;
     int WriteSystemSetup(const SettingsImage& image) override;
     int WriteAudioSetup(int nBlock, SettingsImage& image) override;
+    std::optional<int> AudioBlockTaken() const override { return m_nTaken; }
     std::string LineProblem() const override;
     bool HeardNothing() const override { return m_counted.m_nReceived == 0; }
 
@@ -48,4 +51,5 @@ private:
 
     SerialLine& m_line;
     CountedLine m_counted;
+    std::optional<int> m_nTaken; // the block the last audio write's go-ahead named
 };

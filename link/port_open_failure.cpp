@@ -25,6 +25,8 @@ std::string PortOpenFailure::Reason() const {
         return device +
                ": the device refused the line settings. Check that it is a serial port and try "
                "another adapter.";
+    case PortOpenReason::ProfileUnreadable:
+        return m_strSystemText;
     case PortOpenReason::Other:
         break;
     }

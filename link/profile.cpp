@@ -2,12 +2,11 @@
 
 #include "image/atomic_file.h"
 #include "image/file_error.h"
+#include "link/plain_file.h"
 
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 PortSettings g_PortSettings;
@@ -60,17 +59,15 @@ struct Lines {
     std::string ending = "\r\n";
 };
 
-Lines ReadLines(const std::string& path) {
+// The file's lines. A file that is not a regular file of at most kProfileSizeLimit bytes is not
+// read: `reason` then says why.
+Lines ReadLines(const std::string& path, std::string& reason) {
     Lines lines;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return lines;
-    }
-    std::stringstream all;
-    all << in.rdbuf();
-    const std::string content = all.str();
+    PlainFileRead file = ReadPlainFile(path, kProfileSizeLimit);
+    reason = std::move(file.m_strReason);
+    const std::string& content = file.m_strBytes;
     if (content.find("\r\n") == std::string::npos && content.find('\n') != std::string::npos) {
-        lines.ending = "\n";
+        lines.ending.erase(0, 1); // "\n" alone
     }
     std::size_t start = 0;
     while (start < content.size()) {
@@ -88,11 +85,37 @@ Lines ReadLines(const std::string& path) {
     return lines;
 }
 
+// A section or key name that reads back as itself: not empty, no control character, a key
+// without "=" that does not begin with "[", a section without "]".
+bool IsName(const std::string& name, bool bKey) {
+    const std::string t = Trim(name);
+    return !t.empty() && !HasControlCharacter(name) &&
+           (bKey ? name.find('=') == std::string::npos && t.front() != '['
+                 : name.find(']') == std::string::npos);
+}
+
 } // namespace
+
+bool HasControlCharacter(std::string_view text) {
+    return std::any_of(text.begin(), text.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte < 0x20 || byte == 0x7F;
+    });
+}
+
+std::string ProfileProblem(const std::string& path) {
+    std::string reason;
+    ReadLines(path, reason);
+    if (reason.empty())
+        return {};
+    return "The profile " + path + " cannot be read: " + reason +
+           ". Remove it or put the profile's text file in its place, then choose the port again.";
+}
 
 std::string GetPrivateProfileString(const std::string& section, const std::string& key,
                                     const std::string& defaultValue, const std::string& path) {
-    const Lines lines = ReadLines(path);
+    std::string reason;
+    const Lines lines = ReadLines(path, reason);
     bool inSection = false;
     for (const std::string& line : lines.text) {
         std::string name;
@@ -110,7 +133,14 @@ std::string GetPrivateProfileString(const std::string& section, const std::strin
 
 bool WritePrivateProfileString(const std::string& section, const std::string& key,
                                const std::string& value, const std::string& path) {
-    Lines lines = ReadLines(path);
+    // A line break or another control character would put lines of its own into the file.
+    if (!IsName(section, false) || !IsName(key, true) || HasControlCharacter(value))
+        return false;
+    std::string reason;
+    Lines lines = ReadLines(path, reason);
+    // A file that cannot be read is not replaced: its lines would be lost.
+    if (!reason.empty())
+        return false;
     bool inSection = false;
     bool written = false;
     std::ptrdiff_t sectionEnd = -1; // index after the last line of the wanted section

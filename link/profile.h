@@ -6,7 +6,9 @@
 // atomically.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 // windows.h names its own profile calls with these names as macros; these are the project's.
 #ifdef GetPrivateProfileString
@@ -16,13 +18,27 @@
 #undef WritePrivateProfileString
 #endif
 
+// A profile is a few short lines; a larger file, or one that is not a regular file (a FIFO, a
+// device, a folder), is not read at all.
+inline constexpr std::size_t kProfileSizeLimit = 64 * 1024;
+
 // The value of key in section, or defaultValue when the file, the section or the key is
-// missing.
+// missing, or when the file cannot be read (ProfileProblem says why).
 std::string GetPrivateProfileString(const std::string& section, const std::string& key,
                                     const std::string& defaultValue, const std::string& path);
-// Sets key in section to value. False when the file could not be written.
+// Sets key in section to value. False when the file could not be written, when it exists but
+// cannot be read (it is kept as it is), or when the section, key or value holds a control
+// character (CR, LF, NUL, ...) or is not a name that reads back as itself: nothing can put lines
+// of its own into the file.
 bool WritePrivateProfileString(const std::string& section, const std::string& key,
                                const std::string& value, const std::string& path);
+
+// Why the profile at path cannot be read, with what to do, for the technician; "" when it can
+// be read or does not exist.
+std::string ProfileProblem(const std::string& path);
+// True when text holds a control character (a byte below 0x20, or 0x7F): such a text is never
+// written into the profile.
+bool HasControlCharacter(std::string_view text);
 
 // The chosen port (0 to 3 for COM1 to COM4) and the profile file's absolute path.
 struct PortSettings {

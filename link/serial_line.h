@@ -12,12 +12,21 @@
 // How long one byte may keep a read waiting on a silent line.
 inline constexpr std::chrono::milliseconds kByteTimeout{1000};
 
+// The time `bytes` take on the line: ten bits each (start bit, 8 data bits, stop bit) at 9600
+// baud, rounded up to the nanosecond.
+constexpr std::chrono::nanoseconds LineTime(std::size_t bytes) {
+    return std::chrono::ceil<std::chrono::nanoseconds>(
+        std::chrono::duration<long long, std::ratio<10, 9600>>(static_cast<long long>(bytes)));
+}
+
 class SerialLine {
 public:
     virtual ~SerialLine() = default;
 
-    // Writes the whole buffer within a bounded time. Failures are not reported: the reply that
-    // does not follow fails the transaction.
+    // Writes the whole buffer within a bounded time and returns once its last byte has left the
+    // line (at the earliest LineTime(length) after the call), so that the one-second wait for a
+    // reply starts when the processor has the whole request. Failures are not reported: the
+    // reply that does not follow fails the transaction.
     virtual void Write(const std::uint8_t* buffer, std::size_t length) = 0;
     // The next received byte, 0 to 255, or -1 when none arrived within kByteTimeout by Clock().
     // A read error also gives -1.

@@ -1,5 +1,6 @@
 #include "link/serial_port.h"
 
+#include "link/profile.h"
 #include "link/serial_devices.h"
 
 CSerialPort g_SerialPort;
@@ -45,6 +46,13 @@ void CSerialPort::Open(std::string name) {
     Close();
     m_failure = PortOpenFailure{};
     m_bOtherReader = false;
+    // A profile that cannot be read leaves the port's device unknown: opening the default device
+    // instead would fail for another reason, or open the wrong device.
+    if (std::string problem = ProfileProblem(g_PortSettings.ProfilePath); !problem.empty()) {
+        Fail(g_PortSettings.ProfilePath, PortOpenReason::ProfileUnreadable, 0);
+        m_failure.m_strSystemText = std::move(problem);
+        return;
+    }
     const std::string device = ResolvePortDevice(name);
     if (device.empty()) {
         Fail(std::string(), PortOpenReason::NotAPort, 0);

@@ -1,6 +1,7 @@
 // POSIX half of CSerialPort: termios on a tty device.
 #include "link/serial_port.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -13,8 +14,6 @@
 
 namespace {
 
-// One byte takes 10 bits on the line at 9600 baud.
-constexpr double kByteMicros = 10.0 * 1'000'000.0 / 9600.0;
 // A write may take this long beyond the buffer's own line time before it is abandoned, for
 // example on a port whose hardware flow control is never released.
 constexpr auto kWriteSlack = std::chrono::seconds(2);
@@ -49,11 +48,12 @@ void SleepUntil(const Deadline& deadline) {
 }
 
 // Writes until every byte is out or the deadline passes, on a descriptor in non-blocking mode.
-void WriteUntil(int fd, const std::uint8_t* buffer, std::size_t length, const Deadline& deadline) {
+// False when the write was abandoned.
+bool WriteUntil(int fd, const std::uint8_t* buffer, std::size_t length, const Deadline& deadline) {
     std::size_t done = 0;
     while (done < length) {
         if (deadline.Expired()) {
-            return; // abandoned: the missing reply fails the transaction
+            return false; // abandoned: the missing reply fails the transaction
         }
         pollfd pfd{fd, POLLOUT, 0};
         const int ready = ::poll(&pfd, 1, deadline.RemainingMs());
@@ -61,16 +61,34 @@ void WriteUntil(int fd, const std::uint8_t* buffer, std::size_t length, const De
             continue;
         }
         if (ready <= 0 || (pfd.revents & (POLLERR | POLLNVAL)) != 0) {
-            return;
+            return false;
         }
         const ssize_t n = ::write(fd, buffer + done, length - done);
         if (n < 0) {
             if (errno == EINTR || errno == EAGAIN) {
                 continue;
             }
-            return;
+            return false;
         }
         done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Waits until the driver has sent every queued byte, or the deadline passes. This is tcdrain()
+// with a limit: tcdrain waits for ever on a line that hardware flow control holds.
+void DrainUntil(int fd, const Deadline& deadline) {
+    while (!deadline.Expired()) {
+        int queued = 0;
+        if (::ioctl(fd, TIOCOUTQ, &queued) != 0 || queued <= 0) {
+            return;
+        }
+        // The queued bytes' own line time, at least a millisecond, at most what is left.
+        const auto wait = std::min<LinkClock::duration>(LineTime(static_cast<std::size_t>(queued)),
+                                                        deadline.Remaining());
+        ::poll(nullptr, 0,
+               std::max(1, static_cast<int>(
+                               std::chrono::ceil<std::chrono::milliseconds>(wait).count())));
     }
 }
 
@@ -143,11 +161,21 @@ void CSerialPort::Write(const std::uint8_t* buffer, std::size_t length) {
     if (m_nFd < 0 || buffer == nullptr) {
         return;
     }
+    // The earliest moment the last byte can have left: the buffer's line time from now.
+    const Deadline onTheLine(Clock(), LineTime(length));
     // A blocking tty write waits until every byte is queued, past any deadline, when flow
     // control holds the line; in non-blocking mode poll bounds each wait instead.
-    const Deadline deadline(Clock(), kWriteSlack + std::chrono::microseconds(static_cast<long long>(
-                                                       kByteMicros * static_cast<double>(length))));
-    WriteUntil(m_nFd, buffer, length, deadline);
+    const Deadline deadline(Clock(), kWriteSlack + LineTime(length));
+    if (!WriteUntil(m_nFd, buffer, length, deadline)) {
+        return;
+    }
+    // write() returns once the driver holds the bytes, most of a block still unsent. The reply's
+    // one-second wait must start when the processor has the whole request: after the driver's
+    // queue has drained, and never before the request's own line time, since a
+    // pseudo-terminal drains at once and a USB adapter's driver may report an empty queue while
+    // its chip still sends.
+    DrainUntil(m_nFd, deadline);
+    SleepUntil(onTheLine);
 }
 
 int CSerialPort::ReadByte() {

@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <chrono>
+
 namespace {
 
 std::string SystemText(DWORD error) {
@@ -134,8 +137,33 @@ void CSerialPort::Write(const std::uint8_t* buffer, std::size_t length) {
     if (m_hComm == INVALID_HANDLE_VALUE || buffer == nullptr) {
         return;
     }
+    // The earliest moment the last byte can have left: the buffer's line time from now. The
+    // port's write timeouts bound the write itself; the drain below has the same limit.
+    const Deadline onTheLine(Clock(), LineTime(length));
+    const Deadline deadline(Clock(), std::chrono::seconds(2) + LineTime(length));
     DWORD written = 0;
-    ::WriteFile(m_hComm, buffer, static_cast<DWORD>(length), &written, nullptr);
+    if (!::WriteFile(m_hComm, buffer, static_cast<DWORD>(length), &written, nullptr) ||
+        written != length) {
+        return; // abandoned: the missing reply fails the transaction
+    }
+    // WriteFile returns once the driver holds the bytes. The reply's one-second wait must start
+    // when the processor has the whole request: once the transmit queue is empty (what
+    // FlushFileBuffers waits for, without its limit), and never before the request's own line
+    // time, since a driver may report an empty queue while its chip still sends.
+    while (!deadline.Expired()) {
+        DWORD errors = 0;
+        COMSTAT state{};
+        if (!::ClearCommError(m_hComm, &errors, &state) || state.cbOutQue == 0) {
+            break;
+        }
+        const auto wait =
+            std::min<LinkClock::duration>(LineTime(state.cbOutQue), deadline.Remaining());
+        ::Sleep(static_cast<DWORD>(
+            std::max<long long>(1, std::chrono::ceil<std::chrono::milliseconds>(wait).count())));
+    }
+    while (!onTheLine.Expired()) {
+        ::Sleep(static_cast<DWORD>(onTheLine.RemainingMs()));
+    }
 }
 
 int CSerialPort::ReadByte() {

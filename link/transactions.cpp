@@ -79,7 +79,7 @@ int WriteSystemSetup(SerialLine& line, const SettingsImage& image) {
     return ConfirmWrite(line);
 }
 
-int WriteAudioSetup(SerialLine& line, int s1, int s2, SettingsImage& image) {
+int WriteAudioSetup(SerialLine& line, int s1, int s2, SettingsImage& image, int* pTaken) {
     MessageBuffer[0] = kAnnounceAudio;
     MessageBuffer[1] = static_cast<std::uint8_t>(s1 & 0xFF);
     MessageBuffer[2] = static_cast<std::uint8_t>(s2 & 0xFF);
@@ -95,6 +95,9 @@ int WriteAudioSetup(SerialLine& line, int s1, int s2, SettingsImage& image) {
     AudioSetup* block = nullptr;
     if (AudioSetupFor(image, MessageBuffer[1], block) != LinkOk || block == nullptr) {
         return SendAbort(line);
+    }
+    if (pTaken != nullptr) {
+        *pTaken = MessageBuffer[1];
     }
     MessageBuffer[0] = kAudioBlock;
     std::copy(block->begin(), block->end(), MessageBuffer.begin() + 1);

@@ -24,8 +24,10 @@ inline constexpr std::uint8_t kAbort = 0x23;
 int ReadSystemSetup(SerialLine& line, SettingsImage& image);
 int ReadAudioSetup(SerialLine& line, int selector, int destination, SettingsImage& image);
 int WriteSystemSetup(SerialLine& line, const SettingsImage& image);
-// Sends the block that the processor's go-ahead names, not necessarily the one announced.
-int WriteAudioSetup(SerialLine& line, int s1, int s2, SettingsImage& image);
+// Sends the block that the processor's go-ahead names, not necessarily the one announced; when
+// pTaken is given, it receives that block's number (0 to 2) once the block was sent, and is left
+// alone otherwise.
+int WriteAudioSetup(SerialLine& line, int s1, int s2, SettingsImage& image, int* pTaken = nullptr);
 int ConfirmWrite(SerialLine& line);
 int SendAbort(SerialLine& line);
 

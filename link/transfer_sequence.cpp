@@ -4,6 +4,9 @@
 #include "image/settings_image.h"
 #include "link/frame_codec.h"
 
+#include <algorithm>
+#include <vector>
+
 std::string OverwriteQuestion(const std::string& strCircuit, const std::string& strTheater,
                               const std::string& strScreen) {
     return "Do you want to overwrite the previously stored settings for " + strCircuit + " - " +
@@ -76,6 +79,32 @@ void ReportStageFailure(TransferLink& link, TransferObserver& observer, int nSta
     if (!line.empty())
         reason += "\n" + line;
     observer.OnReason(reason);
+}
+
+// One audio write of a Send: the block announced and the block the processor's go-ahead named,
+// which was sent.
+struct AudioWrite {
+    int nAnnounced;
+    int nTaken;
+};
+
+// For each write whose go-ahead named another block: which block the processor took, and that
+// the announced one was not written when no other write of the Send wrote it either.
+std::vector<std::string> OtherBlockReasons(const std::vector<AudioWrite>& writes) {
+    static const char* const kNames[] = {"the current setup", "alternate #1", "alternate #2"};
+    const auto name = [](int nBlock) { return std::string(kNames[nBlock]); };
+    std::vector<std::string> reasons;
+    for (const AudioWrite& write : writes) {
+        if (write.nTaken == write.nAnnounced)
+            continue;
+        const bool bWritten = std::any_of(writes.begin(), writes.end(), [&](const AudioWrite& w) {
+            return w.nTaken == write.nAnnounced;
+        });
+        reasons.push_back("The VRX-3KM took " + name(write.nTaken) + " where " +
+                          name(write.nAnnounced) + " was sent" +
+                          (bWritten ? "." : "; " + name(write.nAnnounced) + " was not written."));
+    }
+    return reasons;
 }
 
 // Names the first stored block that fails its checks.
@@ -214,19 +243,33 @@ TransferResult RunSend(TransferLink& link, SettingsImage& image, const ScreenTar
     if (result == TransferResult::Success && !ImagePassesChecks(image)) {
         result = TransferResult::SettingsInvalid;
     }
+    // The processor decides which audio block it takes: the go-ahead's block is the one sent.
+    std::vector<AudioWrite> writes;
     if (result == TransferResult::Success) {
-        const StageRun run = RunStages(observer, 2, [&link, &image](int nStage) {
-            return nStage == 2 ? link.WriteSystemSetup(image)
-                               : link.WriteAudioSetup(nStage - 3, image);
+        const StageRun run = RunStages(observer, 2, [&link, &image, &writes](int nStage) {
+            if (nStage == 2)
+                return link.WriteSystemSetup(image);
+            const int nBlock = nStage - 3;
+            const int nResult = link.WriteAudioSetup(nBlock, image);
+            if (const std::optional<int> nTaken = link.AudioBlockTaken();
+                nTaken && *nTaken >= 0 && *nTaken < 3)
+                writes.push_back({nBlock, *nTaken});
+            return nResult;
         });
         nLastStarted = run.nLastStarted;
         if (!run.bAllOk) {
             result = TransferResult::StageFailed;
         }
     }
+    const std::vector<std::string> otherBlocks = OtherBlockReasons(writes);
+    // Every write was confirmed, so the status stays the success text; the reasons that follow
+    // it, and the result, tell that the processor does not hold what was announced.
+    if (result == TransferResult::Success && !otherBlocks.empty())
+        result = TransferResult::OtherBlockTaken;
     observer.OnProgress(BarAfterLastStage(nLastStarted));
-    observer.OnStatus(result == TransferResult::Success ? transfer_text::kSendSuccess
-                                                        : transfer_text::kSendError);
+    observer.OnStatus(result == TransferResult::Success || result == TransferResult::OtherBlockTaken
+                          ? transfer_text::kSendSuccess
+                          : transfer_text::kSendError);
     switch (result) {
     case TransferResult::StageFailed:
         ReportStageFailure(link, observer, nLastStarted, true);
@@ -244,6 +287,8 @@ TransferResult RunSend(TransferLink& link, SettingsImage& image, const ScreenTar
     default:
         break;
     }
+    for (const std::string& reason : otherBlocks)
+        observer.OnReason(reason);
     return result;
 }
 

@@ -9,6 +9,7 @@
 
 #include "image/settings_store.h"
 
+#include <optional>
 #include <string>
 
 // What a job reports while it runs, and the technician's answers to its questions. Every call
@@ -47,6 +48,9 @@ public:
     virtual int ReadAudioSetup(int nBlock, SettingsImage& image) = 0;
     virtual int WriteSystemSetup(const SettingsImage& image) = 0;
     virtual int WriteAudioSetup(int nBlock, SettingsImage& image) = 0;
+    // The audio block (0 to 2) that the processor's go-ahead named in the last WriteAudioSetup:
+    // the block that was then sent, which the processor chooses; nullopt when none was sent.
+    virtual std::optional<int> AudioBlockTaken() const { return std::nullopt; }
     // Why the port is not open, or that another program uses the line; "" when nothing is known.
     virtual std::string LineProblem() const = 0;
     // True when nothing was received since the last request went out: a failed stage met
@@ -68,6 +72,9 @@ enum class TransferResult {
     FileError,       // a stored file could not be read or written; OnFileError had its text
     SettingsInvalid, // Send only: the stored blocks failed their checks, nothing was written
     ScreenInUse,     // another command held the screen: nothing was sent or stored
+    OtherBlockTaken, // Send only: every write was confirmed, but a go-ahead named another audio
+                     // block than the one announced, which was sent instead; the status text is
+                     // the success text, a reason names the blocks
 };
 
 // Stage positions: the bar before stage n (1..5) is 20 * (n - 1); at the end it is 20 times the

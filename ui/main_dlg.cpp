@@ -17,6 +17,7 @@
 #include "link/line_trace.h"
 #include "link/profile.h"
 #include "link/serial_port.h"
+#include "link/trace_file.h"
 #include "link/transfer_sequence.h"
 #include "ui/about_dlg.h"
 #include "ui/dialog_keys.h"
@@ -817,16 +818,15 @@ void CMainDlg::StartTransfer(TransferKind kind) {
     const std::filesystem::path root = m_storage.Root();
     m_transfer = std::thread([this, kind, target, status, root, strTargetLine, strTrace] {
         WindowTransferObserver observer(this, m_pProgress, status);
-        // The line, with the trace between when the ports dialog switched it on.
-        std::ofstream trace;
+        // The line, with the trace between when the ports dialog switched it on. A trace that
+        // cannot be opened or written is reported after the transfer, which it never fails.
+        std::string strTraceProblem;
+        std::unique_ptr<TraceFile> trace;
         std::unique_ptr<TracingLine> tracing;
-        if (!strTrace.empty()) {
-            trace.open(fs::path(strTrace), std::ios::app);
-            if (trace)
-                tracing = std::make_unique<TracingLine>(g_SerialPort, trace);
-            else
-                observer.OnFileError(FileError::FromErrno(EACCES, strTrace).Message());
-        }
+        if (!strTrace.empty())
+            trace = TraceFile::Open(strTrace, root, strTraceProblem);
+        if (trace)
+            tracing = std::make_unique<TracingLine>(g_SerialPort, *trace);
         SerialDeviceLink device(tracing ? static_cast<SerialLine&>(*tracing) : g_SerialPort);
         TransferLink& link = device;
         observer.SetSendTargetLine(strTargetLine);
@@ -843,6 +843,11 @@ void CMainDlg::StartTransfer(TransferKind kind) {
             result = RunRead(link, m_processorImage, observer);
             break;
         }
+        tracing.reset();
+        if (trace)
+            strTraceProblem = trace->Problem();
+        if (!strTraceProblem.empty())
+            observer.OnReason(strTraceProblem);
         QMetaObject::invokeMethod(
             this,
             [this, result] {
@@ -866,6 +871,20 @@ void CMainDlg::EndTransfer() {
     emit TransferEnded();
     if (m_bCloseAfterTransfer) {
         QDialog::reject();
+        return;
+    }
+    // The processor took another audio block than the one sent: what it holds is worth a look
+    // at once.
+    if (m_transferKind == TransferKind::Send &&
+        m_transferResult == TransferResult::OtherBlockTaken) {
+        PromptRequest offer;
+        offer.m_strText = "The VRX-3KM did not take every block as it was sent. Compare the "
+                          "processor with the stored settings now?";
+        offer.m_strCaption = QApplication::applicationName().toStdString();
+        offer.m_nButtons = PromptButtons::OkCancel;
+        offer.m_nIcon = PromptIcon::Exclamation;
+        if (AskPrompt(this, offer) == kAnswerOk)
+            StartTransfer(TransferKind::Compare);
         return;
     }
     if (m_transferResult != TransferResult::Success)

@@ -2,6 +2,7 @@
 
 #include "link/find_processor.h"
 #include "link/profile.h"
+#include "link/trace_file.h"
 #include "ui/prompt.h"
 
 #include <QApplication>
@@ -21,6 +22,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <filesystem>
 
 namespace {
 
@@ -236,19 +238,45 @@ std::vector<std::string> CPortDlg::FindProcessor() {
     return answered;
 }
 
+void CPortDlg::Refuse(const std::string& strText) {
+    PromptRequest request;
+    request.m_strText = strText;
+    request.m_strCaption = QApplication::applicationName().toStdString();
+    request.m_nIcon = PromptIcon::Stop;
+    AskPrompt(this, request);
+}
+
 void CPortDlg::accept() {
+    // Everything is checked before anything is written: a refused choice changes nothing.
+    for (int i = 0; i < 4; ++i) {
+        if (HasControlCharacter(Mapping(i))) {
+            Refuse("The device typed for " + PortName(i) +
+                   " holds a control character (a line break, a tab or the like).\nType the "
+                   "device's path alone, or choose it from the list.");
+            m_pCombos[static_cast<std::size_t>(i)]->setFocus();
+            return;
+        }
+    }
+    if (TraceEnabled()) {
+        // The window works in the library folder, whose screen folders hold no trace.
+        const std::string problem = TracePathProblem(TracePath(), std::filesystem::current_path());
+        if (!problem.empty()) {
+            Refuse(problem);
+            m_pTracePath->setFocus();
+            return;
+        }
+    }
     for (int i = 0; i < 4; ++i) {
         const std::string device = Mapping(i);
         if (device == m_loaded[static_cast<std::size_t>(i)])
             continue;
         if (!SetPortMapping(PortName(i), device)) {
-            PromptRequest request;
-            request.m_strText = "The port choice could not be written to " +
-                                g_PortSettings.ProfilePath +
-                                ".\nCheck that the library folder may be written, then try again.";
-            request.m_strCaption = QApplication::applicationName().toStdString();
-            request.m_nIcon = PromptIcon::Stop;
-            AskPrompt(this, request);
+            const std::string problem = ProfileProblem(g_PortSettings.ProfilePath);
+            Refuse(problem.empty()
+                       ? "The port choice could not be written to " + g_PortSettings.ProfilePath +
+                             ".\nCheck that the library folder may be written, then "
+                             "try again."
+                       : "The port choice could not be written.\n" + problem);
             return;
         }
         m_loaded[static_cast<std::size_t>(i)] = device;

@@ -43,14 +43,17 @@ public:
     // Runs the search over every mapped port and every listed device; the result is shown in the
     // dialog and returned.
     std::vector<std::string> FindProcessor();
-    // Writes the changed mappings to the profile and closes; a profile that cannot be written is
-    // reported and the dialog stays open.
+    // Writes the changed mappings to the profile and closes. A device that holds a control
+    // character, a trace file that may not be written (one of the library's own files, a
+    // symbolic link, a FIFO, ...) and a profile that cannot be written or read are reported, and
+    // the dialog stays open with nothing written.
     void accept() override;
 
     QTreeWidget* DeviceList() const { return m_pDevices; }
     QLabel* FindResult() const { return m_pFindResult; }
 
 private:
+    void Refuse(const std::string& strText);
     void RefreshDevices();
     void DescribeChoice(int index);
 

@@ -1,6 +1,8 @@
 // vrx3km-cli against the simulated processor on a pseudo-terminal.
 #include "run_tool.h"
 
+#include "file_size_limit.h"
+
 #include "image/report.h"
 #include "image/settings_image.h"
 #include "link/transfer_sequence.h"
@@ -11,17 +13,17 @@
 
 #include <algorithm>
 #include <array>
-#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -243,15 +245,9 @@ TEST_F(CliToolTest, UnknownAndUnsafeNamesAreBadUsage) {
 // runs with a file size limit of zero (as on a full disk), which binds the superuser too.
 TEST_F(CliToolTest, AddOfAScreenWhoseNotesCannotBeWrittenLeavesNoFolder) {
     ASSERT_EQ(Cli({"add", "Odeon", "Main"}).m_nStatus, 0);
-    rlimit old{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    rlimit none = old;
-    none.rlim_cur = 0;
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN); // the write fails instead of the tool
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &none), 0);
+    std::optional<NoRoomForFiles> noRoom(std::in_place);
     const ToolRun run = Cli({"add", "Odeon", "Main", "1"});
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    noRoom.reset();
     EXPECT_EQ(run.m_nStatus, 3);
     EXPECT_NE(run.m_strErr.find("Notes.txt"), std::string::npos) << run.m_strErr;
     EXPECT_FALSE(fs::exists(Screen()));
@@ -561,6 +557,101 @@ TEST_F(CliToolTest, PortsMapFindAndReasons) {
         Cli({"--port", m_sim.DevicePath(), "load", "--yes", "Odeon", "Main", "1"});
     EXPECT_EQ(direct.m_nStatus, 0) << direct.m_strErr;
     silent.Stop();
+}
+
+} // namespace
+
+namespace {
+
+// A processor that paces its bytes at 9600 baud and thinks 900 ms before every reply, counted
+// from the end of the request on the line: each reply's second starts when the request has
+// left, so the confirmation of a 225-byte block still comes in time.
+TEST_F(CliToolTest, APacedProcessorThatThinksAcceptsASendAndALoad) {
+    vrxsim::Options options = ExampleOptions();
+    options.pace = true;
+    options.delayMs = 900;
+    vrxsim::Simulator thinking(options);
+    thinking.Start();
+    AddScreen();
+    const Blocks stored = ChangedSettings(true);
+    WriteFile(Screen() / "Vrx.cfg", stored);
+    const ToolRun send =
+        Cli({"--port", thinking.DevicePath(), "send", "--yes", "Odeon", "Main", "1"});
+    EXPECT_EQ(send.m_nStatus, 0) << send.m_strErr;
+    EXPECT_EQ(thinking.Settings(), stored);
+    const ToolRun load =
+        Cli({"--port", thinking.DevicePath(), "load", "--yes", "Odeon", "Main", "1"});
+    EXPECT_EQ(load.m_nStatus, 0) << load.m_strErr;
+    thinking.Stop();
+}
+
+} // namespace
+
+namespace {
+
+// The trace and the profile never hurt the library nor hold the tool.
+TEST_F(CliToolTest, TraceAndProfileProblemsAreToldAndHarmNothing) {
+    AddScreen();
+    const Blocks stored = ChangedSettings(true);
+    WriteFile(Screen() / "Vrx.cfg", stored);
+    // A trace into a library file: refused before anything is sent.
+    const ToolRun intoLibrary =
+        Cli({"--trace", (Screen() / "Vrx.cfg").string(), "load", "--yes", "Odeon", "Main", "1"});
+    EXPECT_EQ(intoLibrary.m_nStatus, 3);
+    EXPECT_NE(intoLibrary.m_strErr.find("one of the library's own files"), std::string::npos)
+        << intoLibrary.m_strErr;
+    EXPECT_EQ(ReadFile(Screen() / "Vrx.cfg"), AsText(stored));
+    EXPECT_TRUE(m_sim.ReceivedBytes().empty());
+
+    // A trace that cannot be written whole: the Send still succeeds, the exit status tells.
+    std::optional<NoRoomForFiles> noRoom(std::in_place);
+    const ToolRun full =
+        Cli({"--trace", (m_dir / "trace.txt").string(), "send", "--yes", "Odeon", "Main", "1"});
+    noRoom.reset();
+    EXPECT_EQ(full.m_nStatus, 3);
+    EXPECT_NE(full.m_strErr.find(std::string(transfer_text::kSendSuccess) + "\n"),
+              std::string::npos);
+    EXPECT_NE(full.m_strErr.find("The line trace could not be written whole"), std::string::npos)
+        << full.m_strErr;
+    EXPECT_EQ(m_sim.Settings(), stored);
+
+    // A mapping that would put lines of its own into the profile.
+    const fs::path profile = m_dir / "VRX3KM.CFG";
+    const std::string before = ReadFile(profile);
+    const ToolRun injected = Cli({"ports", "--map", "COM3", "/dev/x\r\nCOM4=/dev/y\r\n[Setup]"});
+    EXPECT_EQ(injected.m_nStatus, 2);
+    EXPECT_NE(injected.m_strErr.find("control character"), std::string::npos);
+    EXPECT_EQ(ReadFile(profile), before);
+
+    // A profile that is a FIFO: said, not waited on.
+    fs::remove(profile);
+    ASSERT_EQ(::mkfifo(profile.c_str(), 0600), 0);
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"ports"}, {"load", "--yes", "Odeon", "Main", "1"}}) {
+        const ToolRun run = Cli(args);
+        EXPECT_EQ(run.m_nStatus, args[0] == "ports" ? 3 : 1);
+        EXPECT_NE(run.m_strErr.find(profile.string() + " cannot be read"), std::string::npos)
+            << run.m_strErr;
+    }
+}
+
+} // namespace
+
+namespace {
+
+// The processor's go-ahead names alternate #2 where alternate #1 was announced: the Send keeps
+// its dialogue and success text, names the blocks, and fails the exit status.
+TEST_F(CliToolTest, ASendWhoseGoAheadNamesAnotherBlockExitsWithOne) {
+    AddScreen();
+    WriteFile(Screen() / "Vrx.cfg", ChangedSettings(true));
+    m_sim.SetFaults({{vrxsim::FaultKind::WrongBlock, vrxsim::Stage::WriteAudio1}});
+    const ToolRun run = Cli({"send", "--yes", "Odeon", "Main", "1"});
+    EXPECT_EQ(run.m_nStatus, 1);
+    EXPECT_NE(run.m_strErr.find(std::string(transfer_text::kSendSuccess) +
+                                "\nThe VRX-3KM took alternate #2 where alternate #1 was sent; "
+                                "alternate #1 was not written.\n"),
+              std::string::npos)
+        << run.m_strErr;
 }
 
 } // namespace

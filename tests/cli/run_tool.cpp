@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 
 namespace {
@@ -58,10 +59,19 @@ ToolRun RunTool(const std::vector<std::string>& args, const std::string& input,
     }
     close(inPipe[1]);
 
+    // A tool that hangs is ended at the deadline and reported as not having exited normally,
+    // so a test fails instead of waiting for ever.
+    const auto deadline = std::chrono::steady_clock::now() + kToolDeadline;
     pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
     int nOpen = 2;
     while (nOpen > 0) {
-        if (poll(fds, 2, -1) < 0) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            kill(pid, SIGKILL);
+            break;
+        }
+        if (poll(fds, 2, static_cast<int>(left.count())) < 0) {
             if (errno == EINTR)
                 continue;
             break;
@@ -76,6 +86,9 @@ ToolRun RunTool(const std::vector<std::string>& args, const std::string& input,
             }
         }
     }
+    for (const pollfd& fd : fds)
+        if (fd.fd >= 0)
+            close(fd.fd);
     int status = 0;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }

@@ -1,6 +1,7 @@
 // Runs the built vrx3km-cli as a child process with its standard streams on pipes.
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,9 @@ struct ToolRun {
     std::string m_strOut;
     std::string m_strErr;
 };
+
+// How long a run may take before the child is killed (m_nStatus is then -1).
+inline constexpr std::chrono::seconds kToolDeadline{120};
 
 // Feeds input to the child's stdin (then closes it) and collects both outputs until it exits.
 // The child starts in workingDirectory, or in the test's own when it is empty.

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -52,9 +54,14 @@ public:
     }
     int WriteSystemSetup(const SettingsImage&) override { return Call("write system"); }
     int WriteAudioSetup(int nBlock, SettingsImage&) override {
+        m_nTaken = m_taken[static_cast<std::size_t>(nBlock)];
         return Call("write audio " + std::to_string(nBlock));
     }
+    std::optional<int> AudioBlockTaken() const override { return m_nTaken; }
     std::string LineProblem() const override { return m_strProblem; }
+    // The block each audio write's go-ahead names, by the block announced.
+    std::array<int, 3> m_taken{0, 1, 2};
+    std::optional<int> m_nTaken;
     bool HeardNothing() const override { return m_nFailResult == LinkNoReply; }
     bool m_bOpen = true;
     std::string m_strProblem;
@@ -350,6 +357,37 @@ INSTANTIATE_TEST_SUITE_P(
                   "file " + FileError(FileError::Cause::NotFound, "./A/B/C/Vrx.cfg").Message(),
                   "bar 20", kSendErr}}),
     [](const testing::TestParamInfo<SendCase>& row) { return std::string(row.param.name); });
+
+// The processor decides which audio block it takes. A go-ahead that names another block than
+// the one announced keeps the dialogue and the success text; the reasons say where each went.
+TEST(SendOtherBlock, KeepsTheSuccessTextAndNamesTheBlocks) {
+    struct Row {
+        std::array<int, 3> taken;
+        TransferResult result;
+        std::vector<std::string> reasons;
+    };
+    const Row rows[] = {
+        {{0, 1, 2}, TransferResult::Success, {}},
+        {{0, 2, 2},
+         TransferResult::OtherBlockTaken,
+         {"The VRX-3KM took alternate #2 where alternate #1 was sent; alternate #1 was not "
+          "written."}},
+        {{1, 2, 0},
+         TransferResult::OtherBlockTaken,
+         {"The VRX-3KM took alternate #1 where the current setup was sent.",
+          "The VRX-3KM took alternate #2 where alternate #1 was sent.",
+          "The VRX-3KM took the current setup where alternate #2 was sent."}},
+    };
+    for (const Row& row : rows) {
+        RecordingObserver observer;
+        ScriptedLink link(observer.events, 0);
+        link.m_taken = row.taken;
+        ScriptedStore store(observer.events);
+        EXPECT_EQ(Send(observer, store, link), row.result);
+        EXPECT_EQ(observer.events.back(), kSendOk);
+        EXPECT_EQ(observer.reasons, row.reasons);
+    }
+}
 
 TEST(TransferQuestions, TextsAreExact) {
     EXPECT_EQ(OverwriteQuestion("Odeon", "Main", "Screen 1"),

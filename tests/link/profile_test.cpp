@@ -78,6 +78,39 @@ INSTANTIATE_TEST_SUITE_P(
                             "[Ports]\r\nCOM1=/dev/x\r\n[setup]\r\nport=COM4\r\n"}),
     [](const testing::TestParamInfo<KeepRow>& param) { return std::string(param.param.name); });
 
+struct RefusedRow {
+    const char* name;
+    std::string section;
+    std::string key;
+    std::string value;
+};
+
+void PrintTo(const RefusedRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
+class ProfileRefuses : public Profile, public testing::WithParamInterface<RefusedRow> {};
+
+// Nothing written can put lines of its own into the file.
+TEST_P(ProfileRefuses, WhatWouldNotReadBackAsItself) {
+    const std::string before = "[Setup]\r\nPORT=COM1\r\n";
+    WriteAll(m_path, before);
+    EXPECT_FALSE(
+        WritePrivateProfileString(GetParam().section, GetParam().key, GetParam().value, m_path));
+    EXPECT_EQ(ReadAll(m_path), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Profile, ProfileRefuses,
+    testing::Values(RefusedRow{"LinesInAValue", "Ports", "COM3",
+                               "/dev/x\r\nCOM4=/dev/y\r\n[Setup]"},
+                    RefusedRow{"NulInAValue", "Ports", "COM3", std::string("/dev/x\0y", 8)},
+                    RefusedRow{"LineBreakInAKey", "Ports", "COM3\nPORT", "/dev/x"},
+                    RefusedRow{"KeyThatIsASection", "Ports", "[Setup]", "/dev/x"},
+                    RefusedRow{"KeyWithEquals", "Ports", "COM3=/dev/y", "/dev/x"},
+                    RefusedRow{"SectionWithBracket", "Ports]\r\n[Setup", "COM3", "/dev/x"}),
+    [](const testing::TestParamInfo<RefusedRow>& param) { return std::string(param.param.name); });
+
 TEST_F(Profile, UnwritableFolderGivesFalseAndKeepsFile) {
     const std::string missing = (m_dir.Path() / "no" / "such" / "VRX3KM.CFG").string();
     EXPECT_FALSE(WritePrivateProfileString("Setup", "PORT", "COM2", missing));

@@ -67,3 +67,37 @@ TEST_F(MainDlgTest, FindTriesEveryPortAndDeviceOnceAndNamesWhereAProcessorAnswer
 }
 
 } // namespace
+
+namespace {
+
+// A device holding a line break, or a trace into the library's own files, is refused with a
+// message and nothing is written; a sound choice then goes through.
+TEST_F(MainDlgTest, PortsDialogRefusesALineBreakAndATraceIntoTheLibrary) {
+    MakeFolders("Main/Plaza/2");
+    WriteFile("Main/Plaza/2/Vrx.cfg", 800);
+    Start();
+    CPortDlg dialog(m_pDlg.get(), TwoAdapters);
+    dialog.Load();
+    dialog.SetMapping(2, "/dev/x\r\nCOM4=/dev/y\r\n[Setup]");
+    dialog.accept();
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+    ASSERT_EQ(m_prompt.m_asked.size(), 1u);
+    EXPECT_NE(m_prompt.m_asked[0].m_strText.find("control character"), std::string::npos);
+
+    dialog.SetMapping(2, "/dev/ttyUSB0");
+    const std::string cfg = (m_root / "Main/Plaza/2/Vrx.cfg").string();
+    dialog.SetTrace(true, cfg);
+    dialog.accept();
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+    ASSERT_EQ(m_prompt.m_asked.size(), 2u);
+    EXPECT_NE(m_prompt.m_asked[1].m_strText.find("library's own files"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(g_PortSettings.ProfilePath));
+    EXPECT_EQ(std::filesystem::file_size(cfg), 800u);
+
+    dialog.SetTrace(true, (m_root / "trace.txt").string());
+    dialog.accept();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(ResolvePortDevice("COM3"), "/dev/ttyUSB0");
+}
+
+} // namespace

@@ -313,6 +313,20 @@ TEST_F(TransferTest, ALoadAfterTheProcessorCameBackReopensThePortByItself) {
     second.Stop();
 }
 
+// The processor took alternate #2 where alternate #1 was sent: the success text stays, the
+// reason names the blocks, and the comparison with the processor is offered at once.
+TEST_F(TransferTest, ASendWhoseGoAheadNamesAnotherBlockOffersTheComparison) {
+    StartOnScreen({{FaultKind::WrongBlock, Stage::WriteAudio1}}, true);
+    m_prompt.m_answers = {kAnswerOk, kAnswerCancel};
+    Click(IDC_SEND);
+    ASSERT_EQ(m_prompt.m_asked.size(), 2u);
+    EXPECT_NE(m_prompt.m_asked[1].m_strText.find("Compare the processor"), std::string::npos);
+    EXPECT_EQ(Text(IDC_STATUS), transfer_text::kSendSuccess);
+    EXPECT_EQ(Reason(), "The VRX-3KM took alternate #2 where alternate #1 was sent; alternate #1 "
+                        "was not written.");
+    ExpectUnlocked();
+}
+
 TEST_F(TransferTest, ClosingDuringATransferWaitsForItsEnd) {
     StartOnScreen({}, false);
     m_pDlg->show();

@@ -22,6 +22,7 @@
 #include "link/profile.h"
 #include "link/serial_devices.h"
 #include "link/serial_port.h"
+#include "link/trace_file.h"
 #include "link/transfer_sequence.h"
 
 #include <algorithm>
@@ -148,6 +149,11 @@ void OpenPort(const CliRequest& request) {
     g_SerialPort.Open(PortName(g_PortSettings.PortIndex));
 }
 
+// A line trace that could not be opened: the command stops before anything is sent.
+struct TraceProblem {
+    std::string m_strMessage;
+};
+
 // The device link of one command: the program's port, opened as the request says, with the
 // line trace between when --trace asked for one.
 class CliLink {
@@ -155,27 +161,57 @@ public:
     explicit CliLink(const CliRequest& request) {
         OpenPort(request);
         if (!request.m_strTrace.empty()) {
-            errno = 0;
-            m_trace.open(request.m_strTrace, std::ios::app);
-            if (!m_trace)
-                throw FileError::FromErrno(errno != 0 ? errno : EACCES, request.m_strTrace);
-            m_pTracing = std::make_unique<TracingLine>(g_SerialPort, m_trace);
+            // The tool works in the library folder, so its screen folders are found from here.
+            std::string problem;
+            m_pTrace = TraceFile::Open(request.m_strTrace, fs::current_path(), problem);
+            if (!m_pTrace)
+                throw TraceProblem{problem};
+            m_pTracing = std::make_unique<TracingLine>(g_SerialPort, *m_pTrace);
         }
         m_pLink = std::make_unique<SerialDeviceLink>(
             m_pTracing ? static_cast<SerialLine&>(*m_pTracing) : g_SerialPort);
     }
     TransferLink& Link() { return *m_pLink; }
 
+    // Completes the trace. A trace that could not be written whole is reported; it turns the
+    // exit status of a command that otherwise succeeded into a file error, and leaves a failed
+    // transfer's status as it is.
+    int Finish(CliStreams& io, int nStatus) {
+        m_pLink.reset();
+        m_pTracing.reset();
+        if (!m_pTrace)
+            return nStatus;
+        const std::string problem = m_pTrace->Problem();
+        m_pTrace.reset();
+        if (problem.empty())
+            return nStatus;
+        io.m_err << "vrx3km-cli: " << problem << "\n";
+        return nStatus == kExitSuccess ? kExitFileError : nStatus;
+    }
+
 private:
-    std::ofstream m_trace;
+    std::unique_ptr<TraceFile> m_pTrace;
     std::unique_ptr<TracingLine> m_pTracing;
     std::unique_ptr<SerialDeviceLink> m_pLink;
 };
 
 int PortsCommand(const CliRequest& request, CliStreams& io) {
     InitProfile();
+    // Without a readable profile the ports' devices are unknown, and a mapping could not be
+    // added without losing the file's other lines.
+    const std::string strProfileProblem = ProfileProblem(g_PortSettings.ProfilePath);
+    if (!strProfileProblem.empty())
+        io.m_err << "vrx3km-cli: " << strProfileProblem << "\n";
     if (request.m_mapping) {
         const auto& [port, device] = *request.m_mapping;
+        if (HasControlCharacter(device)) {
+            io.m_err << "vrx3km-cli: the device given for " << port
+                     << " holds a control character (a line break, a tab or the like); nothing "
+                        "was written. Give the device's path alone.\n";
+            return kExitUsage;
+        }
+        if (!strProfileProblem.empty())
+            return kExitFileError;
         if (!SetPortMapping(port, device)) {
             io.m_err << "vrx3km-cli: the port mapping could not be written to "
                      << g_PortSettings.ProfilePath << "; check that the library folder may be "
@@ -212,7 +248,7 @@ int PortsCommand(const CliRequest& request, CliStreams& io) {
         return kExitSuccess;
     }
 
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 4 && strProfileProblem.empty(); ++i) {
         const std::string port = PortName(i);
         CSerialPort probe;
         probe.Open(port);
@@ -228,7 +264,7 @@ int PortsCommand(const CliRequest& request, CliStreams& io) {
         io.m_out << "Serial devices found:\n";
     for (const SerialDevice& device : devices)
         io.m_out << "  " << device.Describe() << "\n";
-    return kExitSuccess;
+    return strProfileProblem.empty() ? kExitSuccess : kExitFileError;
 }
 
 int ListCommand(CSiteStorage& storage, CliStreams& io) {
@@ -307,6 +343,7 @@ int TransferResultStatus(TransferResult result) {
     case TransferResult::FileError:
         return kExitFileError;
     case TransferResult::SettingsInvalid:
+    case TransferResult::OtherBlockTaken:
     case TransferResult::PortNotOpen:
     case TransferResult::Cancelled:
     case TransferResult::StageFailed:
@@ -321,8 +358,9 @@ int LoadCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io
     CliLink line(request);
     StreamObserver observer(io, request.m_bYes);
     ScreenStore store(storage.Root());
-    return TransferResultStatus(
-        RunLoad(line.Link(), g_SettingsImage, TargetOf(request), store, observer));
+    const TransferResult result =
+        RunLoad(line.Link(), g_SettingsImage, TargetOf(request), store, observer);
+    return line.Finish(io, TransferResultStatus(result));
 }
 
 // Reads the processor's settings into an image of the caller's own: nothing is written to the
@@ -330,7 +368,8 @@ int LoadCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io
 int ReadProcessor(const CliRequest& request, CliStreams& io, SettingsImage& image) {
     CliLink line(request);
     StreamObserver observer(io, request.m_bYes);
-    return TransferResultStatus(RunRead(line.Link(), image, observer));
+    const TransferResult result = RunRead(line.Link(), image, observer);
+    return line.Finish(io, TransferResultStatus(result));
 }
 
 int SendCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io) {
@@ -340,9 +379,18 @@ int SendCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io
     ScreenStore store(storage.Root());
     const TransferResult result =
         RunSend(line->Link(), g_SettingsImage, TargetOf(request), store, observer);
-    line.reset(); // the trace is complete before a verify reads the processor back
-    if (result != TransferResult::Success || !request.m_bVerify)
-        return TransferResultStatus(result);
+    // The trace is complete before a verify reads the processor back.
+    const int nStatus = line->Finish(io, TransferResultStatus(result));
+    line.reset();
+    // The processor took another block than the one sent: what it holds now is worth a look,
+    // and the Send did not do what was asked whatever the comparison finds.
+    const bool bOtherBlock = result == TransferResult::OtherBlockTaken;
+    if (bOtherBlock && !request.m_bVerify)
+        io.m_err << "Compare the processor with the stored settings: vrx3km-cli compare \""
+                 << request.m_names[0] << "\" \"" << request.m_names[1] << "\" \""
+                 << request.m_names[2] << "\"\n";
+    if ((nStatus != kExitSuccess && !bOtherBlock) || !request.m_bVerify)
+        return nStatus;
 
     // Verify: the processor read back into an image of its own, against the stored file.
     SettingsImage stored;
@@ -353,11 +401,11 @@ int SendCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io
     const auto differences = CompareSettings(stored, processor);
     if (differences.empty()) {
         io.m_out << kVerifiedText << "\n";
-        return kExitSuccess;
+        return bOtherBlock ? kExitFailed : kExitSuccess;
     }
     io.m_err << "The processor does not hold the stored settings:\n";
     io.m_out << FormatDifferences(differences);
-    return kExitDiffers;
+    return bOtherBlock ? kExitFailed : kExitDiffers;
 }
 
 int DeleteCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io) {
@@ -489,6 +537,9 @@ int RunCommand(const CliRequest& request, CliStreams& io) {
         return kExitUsage;
     } catch (const FileError& error) {
         io.m_err << "vrx3km-cli: " << error.Message() << "\n";
+        return kExitFileError;
+    } catch (const TraceProblem& problem) {
+        io.m_err << "vrx3km-cli: " << problem.m_strMessage << "\n";
         return kExitFileError;
     }
 }

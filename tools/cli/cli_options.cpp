@@ -42,7 +42,8 @@ constexpr std::array<CommandInfo, 10> kCommands{{
      "Sends the screen's stored settings to the processor. Asks first unless --yes.\n"
      "Stored settings that fail their checks are not sent. With --verify, the processor\n"
      "is read back afterwards and compared with the stored settings (exit status 4 when\n"
-     "they differ).\n"},
+     "they differ). When the processor takes another audio block than the one announced\n"
+     "(it chooses), the tool names the blocks and exits with status 1.\n"},
     {"delete", 1, 3, "delete CIRCUIT [THEATER [SCREEN]]",
      "Deletes a screen (its Vrx.cfg, Vrx.txt, Notes.txt and History, then its folder),\n"
      "or a theater or circuit whose folder is empty. Asks first unless --yes. A screen\n"
@@ -85,7 +86,9 @@ constexpr std::string_view kOptionsHelp =
     "  --port COMn  the serial port COM1..COM4 (default: the one in VRX3KM.CFG; the\n"
     "               profile is not changed), or a device such as /dev/ttyUSB0 for\n"
     "               this run; \"vrx3km-cli ports\" shows what COM1..COM4 stand for\n"
-    "  --trace FILE write every byte sent and received to FILE, with timestamps\n"
+    "  --trace FILE write every byte sent and received to FILE, with timestamps: a new\n"
+    "               or regular file outside the library's screen folders (exit status\n"
+    "               3 when it is refused or cannot be written whole)\n"
     "  --yes        answer every question with yes\n"
     "  --with CIRCUIT THEATER SCREEN, --file PATH, --version NAME\n"
     "               compare only: what the stored settings are compared with\n"
@@ -177,9 +180,11 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
         } else if (arg == "--trace") {
             if (i + 1 >= args.size() || args[i + 1].empty())
                 return Fail("option --trace needs a file");
+            // Kept as UTF-8, as every path is; relative to the folder the tool was started in.
             std::error_code ec;
-            const std::filesystem::path full = std::filesystem::absolute(args[++i], ec);
-            request.m_strTrace = ec ? args[i] : full.string();
+            const std::filesystem::path full =
+                std::filesystem::absolute(PathFromUtf8(args[++i]), ec);
+            request.m_strTrace = ec ? args[i] : PathToUtf8(full);
         } else if (arg == "--find") {
             request.m_bFind = true;
         } else if (arg == "--map") {

@@ -83,7 +83,9 @@ struct Simulator::Impl {
 
     void Serve();
     void Receive(const std::uint8_t* data, std::size_t n);
-    void Deliver(const Answer& answer);
+    // Sends the answer to a request whose last byte reached the processor at requestEnd (on a
+    // real line), after the think time.
+    void Deliver(const Answer& answer, Clock::time_point requestEnd);
     void Save(const std::array<std::uint8_t, 800>& image) const;
     bool WaitUntil(Clock::time_point when);
     void WriteLine(const Bytes& bytes);
@@ -157,11 +159,12 @@ void Simulator::Impl::Serve() {
 }
 
 void Simulator::Impl::Receive(const std::uint8_t* data, std::size_t n) {
-    // Paced, a byte reaches the processor only when its ten bits have crossed the line after
-    // the byte before it: the program's own bytes take their line time too.
+    // On a real line a byte reaches the processor only when its ten bits have crossed it after
+    // the byte before it: the program's own bytes take their line time too. Paced, the bytes
+    // are taken at those times; either way a reply's think time counts from there.
     const auto start = std::max(Clock::now(), inboundFree);
+    inboundFree = start + kByteTime * static_cast<long>(n);
     if (pace) {
-        inboundFree = start + kByteTime * static_cast<long>(n);
         SetBusy(true);
     }
     for (std::size_t i = 0; i < n && !stopping; ++i) {
@@ -179,7 +182,7 @@ void Simulator::Impl::Receive(const std::uint8_t* data, std::size_t n) {
             answer = dialogue.Feed(data[i]);
         }
         if (answer) {
-            Deliver(*answer);
+            Deliver(*answer, start + kByteTime * static_cast<long>(i + 1));
         }
     }
     if (pace) {
@@ -187,7 +190,7 @@ void Simulator::Impl::Receive(const std::uint8_t* data, std::size_t n) {
     }
 }
 
-void Simulator::Impl::Deliver(const Answer& answer) {
+void Simulator::Impl::Deliver(const Answer& answer, Clock::time_point requestEnd) {
     SetBusy(true);
     if (answer.committed && !saveFile.empty()) {
         std::array<std::uint8_t, 800> image;
@@ -197,7 +200,8 @@ void Simulator::Impl::Deliver(const Answer& answer) {
         }
         Save(image);
     }
-    if (delayMs > 0 && !WaitUntil(Clock::now() + std::chrono::milliseconds(delayMs))) {
+    // Paced, the request's bytes are taken a few at a time, so its end may still lie ahead.
+    if ((pace || delayMs > 0) && !WaitUntil(requestEnd + std::chrono::milliseconds(delayMs))) {
         SetBusy(false);
         return;
     }

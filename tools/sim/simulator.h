@@ -17,7 +17,9 @@ namespace vrxsim {
 struct Options {
     std::array<std::uint8_t, 800> settings = ExampleSettings(); // system, audio 0, 1, 2
     bool pace = false;                                          // 9600 baud 8N1 (1.0416 ms a byte)
-    int delayMs = 0;                                            // think time before each reply
+    // Think time before each reply, counted from the moment the request's last byte would reach
+    // the processor on a real line at 9600 baud, paced or not.
+    int delayMs = 0;
     std::vector<Fault> faults;
     std::string saveFile; // after every accepted write, store the 800 bytes there
 };
