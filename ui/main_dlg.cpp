@@ -863,7 +863,7 @@ void CMainDlg::EndTransfer() {
     Enable(IDC_HISTORY, true);
     emit TransferEnded();
     if (m_bCloseAfterTransfer) {
-        QDialog::reject();
+        reject();
         return;
     }
     if (m_transferResult != TransferResult::Success)
@@ -1009,5 +1009,10 @@ void CMainDlg::reject() {
         m_bCloseAfterTransfer = true;
         return;
     }
+    m_bCloseAfterTransfer = false;
+    // Notes typed in the program's own editor are saved or given up first, never lost with
+    // the window.
+    if (!CloseNotesEditors(this))
+        return;
     QDialog::reject();
 }
