@@ -27,6 +27,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QProgressBar>
 #include <QScreen>
@@ -79,7 +80,7 @@ struct Scene {
 // The main dialog, initialised on the library and shown.
 CMainDlg& ShowMain(Scene& scene) {
     scene.m_pMain = std::make_unique<CMainDlg>();
-    scene.m_pMain->SetPortOpener([](const std::string&) {});
+    scene.m_pMain->SetPortOpener([](const std::string&) { return std::string(); });
     scene.m_pMain->SetPortState([] { return false; });
     scene.m_pMain->InitDialog();
     scene.m_pMain->show();
@@ -192,7 +193,11 @@ const std::vector<Shot>& Shots() {
          }},
         {"status-reason",
          [](Scene& scene) {
-             // A failed Load: the status text, then its reason on lines of its own.
+             // A failed Load: the status text, then as much of its reason as fits at the
+             // dialog's font, and Details... for the whole; the port line with a long device name.
+             std::ofstream(scene.m_root / "VRX3KM.CFG")
+                 << "[Ports]\nCOM1=/dev/serial/by-id/"
+                    "usb-FTDI_FT232R_USB_UART_A9XK3L2Q-if00-port0\n";
              CMainDlg& main = ShowMain(scene);
              WindowTransferObserver observer(&main,
                                              static_cast<QProgressBar*>(main.Control(IDC_PROGRESS)),
@@ -226,7 +231,31 @@ const std::vector<Shot>& Shots() {
              const fs::path notes = fs::absolute(scene.m_root / "Grand Circuit/Palace/1/Notes.txt");
              std::ofstream(notes, std::ios::binary)
                  << "Theater Setup Notes\r\n\r\nCircuit Name:  Grand Circuit\r\n";
-             scene.m_pShown = std::make_unique<CNotesEditDlg>(&main, notes);
+             auto editor = std::make_unique<CNotesEditDlg>(&main, notes);
+             editor->Load();
+             editor->show();
+             scene.m_pShown = std::move(editor);
+         }},
+        {"notes-question",
+         [](Scene& scene) {
+             // Typed notes, then Escape: the editor asks before it drops them.
+             CMainDlg& main = ShowMain(scene);
+             const fs::path notes = fs::absolute(scene.m_root / "Grand Circuit/Palace/1/Notes.txt");
+             std::ofstream(notes, std::ios::binary)
+                 << "Theater Setup Notes\r\n\r\nCircuit Name:  Grand Circuit\r\n";
+             auto* editor = new CNotesEditDlg(&main, notes);
+             editor->Load();
+             editor->show();
+             editor->TextEdit()->appendPlainText("Amplifier 2 replaced, levels set again.");
+             CapturingPrompt prompt;
+             SetPrompt(&prompt);
+             editor->close();
+             SetPrompt(nullptr);
+             if (prompt.m_requests.empty()) {
+                 std::fprintf(stderr, "the editor asked nothing\n");
+                 std::exit(2);
+             }
+             scene.m_pShown = BuildMessageBox(editor, prompt.m_requests.front());
              scene.m_pShown->show();
          }},
         {"differences",
@@ -299,7 +328,8 @@ int main(int argc, char** argv) {
         WriteWindowProperties(window, QString(out).replace(".png", ".txt"));
         const QPixmap screen = QGuiApplication::primaryScreen()->grabWindow(0);
         status = screen.save(out) ? 0 : 1;
-        QApplication::quit();
+        // exit, not quit: quit closes every window first, and an editor with typed notes asks.
+        QApplication::exit(status);
     });
     QApplication::exec();
     scene.m_pShown.reset();

@@ -38,6 +38,12 @@ public:
     // False exactly when the last Open failed (or no Open ran yet).
     bool IsOpen() const override;
 
+    // True when the port is open and its device still answers. An adapter that was unplugged
+    // (even if plugged in again since) or a pseudo-terminal whose other side closed leaves the
+    // port open on a device that is gone: false, and only a new Open reaches the device again.
+    // Reads and writes nothing on the line.
+    bool Probe();
+
     const LinkClock& Clock() const override { return SteadyLinkClock(); }
 
     // Why the last Open failed; m_nReason is None after a successful Open or before the first.

@@ -157,6 +157,24 @@ bool CSerialPort::IsOpen() const {
     return m_nFd >= 0;
 }
 
+bool CSerialPort::Probe() {
+    if (m_nFd < 0) {
+        return false;
+    }
+    // A vanished adapter's tty is hung up: poll reports it at once and every ioctl fails. A
+    // pseudo-terminal whose other side closed reports the hang-up but still takes ioctls.
+    pollfd pfd{m_nFd, 0, 0};
+    int ready = 0;
+    do {
+        ready = ::poll(&pfd, 1, 0);
+    } while (ready < 0 && errno == EINTR);
+    if (ready < 0 || (pfd.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+        return false;
+    }
+    termios tio{};
+    return tcgetattr(m_nFd, &tio) == 0;
+}
+
 void CSerialPort::Write(const std::uint8_t* buffer, std::size_t length) {
     if (m_nFd < 0 || buffer == nullptr) {
         return;

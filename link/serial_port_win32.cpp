@@ -133,6 +133,16 @@ bool CSerialPort::IsOpen() const {
     return m_hComm != INVALID_HANDLE_VALUE;
 }
 
+bool CSerialPort::Probe() {
+    if (m_hComm == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    // The driver of a vanished USB adapter refuses every call on the old handle.
+    DWORD errors = 0;
+    COMSTAT status{};
+    return ::ClearCommError(m_hComm, &errors, &status) != 0;
+}
+
 void CSerialPort::Write(const std::uint8_t* buffer, std::size_t length) {
     if (m_hComm == INVALID_HANDLE_VALUE || buffer == nullptr) {
         return;

@@ -4,6 +4,5 @@
 class QWidget;
 
 // Opens the help document (HelpDocumentPath) in the desktop's word processor, without waiting;
-// where the desktop cannot, says so in a box owned by owner and shows it in the program's own
-// viewer.
+// where the desktop cannot, shows it in the program's own viewer.
 void OpenHelp(QWidget* owner = nullptr);

@@ -39,6 +39,7 @@
 #include <QDir>
 #include <QEvent>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QInputDialog>
 #include <QKeySequence>
@@ -51,6 +52,7 @@
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QTreeWidget>
+#include <QWindow>
 
 #include <cerrno>
 #include <ctime>
@@ -99,9 +101,18 @@ CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent), m_storage(m_library) {
     m_nameSource = [this](const std::string& caption, const NameCheck& check) {
         return AskName(caption, check);
     };
-    m_portOpener = [](const std::string& name) { g_SerialPort.Open(name); };
-    m_portState = [] { return g_SerialPort.IsOpen(); };
+    m_portOpener = [](const std::string& name) {
+        g_SerialPort.Open(name);
+        return g_SerialPort.LastOpenFailure().Reason();
+    };
+    m_portState = [] { return g_SerialPort.Probe(); };
     CreateControls();
+    // The port is probed whenever the window becomes the active one: an adapter may have been
+    // unplugged, or plugged in again, while the technician was elsewhere.
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* window) {
+        if (window && window == windowHandle())
+            ProbePort();
+    });
 }
 
 CMainDlg::~CMainDlg() {
@@ -190,7 +201,24 @@ void CMainDlg::CreateControls() {
     m_pProgress->setValue(0);
     m_pProgress->setTextVisible(false);
     m_controls[IDC_PROGRESS] = m_pProgress;
-    AddStatic(IDC_STATUS, "", 209, 34, 115, 33)->setWordWrap(true);
+    QLabel* status = AddStatic(IDC_STATUS, "", 209, 34, 115, 33);
+    // Details... stands right below the status text, in the free band above the Load button.
+    auto* details = new QPushButton("Deta&ils...", this);
+    details->setAutoDefault(true);
+    details->setFlat(true);
+    const QFontMetrics metrics = fontMetrics();
+    const int detailsWidth =
+        metrics.horizontalAdvance("Details...") + 2 * metrics.averageCharWidth();
+    details->setGeometry(du.X(324) - detailsWidth, du.Y(67), detailsWidth, du.Y(10));
+    details->setToolTip("The whole reason (Alt+I)");
+    // Drawn as a link, so that it reads as something to open rather than as more status text.
+    QPalette link = details->palette();
+    link.setColor(QPalette::ButtonText, link.color(QPalette::Link));
+    details->setPalette(link);
+    details->setCursor(Qt::PointingHandCursor);
+    m_controls[IDC_STATUS_DETAILS] = details;
+    setTabOrder(m_controls[IDC_HISTORY], details);
+    m_pStatusArea = new CStatusArea(status, details);
     AddStatic(IDC_DATE, "(Date)", 13, 167, 103, 8);
     AddStatic(IDC_TIME, "(Time)", 119, 167, 49, 8);
     AddStatic(IDC_CIRCUIT, "(Circuit)", 52, 134, 114, 8);
@@ -202,7 +230,6 @@ void CMainDlg::CreateControls() {
     // The open library folder, on the free line between the two rows of buttons.
     AddStatic(IDC_LIBRARY, "", 7, 206, 329, 8)->setTextFormat(Qt::PlainText);
     QLabel* portState = AddStatic(IDC_PORT_STATE, "", 194, 159, 30, 19);
-    portState->setWordWrap(true);
     portState->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     portState->setTextFormat(Qt::PlainText);
 
@@ -356,8 +383,12 @@ void CMainDlg::OnAbout() {
 }
 
 void CMainDlg::Enable(int id, bool bEnable) {
-    if (QWidget* control = Control(id))
-        control->setEnabled(bEnable);
+    QWidget* control = Control(id);
+    if (!control)
+        return;
+    if (!bEnable && focusWidget() == control)
+        m_pTree->setFocus();
+    control->setEnabled(bEnable);
 }
 
 void CMainDlg::SetText(int id, const std::string& text) {
@@ -521,9 +552,7 @@ void CMainDlg::MarkFailingSettings() {
 }
 
 void CMainDlg::ResetProgress() {
-    SetText(IDC_STATUS, "");
-    Control(IDC_STATUS)->setToolTip(QString());
-    Control(IDC_STATUS)->setFont(font()); // a long reason may have made it smaller
+    m_pStatusArea->Clear();
     m_pProgress->setValue(0);
 }
 
@@ -542,16 +571,35 @@ void CMainDlg::OnDblClkTree() {
 
 void CMainDlg::SelectPort(int index) {
     g_PortSettings.PortIndex = index;
-    m_portOpener(PortName(index));
+    m_strPortProblem = m_portOpener(PortName(index));
     SavePortSetting();
     for (int i = 0; i < 4; ++i)
         static_cast<QRadioButton*>(Control(IDC_COM1 + i))->setChecked(i == index);
+    UpdatePortState();
+    ShowPortProblem();
+}
+
+void CMainDlg::ShowPortProblem() {
+    if (!m_strPortProblem.empty()) {
+        m_pStatusArea->SetStatus(transfer_text::kPortError);
+        m_pStatusArea->AddReason(FromName(m_strPortProblem));
+        m_pProgress->setValue(0);
+    } else if (m_pStatusArea->Status() == transfer_text::kPortError) {
+        m_pStatusArea->Clear();
+    }
+}
+
+void CMainDlg::ProbePort() {
+    if (m_bTransferRunning)
+        return;
+    if (m_bPortShownOpen && !(m_portState && m_portState()))
+        m_strPortProblem = m_portOpener(PortName(g_PortSettings.PortIndex));
     UpdatePortState();
 }
 
 void CMainDlg::OpenSavedPort() {
     const int index = g_PortSettings.PortIndex;
-    m_portOpener(PortName(index));
+    m_strPortProblem = m_portOpener(PortName(index));
     for (int i = 0; i < 4; ++i)
         static_cast<QRadioButton*>(Control(IDC_COM1 + i))->setChecked(i == index);
     UpdatePortState();
@@ -565,11 +613,17 @@ void CMainDlg::UpdatePortState() {
     const std::string port = PortName(g_PortSettings.PortIndex);
     const std::string device = ResolvePortDevice(port);
     const bool bOpen = m_portState && m_portState();
-    // The device's own name, shortened to fit; the whole path and the state in the tooltip.
-    const std::string shortName = fs::path(device).filename().string();
+    m_bPortShownOpen = bOpen;
+    // The device's own name, shortened in the middle so that it never runs under the port
+    // buttons (/dev/serial/by-id names are long); the whole path and the state in the tooltip.
     auto* label = static_cast<QLabel*>(Control(IDC_PORT_STATE));
-    label->setText(FromName(shortName) + (bOpen ? "\nopen" : "\nclosed"));
-    label->setToolTip(FromName(port + " is " + device + (bOpen ? ": open" : ": not open")));
+    const QString name = label->fontMetrics().elidedText(
+        FromName(fs::path(device).filename().string()), Qt::ElideMiddle, label->width());
+    label->setText(name + (bOpen ? "\nopen" : "\nclosed"));
+    std::string tip = port + " is " + device + (bOpen ? ": open" : ": not open");
+    if (!bOpen && !m_strPortProblem.empty())
+        tip += "\n" + m_strPortProblem;
+    label->setToolTip(FromName(tip));
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, bOpen ? QColor(0, 110, 0) : QColor(170, 0, 0));
     label->setPalette(palette);
@@ -588,7 +642,10 @@ void CMainDlg::OnPorts() {
     if (dialog.exec() == QDialog::Accepted) {
         m_bTrace = dialog.TraceEnabled();
         m_strTracePath = dialog.TracePath();
-        m_portOpener(PortName(g_PortSettings.PortIndex));
+        m_strPortProblem = m_portOpener(PortName(g_PortSettings.PortIndex));
+        UpdatePortState();
+        ShowPortProblem();
+        return;
     }
     UpdatePortState();
 }
@@ -804,14 +861,19 @@ void CMainDlg::StartTransfer(TransferKind kind) {
                                       " " + strTime;
     m_transferKind = kind;
     m_transferTarget = target;
+    // A port whose device went away and came back is opened anew here, so the first Load after
+    // it already reaches the device.
     if (!(m_portState && m_portState()) || m_bLastTransferFailed) {
-        m_portOpener(PortName(g_PortSettings.PortIndex));
+        m_strPortProblem = m_portOpener(PortName(g_PortSettings.PortIndex));
         UpdatePortState();
     }
     const std::string strTrace = m_bTrace ? m_strTracePath : std::string();
+    m_pFocusBeforeTransfer = focusWidget();
     LockControls();
     Enable(IDC_HISTORY, false);
     m_bTransferRunning = true;
+    // The window looks busy: Exit, Delete and Ports... take no input until the end.
+    setCursor(Qt::WaitCursor);
     // Input given to the window while the job runs is dropped, never replayed after it.
     qApp->installEventFilter(this);
     auto* status = qobject_cast<QLabel*>(Control(IDC_STATUS));
@@ -863,14 +925,19 @@ void CMainDlg::EndTransfer() {
         m_transfer.join();
     qApp->removeEventFilter(this);
     m_bTransferRunning = false;
+    unsetCursor();
     m_bLastTransferFailed = m_transferResult == TransferResult::StageFailed ||
                             m_transferResult == TransferResult::PortNotOpen;
     UpdateSelectionPanel(false);
     UnlockControls();
     Enable(IDC_HISTORY, true);
+    // The lock handed the focus to the tree: the command's own button takes it back.
+    if (m_pFocusBeforeTransfer && focusWidget() != m_pFocusBeforeTransfer)
+        (m_pFocusBeforeTransfer->isEnabled() ? m_pFocusBeforeTransfer.data() : m_pTree)->setFocus();
+    m_pFocusBeforeTransfer = nullptr;
     emit TransferEnded();
     if (m_bCloseAfterTransfer) {
-        QDialog::reject();
+        reject();
         return;
     }
     // The processor took another audio block than the one sent: what it holds is worth a look
@@ -1030,5 +1097,10 @@ void CMainDlg::reject() {
         m_bCloseAfterTransfer = true;
         return;
     }
+    m_bCloseAfterTransfer = false;
+    // Notes typed in the program's own editor are saved or given up first, never lost with
+    // the window.
+    if (!CloseNotesEditors(this))
+        return;
     QDialog::reject();
 }

@@ -9,6 +9,7 @@
 #include "link/transfer_sequence.h"
 
 #include <QDialog>
+#include <QPointer>
 #include <QStringList>
 
 #include <filesystem>
@@ -19,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+class CStatusArea;
 class QAction;
 class QLabel;
 class QMenu;
@@ -58,7 +60,9 @@ enum MainControl : int {
     IDC_PORT_STATE = 2002,
     IDC_HISTORY = 2003,
     // Beside the template: the line that names the open library folder.
-    IDC_LIBRARY = 2004
+    IDC_LIBRARY = 2004,
+    // Beside the template: opens the whole reason when it does not fit the status text 1002.
+    IDC_STATUS_DETAILS = 2005
 };
 
 // What a transfer of the window does: the two specified commands, and the read-only comparison
@@ -76,8 +80,9 @@ public:
     // typed text after a refusal.
     using NameSource = std::function<std::optional<std::string>(const std::string& caption,
                                                                 const NameCheck& check)>;
-    // Opens the serial port of this name ("COM1" to "COM4"); the default is the global port.
-    using PortOpener = std::function<void(const std::string& name)>;
+    // Opens the serial port of this name ("COM1" to "COM4") and returns why it did not open, or
+    // "" when it did; the default is the global port.
+    using PortOpener = std::function<std::string(const std::string& name)>;
 
     explicit CMainDlg(QWidget* parent = nullptr);
     ~CMainDlg() override;
@@ -93,6 +98,7 @@ public:
     // The control with this identifier, or null.
     QWidget* Control(int id) const;
     QTreeWidget* Tree() const { return m_pTree; }
+    CStatusArea* StatusArea() const { return m_pStatusArea; }
     SiteLibrary& Library() { return m_library; }
 
     // Selection panel.
@@ -110,10 +116,18 @@ public:
     void OpenSavedPort();
     // The serial ports dialog; after OK the checked port is opened again on its device.
     void OnPorts();
-    // Shows the checked port's device and whether it is open, beside and on the port buttons.
+    // Shows the checked port's device and whether it is open, beside and on the port buttons: the
+    // device's name shortened in the middle to fit, the whole path and why it is closed in the
+    // tooltip.
     void UpdatePortState();
+    // Whether the checked port is open and its device still answers; the default probes the
+    // global port (CSerialPort::Probe).
     using PortState = std::function<bool()>;
     void SetPortState(PortState state) { m_portState = std::move(state); }
+    // Runs when the window becomes the active one: a port shown open whose device has gone is
+    // opened again (an adapter plugged in again answers only on a new open), and the port line
+    // shows what is true now.
+    void ProbePort();
 
     // Commands.
     void OnAddCircuit();
@@ -201,7 +215,13 @@ private:
     QLabel* AddStatic(int id, const char* text, int x, int y, int w, int h);
     QRadioButton* AddRadio(int id, const char* text, int x, int y, int w, int h);
     void OnAbout();
+    // A control that loses the keyboard focus by being disabled hands it to the tree, never to
+    // the next control in the chain (Exit, Delete), so that Enter does not end the program or
+    // ask a question by surprise.
     void Enable(int id, bool bEnable);
+    // After a port button or the ports dialog opened the port: a port that did not open says why
+    // in the status area at once; one that opened clears an earlier "COM Port Error.".
+    void ShowPortProblem();
     void SetText(int id, const std::string& text);
     // Inserts a circuit's item at its alphabetical place among the top-level items.
     QTreeWidgetItem* InsertCircuitItem(const std::string& name, SitePos pos);
@@ -247,7 +267,12 @@ private:
     NameSource m_nameSource;
     PortOpener m_portOpener;
     PortState m_portState;
+    // Why the checked port did not open the last time it was opened; "" when it did.
+    std::string m_strPortProblem;
+    // What the port line shows: a port shown open whose device goes away is opened again.
+    bool m_bPortShownOpen = false;
     std::map<int, QWidget*> m_controls;
+    CStatusArea* m_pStatusArea = nullptr;
     QTreeWidget* m_pTree = nullptr;
     QProgressBar* m_pProgress = nullptr;
     QAction* m_pAbout = nullptr;
@@ -273,4 +298,7 @@ private:
     std::string m_strTracePath;
     bool m_bTransferRunning = false;
     bool m_bCloseAfterTransfer = false;
+    // The control that had the keyboard focus when the transfer started (Load, Send, History):
+    // it gets the focus back at the end when it is enabled again, else the tree does.
+    QPointer<QWidget> m_pFocusBeforeTransfer;
 };

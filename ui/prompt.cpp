@@ -11,7 +11,16 @@ class MessageBoxPrompt : public Prompt {
 public:
     int Ask(QWidget* owner, const PromptRequest& request) override {
         const std::unique_ptr<QMessageBox> box = BuildMessageBox(owner, request);
-        return box->exec() == QMessageBox::Ok ? kAnswerOk : kAnswerCancel;
+        switch (box->exec()) {
+        case QMessageBox::Ok:
+            return kAnswerOk;
+        case QMessageBox::Save:
+            return kAnswerSave;
+        case QMessageBox::Discard:
+            return kAnswerDiscard;
+        default:
+            return kAnswerCancel;
+        }
     }
 };
 
@@ -49,12 +58,20 @@ std::unique_ptr<QMessageBox> BuildMessageBox(QWidget* owner, const PromptRequest
         box->setIcon(QMessageBox::Critical);
         break;
     }
-    if (request.m_nButtons == PromptButtons::OkCancel) {
+    switch (request.m_nButtons) {
+    case PromptButtons::Ok:
+        box->setStandardButtons(QMessageBox::Ok);
+        break;
+    case PromptButtons::OkCancel:
         box->setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
         box->setDefaultButton(request.m_bCancelDefault ? QMessageBox::Cancel : QMessageBox::Ok);
         box->setEscapeButton(QMessageBox::Cancel);
-    } else {
-        box->setStandardButtons(QMessageBox::Ok);
+        break;
+    case PromptButtons::SaveDiscardCancel:
+        box->setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+        box->setDefaultButton(request.m_bCancelDefault ? QMessageBox::Cancel : QMessageBox::Save);
+        box->setEscapeButton(QMessageBox::Cancel);
+        break;
     }
     return box;
 }

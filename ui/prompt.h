@@ -9,15 +9,18 @@ class QMessageBox;
 class QString;
 class QWidget;
 
-enum class PromptButtons { Ok, OkCancel };
+// SaveDiscardCancel: the question before unsaved text is closed (Save, Don't Save, Cancel).
+enum class PromptButtons { Ok, OkCancel, SaveDiscardCancel };
 enum class PromptIcon { None, Exclamation, Stop };
-// The answers, numbered as the dialog results: OK 1, Cancel 2 (also Escape and the close box).
-enum PromptAnswer : int { kAnswerOk = 1, kAnswerCancel = 2 };
+// The answers, numbered as the dialog results: OK 1, Cancel 2 (also Escape and the close box),
+// Save 6 and Discard 7 (the Yes and No of a Yes/No/Cancel box).
+enum PromptAnswer : int { kAnswerOk = 1, kAnswerCancel = 2, kAnswerSave = 6, kAnswerDiscard = 7 };
 
 struct PromptRequest {
     std::string m_strText;
     std::string m_strCaption;
     PromptButtons m_nButtons = PromptButtons::Ok;
+    // Cancel instead of OK or Save as the button Enter presses.
     bool m_bCancelDefault = false;
     PromptIcon m_nIcon = PromptIcon::None;
 };

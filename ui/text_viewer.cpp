@@ -13,10 +13,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStringDecoder>
 #include <QVBoxLayout>
+#include <QtMath>
 
 #include <cctype>
 #include <iterator>
@@ -26,34 +29,32 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The notes, the report and the help document are a few kilobytes. A larger file is not one of
+// them, and an editor that showed only part of it would drop the rest on saving.
+constexpr qint64 kMaxTextFileBytes = 4 * 1024 * 1024;
+
 QString ToQt(const fs::path& path) {
     return QString::fromStdU16String(path.u16string());
 }
 
-QPlainTextEdit* AddTextArea(QDialog* dialog, bool bMonospace) {
+QPlainTextEdit* AddTextArea(QDialog* dialog, bool bWrap) {
     auto* text = new QPlainTextEdit(dialog);
-    if (bMonospace) {
-        text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    if (!bWrap)
         text->setLineWrapMode(QPlainTextEdit::NoWrap);
-    }
     auto* layout = new QVBoxLayout(dialog);
     layout->addWidget(text);
+    // Wide enough for the report's 80 columns at the text's own font, the frame, the margins and
+    // a vertical scroll bar; the notes template's columns fit the same width.
+    const QFontMetrics metrics(text->font());
+    const int columns = metrics.horizontalAdvance(QString(80, QLatin1Char('M'))) +
+                        2 * text->frameWidth() + 2 * qCeil(text->document()->documentMargin()) +
+                        text->verticalScrollBar()->sizeHint().width() + metrics.averageCharWidth();
     const DialogUnits du(dialog->fontMetrics());
-    dialog->resize(du.X(330), du.Y(260));
+    text->setMinimumWidth(columns);
+    dialog->resize(dialog->sizeHint().expandedTo(QSize(du.X(330), du.Y(260))));
+    text->setMinimumWidth(0);
     return text;
-}
-
-// The box that says the desktop did not open the file and what happens instead.
-void SayNotOpened(QWidget* owner, const std::string& what, const std::string& path,
-                  const std::string& instead) {
-    PromptRequest request;
-    request.m_strText = "The " + what + " " + path +
-                        " could not be opened: the desktop has no program for this kind of "
-                        "file, or the program did not start.\n" +
-                        instead;
-    request.m_strCaption = QApplication::applicationName().toStdString();
-    request.m_nIcon = PromptIcon::Exclamation;
-    AskPrompt(owner, request);
 }
 
 // The program's own windows belong to the window that asked for them and close with it.
@@ -67,12 +68,57 @@ void ShowViewer(QWidget* owner, const QString& title, const QString& text, bool 
     viewer->show();
 }
 
-bool ReadWhole(const fs::path& file, QByteArray& bytes) {
+enum class TextRead { Read, Missing, NotAFile, TooLarge, Failed };
+
+// Reads a text file whole, but only a regular file (never a folder, a device or a pipe that
+// would block) of at most kMaxTextFileBytes.
+TextRead ReadTextFile(const fs::path& file, QByteArray& bytes) {
+    std::error_code ec;
+    const fs::file_status status = fs::status(file, ec);
+    if (status.type() == fs::file_type::not_found)
+        return TextRead::Missing;
+    if (ec)
+        return TextRead::Failed;
+    if (!fs::is_regular_file(status))
+        return TextRead::NotAFile;
     QFile in(ToQt(file));
     if (!in.open(QIODevice::ReadOnly))
+        return TextRead::Failed;
+    if (in.size() > kMaxTextFileBytes)
+        return TextRead::TooLarge;
+    bytes = in.read(kMaxTextFileBytes + 1);
+    if (bytes.size() > kMaxTextFileBytes)
+        return TextRead::TooLarge;
+    return in.error() == QFileDevice::NoError ? TextRead::Read : TextRead::Failed;
+}
+
+// Reads the file, or says why it is not shown and returns false.
+bool ReadForShowing(QWidget* owner, const fs::path& file, QByteArray& bytes) {
+    const std::string path = file.string();
+    PromptRequest request;
+    request.m_strCaption = QApplication::applicationName().toStdString();
+    request.m_nIcon = PromptIcon::Exclamation;
+    switch (ReadTextFile(file, bytes)) {
+    case TextRead::Read:
+        return true;
+    case TextRead::Missing:
+        ShowFileError(owner, FileError(FileError::Cause::NotFound, path).Message());
         return false;
-    bytes = in.readAll();
-    return true;
+    case TextRead::Failed:
+        ShowFileError(owner, FileError(FileError::Cause::AccessDenied, path).Message());
+        return false;
+    case TextRead::NotAFile:
+        request.m_strText = path + " is not a plain file (a folder, a device or a pipe has its "
+                                   "name), so it is not opened. Move that out of the way.";
+        break;
+    case TextRead::TooLarge:
+        request.m_strText = path + " is larger than " +
+                            std::to_string(kMaxTextFileBytes / (1024 * 1024)) +
+                            " MB, so it is not opened here. Open it in a text editor.";
+        break;
+    }
+    AskPrompt(owner, request);
+    return false;
 }
 
 } // namespace
@@ -81,7 +127,9 @@ CTextViewDlg::CTextViewDlg(QWidget* parent, const QString& title, const QString&
                            bool bMonospace)
     : QDialog(parent) {
     setWindowTitle(title);
-    m_pText = AddTextArea(this, bMonospace);
+    m_pText = AddTextArea(this, !bMonospace);
+    if (!bMonospace)
+        m_pText->setFont(font());
     m_pText->setReadOnly(true);
     m_pText->setPlainText(text);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
@@ -92,12 +140,23 @@ CTextViewDlg::CTextViewDlg(QWidget* parent, const QString& title, const QString&
 CNotesEditDlg::CNotesEditDlg(QWidget* parent, const fs::path& file)
     : QDialog(parent), m_file(file) {
     setWindowTitle(ToQt(file.filename()) + " - " + ToQt(file.parent_path()));
-    m_pText = AddTextArea(this, false);
-    // A screen without notes starts them empty; Save writes the file.
+    m_pText = AddTextArea(this, true);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+        if (Save())
+            accept();
+    });
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout()->addWidget(buttons);
+}
+
+bool CNotesEditDlg::Load() {
     QByteArray bytes;
     std::error_code ec;
-    if (fs::exists(file, ec) && !ReadWhole(file, bytes))
-        ShowFileError(parent, FileError(FileError::Cause::AccessDenied, file.string()).Message());
+    // A screen without notes starts them empty; Save writes the file.
+    if (fs::exists(fs::symlink_status(m_file, ec)) &&
+        !ReadForShowing(parentWidget(), m_file, bytes))
+        return false;
     QStringDecoder utf8(QStringDecoder::Utf8);
     QString text = utf8(bytes);
     if (utf8.hasError()) {
@@ -107,13 +166,7 @@ CNotesEditDlg::CNotesEditDlg(QWidget* parent, const fs::path& file)
     }
     text.replace("\r\n", "\n");
     m_pText->setPlainText(text);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, [this] {
-        if (Save())
-            accept();
-    });
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout()->addWidget(buttons);
+    return true;
 }
 
 bool CNotesEditDlg::Save() {
@@ -128,6 +181,38 @@ bool CNotesEditDlg::Save() {
         return false;
     }
     m_pText->document()->setModified(false);
+    return true;
+}
+
+void CNotesEditDlg::reject() {
+    if (m_pText->document()->isModified()) {
+        PromptRequest question;
+        question.m_strText = "Save the changes to " + m_file.string() + "?";
+        question.m_strCaption = QApplication::applicationName().toStdString();
+        question.m_nButtons = PromptButtons::SaveDiscardCancel;
+        question.m_nIcon = PromptIcon::Exclamation;
+        switch (AskPrompt(this, question)) {
+        case kAnswerSave:
+            if (!Save())
+                return;
+            break;
+        case kAnswerDiscard:
+            break;
+        default:
+            return;
+        }
+    }
+    QDialog::reject();
+}
+
+bool CloseNotesEditors(QWidget* owner) {
+    if (!owner)
+        return true;
+    const auto editors = owner->window()->findChildren<CNotesEditDlg*>();
+    for (CNotesEditDlg* editor : editors) {
+        if (editor->isVisible() && !editor->close())
+            return false;
+    }
     return true;
 }
 
@@ -183,23 +268,34 @@ QString RichTextToPlain(const QByteArray& rtf) {
 void OpenNotesFile(QWidget* owner, const std::string& path) {
     if (CurrentLauncher().Open(LaunchProgram::TextEditor, path))
         return;
-    SayNotOpened(owner, "notes file", path, "The notes open in this program's own editor.");
     std::error_code ec;
     const fs::path absolute = fs::absolute(path, ec);
-    auto* editor = new CNotesEditDlg(Owner(owner), ec ? fs::path(path) : absolute);
+    const fs::path file = ec ? fs::path(path) : absolute;
+    // One editor per notes file: a second one would save over the first one's changes.
+    if (QWidget* window = Owner(owner)) {
+        for (CNotesEditDlg* open : window->findChildren<CNotesEditDlg*>()) {
+            if (open->isVisible() && open->File() == file) {
+                open->raise();
+                open->activateWindow();
+                return;
+            }
+        }
+    }
+    auto* editor = new CNotesEditDlg(Owner(owner), file);
     editor->setAttribute(Qt::WA_DeleteOnClose);
+    if (!editor->Load()) {
+        delete editor;
+        return;
+    }
     editor->show();
 }
 
 void OpenReportFile(QWidget* owner, const std::string& path) {
     if (CurrentLauncher().Open(LaunchProgram::TextEditor, path))
         return;
-    SayNotOpened(owner, "report", path, "The report is shown in this program's own viewer.");
     QByteArray bytes;
-    if (!ReadWhole(path, bytes)) {
-        ShowFileError(owner, FileError(FileError::Cause::NotFound, path).Message());
+    if (!ReadForShowing(owner, path, bytes))
         return;
-    }
     ShowViewer(owner, QString::fromStdString(path),
                QString::fromLatin1(bytes).replace("\r\n", "\n"), true);
 }
@@ -242,12 +338,9 @@ void OpenHelp(QWidget* owner) {
     }
     if (CurrentLauncher().Open(LaunchProgram::WordProcessor, path))
         return;
-    SayNotOpened(owner, "help document", path, "It is shown in this program's own viewer.");
     QByteArray bytes;
-    if (!ReadWhole(path, bytes)) {
-        ShowFileError(owner, FileError(FileError::Cause::NotFound, path).Message());
+    if (!ReadForShowing(owner, path, bytes))
         return;
-    }
     ShowViewer(owner, "Help",
                bytes.startsWith("{\\rtf") ? RichTextToPlain(bytes) : QString::fromLatin1(bytes),
                false);

@@ -58,7 +58,7 @@ int Run(const fs::path& root) {
     QDir::setCurrent(QString::fromStdString(root.string()));
 
     CMainDlg dlg;
-    dlg.SetPortOpener([](const std::string&) {});
+    dlg.SetPortOpener([](const std::string&) { return std::string(); });
     dlg.InitDialog();
 
     // The library's last screen, in library order, with stored settings so the panel also

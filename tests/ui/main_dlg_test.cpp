@@ -1,13 +1,17 @@
 #include "ui_fixture.h"
 
 #include "link/profile.h"
+#include "link/serial_port.h"
+#include "link/transfer_sequence.h"
 
 #include <QAbstractButton>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -106,6 +110,36 @@ TEST_F(MainDlgTest, EnterPressesTheFocusedButtonAndNeverEndsTheDialogFromTheTree
     QTest::keyClick(add, Qt::Key_Return);
     EXPECT_EQ(m_captions, std::vector<std::string>{"Add Theater Circuit Name"});
     EXPECT_TRUE(dlg.isVisible());
+}
+
+TEST_F(MainDlgTest, EnterAfterALoadOnAPortThatFailsNeitherEndsTheProgramNorAsks) {
+    MakeFolders("Main/Plaza/2");
+    std::ofstream(m_root / "VRX3KM.CFG") << "[Ports]\nCOM1=" << (m_root / "none").string() << "\n";
+    CMainDlg& dlg = Start();
+    dlg.SetPortOpener([](const std::string& name) {
+        g_SerialPort.Open(name);
+        return g_SerialPort.LastOpenFailure().Reason();
+    });
+    dlg.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
+    Select({"Main", "Plaza", "2"});
+    auto* load = qobject_cast<QPushButton*>(dlg.Control(IDC_LOAD));
+    for (const bool bMouse : {true, false}) {
+        SCOPED_TRACE(bMouse ? "mouse click" : "Alt+L");
+        QSignalSpy ended(&dlg, &CMainDlg::TransferEnded);
+        if (bMouse)
+            QTest::mouseClick(load, Qt::LeftButton);
+        else
+            QTest::keyClick(&dlg, Qt::Key_L, Qt::AltModifier);
+        ASSERT_TRUE(ended.count() > 0 || ended.wait(5000));
+        EXPECT_EQ(Text(IDC_STATUS), transfer_text::kPortError);
+        EXPECT_EQ(dlg.focusWidget(), load);
+        QTest::keyClick(dlg.focusWidget(), Qt::Key_Return);
+        ASSERT_TRUE(ended.count() > 1 || ended.wait(5000)); // Enter loaded once more
+        EXPECT_TRUE(dlg.isVisible());
+        EXPECT_EQ(dlg.result(), 0);
+        EXPECT_TRUE(m_prompt.m_asked.empty());
+    }
 }
 
 TEST_F(MainDlgTest, EmptyLibraryDisablesEverythingThatNeedsASelection) {
@@ -284,4 +318,44 @@ TEST_F(MainDlgTest, PortClickOpensAndWritesTheProfileEvenWhenAlreadyChecked) {
     EXPECT_TRUE(com2->isChecked());
     EXPECT_EQ(GetPrivateProfileString("Setup", "PORT", "?", (m_root / "VRX3KM.CFG").string()),
               "COM2");
+}
+
+TEST_F(MainDlgTest, APortThatDoesNotOpenSaysWhyAtOnceReadablyAndWhole) {
+    const std::string device = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A9XK3L2Q-if00-port0";
+    std::ofstream(m_root / "VRX3KM.CFG") << "[Ports]\nCOM2=" << device << "\n";
+    CMainDlg& dlg = Start();
+    dlg.SetPortOpener([](const std::string& name) {
+        g_SerialPort.Open(name);
+        return g_SerialPort.LastOpenFailure().Reason();
+    });
+    dlg.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
+    qobject_cast<QRadioButton*>(dlg.Control(IDC_COM2))->click();
+    EXPECT_EQ(Text(IDC_STATUS), transfer_text::kPortError);
+    const std::string reason = device + ": no such device: is the adapter plugged in?";
+    EXPECT_EQ(Reason(), reason);
+
+    // The port line: the name shortened in the middle, within its own width; whole in the tooltip.
+    auto* line = qobject_cast<QLabel*>(dlg.Control(IDC_PORT_STATE));
+    const QString name = line->text().section('\n', 0, 0);
+    EXPECT_TRUE(name.startsWith("u") && name.contains(QChar(0x2026)) && name.endsWith("0"))
+        << name.toStdString();
+    EXPECT_LE(line->fontMetrics().horizontalAdvance(name), line->width());
+    EXPECT_TRUE(line->toolTip().contains(QString::fromStdString(reason)));
+
+    // At the dialog's own size; what does not fit opens whole from the status area, by keyboard.
+    auto* status = qobject_cast<QLabel*>(dlg.Control(IDC_STATUS));
+    EXPECT_EQ(QFontInfo(status->font()).pointSizeF(), QFontInfo(dlg.font()).pointSizeF());
+    QWidget* details = dlg.Control(IDC_STATUS_DETAILS);
+    ASSERT_TRUE(details->isVisible());
+    EXPECT_LE(status->heightForWidth(status->width()), status->height());
+    QTest::keyClick(&dlg, Qt::Key_I, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_prompt.m_asked.empty(); }));
+    EXPECT_NE(m_prompt.m_asked[0].m_strText.find(reason), std::string::npos);
+
+    // A port that opens clears the complaint.
+    dlg.SetPortOpener([](const std::string&) { return std::string(); });
+    qobject_cast<QRadioButton*>(dlg.Control(IDC_COM2))->click();
+    EXPECT_EQ(Text(IDC_STATUS), "");
+    EXPECT_FALSE(details->isVisible());
 }

@@ -2,9 +2,11 @@
 
 #include "ui/text_viewer.h"
 
+#include <QFontInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QScrollBar>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -295,39 +297,111 @@ TEST_F(MainDlgTest, FilesTheDesktopCannotOpenAreShownByTheProgram) {
     m_launcher.m_bOpens = false;
     CMainDlg& dlg = Start();
     Select({"Main", "Plaza", "2"});
-    // The library holds no Help.doc: the one installed or built in is offered instead.
+    // The library holds no Help.doc: the one installed or built in is offered instead. Each
+    // opens in the program's own window at once, without a box first.
     dlg.OnEditNotes();
     dlg.OnViewConfiguration();
     dlg.OnHelp();
     ASSERT_EQ(m_launcher.m_opened.size(), 3u);
     EXPECT_EQ(fs::path(m_launcher.m_opened[2]).filename(), "Help.doc");
-    EXPECT_TRUE(fs::is_regular_file(m_launcher.m_opened[2]));
-    ASSERT_EQ(m_prompt.m_asked.size(), 3u);
-    for (std::size_t i = 0; i < 3; ++i) {
-        EXPECT_NE(m_prompt.m_asked[i].m_strText.find(m_launcher.m_opened[i]), std::string::npos);
-        EXPECT_EQ(m_prompt.m_asked[i].m_nIcon, PromptIcon::Exclamation);
-    }
+    EXPECT_TRUE(m_prompt.m_asked.empty());
     const auto viewers = dlg.findChildren<CTextViewDlg*>();
     ASSERT_EQ(viewers.size(), 2);
-    EXPECT_TRUE(viewers[0]->TextEdit()->isReadOnly());
-    EXPECT_TRUE(viewers[0]->TextEdit()->toPlainText().contains("Circuit"));
+    // The report: read-only, fixed-pitch, its 80 columns whole without scrolling.
+    QPlainTextEdit* report = viewers[0]->TextEdit();
+    EXPECT_TRUE(report->isReadOnly());
+    EXPECT_TRUE(report->toPlainText().contains("Circuit"));
+    EXPECT_TRUE(QFontInfo(report->font()).fixedPitch());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(viewers[0]));
+    EXPECT_EQ(report->horizontalScrollBar()->maximum(), 0);
     // The help document's text without its markup.
     const QString help = viewers[1]->TextEdit()->toPlainText();
     EXPECT_TRUE(help.contains("VRX-3KM Download/Upload")) << help.toStdString();
     EXPECT_FALSE(help.contains("\\par") || help.contains("fonttbl") || help.contains('{'));
 
-    // The program's own notes editor keeps the 8-bit text and the "\r\n" line ends.
-    const auto editors = dlg.findChildren<CNotesEditDlg*>();
+    // The program's own notes editor: fixed-pitch; Edit Notes again brings the same one forward.
+    auto editors = dlg.findChildren<CNotesEditDlg*>();
     ASSERT_EQ(editors.size(), 1);
-    {
-        std::ofstream out(m_root / "Main/Plaza/2/Notes.txt", std::ios::binary);
-        out << "Caf\xe9\r\n";
+    EXPECT_TRUE(QFontInfo(editors[0]->TextEdit()->font()).fixedPitch());
+    dlg.OnEditNotes();
+    EXPECT_EQ(dlg.findChildren<CNotesEditDlg*>().size(), 1);
+    editors[0]->close();
+
+    // A notes file that is no plain file, or too large to be notes, is not opened.
+    const fs::path notes = m_root / "Main/Plaza/2/Notes.txt";
+    for (const bool bFolder : {true, false}) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        fs::remove_all(notes);
+        if (bFolder)
+            fs::create_directory(notes);
+        else
+            WriteFile("Main/Plaza/2/Notes.txt", 4 * 1024 * 1024 + 1);
+        m_prompt.m_asked.clear();
+        dlg.OnEditNotes();
+        EXPECT_TRUE(dlg.findChildren<CNotesEditDlg*>().isEmpty());
+        ASSERT_EQ(m_prompt.m_asked.size(), 1u);
+        EXPECT_NE(m_prompt.m_asked[0].m_strText.find("Notes.txt"), std::string::npos);
     }
-    CNotesEditDlg editor(&dlg, m_root / "Main/Plaza/2/Notes.txt");
-    EXPECT_EQ(editor.TextEdit()->toPlainText(), QString::fromUtf8("Caf\u00e9\n"));
-    editor.TextEdit()->appendPlainText("Amp 2 replaced");
-    ASSERT_TRUE(editor.Save());
-    std::ifstream in(m_root / "Main/Plaza/2/Notes.txt", std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(bytes, "Caf\xe9\r\n\r\nAmp 2 replaced");
+}
+
+TEST_F(MainDlgTest, TheNotesEditorKeepsTheBytesAndAsksBeforeDroppingTypedNotes) {
+    MakeFolders("Main/Plaza/2");
+    CMainDlg& dlg = Start();
+    const fs::path notes = m_root / "Main/Plaza/2/Notes.txt";
+    const auto stored = [&] {
+        std::ifstream in(notes, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    };
+    // 8-bit text and "\r\n" line ends are kept as they were.
+    std::ofstream(notes, std::ios::binary) << "Caf\xe9\r\n";
+    {
+        CNotesEditDlg editor(&dlg, notes);
+        ASSERT_TRUE(editor.Load());
+        EXPECT_EQ(editor.TextEdit()->toPlainText(), QString::fromUtf8("Caf\u00e9\n"));
+        editor.TextEdit()->appendPlainText("Amp 2 replaced");
+        ASSERT_TRUE(editor.Save());
+        EXPECT_EQ(stored(), "Caf\xe9\r\n\r\nAmp 2 replaced");
+    }
+
+    // Escape, the close box and Alt+F4 (a close), and Exit of the main window, with typed notes.
+    struct Row {
+        const char* how;
+        int answer;
+        bool bStaysOpen;
+        const char* file;
+    };
+    const Row rows[] = {
+        {"Escape", kAnswerCancel, true, "Old\r\n"},
+        {"close", kAnswerSave, false, "Old\r\n\r\nNew"},
+        {"close", kAnswerDiscard, false, "Old\r\n"},
+        {"Exit", kAnswerCancel, true, "Old\r\n"},
+    };
+    dlg.show();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.how) + " " + std::to_string(row.answer));
+        std::ofstream(notes, std::ios::binary) << "Old\r\n";
+        auto* editor = new CNotesEditDlg(&dlg, notes);
+        ASSERT_TRUE(editor->Load());
+        editor->show();
+        editor->TextEdit()->appendPlainText("New");
+        m_prompt.m_asked.clear();
+        m_prompt.m_answers = {row.answer};
+        if (std::string(row.how) == "Escape")
+            QTest::keyClick(editor, Qt::Key_Escape);
+        else if (std::string(row.how) == "close")
+            editor->close();
+        else
+            dlg.reject();
+        ASSERT_EQ(m_prompt.m_asked.size(), 1u);
+        EXPECT_EQ(m_prompt.m_asked[0].m_nButtons, PromptButtons::SaveDiscardCancel);
+        EXPECT_FALSE(m_prompt.m_asked[0].m_bCancelDefault); // Save is the default
+        EXPECT_EQ(editor->isVisible(), row.bStaysOpen);
+        EXPECT_TRUE(dlg.isVisible());
+        EXPECT_EQ(stored(), row.file);
+        // Unchanged text closes without a question.
+        editor->TextEdit()->document()->setModified(false);
+        EXPECT_TRUE(editor->close());
+        EXPECT_EQ(m_prompt.m_asked.size(), 1u);
+        delete editor;
+    }
 }

@@ -271,18 +271,22 @@ TEST_F(TransferTest, ASlowLoadKeepsTheWindowPaintedAndDropsInputGivenDuringIt) {
     EXPECT_TRUE(m_pDlg->IsTransferRunning());
     EXPECT_GT(painted.m_nPaints, 0);
     EXPECT_EQ(Text(IDC_STATUS), transfer_text::kDownloadWait);
+    // It looks busy, so that the dead Exit and Delete do not surprise.
+    EXPECT_EQ(m_pDlg->cursor().shape(), Qt::WaitCursor);
+    EXPECT_EQ(m_pDlg->Control(IDC_EXIT)->cursor().shape(), Qt::WaitCursor);
 
     ASSERT_TRUE(ended.wait(20000));
     QCoreApplication::processEvents();
     EXPECT_EQ(Text(IDC_STATUS), transfer_text::kDownloadSuccess);
     EXPECT_EQ(Bar(), 100);
     EXPECT_EQ(tree->currentItem()->text(0), "2");
+    EXPECT_EQ(m_pDlg->cursor().shape(), Qt::ArrowCursor);
     EXPECT_TRUE(m_pDlg->isVisible());
     EXPECT_TRUE(Saved("Vrx.cfg"));
     slow.Stop();
 }
 
-TEST_F(TransferTest, ALoadAfterTheProcessorCameBackReopensThePortByItself) {
+TEST_F(TransferTest, AProcessorThatWentAwayAndCameBackIsReachedByTheFirstLoad) {
     // COM1 stands for a fixed path that leads to whichever simulator serves now, as an
     // adapter's /dev/serial/by-id path leads to the adapter after it was plugged in again.
     const fs::path adapter = m_root / "adapter";
@@ -292,17 +296,23 @@ TEST_F(TransferTest, ALoadAfterTheProcessorCameBackReopensThePortByItself) {
     std::ofstream(m_root / "VRX3KM.CFG") << "[Ports]\nCOM1=" << adapter.string() << "\n";
     Start();
     Select({"Main", "Plaza", "2"});
-    m_pDlg->SetPortOpener([](const std::string& name) { g_SerialPort.Open(name); });
+    m_pDlg->SetPortOpener([](const std::string& name) {
+        g_SerialPort.Open(name);
+        return g_SerialPort.LastOpenFailure().Reason();
+    });
     m_pDlg->OpenSavedPort();
     ASSERT_TRUE(g_SerialPort.IsOpen());
     ResetReceiver();
     first->Start();
     Click(IDC_LOAD);
     EXPECT_EQ(Text(IDC_STATUS), transfer_text::kDownloadSuccess);
+    const auto portLine = [&] { return Text(IDC_PORT_STATE); };
+    EXPECT_EQ(portLine(), "adapter\nopen");
 
-    first.reset(); // unplugged
-    Click(IDC_LOAD);
-    EXPECT_EQ(Text(IDC_STATUS), transfer_text::kDownloadError);
+    first.reset(); // unplugged: the window, activated again, no longer calls the port open
+    m_pDlg->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_pDlg.get()));
+    EXPECT_EQ(portLine(), "adapter\nclosed");
 
     vrxsim::Simulator second; // plugged in again
     fs::remove(adapter);
@@ -310,6 +320,7 @@ TEST_F(TransferTest, ALoadAfterTheProcessorCameBackReopensThePortByItself) {
     second.Start();
     Click(IDC_LOAD);
     EXPECT_EQ(Text(IDC_STATUS), transfer_text::kDownloadSuccess) << Reason();
+    EXPECT_EQ(portLine(), "adapter\nopen");
     second.Stop();
 }
 

@@ -1,6 +1,7 @@
 #include "ui_fixture.h"
 
 #include "link/profile.h"
+#include "ui/transfer_binding.h"
 
 #include <QDir>
 #include <QLabel>
@@ -69,7 +70,10 @@ CMainDlg& MainDlgTest::Start() {
         }
         return std::nullopt;
     });
-    m_pDlg->SetPortOpener([this](const std::string& name) { m_opened.push_back(name); });
+    m_pDlg->SetPortOpener([this](const std::string& name) {
+        m_opened.push_back(name);
+        return std::string();
+    });
     m_pDlg->InitDialog();
     return *m_pDlg;
 }
@@ -102,10 +106,7 @@ std::string MainDlgTest::Text(int id) const {
 }
 
 std::string MainDlgTest::Reason() const {
-    const std::string text =
-        qobject_cast<QLabel*>(m_pDlg->Control(IDC_STATUS))->text().toStdString();
-    const auto newline = text.find('\n');
-    return newline == std::string::npos ? std::string() : text.substr(newline + 1);
+    return m_pDlg->StatusArea()->Reason().toStdString();
 }
 
 std::vector<std::string> MainDlgTest::TopLevelTexts() const {

@@ -50,7 +50,7 @@ protected:
     bool Enabled(int id) const;
     // A label's text; for the status control its first line, the status text itself.
     std::string Text(int id) const;
-    // The reason that follows the status text, or "".
+    // The whole reason that follows the status text, or "".
     std::string Reason() const;
     std::vector<std::string> TopLevelTexts() const;
     // Runs Add Circuit (0), Add Theater (1) or Add Screen (2).
