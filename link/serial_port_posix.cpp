@@ -80,7 +80,7 @@ CSerialPort::~CSerialPort() {
     Close();
 }
 
-void CSerialPort::Close() {
+void CSerialPort::CloseTty() {
     if (m_nFd >= 0) {
         // A pseudo-terminal keeps its exclusive flag past the close while the other side is
         // open, which would refuse the next open of the same port.
@@ -97,7 +97,7 @@ void CSerialPort::Fail(std::string strDevice, PortOpenReason nReason, int nSyste
     m_failure.m_strSystemText = nSystemError != 0 ? std::strerror(nSystemError) : std::string();
 }
 
-void CSerialPort::OpenDevice(std::string device) {
+void CSerialPort::OpenTty(std::string device) {
     Close();
     m_failure = PortOpenFailure{};
     m_bOtherReader = false;
@@ -135,11 +135,11 @@ void CSerialPort::OpenDevice(std::string device) {
     m_nFd = fd;
 }
 
-bool CSerialPort::IsOpen() const {
+bool CSerialPort::IsTtyOpen() const {
     return m_nFd >= 0;
 }
 
-void CSerialPort::Write(const std::uint8_t* buffer, std::size_t length) {
+void CSerialPort::WriteTty(const std::uint8_t* buffer, std::size_t length) {
     if (m_nFd < 0 || buffer == nullptr) {
         return;
     }
@@ -150,7 +150,7 @@ void CSerialPort::Write(const std::uint8_t* buffer, std::size_t length) {
     WriteUntil(m_nFd, buffer, length, deadline);
 }
 
-int CSerialPort::ReadByte() {
+int CSerialPort::ReadTtyByte() {
     if (m_nFd < 0) {
         return -1;
     }

@@ -44,7 +44,7 @@ CSerialPort::~CSerialPort() {
     Close();
 }
 
-void CSerialPort::Close() {
+void CSerialPort::CloseTty() {
     if (m_hComm != INVALID_HANDLE_VALUE) {
         ::CloseHandle(m_hComm);
         m_hComm = INVALID_HANDLE_VALUE;
@@ -59,7 +59,7 @@ void CSerialPort::Fail(std::string strDevice, PortOpenReason nReason, int nSyste
         nSystemError != 0 ? SystemText(static_cast<DWORD>(nSystemError)) : std::string();
 }
 
-void CSerialPort::OpenDevice(std::string device) {
+void CSerialPort::OpenTty(std::string device) {
     Close();
     m_failure = PortOpenFailure{};
     m_bOtherReader = false;
@@ -126,11 +126,11 @@ void CSerialPort::OpenDevice(std::string device) {
     }
 }
 
-bool CSerialPort::IsOpen() const {
+bool CSerialPort::IsTtyOpen() const {
     return m_hComm != INVALID_HANDLE_VALUE;
 }
 
-void CSerialPort::Write(const std::uint8_t* buffer, std::size_t length) {
+void CSerialPort::WriteTty(const std::uint8_t* buffer, std::size_t length) {
     if (m_hComm == INVALID_HANDLE_VALUE || buffer == nullptr) {
         return;
     }
@@ -138,7 +138,7 @@ void CSerialPort::Write(const std::uint8_t* buffer, std::size_t length) {
     ::WriteFile(m_hComm, buffer, static_cast<DWORD>(length), &written, nullptr);
 }
 
-int CSerialPort::ReadByte() {
+int CSerialPort::ReadTtyByte() {
     if (m_hComm == INVALID_HANDLE_VALUE) {
         return -1;
     }
