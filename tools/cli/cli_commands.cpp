@@ -176,6 +176,11 @@ int PortsCommand(const CliRequest& request, CliStreams& io) {
     InitProfile();
     if (request.m_mapping) {
         const auto& [port, device] = *request.m_mapping;
+        if (IsNetworkPortName(device) && !ParseNetworkPortName(device)) {
+            io.m_err << "vrx3km-cli: \"" << device << "\" is " << DescribeNetworkPort(device)
+                     << "\n";
+            return kExitUsage;
+        }
         if (!SetPortMapping(port, device)) {
             io.m_err << "vrx3km-cli: the port mapping could not be written to "
                      << g_PortSettings.ProfilePath << "; check that the library folder may be "
