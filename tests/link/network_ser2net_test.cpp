@@ -1,6 +1,6 @@
 // vrx3km-cli through Debian's ser2net, in front of the simulated processor's pseudo-terminal, in
-// its telnet (RFC 2217) and raw modes: the settings arrive and leave byte for byte, 0xFF (the
-// Telnet escape) among them.
+// its telnet (RFC 2217) and raw modes, named by --port and in the profile's "Ports" section: the
+// settings arrive and leave byte for byte, 0xFF (the Telnet escape) among them.
 #include "run_tool.h"
 #include "temp_folder.h"
 
@@ -194,20 +194,26 @@ TEST_P(NetworkSer2net, LoadAndSendAreByteExact) {
     fs::create_directory(library);
     const std::string port =
         std::string(bTelnet ? "rfc2217" : "tcp") + "://127.0.0.1:" + std::to_string(server.Port());
-    const auto cli = [&](const char* command) {
-        return RunTool(
-            {"--dir", library.string(), "--port", port, "--yes", command, "Odeon", "Main", "1"});
+    // With --port, or else through the profile's mapping.
+    const auto cli = [&](const char* command, bool bPortOption) {
+        std::vector<std::string> args = {"--dir", library.string(), "--yes", command,
+                                         "Odeon", "Main",           "1"};
+        if (bPortOption)
+            args.insert(args.begin(), {"--port", port});
+        return RunTool(args);
     };
-    ASSERT_EQ(cli("add").m_nStatus, 0);
+    ASSERT_EQ(cli("add", false).m_nStatus, 0);
     const fs::path screen = library / "Odeon" / "Main" / "1";
 
-    const ToolRun load = cli("load");
+    const ToolRun load = cli("load", true);
     ASSERT_EQ(load.m_nStatus, 0) << load.m_strErr << server.Log();
     EXPECT_NE(load.m_strErr.find(transfer_text::kDownloadSuccess), std::string::npos);
     EXPECT_EQ(ReadFile(screen / "Vrx.cfg"), AsText(held));
 
+    std::ofstream(library / "VRX3KM.CFG")
+        << "[Setup]\r\nPORT=COM2\r\n[Ports]\r\nCOM2=" << port << "\r\n";
     std::ofstream(screen / "Vrx.cfg", std::ios::binary | std::ios::trunc) << AsText(stored);
-    const ToolRun send = cli("send");
+    const ToolRun send = cli("send", false);
     ASSERT_EQ(send.m_nStatus, 0) << send.m_strErr << server.Log();
     EXPECT_NE(send.m_strErr.find(transfer_text::kSendSuccess), std::string::npos);
     EXPECT_EQ(sim.Settings(), stored);
