@@ -116,10 +116,10 @@ std::optional<NetworkPortName> ParseNetworkPortName(const std::string& name) {
 std::string DescribeNetworkPort(const std::string& name) {
     const auto parsed = ParseNetworkPortName(name);
     if (!parsed)
-        return "not a network port: write rfc2217://HOST:PORT or tcp://HOST:PORT";
+        return "needs HOST:PORT after ://";
     if (parsed->m_nProtocol == NetworkProtocol::Rfc2217)
-        return "network port, telnet (RFC 2217): set to 9600 8N1 on connecting";
-    return "network port, raw: the server's port must be set to 9600 8N1";
+        return "network, telnet: sets 9600 8N1";
+    return "network, raw: server at 9600 8N1";
 }
 
 PortOpenFailure NetworkLine::Open(const std::string& name) {

@@ -37,7 +37,7 @@ bool IsNetworkPortName(const std::string& name);
 // The parts of a well-formed network port name: the scheme, a host (a name, an IPv4 address or
 // an IPv6 address in brackets) and a port number, nothing more.
 std::optional<NetworkPortName> ParseNetworkPortName(const std::string& name);
-// One line on what a network port name stands for, for the technician choosing a port.
+// A few words on what a network port name stands for, beside the technician's choice of port.
 std::string DescribeNetworkPort(const std::string& name);
 
 // How long connecting may take: the name lookup, the TCP connection and, for rfc2217://, the

@@ -177,7 +177,8 @@ int PortsCommand(const CliRequest& request, CliStreams& io) {
     if (request.m_mapping) {
         const auto& [port, device] = *request.m_mapping;
         if (IsNetworkPortName(device) && !ParseNetworkPortName(device)) {
-            io.m_err << "vrx3km-cli: \"" << device << "\" is " << DescribeNetworkPort(device)
+            io.m_err << "vrx3km-cli: "
+                     << PortOpenFailure{device, PortOpenReason::BadNetworkName, 0, {}}.Reason()
                      << "\n";
             return kExitUsage;
         }
