@@ -1,5 +1,7 @@
 #include "link/port_open_failure.h"
 
+#include "link/network_line.h"
+
 #include <cerrno>
 
 std::string PortOpenFailure::Reason() const {
@@ -27,6 +29,43 @@ std::string PortOpenFailure::Reason() const {
                "another adapter.";
     case PortOpenReason::ProfileUnreadable:
         return m_strSystemText;
+    case PortOpenReason::BadNetworkName:
+        return device +
+               ": not a network port. Write rfc2217://HOST:PORT or tcp://HOST:PORT, for example "
+               "rfc2217://192.168.1.20:4001.";
+    case PortOpenReason::HostNotFound:
+        return device + ": no computer of that name was found. Check the device server's name, or "
+                        "use its address.";
+    case PortOpenReason::NameServerSilent:
+        return device + ": the name could not be looked up (no name server answered). Check the "
+                        "network connection, or use the device server's address.";
+    case PortOpenReason::ConnectionRefused:
+        return device + ": the connection was refused: no device server listens on that port. "
+                        "Check the port number and that the device server (ser2net) is running.";
+    case PortOpenReason::HostUnreachable:
+        return device + ": the network does not reach the device server. Check the network "
+                        "cable or Wi-Fi and the address.";
+    case PortOpenReason::ConnectTimedOut:
+        return device + ": the device server did not answer within " +
+               std::to_string(kConnectTimeout.count()) +
+               " seconds. Check that it is switched on and on this network.";
+    case PortOpenReason::ServerSilent:
+        return device + ": the device server did not confirm the port settings within " +
+               std::to_string(kConnectTimeout.count()) +
+               " seconds. Check that its port is set up for telnet with RFC 2217, or name it "
+               "tcp://.";
+    case PortOpenReason::ServerRefusedSettings:
+        return device + ": the device server refused the port settings 9600 8N1" +
+               (m_strSystemText.empty() ? std::string() : " (" + m_strSystemText + ")") +
+               ". Check the device server's port settings.";
+    case PortOpenReason::ServerClosed:
+        return device + ": the device server closed the connection. Another computer may be "
+                        "using its port, or it could not open it; check the device server and "
+                        "try again.";
+    case PortOpenReason::NetworkError:
+        return device + ": " +
+               (m_strSystemText.empty() ? std::string("network error") : m_strSystemText) +
+               ". Check the network and the device server.";
     case PortOpenReason::Other:
         break;
     }

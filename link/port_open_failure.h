@@ -13,14 +13,28 @@ enum class PortOpenReason {
     SettingsRefused,   // the device opened but took no line settings or timeouts
     ProfileUnreadable, // the profile that maps the port to a device cannot be read
     Other,             // another system error; the system's own text says which
+
+    // A network port (rfc2217://HOST:PORT, tcp://HOST:PORT):
+    BadNetworkName,        // the name is not HOST:PORT after the scheme
+    HostNotFound,          // no host of that name
+    NameServerSilent,      // the name could not be looked up
+    ConnectionRefused,     // the host is there, but no device server listens on the port
+    HostUnreachable,       // the network does not reach the host
+    ConnectTimedOut,       // the host did not answer within the connect time
+    ServerSilent,          // connected, but no answer to the port settings (telnet)
+    ServerRefusedSettings, // the server did not confirm 9600 8N1 without flow control
+    ServerClosed,          // the server closed the connection
+    NetworkError,          // another network error; the system's own text says which
 };
 
 struct PortOpenFailure {
     std::string m_strDevice; // the device the port name stood for ("" when there was none)
     PortOpenReason m_nReason = PortOpenReason::None;
     int m_nSystemError = 0;      // errno or GetLastError(), 0 when the system gave none
-    std::string m_strSystemText; // the system's own wording of m_nSystemError, for Other; for
-                                 // ProfileUnreadable why the profile cannot be read
+    std::string m_strSystemText; // the system's own wording of m_nSystemError, for Other and
+                                 // NetworkError; why the profile cannot be read, for
+                                 // ProfileUnreadable; what was not confirmed, for
+                                 // ServerRefusedSettings
 
     // One line for the technician: the device, what went wrong and what to do, for example
     // "/dev/ttyUSB0: permission denied. Add your user to the dialout group and log in again."

@@ -61,7 +61,48 @@ void CSerialPort::Open(std::string name) {
     OpenDevice(device);
 }
 
+void CSerialPort::OpenDevice(std::string device) {
+    if (!IsNetworkPortName(device)) {
+        OpenTty(std::move(device));
+        return;
+    }
+    Close();
+    m_bOtherReader = false;
+    m_strDevice = device;
+    auto network = std::make_unique<NetworkLine>();
+    m_failure = network->Open(device);
+    if (m_failure.m_nReason == PortOpenReason::None)
+        m_pNetwork = std::move(network);
+}
+
+void CSerialPort::Close() {
+    m_pNetwork.reset();
+    CloseTty();
+}
+
+void CSerialPort::Write(const std::uint8_t* buffer, std::size_t length) {
+    if (m_pNetwork)
+        m_pNetwork->Write(buffer, length);
+    else
+        WriteTty(buffer, length);
+}
+
+int CSerialPort::ReadByte() {
+    return m_pNetwork ? m_pNetwork->ReadByte() : ReadTtyByte();
+}
+
+bool CSerialPort::IsOpen() const {
+    return m_pNetwork ? m_pNetwork->IsOpen() : IsTtyOpen();
+}
+
+bool CSerialPort::Probe() {
+    // A device server that closed the connection has been seen by the last read.
+    return m_pNetwork ? m_pNetwork->IsOpen() : ProbeTty();
+}
+
 std::string CSerialPort::Problem() const {
+    if (m_pNetwork)
+        return m_pNetwork->Problem();
     if (!IsOpen())
         return m_failure.Reason();
     if (m_bOtherReader) {

@@ -2,11 +2,13 @@
 // bits, no parity, one stop bit, held for exclusive use.
 #pragma once
 
+#include "link/network_line.h"
 #include "link/port_open_failure.h"
 #include "link/serial_line.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 class CSerialPort : public SerialLine {
@@ -22,7 +24,8 @@ public:
     // here (the Load command reports "COM Port Error.").
     void Open(std::string name);
     // The same for a device given by its path (/dev/ttyUSB0, a pseudo-terminal) or, on Windows,
-    // its port name (COM7).
+    // its port name (COM7), or for a network port (rfc2217://HOST:PORT, tcp://HOST:PORT), which
+    // connects within a few seconds.
     void OpenDevice(std::string device);
 
     // Writes the whole buffer. The time is bounded (a few seconds plus the buffer's line
@@ -35,7 +38,8 @@ public:
     // does with the same device.
     int ReadByte() override;
 
-    // False exactly when the last Open failed (or no Open ran yet).
+    // False exactly when the last Open failed (or no Open ran yet), or when the device server
+    // of a network port has closed the connection since.
     bool IsOpen() const override;
 
     // True when the port is open and its device still answers. An adapter that was unplugged
@@ -54,18 +58,27 @@ public:
     // with this set failed because the port is in use.
     bool OtherReaderSeen() const { return m_bOtherReader; }
 
-    // The device that the last Open tried: a path, or \\.\COMn on Windows.
+    // The device that the last Open tried: a path, \\.\COMn on Windows, or a network port.
     const std::string& Device() const { return m_strDevice; }
-    // The open failure's reason, or that another program reads the device.
+    // The open failure's reason, that another program reads the device, or that a network
+    // port's server closed the connection.
     std::string Problem() const override;
 
 private:
     void Close();
+    // The serial device itself: the platform's half (serial_port_posix.cpp, _win32.cpp).
+    void OpenTty(std::string device);
+    void CloseTty();
+    void WriteTty(const std::uint8_t* buffer, std::size_t length);
+    int ReadTtyByte();
+    bool IsTtyOpen() const;
+    bool ProbeTty();
     void Fail(std::string strDevice, PortOpenReason nReason, int nSystemError);
 
     PortOpenFailure m_failure;
     std::string m_strDevice; // the device the last Open tried
     bool m_bOtherReader = false;
+    std::unique_ptr<NetworkLine> m_pNetwork; // the network port while one is open
 #ifdef _WIN32
     void* m_hComm = reinterpret_cast<void*>(-1); // INVALID_HANDLE_VALUE
 #else

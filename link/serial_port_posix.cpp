@@ -98,7 +98,7 @@ CSerialPort::~CSerialPort() {
     Close();
 }
 
-void CSerialPort::Close() {
+void CSerialPort::CloseTty() {
     if (m_nFd >= 0) {
         // A pseudo-terminal keeps its exclusive flag past the close while the other side is
         // open, which would refuse the next open of the same port.
@@ -115,7 +115,7 @@ void CSerialPort::Fail(std::string strDevice, PortOpenReason nReason, int nSyste
     m_failure.m_strSystemText = nSystemError != 0 ? std::strerror(nSystemError) : std::string();
 }
 
-void CSerialPort::OpenDevice(std::string device) {
+void CSerialPort::OpenTty(std::string device) {
     Close();
     m_failure = PortOpenFailure{};
     m_bOtherReader = false;
@@ -153,11 +153,11 @@ void CSerialPort::OpenDevice(std::string device) {
     m_nFd = fd;
 }
 
-bool CSerialPort::IsOpen() const {
+bool CSerialPort::IsTtyOpen() const {
     return m_nFd >= 0;
 }
 
-bool CSerialPort::Probe() {
+bool CSerialPort::ProbeTty() {
     if (m_nFd < 0) {
         return false;
     }
@@ -175,7 +175,7 @@ bool CSerialPort::Probe() {
     return tcgetattr(m_nFd, &tio) == 0;
 }
 
-void CSerialPort::Write(const std::uint8_t* buffer, std::size_t length) {
+void CSerialPort::WriteTty(const std::uint8_t* buffer, std::size_t length) {
     if (m_nFd < 0 || buffer == nullptr) {
         return;
     }
@@ -196,7 +196,7 @@ void CSerialPort::Write(const std::uint8_t* buffer, std::size_t length) {
     SleepUntil(onTheLine);
 }
 
-int CSerialPort::ReadByte() {
+int CSerialPort::ReadTtyByte() {
     if (m_nFd < 0) {
         return -1;
     }

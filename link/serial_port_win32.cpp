@@ -47,7 +47,7 @@ CSerialPort::~CSerialPort() {
     Close();
 }
 
-void CSerialPort::Close() {
+void CSerialPort::CloseTty() {
     if (m_hComm != INVALID_HANDLE_VALUE) {
         ::CloseHandle(m_hComm);
         m_hComm = INVALID_HANDLE_VALUE;
@@ -62,7 +62,7 @@ void CSerialPort::Fail(std::string strDevice, PortOpenReason nReason, int nSyste
         nSystemError != 0 ? SystemText(static_cast<DWORD>(nSystemError)) : std::string();
 }
 
-void CSerialPort::OpenDevice(std::string device) {
+void CSerialPort::OpenTty(std::string device) {
     Close();
     m_failure = PortOpenFailure{};
     m_bOtherReader = false;
@@ -129,11 +129,11 @@ void CSerialPort::OpenDevice(std::string device) {
     }
 }
 
-bool CSerialPort::IsOpen() const {
+bool CSerialPort::IsTtyOpen() const {
     return m_hComm != INVALID_HANDLE_VALUE;
 }
 
-bool CSerialPort::Probe() {
+bool CSerialPort::ProbeTty() {
     if (m_hComm == INVALID_HANDLE_VALUE) {
         return false;
     }
@@ -143,7 +143,7 @@ bool CSerialPort::Probe() {
     return ::ClearCommError(m_hComm, &errors, &status) != 0;
 }
 
-void CSerialPort::Write(const std::uint8_t* buffer, std::size_t length) {
+void CSerialPort::WriteTty(const std::uint8_t* buffer, std::size_t length) {
     if (m_hComm == INVALID_HANDLE_VALUE || buffer == nullptr) {
         return;
     }
@@ -176,7 +176,7 @@ void CSerialPort::Write(const std::uint8_t* buffer, std::size_t length) {
     }
 }
 
-int CSerialPort::ReadByte() {
+int CSerialPort::ReadTtyByte() {
     if (m_hComm == INVALID_HANDLE_VALUE) {
         return -1;
     }

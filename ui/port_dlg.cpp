@@ -1,6 +1,7 @@
 #include "ui/port_dlg.h"
 
 #include "link/find_processor.h"
+#include "link/network_line.h"
 #include "link/profile.h"
 #include "link/trace_file.h"
 #include "ui/prompt.h"
@@ -44,7 +45,9 @@ CPortDlg::CPortDlg(QWidget* parent, DeviceSource source)
     auto* names = new QGroupBox("Port names on this computer", this);
     auto* grid = new QGridLayout(names);
     auto* intro = new QLabel("Choose the device that each port button stands for, or type its "
-                             "path. Leave a port empty to use its default device.",
+                             "path, or a serial device server's port: rfc2217://HOST:PORT "
+                             "(telnet) or tcp://HOST:PORT (raw). Leave a port empty to use its "
+                             "default device.",
                              names);
     intro->setWordWrap(true);
     grid->addWidget(intro, 0, 0, 1, 3);
@@ -159,6 +162,10 @@ void CPortDlg::DescribeChoice(int index) {
     QLabel* detail = m_pDetails[static_cast<std::size_t>(index)];
     if (device.empty()) {
         detail->setText(Q("default device " + DefaultPortDevice(PortName(index))));
+        return;
+    }
+    if (IsNetworkPortName(device)) {
+        detail->setText(Q(DescribeNetworkPort(device)));
         return;
     }
     const auto found = std::find_if(m_devices.begin(), m_devices.end(),

@@ -212,6 +212,12 @@ int PortsCommand(const CliRequest& request, CliStreams& io) {
         }
         if (!strProfileProblem.empty())
             return kExitFileError;
+        if (IsNetworkPortName(device) && !ParseNetworkPortName(device)) {
+            io.m_err << "vrx3km-cli: "
+                     << PortOpenFailure{device, PortOpenReason::BadNetworkName, 0, {}}.Reason()
+                     << "\n";
+            return kExitUsage;
+        }
         if (!SetPortMapping(port, device)) {
             io.m_err << "vrx3km-cli: the port mapping could not be written to "
                      << g_PortSettings.ProfilePath << "; check that the library folder may be "

@@ -55,9 +55,10 @@ constexpr std::array<CommandInfo, 10> kCommands{{
      "it opens, then the serial devices that the system reports. The library's\n"
      "VRX3KM.CFG maps a port to a device in its \"Ports\" section; unmapped, COMn is\n"
      "/dev/ttyS(n-1) (\\\\.\\COMn on Windows). --map COMn DEVICE writes a mapping\n"
-     "(an empty DEVICE removes it). --find tries the link check on each mapped port\n"
-     "and each listed device and names those where a processor answered (exit status\n"
-     "1 when none did); it never writes to a processor.\n"},
+     "(an empty DEVICE removes it); DEVICE may be a serial device server's port,\n"
+     "rfc2217://HOST:PORT or tcp://HOST:PORT. --find tries the link check on each\n"
+     "mapped port and each listed device and names those where a processor answered\n"
+     "(exit status 1 when none did); it never writes to a processor.\n"},
     {"history", 3, 3, "history CIRCUIT THEATER SCREEN",
      "Lists the settings kept in the screen's History folder, newest first: the file\n"
      "name, the date and time its Vrx.cfg was replaced, and whether it passes the\n"
@@ -84,8 +85,10 @@ constexpr std::string_view kOptionsHelp =
     "  --dir DIR    the library folder (default: the current folder, when it is a\n"
     "               library: it holds VRX3KM.CFG or screen folders, or is empty)\n"
     "  --port COMn  the serial port COM1..COM4 (default: the one in VRX3KM.CFG; the\n"
-    "               profile is not changed), or a device such as /dev/ttyUSB0 for\n"
-    "               this run; \"vrx3km-cli ports\" shows what COM1..COM4 stand for\n"
+    "               profile is not changed), or a device such as /dev/ttyUSB0, or a\n"
+    "               serial device server's port rfc2217://HOST:PORT (telnet) or\n"
+    "               tcp://HOST:PORT (raw) for this run; \"vrx3km-cli ports\" shows\n"
+    "               what COM1..COM4 stand for\n"
     "  --trace FILE write every byte sent and received to FILE, with timestamps: a new\n"
     "               or regular file outside the library's screen folders (exit status\n"
     "               3 when it is refused or cannot be written whole)\n"
@@ -169,8 +172,8 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
                 request.m_strDir = value;
             } else {
                 request.m_nPortIndex = ParsePort(value);
-                // Anything else names a device for this run: a path such as /dev/ttyUSB0, or on
-                // Windows a port name such as COM7.
+                // Anything else names a device for this run: a path such as /dev/ttyUSB0, on
+                // Windows a port name such as COM7, or a network port (rfc2217://, tcp://).
                 if (!request.m_nPortIndex) {
                     if (value.empty())
                         return Fail("option --port needs COM1..COM4 or a device");
