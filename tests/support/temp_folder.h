@@ -19,8 +19,8 @@ public:
         // A folder that did not exist before is this object's alone.
         std::random_device random;
         for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt) {
-            const auto candidate = std::filesystem::temp_directory_path() /
-                                   ("vrx-test-" + std::to_string(random()));
+            const auto candidate =
+                std::filesystem::temp_directory_path() / ("vrx-test-" + std::to_string(random()));
             if (std::filesystem::create_directory(candidate))
                 m_path = candidate;
         }
