@@ -92,8 +92,8 @@ const BadLine kSiteLines[] = {
     {{"list", "--days", "3"}, "--days is an option of status only"},
     {{"status", "--days", "-1"},
      "option --days needs a number of days from 0 to 100000, not \"-1\""},
-    {{"list", "--pdf", "a.pdf"}, "--pdf is an option of report only"},
 #ifdef VRX_CLI_PDF
+    {{"list", "--pdf", "a.pdf"}, "--pdf is an option of report only"},
     {{"report", "A"},
      "usage: vrx3km-cli report CIRCUIT THEATER SCREEN (the reports of a circuit or a theater go "
      "into a PDF: add --pdf FILE)"},
