@@ -2,6 +2,9 @@
 
 #include "image/atomic_file.h"
 #include "image/file_error.h"
+#include "image/portable.h"
+#include "library/screen_store.h"
+#include "library/site_storage.h"
 #include "ui/dialog_units.h"
 #include "ui/help.h"
 #include "ui/launcher.h"
@@ -11,12 +14,17 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStandardPaths>
 #include <QStringDecoder>
 #include <QVBoxLayout>
 #include <QtMath>
@@ -62,10 +70,51 @@ QWidget* Owner(QWidget* owner) {
     return owner ? owner->window() : nullptr;
 }
 
-void ShowViewer(QWidget* owner, const QString& title, const QString& text, bool bMonospace) {
+CTextViewDlg* ShowViewer(QWidget* owner, const QString& title, const QString& text,
+                         bool bMonospace) {
     auto* viewer = new CTextViewDlg(Owner(owner), title, text, bMonospace);
     viewer->setAttribute(Qt::WA_DeleteOnClose);
     viewer->show();
+    return viewer;
+}
+
+// The report file of a screen as it goes on paper: the names are those of its folders (the
+// library names its folders after its entries), the date that of the screen's Vrx.cfg.
+PaperReport PaperReportOf(const fs::path& reportFile, const QByteArray& bytes) {
+    const fs::path screen = reportFile.parent_path();
+    const fs::path theater = screen.parent_path();
+    PaperReport report{PathToUtf8(theater.parent_path().filename()),
+                       PathToUtf8(theater.filename()),
+                       PathToUtf8(screen.filename()),
+                       {},
+                       std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()))};
+    std::error_code ec;
+    const fs::file_time_type written = fs::last_write_time(
+        LibraryDiskPath(".", BuildLibraryPath(PathKind::SettingsFile, report.m_strCircuit,
+                                              report.m_strTheater, report.m_strScreen)),
+        ec);
+    if (!ec)
+        report.m_strSettingsDate = PaperDateText(ToCalendarTime(written), true);
+    return report;
+}
+
+std::string ScreenTextOf(const PaperReport& report) {
+    return ScreenText({report.m_strCircuit, report.m_strTheater, report.m_strScreen});
+}
+
+// The page setup a printing starts from: the printer's paper, with room for the header and
+// footer on every page.
+void PreparePrinter(QPrinter& printer, const PaperReport& report) {
+    printer.setDocName(QString::fromStdString("Configuration report " + ScreenTextOf(report)));
+    printer.setPageMargins(DefaultPaperLayout().margins(), QPageLayout::Millimeter);
+}
+
+void ShowPaperProblem(QWidget* owner, const std::string& problem) {
+    PromptRequest request;
+    request.m_strText = problem;
+    request.m_strCaption = QApplication::applicationName().toStdString();
+    request.m_nIcon = PromptIcon::Exclamation;
+    AskPrompt(owner, request);
 }
 
 enum class TextRead { Read, Missing, NotAFile, TooLarge, Failed };
@@ -135,6 +184,75 @@ CTextViewDlg::CTextViewDlg(QWidget* parent, const QString& title, const QString&
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout()->addWidget(buttons);
+}
+
+void CTextViewDlg::SetPaperReport(PaperReport report) {
+    m_paper = std::move(report);
+    auto* buttons = findChild<QDialogButtonBox*>();
+    if (!buttons)
+        return;
+    connect(buttons->addButton("Print Pre&view...", QDialogButtonBox::ActionRole),
+            &QPushButton::clicked, this, &CTextViewDlg::OnPrintPreview);
+    connect(buttons->addButton("&Print...", QDialogButtonBox::ActionRole), &QPushButton::clicked,
+            this, &CTextViewDlg::OnPrint);
+    connect(buttons->addButton("Save as P&DF...", QDialogButtonBox::ActionRole),
+            &QPushButton::clicked, this, &CTextViewDlg::OnSaveAsPdf);
+}
+
+bool CTextViewDlg::Print(QPrinter& printer) {
+    if (!m_paper)
+        return false;
+    const PaperResult result = PaintReports(printer, {*m_paper}, FooterForNow());
+    if (result.m_strProblem.empty())
+        return true;
+    ShowPaperProblem(this, result.m_strProblem);
+    return false;
+}
+
+bool CTextViewDlg::SaveAsPdf(const fs::path& file) {
+    if (!m_paper)
+        return false;
+    try {
+        const PaperResult result = WriteReportsPdf(
+            file, {*m_paper}, FooterForNow(), "Configuration report: " + ScreenTextOf(*m_paper));
+        if (result.m_strProblem.empty())
+            return true;
+        ShowPaperProblem(this, result.m_strProblem);
+    } catch (const FileError& error) {
+        ShowFileError(this, error.Message());
+    }
+    return false;
+}
+
+void CTextViewDlg::OnPrintPreview() {
+    QPrinter printer(QPrinter::HighResolution);
+    PreparePrinter(printer, *m_paper);
+    QPrintPreviewDialog preview(&printer, this);
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+            [this](QPrinter* target) { Print(*target); });
+    preview.exec();
+}
+
+void CTextViewDlg::OnPrint() {
+    QPrinter printer(QPrinter::HighResolution);
+    PreparePrinter(printer, *m_paper);
+    QPrintDialog dialog(&printer, this);
+    dialog.setWindowTitle("Print Configuration Report");
+    if (dialog.exec() == QDialog::Accepted)
+        Print(printer);
+}
+
+void CTextViewDlg::OnSaveAsPdf() {
+    // Beside the technician's documents, never in the library, whose screen folders hold only
+    // the program's files.
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QFileDialog dialog(this, "Save Configuration Report as PDF", folder, "PDF files (*.pdf)");
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix("pdf");
+    dialog.selectFile(QString::fromStdString(ScreenTextOf(*m_paper) + ".pdf"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    SaveAsPdf(fs::path(dialog.selectedFiles().front().toStdU16String()));
 }
 
 CNotesEditDlg::CNotesEditDlg(QWidget* parent, const fs::path& file)
@@ -297,7 +415,8 @@ void OpenReportFile(QWidget* owner, const std::string& path) {
     if (!ReadForShowing(owner, path, bytes))
         return;
     ShowViewer(owner, QString::fromStdString(path),
-               QString::fromLatin1(bytes).replace("\r\n", "\n"), true);
+               QString::fromLatin1(bytes).replace("\r\n", "\n"), true)
+        ->SetPaperReport(PaperReportOf(PathFromUtf8(path), bytes));
 }
 
 std::string HelpDocumentPath() {

@@ -3,12 +3,16 @@
 // Both stand beside the main window without blocking it, as the desktop's programs would.
 #pragma once
 
+#include "paper/paper_report.h"
+
 #include <QDialog>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 class QPlainTextEdit;
+class QPrinter;
 
 class CTextViewDlg : public QDialog {
     Q_OBJECT
@@ -18,8 +22,23 @@ public:
     CTextViewDlg(QWidget* parent, const QString& title, const QString& text, bool bMonospace);
     QPlainTextEdit* TextEdit() const { return m_pText; }
 
+    // Offers the report on paper: "Print Preview...", "Print..." (the system's print dialog)
+    // and "Save as PDF...". report holds the bytes the viewer shows.
+    void SetPaperReport(PaperReport report);
+    // Paints the report on the printer (a page setup the technician chose); false after saying
+    // why when it could not.
+    bool Print(QPrinter& printer);
+    // Writes the report as a PDF file, replacing it whole; false after saying why when it could
+    // not.
+    bool SaveAsPdf(const std::filesystem::path& file);
+
 private:
+    void OnPrintPreview();
+    void OnPrint();
+    void OnSaveAsPdf();
+
     QPlainTextEdit* m_pText;
+    std::optional<PaperReport> m_paper;
 };
 
 class CNotesEditDlg : public QDialog {

@@ -88,6 +88,23 @@ INSTANTIATE_TEST_SUITE_P(
                     BadLine{{"compare", "A", "B", "C", "--version", "V", "--file", "F"},
                             "compare takes one of --with, --file and --version"}));
 
+const BadLine kSiteLines[] = {
+    {{"list", "--days", "3"}, "--days is an option of status only"},
+    {{"status", "--days", "-1"},
+     "option --days needs a number of days from 0 to 100000, not \"-1\""},
+#ifdef VRX_CLI_PDF
+    {{"list", "--pdf", "a.pdf"}, "--pdf is an option of report only"},
+    {{"report", "A"},
+     "usage: vrx3km-cli report CIRCUIT THEATER SCREEN (the reports of a circuit or a theater go "
+     "into a PDF: add --pdf FILE)"},
+    {{"report", "A", "--pdf", "Vrx.cfg"}, "the name of the PDF file must end in .pdf: \"Vrx.cfg\""},
+#else
+    {{"report", "A", "B", "C", "--pdf", "a.pdf"},
+     "--pdf is left out of this Windows build of vrx3km-cli, which is made without Qt"},
+#endif
+};
+INSTANTIATE_TEST_SUITE_P(Site, ParseBadLine, testing::ValuesIn(kSiteLines));
+
 TEST(Consent, OnlyYOrYesAgreeInAnyLetterCase) {
     for (const char* yes : {"y", "Y", "yes", "YES", "Yes", "yes\r"})
         EXPECT_TRUE(IsConsent(yes)) << yes;
@@ -96,8 +113,8 @@ TEST(Consent, OnlyYOrYesAgreeInAnyLetterCase) {
 }
 
 TEST(Help, EveryCommandHasItsOwnHelp) {
-    for (const char* command :
-         {"list", "add", "report", "load", "send", "delete", "history", "restore", "compare"}) {
+    for (const char* command : {"list", "add", "report", "status", "load", "send", "delete",
+                                "history", "restore", "compare"}) {
         const auto help = CommandHelp(command);
         ASSERT_TRUE(help) << command;
         EXPECT_NE(help->find(std::string("vrx3km-cli [OPTIONS] ") + command), std::string::npos);

@@ -2,9 +2,13 @@
 
 #include "ui/text_viewer.h"
 
+#include "pdf_text.h"
+#include "temp_folder.h"
+
 #include <QFontInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPrinter>
 #include <QProgressBar>
 #include <QScrollBar>
 #include <QTest>
@@ -314,6 +318,21 @@ TEST_F(MainDlgTest, FilesTheDesktopCannotOpenAreShownByTheProgram) {
     EXPECT_TRUE(QFontInfo(report->font()).fixedPitch());
     ASSERT_TRUE(QTest::qWaitForWindowExposed(viewers[0]));
     EXPECT_EQ(report->horizontalScrollBar()->maximum(), 0);
+    // On paper: the report's lines under the screen's names, saved as PDF and printed.
+    TempFolder paper;
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString((paper.Path() / "printed.pdf").string()));
+    ASSERT_TRUE(viewers[0]->Print(printer));
+    ASSERT_TRUE(viewers[0]->SaveAsPdf(paper.Path() / "saved.pdf"));
+    for (const char* pdf : {"printed.pdf", "saved.pdf"}) {
+        std::vector<std::string> lines;
+        for (const PdfReportPage& page : ReadPdfReportPages(paper.Path() / pdf)) {
+            EXPECT_EQ(page.m_strTitle, "Main - Plaza - 2");
+            lines.insert(lines.end(), page.m_body.begin(), page.m_body.end());
+        }
+        EXPECT_EQ(lines, NonBlankLines(ReadBytes(m_root / "Main/Plaza/2/Vrx.txt"))) << pdf;
+    }
     // The help document's text without its markup.
     const QString help = viewers[1]->TextEdit()->toPlainText();
     EXPECT_TRUE(help.contains("VRX-3KM Download/Upload")) << help.toStdString();

@@ -1,6 +1,7 @@
 #include "cli_commands.h"
 
 #include "cli_history.h"
+#include "cli_site.h"
 
 #include "image/file_error.h"
 #include "image/portable.h"
@@ -511,6 +512,10 @@ int RunCommand(const CliRequest& request, CliStreams& io) {
     storage.ScanLibrary();
     try {
         const std::string& command = request.m_strCommand;
+        if (IsSiteCommand(request))
+            return RunSiteCommand(request, storage, io, [&](const std::vector<std::string>& names) {
+                Select(library, names);
+            });
         if (command == "list")
             return ListCommand(storage, io);
         if (command == "add")

@@ -20,7 +20,35 @@ struct CommandInfo {
     std::string_view text;
 };
 
-constexpr std::array<CommandInfo, 10> kCommands{{
+#ifdef VRX_CLI_PDF
+constexpr bool kWritesPdf = true;
+constexpr std::string_view kReportUsage = "report CIRCUIT [THEATER [SCREEN]] [--pdf FILE]";
+constexpr std::string_view kReportHelp =
+    "Writes the screen's configuration report Vrx.txt from its stored settings Vrx.cfg\n"
+    "and prints it; a circuit or a theater alone is given only with --pdf.\n"
+    "With --pdf FILE it writes the report as a PDF to print instead: the report's own\n"
+    "text in a fixed-pitch font, each screen from a new page, pages broken between the\n"
+    "report's sections, the screen and the date its settings were read at the top of\n"
+    "every page, the date of printing and the page number at the bottom. Given a\n"
+    "circuit, or a circuit and a theater, the PDF holds the report of each of their\n"
+    "screens with stored settings, in the order list shows them; the screens left out\n"
+    "are named on standard error. FILE's name ends in .pdf; an existing file is\n"
+    "replaced. --pdf only reads Vrx.cfg: Vrx.txt stays as it is. No display is needed.\n";
+constexpr std::string_view kPdfOptionHelp =
+    "  --pdf FILE   report only: write the report as a PDF file (see \"help report\")\n";
+#else
+constexpr bool kWritesPdf = false;
+constexpr std::string_view kReportUsage = "report CIRCUIT THEATER SCREEN";
+constexpr std::string_view kReportHelp =
+    "Writes the screen's configuration report Vrx.txt from its stored settings Vrx.cfg\n"
+    "and prints it.\n"
+    "This Windows build of the tool is made without Qt and leaves out --pdf FILE, the\n"
+    "report as a PDF to print; the tool built for Linux writes it.\n";
+constexpr std::string_view kPdfOptionHelp =
+    "  --pdf FILE   left out of this Windows build, which is made without Qt\n";
+#endif
+
+constexpr std::array<CommandInfo, 11> kCommands{{
     {"list", 0, 0, "list",
      "Lists the library: circuits, their theaters and their screens in natural order\n"
      "(letter case ignored, numbers by value: 2 before 10), each level indented two\n"
@@ -31,9 +59,20 @@ constexpr std::array<CommandInfo, 10> kCommands{{
      "Adds the circuit, theater and screen that are missing, with their folders and, for\n"
      "a new screen, its Notes.txt. A level that exists already is reused. Names that\n"
      "are not safe folder names are refused and nothing is changed.\n"},
-    {"report", 3, 3, "report CIRCUIT THEATER SCREEN",
-     "Writes the screen's configuration report Vrx.txt from its stored settings Vrx.cfg\n"
-     "and prints it.\n"},
+    {"report", kWritesPdf ? 1 : 3, 3, kReportUsage, kReportHelp},
+    {"status", 0, 2, "status [CIRCUIT [THEATER]] [--days N]",
+     "Shows each screen of the library, or of the circuit or theater given, on one line\n"
+     "in the order list shows them: its state, the date its settings were last read\n"
+     "from a processor (the date of its Vrx.cfg, which a restore keeps) and its names.\n"
+     "The state is \"never read\" (no Vrx.cfg), \"up to date\", \"overdue\" (read more\n"
+     "than N days ago; --days N, 365 unless given) or \"fails its checks\" (a Send\n"
+     "would refuse the stored settings: load the screen again). The columns are fixed,\n"
+     "for scripts: the state in characters 1 to 16, padded with spaces; two spaces; the\n"
+     "date as YYYY-MM-DD, or \"never\" padded to 10 characters; two spaces; then\n"
+     "CIRCUIT/THEATER/SCREEN to the end of the line (a name never holds \"/\"):\n"
+     "  never read        never       Odeon/Main/1\n"
+     "  overdue           2025-11-03  Odeon/Main/2\n"
+     "How many screens are in each state follows on standard error.\n"},
     {"load", 3, 3, "load CIRCUIT THEATER SCREEN",
      "Downloads the processor's settings into the existing screen and stores them in\n"
      "its Vrx.cfg and Vrx.txt. Asks before overwriting stored settings unless --yes.\n"
@@ -98,6 +137,12 @@ constexpr std::string_view kOptionsHelp =
     "  --help       show this help\n"
     "  --version    show the version (without a command)\n";
 
+std::string OptionsHelp() {
+    return std::string(kOptionsHelp) + std::string(kPdfOptionHelp) +
+           "  --days N     status only: settings read more than N days ago are overdue\n"
+           "               (default 365)\n";
+}
+
 const CommandInfo* FindCommand(std::string_view name) {
     for (const CommandInfo& info : kCommands) {
         if (info.name == name)
@@ -112,6 +157,28 @@ std::optional<int> ParsePort(std::string_view text) {
         text[3] >= '1' && text[3] <= '4')
         return text[3] - '1';
     return std::nullopt;
+}
+
+// A PDF goes only into a file named so: never into Vrx.cfg, Notes.txt or another file of the
+// library by a slip of the keyboard.
+bool EndsInPdf(std::string_view name) {
+    if (name.size() <= 4)
+        return false;
+    std::string end(name.substr(name.size() - 4));
+    for (char& c : end)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return end == ".pdf";
+}
+
+// A few centuries are enough for any service interval.
+constexpr int kMaxDays = 100000;
+
+std::optional<int> ParseDays(std::string_view text) {
+    if (text.empty() || text.size() > 6 ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    const int days = std::stoi(std::string(text));
+    return days <= kMaxDays ? std::optional<int>(days) : std::nullopt;
 }
 
 CliParse Fail(std::string strError) {
@@ -188,6 +255,25 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
             const std::filesystem::path full =
                 std::filesystem::absolute(PathFromUtf8(args[++i]), ec);
             request.m_strTrace = ec ? args[i] : PathToUtf8(full);
+        } else if (arg == "--pdf") {
+            if (i + 1 >= args.size() || args[i + 1].empty())
+                return Fail("option --pdf needs a file");
+            if (!kWritesPdf)
+                return Fail("--pdf is left out of this Windows build of vrx3km-cli, which is made "
+                            "without Qt");
+            const std::string& value = args[++i];
+            if (!EndsInPdf(value))
+                return Fail("the name of the PDF file must end in .pdf: \"" + value + "\"");
+            std::error_code ec;
+            const std::filesystem::path full = std::filesystem::absolute(PathFromUtf8(value), ec);
+            request.m_strPdf = ec ? value : PathToUtf8(full);
+        } else if (arg == "--days") {
+            if (i + 1 >= args.size())
+                return Fail("option --days needs a number of days");
+            request.m_nDays = ParseDays(args[++i]);
+            if (!request.m_nDays)
+                return Fail("option --days needs a number of days from 0 to " +
+                            std::to_string(kMaxDays) + ", not \"" + args[i] + "\"");
         } else if (arg == "--find") {
             request.m_bFind = true;
         } else if (arg == "--map") {
@@ -232,6 +318,13 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
         return Fail("--with, --file and --version are options of compare only");
     if (nOthers > 1)
         return Fail("compare takes one of --with, --file and --version");
+    if (!request.m_strPdf.empty() && request.m_strCommand != "report")
+        return Fail("--pdf is an option of report only");
+    if (request.m_nDays && request.m_strCommand != "status")
+        return Fail("--days is an option of status only");
+    if (request.m_strCommand == "report" && words.size() < 3 && request.m_strPdf.empty())
+        return Fail("usage: vrx3km-cli report CIRCUIT THEATER SCREEN (the reports of a circuit or "
+                    "a theater go into a PDF: add --pdf FILE)");
     if (request.m_bVerify && request.m_strCommand != "send")
         return Fail("--verify is an option of send only");
     if ((request.m_bFind || request.m_mapping) && request.m_strCommand != "ports")
@@ -249,7 +342,7 @@ std::string ToolHelp() {
     for (const CommandInfo& info : kCommands)
         text += "  " + std::string(info.usage) + "\n";
     text += "  help [COMMAND]\n\n";
-    text += kOptionsHelp;
+    text += OptionsHelp();
     text += "\nExit status: 0 success, 1 transfer failed or declined, 2 bad usage, an\n"
             "unknown or unsafe name, or a current folder that is not a library, 3 a file\n"
             "error or a missing library folder, 4 compare found differences, 5 delete kept\n"
@@ -262,7 +355,11 @@ std::optional<std::string> CommandHelp(const std::string& strCommand) {
     if (!info)
         return std::nullopt;
     return "Usage: vrx3km-cli [OPTIONS] " + std::string(info->usage) + "\n\n" +
-           std::string(info->text) + "\n" + std::string(kOptionsHelp);
+           std::string(info->text) + "\n" + OptionsHelp();
+}
+
+bool ToolWritesPdf() {
+    return kWritesPdf;
 }
 
 std::string VersionText() {

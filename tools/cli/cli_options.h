@@ -38,7 +38,14 @@ struct CliRequest {
     // A second --version NAME: the two kept versions are compared with each other.
     std::optional<std::string> m_strSecondVersion;
     bool m_bVersion = false; // show the version and stop
+    // report --pdf FILE: the PDF to write, made absolute against the start folder; empty: none.
+    std::string m_strPdf;
+    std::optional<int> m_nDays; // status --days N: settings read longer ago are overdue
 };
+
+// True when this build writes PDF files (report --pdf); the Windows build, made without Qt,
+// does not.
+bool ToolWritesPdf();
 
 struct CliParse {
     std::optional<CliRequest> m_request; // set when the line is sound

@@ -1,0 +1,81 @@
+#include "library/site_status.h"
+
+#include "library/site_order.h"
+#include "library/site_storage.h"
+
+#include <algorithm>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+ScreenState ScreenStateOf(StoredSettingsState stored, std::optional<std::time_t> lastRead,
+                          std::time_t now, int nOverdueDays) {
+    if (!lastRead)
+        return ScreenState::NeverRead;
+    if (stored != StoredSettingsState::Valid)
+        return ScreenState::FailsChecks;
+    // A file dated in the future (a clock set wrong) counts as read now.
+    const double age = std::difftime(now, *lastRead);
+    return age > static_cast<double>(nOverdueDays) * 24 * 60 * 60 ? ScreenState::Overdue
+                                                                  : ScreenState::UpToDate;
+}
+
+ScreenStatus ReadScreenStatus(const fs::path& root, const ScreenTarget& target, std::time_t now,
+                              int nOverdueDays) {
+    const fs::path settings =
+        LibraryDiskPath(root, BuildLibraryPath(PathKind::SettingsFile, target.m_strCircuit,
+                                               target.m_strTheater, target.m_strScreen));
+    ScreenStatus status{target, std::nullopt, ScreenState::NeverRead};
+    std::error_code ec;
+    const fs::file_time_type written = fs::last_write_time(settings, ec);
+    if (!ec)
+        status.m_lastRead = ToCalendarTime(written);
+    status.m_nState =
+        ScreenStateOf(StoredSettingsStateOf(settings), status.m_lastRead, now, nOverdueDays);
+    return status;
+}
+
+std::vector<ScreenTarget> LibraryScreens(SiteLibrary& library,
+                                         const std::vector<std::string>& scope) {
+    std::vector<std::string> circuits;
+    if (!scope.empty()) {
+        circuits.push_back(scope[0]);
+    } else {
+        for (library.FirstCircuit(); library.HasCircuit(); library.NextCircuit())
+            circuits.push_back(library.GetCircuitName());
+        std::sort(circuits.begin(), circuits.end(),
+                  [](const std::string& a, const std::string& b) { return SiteNameLess(a, b); });
+    }
+    std::vector<ScreenTarget> screens;
+    const auto addScreens = [&] {
+        for (library.FirstScreen(); library.HasScreen(); library.NextScreen())
+            screens.push_back(
+                {library.GetCircuitName(), library.GetTheaterName(), library.GetScreenName()});
+    };
+    for (const std::string& circuit : circuits) {
+        if (!library.FindCircuit(circuit))
+            continue;
+        if (scope.size() > 1) {
+            if (library.FindTheater(scope[1]))
+                addScreens();
+            continue;
+        }
+        for (library.FirstTheater(); library.HasTheater(); library.NextTheater())
+            addScreens();
+    }
+    return screens;
+}
+
+const char* ScreenStateText(ScreenState state) {
+    switch (state) {
+    case ScreenState::UpToDate:
+        return "up to date";
+    case ScreenState::Overdue:
+        return "overdue";
+    case ScreenState::FailsChecks:
+        return "fails its checks";
+    case ScreenState::NeverRead:
+        break;
+    }
+    return "never read";
+}

@@ -1,0 +1,103 @@
+#include "cli_site.h"
+
+#include "image/portable.h"
+#include "library/site_status.h"
+#include "library/site_storage.h"
+
+#ifdef VRX_CLI_PDF
+#include "cli_paper.h"
+#endif
+
+#include <array>
+#include <ctime>
+#include <iomanip>
+#include <locale>
+#include <ostream>
+#include <sstream>
+
+namespace {
+
+// The fixed columns of a status line, for scripts: the state, then the date.
+constexpr std::size_t kStateWidth = 16;
+constexpr std::size_t kDateWidth = 10;
+
+std::string Padded(std::string text, std::size_t width) {
+    if (text.size() < width)
+        text.resize(width, ' ');
+    return text;
+}
+
+std::string DateText(std::time_t when) {
+    std::tm local{};
+    if (!ToLocalTime(when, local))
+        return "unknown";
+    std::ostringstream out;
+    out.imbue(std::locale::classic());
+    out << std::put_time(&local, "%Y-%m-%d");
+    return out.str();
+}
+
+// "overdue           2025-11-03  Odeon/Main/2": the names last, since they may hold spaces but
+// never a "/".
+std::string StatusLine(const ScreenStatus& status) {
+    const ScreenTarget& target = status.m_target;
+    return Padded(ScreenStateText(status.m_nState), kStateWidth) + "  " +
+           Padded(status.m_lastRead ? DateText(*status.m_lastRead) : "never", kDateWidth) + "  " +
+           target.m_strCircuit + "/" + target.m_strTheater + "/" + target.m_strScreen;
+}
+
+int StatusCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io,
+                  const SiteSelect& select) {
+    select(request.m_names);
+    const int nDays = request.m_nDays.value_or(kDefaultOverdueDays);
+    const std::time_t now = std::time(nullptr);
+    constexpr std::array kStates = {ScreenState::NeverRead, ScreenState::UpToDate,
+                                    ScreenState::Overdue, ScreenState::FailsChecks};
+    std::array<int, kStates.size()> counts{};
+    int nScreens = 0;
+    for (const ScreenTarget& target : LibraryScreens(storage.Library(), request.m_names)) {
+        const ScreenStatus status = ReadScreenStatus(storage.Root(), target, now, nDays);
+        io.m_out << StatusLine(status) << "\n";
+        ++counts[static_cast<std::size_t>(status.m_nState)];
+        ++nScreens;
+    }
+    if (nScreens == 0) {
+        io.m_err << (request.m_names.empty() ? "The library holds no screens yet.\n"
+                                             : "No screens there yet.\n");
+        return kExitSuccess;
+    }
+    // "4 screens; never read: 1, up to date: 2, overdue (read more than 365 days ago): 1."
+    io.m_err << nScreens << (nScreens == 1 ? " screen" : " screens");
+    const char* separator = "; ";
+    for (std::size_t i = 0; i < kStates.size(); ++i) {
+        if (counts[i] == 0)
+            continue;
+        io.m_err << separator << ScreenStateText(kStates[i]);
+        if (kStates[i] == ScreenState::Overdue)
+            io.m_err << " (read more than " << nDays << (nDays == 1 ? " day" : " days") << " ago)";
+        io.m_err << ": " << counts[i];
+        separator = ", ";
+    }
+    io.m_err << ".\n";
+    return kExitSuccess;
+}
+
+} // namespace
+
+bool IsSiteCommand(const CliRequest& request) {
+    return request.m_strCommand == "status" ||
+           (request.m_strCommand == "report" && !request.m_strPdf.empty());
+}
+
+int RunSiteCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io,
+                   const SiteSelect& select) {
+    if (request.m_strCommand == "status")
+        return StatusCommand(request, storage, io, select);
+#ifdef VRX_CLI_PDF
+    return PdfReportCommand(request, storage, io, select);
+#else
+    // The command line refuses --pdf in this build before any command runs.
+    io.m_err << "vrx3km-cli: this build writes no PDF\n";
+    return kExitUsage;
+#endif
+}
