@@ -1,0 +1,50 @@
+// The About box and the name dialog of the Add commands.
+#pragma once
+
+#include "win32/bitmap_button.h"
+#include "win32/text.h"
+
+#include <functional>
+#include <string>
+
+// The About box, template 100: the icon, the version and OK.
+class CAboutDlg {
+public:
+    int DoModal(HWND owner);
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+};
+
+// The name dialog, template 103: one field of at most 32 characters, OK enabled only while the
+// field holds text, OK and Cancel drawn from bitmaps.
+class CNameDlg {
+public:
+    // Called with the typed name (UTF-8) when OK is pressed; true accepts it and ends the dialog.
+    // A check that refuses has told the technician why: the dialog stays open with the text,
+    // selected, for correction.
+    using NameCheck = std::function<bool(const std::string& name)>;
+
+    std::string m_strCaption;
+    std::string m_strName;
+    NameCheck m_check;
+
+    // Runs the dialog modally over owner (the main dialog): IDOK with m_strName set, or IDCANCEL
+    // (Cancel, Escape, the close box) with m_strName untouched.
+    int DoModal(HWND owner);
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    BOOL OnInitDialog();
+    void OnChangeName();
+    void OnOK();
+    void KeepTextForCorrection();
+
+    HWND m_hDialog = nullptr;
+    CBitmapButton m_ok;
+    CBitmapButton m_cancel;
+};
+
+// F1 without Shift, Ctrl or Alt: the Help command goes to the main window, from any of the
+// program's dialogs. True when the key was F1 alone.
+bool SendHelpFromF1(const HELPINFO* info);

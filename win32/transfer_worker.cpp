@@ -1,0 +1,169 @@
+#include "win32/transfer_worker.h"
+
+#include "win32/message_box.h"
+
+#include <future>
+#include <memory>
+#include <utility>
+
+namespace {
+
+// The dialog whose input is dropped: one transfer runs at a time in the program.
+HWND g_hBusyDialog = nullptr;
+HHOOK g_hInputHook = nullptr;
+
+// A question of the job: shown on the window's thread, answered to the waiting worker.
+struct Question {
+    PromptRequest m_request;
+    bool m_bFileError = false;
+    std::promise<int> m_answer;
+};
+
+class WorkerObserver : public TransferObserver {
+public:
+    WorkerObserver(HWND dialog, std::string sendTargetLine)
+        : m_hDialog(dialog), m_strSendTargetLine(std::move(sendTargetLine)) {}
+
+    void OnProgress(int nPos) override {
+        PostMessageW(m_hDialog, WM_APP_TRANSFER_PROGRESS, static_cast<WPARAM>(nPos), 0);
+    }
+    void OnStatus(const std::string& strText) override {
+        PostText(WM_APP_TRANSFER_STATUS, strText);
+    }
+    void OnReason(const std::string& strReason) override {
+        PostText(WM_APP_TRANSFER_REASON, strReason);
+    }
+    void OnFileError(const std::string& strMessage) override {
+        PromptRequest request;
+        request.m_strText = strMessage;
+        Ask(request, true);
+    }
+    bool ConfirmOverwrite(const std::string& strQuestion) override {
+        return AskOkCancel(strQuestion, false);
+    }
+    bool ConfirmSend(const std::string& strWarning) override {
+        return AskOkCancel(m_strSendTargetLine.empty() ? strWarning
+                                                       : strWarning + "\n\n" + m_strSendTargetLine,
+                           true);
+    }
+
+private:
+    void PostText(UINT message, const std::string& text) {
+        auto copy = std::make_unique<std::string>(text);
+        if (PostMessageW(m_hDialog, message, 0, reinterpret_cast<LPARAM>(copy.get())))
+            copy.release();
+    }
+
+    // Posted behind the reports made before it, so the technician sees them first; the worker
+    // waits for the answer.
+    int Ask(const PromptRequest& request, bool bFileError) {
+        Question question{request, bFileError, {}};
+        std::future<int> answer = question.m_answer.get_future();
+        if (!PostMessageW(m_hDialog, WM_APP_TRANSFER_QUESTION, 0,
+                          reinterpret_cast<LPARAM>(&question)))
+            return kAnswerCancel;
+        return answer.get();
+    }
+
+    // The boxes of the transfer commands: owned by the dialog, empty caption, exclamation mark.
+    bool AskOkCancel(const std::string& text, bool bCancelDefault) {
+        PromptRequest request;
+        request.m_strText = text;
+        request.m_nButtons = PromptButtons::OkCancel;
+        request.m_bCancelDefault = bCancelDefault;
+        request.m_nIcon = PromptIcon::Exclamation;
+        return Ask(request, false) == kAnswerOk;
+    }
+
+    HWND m_hDialog;
+    std::string m_strSendTargetLine;
+};
+
+bool IsInput(UINT message) {
+    return (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
+           (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) || message == WM_CONTEXTMENU;
+}
+
+} // namespace
+
+CTransferWorker::~CTransferWorker() {
+    if (m_thread.joinable())
+        m_thread.join();
+    if (m_hInputHook) {
+        UnhookWindowsHookEx(m_hInputHook);
+        g_hInputHook = nullptr;
+        g_hBusyDialog = nullptr;
+    }
+}
+
+LRESULT CALLBACK CTransferWorker::DropInput(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION && wParam == PM_REMOVE) {
+        auto* msg = reinterpret_cast<MSG*>(lParam);
+        // Keys and clicks for the dialog or its controls; the frame (moving the window) and
+        // other windows, such as the boxes the job asks in, keep theirs.
+        if (g_hBusyDialog && IsInput(msg->message) && msg->hwnd &&
+            GetAncestor(msg->hwnd, GA_ROOT) == g_hBusyDialog)
+            msg->message = WM_NULL;
+    }
+    return CallNextHookEx(g_hInputHook, code, wParam, lParam);
+}
+
+bool CTransferWorker::Start(HWND dialog, Job job, std::string sendTargetLine) {
+    if (IsRunning() || !dialog || !job)
+        return false;
+    if (m_thread.joinable())
+        m_thread.join();
+    m_hDialog = dialog;
+    g_hBusyDialog = dialog;
+    m_hInputHook = SetWindowsHookExW(WH_GETMESSAGE, DropInput, nullptr, GetCurrentThreadId());
+    g_hInputHook = m_hInputHook;
+    m_thread = std::thread([dialog, job = std::move(job), line = std::move(sendTargetLine)] {
+        WorkerObserver observer(dialog, line);
+        const TransferResult result = job(observer);
+        PostMessageW(dialog, WM_APP_TRANSFER_END, static_cast<WPARAM>(result), 0);
+    });
+    return true;
+}
+
+bool CTransferWorker::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, TransferView& view,
+                                    LRESULT& result) {
+    result = 0;
+    switch (message) {
+    case WM_APP_TRANSFER_PROGRESS:
+        view.ShowProgress(static_cast<int>(wParam));
+        return true;
+    case WM_APP_TRANSFER_STATUS:
+    case WM_APP_TRANSFER_REASON: {
+        const std::unique_ptr<std::string> text(reinterpret_cast<std::string*>(lParam));
+        if (message == WM_APP_TRANSFER_STATUS)
+            view.ShowStatus(*text);
+        else
+            view.ShowReason(*text);
+        return true;
+    }
+    case WM_APP_TRANSFER_QUESTION: {
+        auto* question = reinterpret_cast<Question*>(lParam);
+        if (question->m_bFileError) {
+            ShowFileError(m_hDialog, question->m_request.m_strText);
+            question->m_answer.set_value(kAnswerOk);
+        } else {
+            question->m_answer.set_value(AskBox(m_hDialog, question->m_request));
+        }
+        return true;
+    }
+    case WM_APP_TRANSFER_END:
+        if (m_thread.joinable())
+            m_thread.join();
+        if (m_hInputHook) {
+            UnhookWindowsHookEx(m_hInputHook);
+            m_hInputHook = nullptr;
+            g_hInputHook = nullptr;
+        }
+        g_hBusyDialog = nullptr;
+        m_hDialog = nullptr;
+        view.TransferEnded(static_cast<TransferResult>(wParam));
+        return true;
+    default:
+        return false;
+    }
+}

@@ -1,0 +1,64 @@
+// The window's side of the Load and Send jobs: the job runs on one worker thread and reports
+// through a TransferObserver whose calls become messages to the dialog (WM_APP and up), handled
+// on the window's thread in the order the job made them. The questions and the file-error box
+// are shown there too; the worker waits for their answer. While the job runs, the input given
+// to the dialog and its controls is dropped (never replayed after it); the boxes the job asks in
+// take input as usual.
+#pragma once
+
+#include "link/transfer_sequence.h"
+#include "win32/text.h"
+
+#include <functional>
+#include <string>
+#include <thread>
+
+// The messages the worker sends to the dialog.
+enum TransferMessage : UINT {
+    WM_APP_TRANSFER_PROGRESS = WM_APP + 1, // wParam: the bar position
+    WM_APP_TRANSFER_STATUS,                // lParam: the text (std::string*, the handler frees it)
+    WM_APP_TRANSFER_REASON,                // lParam: the text (std::string*, the handler frees it)
+    WM_APP_TRANSFER_QUESTION, // lParam: a question the handler answers (the worker waits)
+    WM_APP_TRANSFER_END,      // wParam: the job's TransferResult
+};
+
+// What the dialog shows of a running transfer; called on the window's thread.
+class TransferView {
+public:
+    virtual ~TransferView() = default;
+    virtual void ShowProgress(int nPos) = 0;
+    virtual void ShowStatus(const std::string& strText) = 0;
+    virtual void ShowReason(const std::string& strReason) = 0;
+    // The job has ended and its thread is gone; input reaches the dialog again.
+    virtual void TransferEnded(TransferResult result) = 0;
+};
+
+class CTransferWorker {
+public:
+    // The job: RunLoad, RunSend or RunRead on the observer it is given.
+    using Job = std::function<TransferResult(TransferObserver& observer)>;
+
+    CTransferWorker() = default;
+    // Waits for a job that still runs: the job never reports to a dialog that is gone.
+    ~CTransferWorker();
+    CTransferWorker(const CTransferWorker&) = delete;
+    CTransferWorker& operator=(const CTransferWorker&) = delete;
+
+    // Starts job on the worker thread, reporting to dialog; false (and nothing started) while a
+    // job runs. sendTargetLine, when not empty, is shown below the Send warning. Call on the
+    // dialog's thread.
+    bool Start(HWND dialog, Job job, std::string sendTargetLine = {});
+    bool IsRunning() const { return m_hDialog != nullptr; }
+
+    // The dialog's procedure hands every message here first: true when it was one of the
+    // worker's, which was then shown in view (or answered); result is the message's result.
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, TransferView& view,
+                       LRESULT& result);
+
+private:
+    static LRESULT CALLBACK DropInput(int code, WPARAM wParam, LPARAM lParam);
+
+    HWND m_hDialog = nullptr;
+    HHOOK m_hInputHook = nullptr;
+    std::thread m_thread;
+};
