@@ -2,9 +2,10 @@
 
 #include "image/atomic_file.h"
 #include "image/file_error.h"
+#include "image/regular_file.h"
 #include "image/report.h"
 #include "image/settings_image.h"
-#include "library/regular_file.h"
+#include "image/stored_files.h"
 #include "library/screen_lock.h"
 #include "library/site_history.h"
 #include "library/site_storage.h"
@@ -18,20 +19,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kSettingsFileName = "Vrx.cfg";
-constexpr const char* kReportFileName = "Vrx.txt";
-
-bool IsValidSettingsSize(std::uintmax_t size) {
-    return size == kStoredSettingsSize || size == kLongSettingsSize;
-}
-
 // True when file is a regular file that does not hold exactly these bytes. Anything that is not
 // a regular file holds no settings: it is replaced, and nothing of it is read.
 bool StoredBytesDiffer(const fs::path& file, std::string_view bytes) {
     std::error_code ec;
     if (!fs::is_regular_file(fs::status(file, ec)))
         return false;
-    return ReadRegularFile(file, kLongSettingsSize + 1).m_bytes != bytes;
+    const RegularFileRead read = ReadRegularFile(file, kLongSettingsFileSize);
+    ThrowUnlessFileFound(read, file);
+    return read.m_nStatus == RegularFileStatus::TooLarge || read.m_bytes != bytes;
 }
 
 } // namespace
@@ -83,20 +79,18 @@ void SaveScreenSettings(const fs::path& folder, const SettingsImage& image,
 }
 
 std::string ReadSettingsBytes(const fs::path& file) {
-    // One byte more than the longest valid file, so that the length seen is the length at the
-    // moment of reading, not that of an earlier probe.
-    RegularFileContent content = ReadRegularFile(file, kLongSettingsSize + 1);
-    const std::uintmax_t size =
-        content.m_bytes.size() > kLongSettingsSize ? content.m_nSize : content.m_bytes.size();
-    if (!IsValidSettingsSize(content.m_bytes.size())) {
+    // The length judged is the length at the moment of reading, not that of an earlier probe.
+    RegularFileRead read = ReadRegularFile(file, kLongSettingsFileSize);
+    ThrowUnlessFileFound(read, file);
+    if (read.m_nStatus != RegularFileStatus::Read || !IsValidSettingsSize(read.m_nSize)) {
         const std::string full = FullPathText(file);
         throw FileError(FileError::Cause::Generic, full,
-                        full + " has " + std::to_string(size) +
+                        full + " has " + std::to_string(read.m_nSize) +
                             " bytes; stored settings have 800 or 938. It is not a settings "
                             "file: load the settings again from the processor, or restore a "
                             "kept version.");
     }
-    return std::move(content.m_bytes);
+    return std::move(read.m_bytes);
 }
 
 void LoadScreenSettings(const fs::path& file, SettingsImage& image) {

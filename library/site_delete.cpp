@@ -1,6 +1,7 @@
 #include "library/site_delete.h"
 
 #include "image/atomic_file.h"
+#include "image/stored_files.h"
 #include "library/screen_lock.h"
 #include "library/site_history.h"
 
@@ -20,8 +21,8 @@ namespace {
 
 constexpr const char* kPressOk = "\n\nPress OK to delete\nor CANCEL to keep it.";
 
-constexpr std::array<std::string_view, 3> kScreenFiles{"Vrx.cfg", "Vrx.txt", "Notes.txt"};
-constexpr std::string_view kHistoryFolder = "History";
+constexpr std::array<std::string_view, 3> kScreenFiles{kSettingsFileName, kReportFileName,
+                                                       kNotesFileName};
 
 bool IsScreenFile(std::string_view name) {
     return std::find(kScreenFiles.begin(), kScreenFiles.end(), name) != kScreenFiles.end();
@@ -90,7 +91,7 @@ std::vector<std::string> ForeignHistoryEntries(const fs::path& history) {
     for (const std::string& name : FolderContents(history, ec)) {
         const fs::file_status status = fs::symlink_status(history / name, ec);
         if (!fs::is_regular_file(status) || (!IsHistoryName(name) && !IsTemporaryFileName(name)))
-            foreign.push_back(std::string(kHistoryFolder) + "/" + name);
+            foreign.push_back(std::string(kHistoryFolderName) + "/" + name);
     }
     return foreign;
 }
@@ -112,11 +113,11 @@ DeleteOutcome DeleteScreenFolder(const fs::path& screen, const fs::path& theater
         const bool bDirectory = fs::is_directory(status);
         if (name == kScreenLockFileName) {
             // The claim of this Delete: it goes when the claim is given back.
-        } else if (name == kHistoryFolder && bDirectory) {
+        } else if (name == kHistoryFolderName && bDirectory) {
             std::vector<std::string> foreign = ForeignHistoryEntries(entry);
             inTheWay.insert(inTheWay.end(), foreign.begin(), foreign.end());
             toDelete.push_back(name);
-        } else if (name == kHistoryFolder && fs::is_symlink(status)) {
+        } else if (name == kHistoryFolderName && fs::is_symlink(status)) {
             toDelete.push_back(name);
         } else if (IsScreenFile(name) && !bDirectory) {
             if (IsReadOnlyFile(entry))

@@ -3,8 +3,9 @@
 #include "image/atomic_file.h"
 #include "image/file_error.h"
 #include "image/portable.h"
+#include "image/regular_file.h"
 #include "image/report.h"
-#include "library/regular_file.h"
+#include "image/stored_files.h"
 #include "library/screen_lock.h"
 #include "library/screen_store.h"
 #include "library/site_storage.h"
@@ -21,8 +22,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::string_view kSettingsName = "Vrx.cfg";
-constexpr std::string_view kReportName = "Vrx.txt";
 constexpr std::string_view kPrefix = "Vrx-";
 constexpr std::string_view kSuffix = ".cfg";
 constexpr std::size_t kStampSize = 15; // YYYYMMDD-HHMMSS
@@ -73,15 +72,15 @@ bool IsHistoryName(std::string_view name) {
 }
 
 std::optional<std::string> KeepSettingsInHistory(const fs::path& screenFolder, std::time_t now) {
-    const fs::path settings = screenFolder / kSettingsName;
+    const fs::path settings = screenFolder / kSettingsFileName;
     std::error_code ec;
     // Only settings are kept: a pipe, a device or a folder in Vrx.cfg's place holds none, and
     // neither does a file of another length.
     if (!fs::is_regular_file(fs::status(settings, ec)))
         return std::nullopt;
-    const RegularFileContent content = ReadRegularFile(settings, kLongSettingsSize + 1);
-    if (content.m_bytes.size() != kStoredSettingsSize &&
-        content.m_bytes.size() != kLongSettingsSize)
+    const RegularFileRead content = ReadRegularFile(settings, kLongSettingsFileSize);
+    ThrowUnlessFileFound(content, settings);
+    if (content.m_nStatus != RegularFileStatus::Read || !IsValidSettingsSize(content.m_nSize))
         return std::nullopt;
     // The copy keeps the time its settings were read from the processor.
     const fs::file_time_type readTime = fs::last_write_time(settings, ec);
@@ -90,7 +89,7 @@ std::optional<std::string> KeepSettingsInHistory(const fs::path& screenFolder, s
     const fs::path history = screenFolder / kHistoryFolderName;
     fs::create_directory(history, ec);
     if (ec)
-        throw FileError::FromErrno(ec.value(), FullPathText(history));
+        throw FileError::FromSystem(ec, FullPathText(history));
     // A file in the folder's place: the versions have nowhere to go.
     if (!fs::is_directory(history, ec))
         throw FileError(FileError::Cause::AccessDenied, FullPathText(history));
@@ -123,7 +122,7 @@ std::vector<KeptSettings> ListHistory(const fs::path& screenFolder) {
     // The stored settings, to mark the version that holds the same bytes.
     std::optional<std::string> stored;
     try {
-        stored = ReadSettingsBytes(screenFolder / kSettingsName);
+        stored = ReadSettingsBytes(screenFolder / kSettingsFileName);
     } catch (const FileError&) {
     }
     std::error_code ec;

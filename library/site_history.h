@@ -7,6 +7,7 @@
 // never a library entry.
 #pragma once
 
+#include "image/stored_files.h"
 #include "library/stored_settings.h"
 
 #include <ctime>
@@ -15,8 +16,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-inline constexpr const char* kHistoryFolderName = "History";
 
 struct KeptSettings {
     std::string m_strName; // the file name in History, e.g. "Vrx-20260105-143000-2.cfg"

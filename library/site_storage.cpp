@@ -5,6 +5,7 @@
 #include "library/screen_store.h"
 
 #include "image/portable.h"
+#include "image/stored_files.h"
 #include "library/site_name.h"
 #include "library/site_order.h"
 
@@ -63,11 +64,11 @@ std::string BuildLibraryPath(PathKind kind, std::string_view circuit, std::strin
     path += kSep;
     path += screen;
     if (kind == PathKind::SettingsFile)
-        path += kSep + std::string("Vrx.cfg");
+        (path += kSep) += kSettingsFileName;
     else if (kind == PathKind::ReportFile)
-        path += kSep + std::string("Vrx.txt");
+        (path += kSep) += kReportFileName;
     else if (kind == PathKind::NotesFile)
-        path += kSep + std::string("Notes.txt");
+        (path += kSep) += kNotesFileName;
     return path;
 }
 

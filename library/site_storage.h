@@ -43,10 +43,6 @@ std::string BuildLibraryPath(PathKind kind, std::string_view circuit, std::strin
 std::filesystem::path LibraryDiskPath(const std::filesystem::path& root,
                                       const std::string& libraryPath);
 
-// Lengths that a stored settings file may have; only the first 800 bytes are ever read.
-inline constexpr std::uintmax_t kStoredSettingsSize = 800;
-inline constexpr std::uintmax_t kLongSettingsSize = 938;
-
 class CSiteStorage {
 public:
     // root is the folder the library lives in; the paths handed out stay "./"-relative to it.

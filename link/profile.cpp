@@ -2,6 +2,7 @@
 
 #include "image/atomic_file.h"
 #include "image/file_error.h"
+#include "image/stored_files.h"
 #include "link/plain_file.h"
 
 #include <algorithm>
@@ -63,9 +64,9 @@ struct Lines {
 // read: `reason` then says why.
 Lines ReadLines(const std::string& path, std::string& reason) {
     Lines lines;
-    PlainFileRead file = ReadPlainFile(path, kProfileSizeLimit);
-    reason = std::move(file.m_strReason);
-    const std::string& content = file.m_strBytes;
+    const RegularFileRead file = ReadRegularFile(path, kProfileSizeLimit);
+    reason = UnreadReason(file, kProfileSizeLimit);
+    const std::string& content = file.m_bytes;
     if (content.find("\r\n") == std::string::npos && content.find('\n') != std::string::npos) {
         lines.ending.erase(0, 1); // "\n" alone
     }
@@ -213,6 +214,6 @@ void InitProfile() {
     if (dir.empty() || dir.back() != separator) {
         dir += separator;
     }
-    g_PortSettings.ProfilePath = dir + "VRX3KM.CFG";
+    g_PortSettings.ProfilePath = dir + std::string(kProfileFileName);
     LoadPortSetting();
 }

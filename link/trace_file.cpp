@@ -1,6 +1,7 @@
 #include "link/trace_file.h"
 
 #include "image/portable.h"
+#include "image/stored_files.h"
 
 #include <algorithm>
 #include <cctype>
@@ -13,7 +14,8 @@ namespace {
 
 // The files that the library keeps, by name: a trace never goes into one of them, wherever it
 // lies (another library's files are as precious as this one's).
-constexpr std::string_view kLibraryFiles[] = {"Vrx.cfg", "Vrx.txt", "Notes.txt", "VRX3KM.CFG"};
+constexpr std::string_view kLibraryFiles[] = {kSettingsFileName, kReportFileName, kNotesFileName,
+                                              kProfileFileName};
 // Screen folders lie three levels below the library folder: circuit, theater, screen. Whatever
 // lies in one (its History too) is the library's.
 constexpr int kScreenDepth = 3;
@@ -64,12 +66,12 @@ std::string KindReason(const fs::path& path) {
     if (fs::is_symlink(status))
         return "it is a symbolic link";
     if (fs::is_directory(status))
-        return "it is a folder";
+        return kFolderReason;
     if (!fs::exists(status))
         return fs::is_directory(Resolved(path).parent_path(), ec) ? std::string()
                                                                   : "its folder does not exist";
     if (!fs::is_regular_file(status))
-        return "it is not a regular file (a FIFO, a device or a socket)";
+        return kNotRegularReason;
     if (fs::hard_link_count(path, ec) > 1 && !ec)
         return "it has other names (hard links), one of which may be a library file";
     return {};

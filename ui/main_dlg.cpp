@@ -5,6 +5,7 @@
 #include "image/report.h"
 #include "image/settings_compare.h"
 #include "image/settings_image.h"
+#include "image/stored_files.h"
 #include "library/screen_store.h"
 #include "library/site_add.h"
 #include "library/site_delete.h"
@@ -984,7 +985,7 @@ void CMainDlg::ShowDifferences(const std::string& strOther, const SettingsImage&
     if (!SelectedScreen(target, folder))
         return;
     try {
-        const SettingsImage stored = ReadSettingsFile(folder / "Vrx.cfg");
+        const SettingsImage stored = ReadSettingsFile(folder / kSettingsFileName);
         CDiffDlg dialog(
             this, target.m_strCircuit + " / " + target.m_strTheater + " / " + target.m_strScreen,
             strOther, CompareSettings(stored, other));
@@ -995,7 +996,7 @@ void CMainDlg::ShowDifferences(const std::string& strOther, const SettingsImage&
 }
 
 void CMainDlg::ShowProcessorDifferences() {
-    const fs::path file = ScreenFolderPath(m_storage.Root(), m_transferTarget) / "Vrx.cfg";
+    const fs::path file = ScreenFolderPath(m_storage.Root(), m_transferTarget) / kSettingsFileName;
     try {
         if (CompareSettings(ReadSettingsFile(file), m_processorImage).empty()) {
             ShowMessage(kVerifiedText, QApplication::applicationName().toStdString(),
@@ -1046,7 +1047,8 @@ void CMainDlg::OnCompareWithScreen() {
                 const std::string theater = m_library.GetTheaterName();
                 const std::string screen = m_library.GetScreenName();
                 const fs::path file =
-                    ScreenFolderPath(m_storage.Root(), {circuit, theater, screen}) / "Vrx.cfg";
+                    ScreenFolderPath(m_storage.Root(), {circuit, theater, screen}) /
+                    kSettingsFileName;
                 const bool bSelf = circuit == target.m_strCircuit &&
                                    theater == target.m_strTheater && screen == target.m_strScreen;
                 if (bSelf || StoredSettingsStateOf(file) == StoredSettingsState::None)

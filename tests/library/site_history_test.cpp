@@ -160,7 +160,7 @@ TEST_F(SiteHistory, RestoreOnAFullDiskChangesNothing) {
     rlimit old{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
     rlimit limited = old;
-    limited.rlim_cur = 2 * kStoredSettingsSize;
+    limited.rlim_cur = 2 * kSettingsFileSize;
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
     EXPECT_THROW(RestoreFromHistory(m_screen, "Vrx-20260105-143000.cfg", "C", "T", "S", kMonday),
