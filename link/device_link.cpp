@@ -25,7 +25,7 @@ int SerialDeviceLink::WriteSystemSetup(const SettingsImage& image) {
     return ::WriteSystemSetup(m_counted, image);
 }
 
-int SerialDeviceLink::WriteAudioSetup(int nBlock, SettingsImage& image) {
+int SerialDeviceLink::WriteAudioSetup(int nBlock, const SettingsImage& image) {
     int nTaken = -1;
     const int result = ::WriteAudioSetup(m_counted, nBlock, nBlock, image, &nTaken);
     m_nTaken = nTaken >= 0 ? std::optional<int>(nTaken) : std::nullopt;

@@ -17,7 +17,7 @@ public:
     int ReadSystemSetup(SettingsImage& image) override;
     int ReadAudioSetup(int nBlock, SettingsImage& image) override;
     int WriteSystemSetup(const SettingsImage& image) override;
-    int WriteAudioSetup(int nBlock, SettingsImage& image) override;
+    int WriteAudioSetup(int nBlock, const SettingsImage& image) override;
     std::optional<int> AudioBlockTaken() const override { return m_nTaken; }
     std::string LineProblem() const override;
     bool HeardNothing() const override { return m_counted.m_nReceived == 0; }

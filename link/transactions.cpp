@@ -37,8 +37,8 @@ int ReadAudioSetup(SerialLine& line, int selector, int destination, SettingsImag
         return LinkFailed;
     }
     // The reply does not say which block it carries: the destination is the caller's choice.
-    AudioSetup* block = nullptr;
-    if (AudioSetupFor(image, destination, block) != LinkOk || block == nullptr) {
+    AudioSetup* block = AudioSetupFor(image, destination);
+    if (block == nullptr) {
         return LinkFailed;
     }
     std::copy_n(MessageBuffer.begin() + 1, kAudioSetupSize, block->begin());
@@ -79,7 +79,7 @@ int WriteSystemSetup(SerialLine& line, const SettingsImage& image) {
     return ConfirmWrite(line);
 }
 
-int WriteAudioSetup(SerialLine& line, int s1, int s2, SettingsImage& image, int* pTaken) {
+int WriteAudioSetup(SerialLine& line, int s1, int s2, const SettingsImage& image, int* pTaken) {
     MessageBuffer[0] = kAnnounceAudio;
     MessageBuffer[1] = static_cast<std::uint8_t>(s1 & 0xFF);
     MessageBuffer[2] = static_cast<std::uint8_t>(s2 & 0xFF);
@@ -92,8 +92,8 @@ int WriteAudioSetup(SerialLine& line, int s1, int s2, SettingsImage& image, int*
         return SendAbort(line);
     }
     // The processor names the block it wants, not necessarily the one announced.
-    AudioSetup* block = nullptr;
-    if (AudioSetupFor(image, MessageBuffer[1], block) != LinkOk || block == nullptr) {
+    const AudioSetup* block = AudioSetupFor(image, MessageBuffer[1]);
+    if (block == nullptr) {
         return SendAbort(line);
     }
     if (pTaken != nullptr) {

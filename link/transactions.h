@@ -27,7 +27,8 @@ int WriteSystemSetup(SerialLine& line, const SettingsImage& image);
 // Sends the block that the processor's go-ahead names, not necessarily the one announced; when
 // pTaken is given, it receives that block's number (0 to 2) once the block was sent, and is left
 // alone otherwise.
-int WriteAudioSetup(SerialLine& line, int s1, int s2, SettingsImage& image, int* pTaken = nullptr);
+int WriteAudioSetup(SerialLine& line, int s1, int s2, const SettingsImage& image,
+                    int* pTaken = nullptr);
 int ConfirmWrite(SerialLine& line);
 int SendAbort(SerialLine& line);
 

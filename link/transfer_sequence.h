@@ -47,7 +47,7 @@ public:
     virtual int ReadSystemSetup(SettingsImage& image) = 0;
     virtual int ReadAudioSetup(int nBlock, SettingsImage& image) = 0;
     virtual int WriteSystemSetup(const SettingsImage& image) = 0;
-    virtual int WriteAudioSetup(int nBlock, SettingsImage& image) = 0;
+    virtual int WriteAudioSetup(int nBlock, const SettingsImage& image) = 0;
     // The audio block (0 to 2) that the processor's go-ahead named in the last WriteAudioSetup:
     // the block that was then sent, which the processor chooses; nullopt when none was sent.
     virtual std::optional<int> AudioBlockTaken() const { return std::nullopt; }
@@ -60,9 +60,6 @@ public:
 
 // The device link over the program's one port (defined in link/device_link.cpp).
 TransferLink& DeviceLink();
-
-// True when the system block and all three audio blocks pass their checks.
-bool ImagePassesChecks(const SettingsImage& image);
 
 enum class TransferResult {
     Success,

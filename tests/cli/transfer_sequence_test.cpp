@@ -53,7 +53,7 @@ public:
         return Call("read audio " + std::to_string(nBlock));
     }
     int WriteSystemSetup(const SettingsImage&) override { return Call("write system"); }
-    int WriteAudioSetup(int nBlock, SettingsImage&) override {
+    int WriteAudioSetup(int nBlock, const SettingsImage&) override {
         m_nTaken = m_taken[static_cast<std::size_t>(nBlock)];
         return Call("write audio " + std::to_string(nBlock));
     }

@@ -46,11 +46,8 @@ std::array<std::uint8_t, 800> WithDle(std::array<std::uint8_t, 800> s) {
                            std::size_t{576 + 223}}) {
         const std::uint8_t old = s[at];
         s[at] = 0x10;
-        const SettingsImage image = ImageOf(s);
-        if (!CheckSystemSetup(image.system) || !CheckAudioSetup(image.current) ||
-            !CheckAudioSetup(image.alternate1) || !CheckAudioSetup(image.alternate2)) {
+        if (!SettingsImagePassesChecks(ImageOf(s)))
             s[at] = old;
-        }
     }
     return s;
 }
