@@ -1,5 +1,7 @@
 #include "app/config_app.h"
 
+#include "link/frame_codec.h"
+
 #include "ui/about_dlg.h"
 #include "ui/library_place.h"
 #include "ui/main_dlg.h"
@@ -63,7 +65,9 @@ int CConfigApp::InitInstance() {
         start.m_folder = fs::current_path();
     }
     RememberStartLibrary(start);
-    CMainDlg dialog;
+    // The objects of the whole run, handed to the window that uses them.
+    FrameCodec codec;
+    CMainDlg dialog(codec);
     dialog.exec();
     RememberStartLibraryOnceFilled(start);
     return 0;

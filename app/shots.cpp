@@ -9,6 +9,7 @@
 #include "image/settings_compare.h"
 #include "library/site_history.h"
 #include "library/stored_settings.h"
+#include "link/frame_codec.h"
 #include "link/serial_devices.h"
 #include "link/transfer_sequence.h"
 #include "ui/about_dlg.h"
@@ -72,6 +73,7 @@ void MakeLibrary(const fs::path& root) {
 }
 
 struct Scene {
+    FrameCodec m_codec;
     std::unique_ptr<CMainDlg> m_pMain;
     std::unique_ptr<QWidget> m_pShown; // the window of the picture when it is not the main one
     fs::path m_root;
@@ -79,7 +81,7 @@ struct Scene {
 
 // The main dialog, initialised on the library and shown.
 CMainDlg& ShowMain(Scene& scene) {
-    scene.m_pMain = std::make_unique<CMainDlg>();
+    scene.m_pMain = std::make_unique<CMainDlg>(scene.m_codec);
     scene.m_pMain->SetPortOpener([](const std::string&) { return std::string(); });
     scene.m_pMain->SetPortState([] { return false; });
     scene.m_pMain->InitDialog();

@@ -1,8 +1,7 @@
-#include "transfer_sequence.h"
+#include "link/transfer_sequence.h"
 
 #include "image/file_error.h"
 #include "image/settings_image.h"
-#include "link/frame_codec.h"
 
 #include <algorithm>
 #include <vector>
@@ -32,7 +31,7 @@ StageRun RunStages(TransferObserver& observer, int nFirst, StageFn&& stage) {
     for (int nStage = nFirst; nStage <= kStageCount; ++nStage) {
         observer.OnProgress(BarBeforeStage(nStage));
         run.nLastStarted = nStage;
-        if (stage(nStage) != 0) {
+        if (stage(nStage) != LinkOk) {
             run.bAllOk = false;
             break;
         }
@@ -236,7 +235,7 @@ TransferResult RunSend(TransferLink& link, SettingsImage& image, const ScreenTar
         return RefuseBusyScreen(claim, transfer_text::kSendError, observer);
     observer.OnStatus(transfer_text::kSendWait);
     observer.OnProgress(BarBeforeStage(1));
-    const int nCheck = link.CheckLink(image);
+    const LinkResult nCheck = link.CheckLink(image);
 
     // The stored settings replace whatever the link check read into the system block, so what
     // goes to the processor is the screen's file and nothing else.
@@ -251,7 +250,7 @@ TransferResult RunSend(TransferLink& link, SettingsImage& image, const ScreenTar
     }
 
     int nLastStarted = 1;
-    if (result == TransferResult::Success && nCheck != 0) {
+    if (result == TransferResult::Success && nCheck != LinkOk) {
         result = TransferResult::StageFailed;
     }
     if (result == TransferResult::Success && !SettingsImagePassesChecks(image)) {
@@ -264,7 +263,7 @@ TransferResult RunSend(TransferLink& link, SettingsImage& image, const ScreenTar
             if (nStage == 2)
                 return link.WriteSystemSetup(image);
             const int nBlock = nStage - 3;
-            const int nResult = link.WriteAudioSetup(nBlock, image);
+            const LinkResult nResult = link.WriteAudioSetup(nBlock, image);
             if (const std::optional<int> nTaken = link.AudioBlockTaken();
                 nTaken && *nTaken >= 0 && *nTaken < 3)
                 writes.push_back({nBlock, *nTaken});

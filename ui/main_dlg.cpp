@@ -98,7 +98,8 @@ std::string FormatTime(const std::tm& tm, const char* format) {
 
 } // namespace
 
-CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent), m_storage(m_library) {
+CMainDlg::CMainDlg(FrameCodec& codec, QWidget* parent)
+    : QDialog(parent), m_codec(codec), m_storage(m_library) {
     m_nameSource = [this](const std::string& caption, const NameCheck& check) {
         return AskName(caption, check);
     };
@@ -636,9 +637,10 @@ void CMainDlg::OnPorts() {
     dialog.SetTrace(m_bTrace, m_strTracePath);
     // The search tries the checked port on the port the window holds, so it is not refused as
     // in use by the window itself.
-    dialog.SetFinder([](const std::vector<std::string>& candidates,
-                        const std::function<void(const std::string&)>& progress) {
-        return FindProcessor(candidates, progress, &g_SerialPort);
+    dialog.SetFinder([this](const std::vector<std::string>& candidates,
+                            const std::function<void(const std::string&)>& progress) {
+        const HeldPort held{g_SerialPort, m_codec};
+        return FindProcessor(candidates, progress, &held);
     });
     if (dialog.exec() == QDialog::Accepted) {
         m_bTrace = dialog.TraceEnabled();
@@ -890,7 +892,8 @@ void CMainDlg::StartTransfer(TransferKind kind) {
             trace = TraceFile::Open(strTrace, root, strTraceProblem);
         if (trace)
             tracing = std::make_unique<TracingLine>(g_SerialPort, *trace);
-        SerialDeviceLink device(tracing ? static_cast<SerialLine&>(*tracing) : g_SerialPort);
+        SerialDeviceLink device(tracing ? static_cast<SerialLine&>(*tracing) : g_SerialPort,
+                                m_codec);
         TransferLink& link = device;
         observer.SetSendTargetLine(strTargetLine);
         ScreenStore store(root);

@@ -6,6 +6,7 @@
 #include "image/settings_store.h"
 #include "library/site_library.h"
 #include "library/site_storage.h"
+#include "link/frame_codec.h"
 #include "link/transfer_sequence.h"
 
 #include <QDialog>
@@ -84,7 +85,9 @@ public:
     // "" when it did; the default is the global port.
     using PortOpener = std::function<std::string(const std::string& name)>;
 
-    explicit CMainDlg(QWidget* parent = nullptr);
+    // The codec frames the messages on the program's port for the whole run; it outlives the
+    // dialog.
+    explicit CMainDlg(FrameCodec& codec, QWidget* parent = nullptr);
     ~CMainDlg() override;
 
     // Everything the initialisation does after the controls exist: title, profile, library
@@ -262,6 +265,7 @@ private:
     bool SelectedScreen(ScreenTarget& target, std::filesystem::path& folder);
     void UpdateHistoryMenu();
 
+    FrameCodec& m_codec;
     SiteLibrary m_library;
     CSiteStorage m_storage;
     NameSource m_nameSource;

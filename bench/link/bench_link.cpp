@@ -85,15 +85,20 @@ int main() {
     sim.Start();
 
     SettingsImage image{};
+    FrameCodec codec;
     const Outcome down = Measure("download", sim, [&] {
-        return CheckLink(port, image) == 0 && ReadSystemSetup(port, image) == 0 &&
-               ReadAudioSetup(port, 0, 0, image) == 0 && ReadAudioSetup(port, 1, 1, image) == 0 &&
-               ReadAudioSetup(port, 2, 2, image) == 0;
+        return CheckLink(port, codec, image) == LinkOk &&
+               ReadSystemSetup(port, codec, image) == LinkOk &&
+               ReadAudioSetup(port, codec, 0, 0, image) == LinkOk &&
+               ReadAudioSetup(port, codec, 1, 1, image) == LinkOk &&
+               ReadAudioSetup(port, codec, 2, 2, image) == LinkOk;
     });
     const Outcome up = Measure("upload", sim, [&] {
-        return CheckLink(port, image) == 0 && WriteSystemSetup(port, image) == 0 &&
-               WriteAudioSetup(port, 0, 0, image) == 0 && WriteAudioSetup(port, 1, 1, image) == 0 &&
-               WriteAudioSetup(port, 2, 2, image) == 0;
+        return CheckLink(port, codec, image) == LinkOk &&
+               WriteSystemSetup(port, codec, image) == LinkOk &&
+               WriteAudioSetup(port, codec, 0, 0, image) == LinkOk &&
+               WriteAudioSetup(port, codec, 1, 1, image) == LinkOk &&
+               WriteAudioSetup(port, codec, 2, 2, image) == LinkOk;
     });
     port.Open("none");
     sim.Stop();

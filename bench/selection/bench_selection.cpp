@@ -4,6 +4,7 @@
 // changes must stay at or below 5 ms. Runs offscreen, so no display is needed.
 #include "bench/common/generated_library.h"
 #include "library/site_library.h"
+#include "link/frame_codec.h"
 #include "ui/main_dlg.h"
 
 #include <QApplication>
@@ -57,7 +58,8 @@ int Run(const fs::path& root) {
     fs::current_path(root);
     QDir::setCurrent(QString::fromStdString(root.string()));
 
-    CMainDlg dlg;
+    FrameCodec codec;
+    CMainDlg dlg(codec);
     dlg.SetPortOpener([](const std::string&) { return std::string(); });
     dlg.InitDialog();
 

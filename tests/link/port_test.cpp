@@ -291,9 +291,9 @@ TEST_F(Port, LoadFailsBoundedWhileAnotherProgramReads) {
     SettingsImage image{};
     image.system.fill(0x5A);
     const SettingsImage before = image;
-    SerialDeviceLink link(port);
-    ResetReceiver();
-    const int result = link.CheckLink(image);
+    FrameCodec codec;
+    SerialDeviceLink link(port, codec);
+    const LinkResult result = link.CheckLink(image);
 
     ::kill(child, SIGTERM);
     int status = 0;

@@ -50,7 +50,6 @@ protected:
         Select({"Main", "Plaza", "2"});
         g_SerialPort.Open("COM1");
         ASSERT_TRUE(g_SerialPort.IsOpen());
-        ResetReceiver();
         g_SettingsImage = SettingsImage{};
         m_sim.Start();
     }
@@ -249,7 +248,6 @@ TEST_F(TransferTest, ASlowLoadKeepsTheWindowPaintedAndDropsInputGivenDuringIt) {
     Select({"Main", "Plaza", "2"});
     g_SerialPort.Open("COM1");
     ASSERT_TRUE(g_SerialPort.IsOpen());
-    ResetReceiver();
     slow.Start();
 
     PaintCounter painted;
@@ -302,7 +300,6 @@ TEST_F(TransferTest, AProcessorThatWentAwayAndCameBackIsReachedByTheFirstLoad) {
     });
     m_pDlg->OpenSavedPort();
     ASSERT_TRUE(g_SerialPort.IsOpen());
-    ResetReceiver();
     first->Start();
     Click(IDC_LOAD);
     EXPECT_EQ(Text(IDC_STATUS), transfer_text::kDownloadSuccess);

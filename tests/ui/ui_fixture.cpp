@@ -54,7 +54,7 @@ void MainDlgTest::WriteFile(const std::string& path, std::size_t size) {
 }
 
 CMainDlg& MainDlgTest::Start() {
-    m_pDlg = std::make_unique<CMainDlg>();
+    m_pDlg = std::make_unique<CMainDlg>(m_codec);
     // Like the name dialog: each scripted name is offered to the check in turn, a refused one
     // is corrected by the next; the end of the script, or nullopt, cancels.
     m_pDlg->SetNameSource([this](const std::string& caption,

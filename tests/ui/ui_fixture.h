@@ -63,5 +63,6 @@ protected:
     std::deque<std::optional<std::string>> m_names;
     std::vector<std::string> m_captions;
     std::vector<std::string> m_opened;
+    FrameCodec m_codec;
     std::unique_ptr<CMainDlg> m_pDlg;
 };

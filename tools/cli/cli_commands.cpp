@@ -158,7 +158,7 @@ struct TraceProblem {
 // line trace between when --trace asked for one.
 class CliLink {
 public:
-    explicit CliLink(const CliRequest& request) {
+    CliLink(const CliRequest& request, FrameCodec& codec) {
         OpenPort(request);
         if (!request.m_strTrace.empty()) {
             // The tool works in the library folder, so its screen folders are found from here.
@@ -169,7 +169,7 @@ public:
             m_pTracing = std::make_unique<TracingLine>(g_SerialPort, *m_pTrace);
         }
         m_pLink = std::make_unique<SerialDeviceLink>(
-            m_pTracing ? static_cast<SerialLine&>(*m_pTracing) : g_SerialPort);
+            m_pTracing ? static_cast<SerialLine&>(*m_pTracing) : g_SerialPort, codec);
     }
     TransferLink& Link() { return *m_pLink; }
 
@@ -359,9 +359,10 @@ int TransferResultStatus(TransferResult result) {
     return kExitFailed;
 }
 
-int LoadCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io) {
+int LoadCommand(const CliRequest& request, CSiteStorage& storage, FrameCodec& codec,
+                CliStreams& io) {
     Select(storage.Library(), request.m_names);
-    CliLink line(request);
+    CliLink line(request, codec);
     StreamObserver observer(io, request.m_bYes);
     ScreenStore store(storage.Root());
     const TransferResult result =
@@ -371,16 +372,18 @@ int LoadCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io
 
 // Reads the processor's settings into an image of the caller's own: nothing is written to the
 // processor or to disk.
-int ReadProcessor(const CliRequest& request, CliStreams& io, SettingsImage& image) {
-    CliLink line(request);
+int ReadProcessor(const CliRequest& request, FrameCodec& codec, CliStreams& io,
+                  SettingsImage& image) {
+    CliLink line(request, codec);
     StreamObserver observer(io, request.m_bYes);
     const TransferResult result = RunRead(line.Link(), image, observer);
     return line.Finish(io, TransferResultStatus(result));
 }
 
-int SendCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io) {
+int SendCommand(const CliRequest& request, CSiteStorage& storage, FrameCodec& codec,
+                CliStreams& io) {
     Select(storage.Library(), request.m_names);
-    std::optional<CliLink> line(std::in_place, request);
+    std::optional<CliLink> line(std::in_place, request, codec);
     StreamObserver observer(io, request.m_bYes);
     ScreenStore store(storage.Root());
     const TransferResult result =
@@ -402,7 +405,7 @@ int SendCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io
     SettingsImage stored;
     store.LoadSettings(TargetOf(request), stored);
     SettingsImage processor;
-    if (const int status = ReadProcessor(request, io, processor); status != kExitSuccess)
+    if (const int status = ReadProcessor(request, codec, io, processor); status != kExitSuccess)
         return status;
     const auto differences = CompareSettings(stored, processor);
     if (differences.empty()) {
@@ -508,6 +511,7 @@ int RunCommand(const CliRequest& request, CliStreams& io) {
         return *failure;
     SiteLibrary library;
     CSiteStorage storage(library, ".", &g_SettingsImage);
+    FrameCodec codec;
     storage.ScanLibrary();
     try {
         const std::string& command = request.m_strCommand;
@@ -518,9 +522,9 @@ int RunCommand(const CliRequest& request, CliStreams& io) {
         if (command == "report")
             return ReportCommand(request, storage, io);
         if (command == "load")
-            return LoadCommand(request, storage, io);
+            return LoadCommand(request, storage, codec, io);
         if (command == "send")
-            return SendCommand(request, storage, io);
+            return SendCommand(request, storage, codec, io);
         if (command == "delete")
             return DeleteCommand(request, storage, io);
         if (command == "ports")
@@ -532,7 +536,7 @@ int RunCommand(const CliRequest& request, CliStreams& io) {
             };
             services.m_ask = [&](const std::string& q) { return Ask(io, request.m_bYes, q); };
             services.m_readProcessor = [&](SettingsImage& image) {
-                return ReadProcessor(request, io, image);
+                return ReadProcessor(request, codec, io, image);
             };
             return RunHistoryCommand(request, storage, io, services);
         }
