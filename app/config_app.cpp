@@ -1,6 +1,10 @@
 #include "app/config_app.h"
 
+#include "image/settings_image.h"
+#include "library/site_library.h"
 #include "link/frame_codec.h"
+#include "link/profile.h"
+#include "link/serial_port.h"
 
 #include "ui/about_dlg.h"
 #include "ui/library_place.h"
@@ -66,8 +70,12 @@ int CConfigApp::InitInstance() {
     }
     RememberStartLibrary(start);
     // The objects of the whole run, handed to the window that uses them.
+    CSerialPort port;
     FrameCodec codec;
-    CMainDlg dialog(codec);
+    SettingsImage image;
+    PortSettings portSettings;
+    SiteLibrary library;
+    CMainDlg dialog(port, codec, image, portSettings, library);
     dialog.exec();
     RememberStartLibraryOnceFilled(start);
     return 0;

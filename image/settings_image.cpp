@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <utility>
 
-SettingsImage g_SettingsImage;
-
 namespace {
 
 // A byte is taken as unsigned, so the lower bound 0 needs no test of its own.

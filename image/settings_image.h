@@ -66,9 +66,6 @@ struct SettingsImage { // all zero at start
     AudioSetup alternate2{}; // audio block 2
 };
 
-// The one image of the program, shared by the link, the storage and the report.
-extern SettingsImage g_SettingsImage;
-
 // The four blocks of an image, in stored order.
 enum class SettingsBlock { System, Current, Alternate1, Alternate2 };
 inline constexpr std::array<SettingsBlock, 4> kSettingsBlocks{

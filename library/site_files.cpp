@@ -9,13 +9,9 @@
 
 namespace fs = std::filesystem;
 
-SettingsImage& CSiteStorage::Image() {
-    return m_pImage != nullptr ? *m_pImage : g_SettingsImage;
-}
-
 bool CSiteStorage::SaveSite(PathKind kind) {
     if (kind == PathKind::SettingsFile) {
-        SaveScreenSettings(DiskPath(PathKind::ScreenFolder), Image(), m_library.GetCircuitName(),
+        SaveScreenSettings(DiskPath(PathKind::ScreenFolder), m_image, m_library.GetCircuitName(),
                            m_library.GetTheaterName(), m_library.GetScreenName());
         return true;
     }
@@ -31,7 +27,7 @@ bool CSiteStorage::SaveSite(PathKind kind) {
 }
 
 void CSiteStorage::LoadSite() {
-    LoadScreenSettings(DiskPath(PathKind::SettingsFile), Image());
+    LoadScreenSettings(DiskPath(PathKind::SettingsFile), m_image);
 }
 
 void CSiteStorage::WriteNotesTemplate() {

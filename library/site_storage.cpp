@@ -81,8 +81,8 @@ fs::path LibraryDiskPath(const fs::path& root, const std::string& libraryPath) {
     return root / PathFromUtf8(libraryPath.substr(2));
 }
 
-CSiteStorage::CSiteStorage(SiteLibrary& library, fs::path root, SettingsImage* image)
-    : m_library(library), m_root(std::move(root)), m_pImage(image) {}
+CSiteStorage::CSiteStorage(SiteLibrary& library, fs::path root, SettingsImage& image)
+    : m_library(library), m_root(std::move(root)), m_image(image) {}
 
 void CSiteStorage::BuildSitePath(std::string& path) const {
     if (m_nPathKind == PathKind::NoPath)

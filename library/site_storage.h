@@ -46,10 +46,9 @@ std::filesystem::path LibraryDiskPath(const std::filesystem::path& root,
 class CSiteStorage {
 public:
     // root is the folder the library lives in; the paths handed out stay "./"-relative to it.
-    // Settings are saved from and loaded into image, or the program's g_SettingsImage when
-    // none is given.
-    explicit CSiteStorage(SiteLibrary& library, std::filesystem::path root = ".",
-                          SettingsImage* image = nullptr);
+    // Settings are saved from and loaded into image. The library and the image outlive the
+    // storage.
+    CSiteStorage(SiteLibrary& library, std::filesystem::path root, SettingsImage& image);
 
     // Sets path to the path of kind m_nPathKind for the current selection, with the platform's
     // separator, e.g. "./Main/Plaza/2/Vrx.cfg" (".\Main\Plaza\2\Vrx.cfg" on Windows). Kind 0
@@ -107,10 +106,8 @@ public:
 
 private:
     SiteLibrary& m_library;
-    SettingsImage& Image();
-
     std::filesystem::path m_root;
-    SettingsImage* m_pImage;
+    SettingsImage& m_image;
     std::error_code m_lastFolderError;
 };
 

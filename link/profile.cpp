@@ -10,8 +10,6 @@
 #include <filesystem>
 #include <vector>
 
-PortSettings g_PortSettings;
-
 namespace {
 
 std::string Trim(const std::string& text) {
@@ -189,9 +187,8 @@ std::string PortName(int index) {
     return (index >= 0 && index < 4) ? kNames[index] : "???";
 }
 
-void LoadPortSetting() {
-    const std::string value =
-        GetPrivateProfileString("Setup", "PORT", "?", g_PortSettings.ProfilePath);
+void LoadPortSetting(PortSettings& settings) {
+    const std::string value = GetPrivateProfileString("Setup", "PORT", "?", settings.ProfilePath);
     // An exact, case-sensitive match: "com3" or "COM5" select COM1.
     int index = 0;
     for (int i = 1; i < 4; ++i) {
@@ -199,21 +196,20 @@ void LoadPortSetting() {
             index = i;
         }
     }
-    g_PortSettings.PortIndex = index;
+    settings.PortIndex = index;
 }
 
-void SavePortSetting() {
-    WritePrivateProfileString("Setup", "PORT", PortName(g_PortSettings.PortIndex),
-                              g_PortSettings.ProfilePath);
+void SavePortSetting(const PortSettings& settings) {
+    WritePrivateProfileString("Setup", "PORT", PortName(settings.PortIndex), settings.ProfilePath);
 }
 
-void InitProfile() {
+void InitProfile(PortSettings& settings) {
     std::error_code error;
     std::string dir = std::filesystem::current_path(error).string();
     const char separator = static_cast<char>(std::filesystem::path::preferred_separator);
     if (dir.empty() || dir.back() != separator) {
         dir += separator;
     }
-    g_PortSettings.ProfilePath = dir + std::string(kProfileFileName);
-    LoadPortSetting();
+    settings.ProfilePath = dir + std::string(kProfileFileName);
+    LoadPortSetting(settings);
 }

@@ -98,16 +98,18 @@ std::string FormatTime(const std::tm& tm, const char* format) {
 
 } // namespace
 
-CMainDlg::CMainDlg(FrameCodec& codec, QWidget* parent)
-    : QDialog(parent), m_codec(codec), m_storage(m_library) {
+CMainDlg::CMainDlg(CSerialPort& port, FrameCodec& codec, SettingsImage& image,
+                   PortSettings& portSettings, SiteLibrary& library, QWidget* parent)
+    : QDialog(parent), m_port(port), m_codec(codec), m_image(image), m_portSettings(portSettings),
+      m_library(library), m_storage(library, ".", image) {
     m_nameSource = [this](const std::string& caption, const NameCheck& check) {
         return AskName(caption, check);
     };
-    m_portOpener = [](const std::string& name) {
-        g_SerialPort.Open(name);
-        return g_SerialPort.LastOpenFailure().Reason();
+    m_portOpener = [this](const std::string& name) {
+        m_port.Open(name, m_portSettings.ProfilePath);
+        return m_port.LastOpenFailure().Reason();
     };
-    m_portState = [] { return g_SerialPort.Probe(); };
+    m_portState = [this] { return m_port.Probe(); };
     CreateControls();
     // The port is probed whenever the window becomes the active one: an adapter may have been
     // unplugged, or plugged in again, while the technician was elsewhere.
@@ -353,7 +355,7 @@ void CMainDlg::InitDialog() {
     AppendAboutItem(this, kAboutText);
     setWindowIcon(ApplicationIcon());
     setWindowTitle("VRX-3KM Download/Upload");
-    InitProfile();
+    InitProfile(m_portSettings);
     m_storage.ScanLibrary();
     FillTree();
     UpdateSelectionPanel(true);
@@ -572,9 +574,9 @@ void CMainDlg::OnDblClkTree() {
 // Port selection
 
 void CMainDlg::SelectPort(int index) {
-    g_PortSettings.PortIndex = index;
+    m_portSettings.PortIndex = index;
     m_strPortProblem = m_portOpener(PortName(index));
-    SavePortSetting();
+    SavePortSetting(m_portSettings);
     for (int i = 0; i < 4; ++i)
         static_cast<QRadioButton*>(Control(IDC_COM1 + i))->setChecked(i == index);
     UpdatePortState();
@@ -595,12 +597,12 @@ void CMainDlg::ProbePort() {
     if (m_bTransferRunning)
         return;
     if (m_bPortShownOpen && !(m_portState && m_portState()))
-        m_strPortProblem = m_portOpener(PortName(g_PortSettings.PortIndex));
+        m_strPortProblem = m_portOpener(PortName(m_portSettings.PortIndex));
     UpdatePortState();
 }
 
 void CMainDlg::OpenSavedPort() {
-    const int index = g_PortSettings.PortIndex;
+    const int index = m_portSettings.PortIndex;
     m_strPortProblem = m_portOpener(PortName(index));
     for (int i = 0; i < 4; ++i)
         static_cast<QRadioButton*>(Control(IDC_COM1 + i))->setChecked(i == index);
@@ -609,11 +611,11 @@ void CMainDlg::OpenSavedPort() {
 
 void CMainDlg::UpdatePortState() {
     for (int i = 0; i < 4; ++i) {
-        const std::string device = ResolvePortDevice(PortName(i));
+        const std::string device = ResolvePortDevice(PortName(i), m_portSettings.ProfilePath);
         Control(IDC_COM1 + i)->setToolTip(FromName(PortName(i) + " is " + device));
     }
-    const std::string port = PortName(g_PortSettings.PortIndex);
-    const std::string device = ResolvePortDevice(port);
+    const std::string port = PortName(m_portSettings.PortIndex);
+    const std::string device = ResolvePortDevice(port, m_portSettings.ProfilePath);
     const bool bOpen = m_portState && m_portState();
     m_bPortShownOpen = bOpen;
     // The device's own name, shortened in the middle so that it never runs under the port
@@ -632,20 +634,20 @@ void CMainDlg::UpdatePortState() {
 }
 
 void CMainDlg::OnPorts() {
-    CPortDlg dialog(this);
+    CPortDlg dialog(this, m_portSettings.ProfilePath);
     dialog.Load();
     dialog.SetTrace(m_bTrace, m_strTracePath);
     // The search tries the checked port on the port the window holds, so it is not refused as
     // in use by the window itself.
     dialog.SetFinder([this](const std::vector<std::string>& candidates,
                             const std::function<void(const std::string&)>& progress) {
-        const HeldPort held{g_SerialPort, m_codec};
+        const HeldPort held{m_port, m_codec};
         return FindProcessor(candidates, progress, &held);
     });
     if (dialog.exec() == QDialog::Accepted) {
         m_bTrace = dialog.TraceEnabled();
         m_strTracePath = dialog.TracePath();
-        m_strPortProblem = m_portOpener(PortName(g_PortSettings.PortIndex));
+        m_strPortProblem = m_portOpener(PortName(m_portSettings.PortIndex));
         UpdatePortState();
         ShowPortProblem();
         return;
@@ -756,7 +758,7 @@ void CMainDlg::OnEditNotes() {
 void CMainDlg::OnViewConfiguration() {
     try {
         m_storage.LoadSite();
-        WriteConfigurationReport(m_storage.DiskPath(PathKind::ReportFile), g_SettingsImage,
+        WriteConfigurationReport(m_storage.DiskPath(PathKind::ReportFile), m_image,
                                  m_library.GetCircuitName(), m_library.GetTheaterName(),
                                  m_library.GetScreenName());
         OpenReportFile(this, m_storage.SitePath(PathKind::ReportFile));
@@ -867,7 +869,7 @@ void CMainDlg::StartTransfer(TransferKind kind) {
     // A port whose device went away and came back is opened anew here, so the first Load after
     // it already reaches the device.
     if (!(m_portState && m_portState()) || m_bLastTransferFailed) {
-        m_strPortProblem = m_portOpener(PortName(g_PortSettings.PortIndex));
+        m_strPortProblem = m_portOpener(PortName(m_portSettings.PortIndex));
         UpdatePortState();
     }
     const std::string strTrace = m_bTrace ? m_strTracePath : std::string();
@@ -891,19 +893,18 @@ void CMainDlg::StartTransfer(TransferKind kind) {
         if (!strTrace.empty())
             trace = TraceFile::Open(strTrace, root, strTraceProblem);
         if (trace)
-            tracing = std::make_unique<TracingLine>(g_SerialPort, *trace);
-        SerialDeviceLink device(tracing ? static_cast<SerialLine&>(*tracing) : g_SerialPort,
-                                m_codec);
+            tracing = std::make_unique<TracingLine>(m_port, *trace);
+        SerialDeviceLink device(tracing ? static_cast<SerialLine&>(*tracing) : m_port, m_codec);
         TransferLink& link = device;
         observer.SetSendTargetLine(strTargetLine);
         ScreenStore store(root);
         TransferResult result = TransferResult::Success;
         switch (kind) {
         case TransferKind::Load:
-            result = RunLoad(link, g_SettingsImage, target, store, observer);
+            result = RunLoad(link, m_image, target, store, observer);
             break;
         case TransferKind::Send:
-            result = RunSend(link, g_SettingsImage, target, store, observer);
+            result = RunSend(link, m_image, target, store, observer);
             break;
         case TransferKind::Compare:
             result = RunRead(link, m_processorImage, observer);

@@ -128,7 +128,7 @@ bool CMainDlg::OpenLibrary(const fs::path& folder) {
         return false;
     }
     // The new folder's own profile: its port is the one opened.
-    InitProfile();
+    InitProfile(m_portSettings);
     ReloadLibrary({}, {});
     UpdateSelectionPanel(true);
     OpenSavedPort();

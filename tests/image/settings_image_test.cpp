@@ -270,8 +270,8 @@ TEST(SettingsImage, StoredFormKeepsEveryByteInBlockOrder) {
     EXPECT_EQ(back.alternate2, image.alternate2);
 }
 
-TEST(SettingsImage, GlobalImageStartsAllZero) {
-    EXPECT_EQ(ToStoredForm(g_SettingsImage), (std::array<std::uint8_t, kSettingsFileSize>{}));
+TEST(SettingsImage, ANewImageIsAllZero) {
+    EXPECT_EQ(ToStoredForm(SettingsImage{}), (std::array<std::uint8_t, kSettingsFileSize>{}));
 }
 
 } // namespace

@@ -24,7 +24,8 @@ namespace {
 TEST(ScreenClaim, OneCommandAtATimeOnAScreen) {
     TempFolder root;
     SiteLibrary library;
-    CSiteStorage storage(library, root.Path());
+    SettingsImage image;
+    CSiteStorage storage(library, root.Path(), image);
     const fs::path screen = root.Path() / "C/T/S";
     fs::create_directories(screen / "History");
     WriteBytes(screen / "Vrx.cfg", std::string(800, 'a'));

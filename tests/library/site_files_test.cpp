@@ -54,7 +54,7 @@ protected:
     TempFolder m_temp;
     SiteLibrary m_library;
     SettingsImage m_image{};
-    CSiteStorage m_storage{m_library, m_temp.Path(), &m_image};
+    CSiteStorage m_storage{m_library, m_temp.Path(), m_image};
 
     fs::path Root() const { return m_temp.Path(); }
 
@@ -128,7 +128,7 @@ TEST_F(SiteFilesTest, NonAsciiNamesMakeFoldersOfTheSameName) {
         EXPECT_TRUE(fs::is_regular_file(folder / file)) << file;
 
     SiteLibrary scanned;
-    CSiteStorage(scanned, Root()).ScanLibrary();
+    CSiteStorage(scanned, Root(), m_image).ScanLibrary();
     scanned.FirstCircuit();
     ASSERT_TRUE(scanned.HasCircuit());
     scanned.FirstTheater();

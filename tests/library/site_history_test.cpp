@@ -176,7 +176,8 @@ TEST_F(SiteHistory, IsNoLibraryEntry) {
     WriteBytes(Settings(), ValidSettings(1));
     ASSERT_TRUE(KeepSettingsInHistory(m_screen, kMonday));
     SiteLibrary library;
-    CSiteStorage storage(library, m_root.Path());
+    SettingsImage image;
+    CSiteStorage storage(library, m_root.Path(), image);
     storage.ScanLibrary();
     ASSERT_TRUE(library.FindCircuit("C"));
     ASSERT_TRUE(library.FindTheater("T"));

@@ -1,3 +1,4 @@
+#include "image/settings_image.h"
 #include "library/site_delete.h"
 #include "library/site_storage.h"
 
@@ -17,7 +18,8 @@ class StorageTest : public testing::Test {
 protected:
     TempFolder m_temp;
     SiteLibrary m_library;
-    CSiteStorage m_storage{m_library, m_temp.Path()};
+    SettingsImage m_image;
+    CSiteStorage m_storage{m_library, m_temp.Path(), m_image};
 
     fs::path Root() const { return m_temp.Path(); }
 
@@ -167,11 +169,11 @@ TEST_F(StorageTest, RootThatCannotBeListedGivesEmptyLibrary) {
     // A regular file in the root's place cannot be listed (ENOTDIR), whoever runs the test.
     WriteBytes(Root() / "plain", "");
     SiteLibrary library;
-    CSiteStorage storage(library, Root() / "plain");
+    CSiteStorage storage(library, Root() / "plain", m_image);
     storage.ScanLibrary();
     library.FirstCircuit();
     EXPECT_FALSE(library.HasCircuit());
-    CSiteStorage missing(library, Root() / "absent");
+    CSiteStorage missing(library, Root() / "absent", m_image);
     missing.ScanLibrary();
     library.FirstCircuit();
     EXPECT_FALSE(library.HasCircuit());

@@ -167,8 +167,7 @@ TEST(Receiver, CutFrameEndingOnDleAppendsTheNextFrame) {
 class Encoder : public testing::Test {
 protected:
     void SetUp() override {
-        linktest::MapCom1(m_dir, m_pty.Slave());
-        m_port.Open("COM1");
+        m_port.Open("COM1", linktest::MapCom1(m_dir, m_pty.Slave()));
         ASSERT_TRUE(m_port.IsOpen());
     }
 

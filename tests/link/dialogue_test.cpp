@@ -84,8 +84,7 @@ public:
         options.faults = std::move(faults);
         m_sim = std::make_unique<vrxsim::Simulator>(options);
         m_sim->Start();
-        linktest::MapCom1(m_dir, m_sim->DevicePath());
-        m_port.Open("COM1");
+        m_port.Open("COM1", linktest::MapCom1(m_dir, m_sim->DevicePath()));
     }
     SerialLine& Line() override { return m_port; }
     Bytes Received() override {

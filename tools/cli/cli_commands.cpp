@@ -138,15 +138,16 @@ void Select(SiteLibrary& library, const std::vector<std::string>& names) {
     }
 }
 
-void OpenPort(const CliRequest& request) {
-    InitProfile();
+void OpenPort(const CliRequest& request, CliObjects& objects) {
+    PortSettings& settings = objects.m_portSettings;
+    InitProfile(settings);
     if (!request.m_strPortDevice.empty()) {
-        g_SerialPort.OpenDevice(request.m_strPortDevice);
+        objects.m_port.OpenDevice(request.m_strPortDevice);
         return;
     }
     if (request.m_nPortIndex)
-        g_PortSettings.PortIndex = *request.m_nPortIndex;
-    g_SerialPort.Open(PortName(g_PortSettings.PortIndex));
+        settings.PortIndex = *request.m_nPortIndex;
+    objects.m_port.Open(PortName(settings.PortIndex), settings.ProfilePath);
 }
 
 // A line trace that could not be opened: the command stops before anything is sent.
@@ -154,22 +155,22 @@ struct TraceProblem {
     std::string m_strMessage;
 };
 
-// The device link of one command: the program's port, opened as the request says, with the
-// line trace between when --trace asked for one.
+// The device link of one command: the tool's port, opened as the request says, with the line
+// trace between when --trace asked for one, framed by the port's codec.
 class CliLink {
 public:
-    CliLink(const CliRequest& request, FrameCodec& codec) {
-        OpenPort(request);
+    CliLink(const CliRequest& request, CliObjects& objects) {
+        OpenPort(request, objects);
         if (!request.m_strTrace.empty()) {
             // The tool works in the library folder, so its screen folders are found from here.
             std::string problem;
             m_pTrace = TraceFile::Open(request.m_strTrace, fs::current_path(), problem);
             if (!m_pTrace)
                 throw TraceProblem{problem};
-            m_pTracing = std::make_unique<TracingLine>(g_SerialPort, *m_pTrace);
+            m_pTracing = std::make_unique<TracingLine>(objects.m_port, *m_pTrace);
         }
         m_pLink = std::make_unique<SerialDeviceLink>(
-            m_pTracing ? static_cast<SerialLine&>(*m_pTracing) : g_SerialPort, codec);
+            m_pTracing ? static_cast<SerialLine&>(*m_pTracing) : objects.m_port, objects.m_codec);
     }
     TransferLink& Link() { return *m_pLink; }
 
@@ -195,11 +196,12 @@ private:
     std::unique_ptr<SerialDeviceLink> m_pLink;
 };
 
-int PortsCommand(const CliRequest& request, CliStreams& io) {
-    InitProfile();
+int PortsCommand(const CliRequest& request, CliStreams& io, PortSettings& settings) {
+    InitProfile(settings);
+    const std::string& profile = settings.ProfilePath;
     // Without a readable profile the ports' devices are unknown, and a mapping could not be
     // added without losing the file's other lines.
-    const std::string strProfileProblem = ProfileProblem(g_PortSettings.ProfilePath);
+    const std::string strProfileProblem = ProfileProblem(profile);
     if (!strProfileProblem.empty())
         io.m_err << "vrx3km-cli: " << strProfileProblem << "\n";
     if (request.m_mapping) {
@@ -218,20 +220,19 @@ int PortsCommand(const CliRequest& request, CliStreams& io) {
                      << "\n";
             return kExitUsage;
         }
-        if (!SetPortMapping(port, device)) {
-            io.m_err << "vrx3km-cli: the port mapping could not be written to "
-                     << g_PortSettings.ProfilePath << "; check that the library folder may be "
-                     << "written\n";
+        if (!SetPortMapping(port, device, profile)) {
+            io.m_err << "vrx3km-cli: the port mapping could not be written to " << profile
+                     << "; check that the library folder may be written\n";
             return kExitFileError;
         }
-        io.m_err << port << " now stands for " << ResolvePortDevice(port)
+        io.m_err << port << " now stands for " << ResolvePortDevice(port, profile)
                  << (device.empty() ? " (its default device)" : "") << "\n";
         return kExitSuccess;
     }
     const std::vector<SerialDevice> devices = ListSerialDevices();
     std::vector<std::string> portDevices;
     for (int i = 0; i < 4; ++i)
-        portDevices.push_back(ResolvePortDevice(PortName(i)));
+        portDevices.push_back(ResolvePortDevice(PortName(i), profile));
     const std::vector<std::string> candidates = FindCandidates(portDevices, devices);
 
     if (request.m_bFind) {
@@ -247,7 +248,7 @@ int PortsCommand(const CliRequest& request, CliStreams& io) {
         for (const std::string& device : answered) {
             io.m_out << "A processor answered on " << device;
             for (int i = 0; i < 4; ++i)
-                if (ResolvePortDevice(PortName(i)) == device)
+                if (ResolvePortDevice(PortName(i), profile) == device)
                     io.m_out << " (" << PortName(i) << ")";
             io.m_out << "\n";
         }
@@ -257,10 +258,10 @@ int PortsCommand(const CliRequest& request, CliStreams& io) {
     for (int i = 0; i < 4 && strProfileProblem.empty(); ++i) {
         const std::string port = PortName(i);
         CSerialPort probe;
-        probe.Open(port);
-        io.m_out << port << (i == g_PortSettings.PortIndex ? " * " : "   ")
-                 << ResolvePortDevice(port) << (PortMapping(port).empty() ? " (default)" : "")
-                 << ": "
+        probe.Open(port, profile);
+        io.m_out << port << (i == settings.PortIndex ? " * " : "   ")
+                 << ResolvePortDevice(port, profile)
+                 << (PortMapping(port, profile).empty() ? " (default)" : "") << ": "
                  << (probe.IsOpen() ? std::string("opens") : probe.LastOpenFailure().Reason())
                  << "\n";
     }
@@ -325,12 +326,13 @@ int AddCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io)
     return kExitSuccess;
 }
 
-int ReportCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io) {
+int ReportCommand(const CliRequest& request, CSiteStorage& storage, const SettingsImage& image,
+                  CliStreams& io) {
     Select(storage.Library(), request.m_names);
     storage.LoadSite();
     const std::string strReport = UserPath(request, storage.SitePath(PathKind::ReportFile));
     SiteLibrary& library = storage.Library();
-    WriteConfigurationReport(storage.DiskPath(PathKind::ReportFile), g_SettingsImage,
+    WriteConfigurationReport(storage.DiskPath(PathKind::ReportFile), image,
                              library.GetCircuitName(), library.GetTheaterName(),
                              library.GetScreenName());
     std::ifstream file(storage.DiskPath(PathKind::ReportFile), std::ios::binary);
@@ -359,35 +361,35 @@ int TransferResultStatus(TransferResult result) {
     return kExitFailed;
 }
 
-int LoadCommand(const CliRequest& request, CSiteStorage& storage, FrameCodec& codec,
+int LoadCommand(const CliRequest& request, CSiteStorage& storage, CliObjects& objects,
                 CliStreams& io) {
     Select(storage.Library(), request.m_names);
-    CliLink line(request, codec);
+    CliLink line(request, objects);
     StreamObserver observer(io, request.m_bYes);
     ScreenStore store(storage.Root());
     const TransferResult result =
-        RunLoad(line.Link(), g_SettingsImage, TargetOf(request), store, observer);
+        RunLoad(line.Link(), objects.m_image, TargetOf(request), store, observer);
     return line.Finish(io, TransferResultStatus(result));
 }
 
 // Reads the processor's settings into an image of the caller's own: nothing is written to the
 // processor or to disk.
-int ReadProcessor(const CliRequest& request, FrameCodec& codec, CliStreams& io,
+int ReadProcessor(const CliRequest& request, CliObjects& objects, CliStreams& io,
                   SettingsImage& image) {
-    CliLink line(request, codec);
+    CliLink line(request, objects);
     StreamObserver observer(io, request.m_bYes);
     const TransferResult result = RunRead(line.Link(), image, observer);
     return line.Finish(io, TransferResultStatus(result));
 }
 
-int SendCommand(const CliRequest& request, CSiteStorage& storage, FrameCodec& codec,
+int SendCommand(const CliRequest& request, CSiteStorage& storage, CliObjects& objects,
                 CliStreams& io) {
     Select(storage.Library(), request.m_names);
-    std::optional<CliLink> line(std::in_place, request, codec);
+    std::optional<CliLink> line(std::in_place, request, objects);
     StreamObserver observer(io, request.m_bYes);
     ScreenStore store(storage.Root());
     const TransferResult result =
-        RunSend(line->Link(), g_SettingsImage, TargetOf(request), store, observer);
+        RunSend(line->Link(), objects.m_image, TargetOf(request), store, observer);
     // The trace is complete before a verify reads the processor back.
     const int nStatus = line->Finish(io, TransferResultStatus(result));
     line.reset();
@@ -405,7 +407,7 @@ int SendCommand(const CliRequest& request, CSiteStorage& storage, FrameCodec& co
     SettingsImage stored;
     store.LoadSettings(TargetOf(request), stored);
     SettingsImage processor;
-    if (const int status = ReadProcessor(request, codec, io, processor); status != kExitSuccess)
+    if (const int status = ReadProcessor(request, objects, io, processor); status != kExitSuccess)
         return status;
     const auto differences = CompareSettings(stored, processor);
     if (differences.empty()) {
@@ -496,7 +498,7 @@ std::optional<int> EnterLibraryFolder(const CliRequest& request, CliStreams& io)
 
 } // namespace
 
-int RunCommand(const CliRequest& request, CliStreams& io) {
+int RunCommand(const CliRequest& request, CliStreams& io, CliObjects& objects) {
     if (request.m_bHelp) {
         io.m_out << (request.m_strCommand.empty() ? ToolHelp()
                                                   : CommandHelp(request.m_strCommand).value());
@@ -509,9 +511,8 @@ int RunCommand(const CliRequest& request, CliStreams& io) {
     // The library, the profile and the port mapping all live in the library folder.
     if (const std::optional<int> failure = EnterLibraryFolder(request, io))
         return *failure;
-    SiteLibrary library;
-    CSiteStorage storage(library, ".", &g_SettingsImage);
-    FrameCodec codec;
+    SiteLibrary& library = objects.m_library;
+    CSiteStorage storage(library, ".", objects.m_image);
     storage.ScanLibrary();
     try {
         const std::string& command = request.m_strCommand;
@@ -520,15 +521,15 @@ int RunCommand(const CliRequest& request, CliStreams& io) {
         if (command == "add")
             return AddCommand(request, storage, io);
         if (command == "report")
-            return ReportCommand(request, storage, io);
+            return ReportCommand(request, storage, objects.m_image, io);
         if (command == "load")
-            return LoadCommand(request, storage, codec, io);
+            return LoadCommand(request, storage, objects, io);
         if (command == "send")
-            return SendCommand(request, storage, codec, io);
+            return SendCommand(request, storage, objects, io);
         if (command == "delete")
             return DeleteCommand(request, storage, io);
         if (command == "ports")
-            return PortsCommand(request, io);
+            return PortsCommand(request, io, objects.m_portSettings);
         if (IsHistoryCommand(command)) {
             HistoryServices services;
             services.m_select = [&](const std::vector<std::string>& names) {
@@ -536,7 +537,7 @@ int RunCommand(const CliRequest& request, CliStreams& io) {
             };
             services.m_ask = [&](const std::string& q) { return Ask(io, request.m_bYes, q); };
             services.m_readProcessor = [&](SettingsImage& image) {
-                return ReadProcessor(request, codec, io, image);
+                return ReadProcessor(request, objects, io, image);
             };
             return RunHistoryCommand(request, storage, io, services);
         }
