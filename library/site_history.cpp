@@ -1,14 +1,13 @@
 #include "library/site_history.h"
 
+#include "library/stored_settings.h"
+
 #include "image/atomic_file.h"
 #include "image/file_error.h"
 #include "image/portable.h"
 #include "image/regular_file.h"
 #include "image/report.h"
 #include "image/stored_files.h"
-#include "library/screen_lock.h"
-#include "library/screen_store.h"
-#include "library/site_storage.h"
 
 #include <algorithm>
 #include <array>
@@ -158,32 +157,4 @@ std::vector<KeptSettings> ListHistory(const fs::path& screenFolder) {
     for (Entry& entry : entries)
         out.push_back(std::move(entry.kept));
     return out;
-}
-
-std::optional<std::string> RestoreFromHistory(const fs::path& screenFolder, std::string_view name,
-                                              std::string_view circuit, std::string_view theater,
-                                              std::string_view screen, std::time_t now) {
-    const fs::path version = screenFolder / kHistoryFolderName / std::string(name);
-    if (!IsHistoryName(name))
-        throw FileError::FromErrno(ENOENT, FullPathText(version));
-    // Nothing else writes the screen while its settings are put back.
-    const ScreenClaimResult claim = ClaimScreenFolder(
-        screenFolder,
-        std::string(circuit) + " - " + std::string(theater) + " - " + std::string(screen),
-        "Restore");
-    if (!claim.IsClaimed())
-        throw ScreenInUse(claim.m_strRefusal);
-    // Read and check the version before anything changes, so a bad one leaves all as it was.
-    const std::string bytes = ReadSettingsBytes(version);
-    std::array<std::uint8_t, kSettingsFileSize> stored{};
-    std::transform(bytes.begin(), bytes.begin() + kSettingsFileSize, stored.begin(),
-                   [](char c) { return static_cast<std::uint8_t>(c); });
-    SettingsImage image;
-    FromStoredForm(stored, image);
-    // The restored Vrx.cfg carries the time its settings were read from the processor.
-    std::error_code ec;
-    const fs::file_time_type readTime = fs::last_write_time(version, ec);
-    return StoreScreenFiles(screenFolder, bytes,
-                            RenderConfigurationReport(image, circuit, theater, screen),
-                            ec ? std::nullopt : std::optional<fs::file_time_type>(readTime), now);
 }

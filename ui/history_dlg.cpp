@@ -4,6 +4,7 @@
 #include "image/settings_compare.h"
 #include "image/stored_files.h"
 #include "library/screen_lock.h"
+#include "library/screen_store.h"
 #include "library/stored_settings.h"
 #include "ui/diff_dlg.h"
 #include "ui/prompt.h"

@@ -466,15 +466,21 @@ SiteLevel CMainDlg::GetSelectedLevel() {
     return m_library.Locate(ItemPos(selected));
 }
 
+SiteSelection CMainDlg::SelectedSite() const {
+    const QTreeWidgetItem* selected = m_pTree->currentItem();
+    return selected ? m_library.SelectionOf(ItemPos(selected)) : SiteSelection{};
+}
+
 void CMainDlg::UpdateSelectionFlags() {
     const SiteLevel level = GetSelectedLevel();
+    const SiteSelection site = SelectedSite();
     m_bCircuitSelected = m_bTheaterSelected = m_bScreenSelected = false;
     m_bHasSettings = m_bFolderNotEmpty = false;
     switch (level) {
     case SiteLevel::Screen:
         m_bCircuitSelected = m_bTheaterSelected = m_bScreenSelected = true;
         m_nPathKind = PathKind::SettingsFile;
-        m_bHasSettings = m_storage.IsSettingsFileValid(m_nPathKind);
+        m_bHasSettings = m_storage.IsSettingsFileValid(site, m_nPathKind);
         return;
     case SiteLevel::None:
         m_bFolderNotEmpty = true;
@@ -485,7 +491,7 @@ void CMainDlg::UpdateSelectionFlags() {
     case SiteLevel::Circuit:
         m_bCircuitSelected = true;
         m_nPathKind = FolderKind(level);
-        m_bFolderNotEmpty = m_storage.IsFolderNotEmpty(m_nPathKind);
+        m_bFolderNotEmpty = m_storage.IsFolderNotEmpty(site, m_nPathKind);
         return;
     }
 }
@@ -496,7 +502,7 @@ bool CMainDlg::GetSettingsTime(std::string& strDate, std::string& strTime) {
     if (GetSelectedLevel() != SiteLevel::Screen)
         return false;
     m_nPathKind = PathKind::SettingsFile;
-    const auto written = m_storage.SettingsFileTime();
+    const auto written = m_storage.SettingsFileTime(SelectedSite());
     if (!written)
         return false;
     const std::time_t when = ToCalendarTime(*written);
@@ -536,8 +542,9 @@ void CMainDlg::MarkFailingSettings() {
     // Stored settings of a valid length whose blocks fail their checks would be refused by a
     // Send: the panel says so before the technician tries.
     const bool bFails =
-        m_bHasSettings && StoredSettingsStateOf(m_storage.DiskPath(PathKind::SettingsFile)) ==
-                              StoredSettingsState::FailsChecks;
+        m_bHasSettings &&
+        StoredSettingsStateOf(m_storage.DiskPath(SelectedSite(), PathKind::SettingsFile)) ==
+            StoredSettingsState::FailsChecks;
     for (const int id : {IDC_SCREEN, IDC_DATE, IDC_TIME}) {
         auto* label = qobject_cast<QLabel*>(Control(id));
         QPalette palette = label->palette();
@@ -699,10 +706,13 @@ void CMainDlg::ShowAddRefusal(int result, const std::string& message) {
 
 void CMainDlg::AddEntry(SiteLevel level, const std::string& caption, QTreeWidgetItem* parent) {
     m_bAdding = true;
+    // The entry the new one goes below, fixed before the name is asked for.
+    const SiteSelection parentSite =
+        parent ? m_library.SelectionOf(ItemPos(parent)) : SiteSelection{};
     AddOutcome added;
     added.m_nResult = AddResult::NoParent;
     const NameCheck check = [&](const std::string& name) {
-        added = AddSite(m_storage, level, name);
+        added = AddSite(m_storage, level, parentSite, name);
         if (added.IsAdded())
             return true;
         // The parents stay current for the next try; the panel's entry is current again.
@@ -752,16 +762,16 @@ void CMainDlg::OnAddScreen() {
 }
 
 void CMainDlg::OnEditNotes() {
-    OpenNotesFile(this, m_storage.SitePath(PathKind::NotesFile));
+    OpenNotesFile(this, m_storage.SitePath(SelectedSite(), PathKind::NotesFile));
 }
 
 void CMainDlg::OnViewConfiguration() {
     try {
-        m_storage.LoadSite();
-        WriteConfigurationReport(m_storage.DiskPath(PathKind::ReportFile), m_image,
-                                 m_library.GetCircuitName(), m_library.GetTheaterName(),
-                                 m_library.GetScreenName());
-        OpenReportFile(this, m_storage.SitePath(PathKind::ReportFile));
+        const SiteSelection screen = SelectedSite();
+        m_storage.LoadSite(screen);
+        WriteConfigurationReport(m_storage.DiskPath(screen, PathKind::ReportFile), m_image,
+                                 screen.m_strCircuit, screen.m_strTheater, screen.m_strScreen);
+        OpenReportFile(this, m_storage.SitePath(screen, PathKind::ReportFile));
     } catch (const FileError& error) {
         ShowFileError(this, error.Message());
     }
@@ -777,7 +787,9 @@ void CMainDlg::OnHelp() {
 bool CMainDlg::ConfirmDelete(SiteLevel level) {
     PromptRequest request;
     // The question as it always was, then what else goes with the entry (its kept versions).
-    request.m_strText = ConfirmDeleteText(m_library, level) + DeleteQuestionNote(m_storage, level);
+    SiteSelection site = SelectedSite();
+    site.m_nLevel = level;
+    request.m_strText = ConfirmDeleteText(site) + DeleteQuestionNote(m_storage, site);
     request.m_strCaption = QApplication::applicationName().toStdString();
     request.m_nButtons = PromptButtons::OkCancel;
     request.m_bCancelDefault = true;
@@ -789,8 +801,9 @@ void CMainDlg::OnDelete() {
     const SiteLevel level = GetSelectedLevel();
     if (level == SiteLevel::None || !ConfirmDelete(level))
         return;
-    const std::string folder = m_storage.SitePath(FolderKind(level));
-    const DeleteOutcome outcome = DeleteSiteFiles(m_storage, level);
+    const SiteSelection site = SelectedSite();
+    const std::string folder = m_storage.SitePath(site, FolderKind(level));
+    const DeleteOutcome outcome = DeleteSiteFiles(m_storage, site);
     if (outcome.m_result == DeleteResult::FolderKept) {
         // Nothing of the entry is gone (or only its empty folder stayed): say what is in the way
         // and what to do. The status text and the bar stay as they were.
@@ -979,7 +992,7 @@ bool CMainDlg::SelectedScreen(ScreenTarget& target, fs::path& folder) {
     if (GetSelectedLevel() != SiteLevel::Screen)
         return false;
     target = {m_library.GetCircuitName(), m_library.GetTheaterName(), m_library.GetScreenName()};
-    folder = m_storage.DiskPath(PathKind::ScreenFolder);
+    folder = m_storage.DiskPath(SelectedSite(), PathKind::ScreenFolder);
     return true;
 }
 

@@ -110,6 +110,9 @@ public:
 
     // Selection panel.
     SiteLevel GetSelectedLevel();
+    // The selected tree item's entry resolved into a value (level None when nothing is
+    // selected); moves no cursor.
+    SiteSelection SelectedSite() const;
     void UpdateSelectionFlags();
     bool GetSettingsTime(std::string& strDate, std::string& strTime);
     void UpdateSelectionPanel(bool bReset);

@@ -2,6 +2,7 @@
 
 #include "image/file_error.h"
 #include "image/report.h"
+#include "library/screen_store.h"
 #include "library/site_storage.h"
 #include "temp_folder.h"
 

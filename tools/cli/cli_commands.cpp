@@ -119,23 +119,25 @@ private:
     bool m_bBarOpen = false;
 };
 
-ScreenTarget TargetOf(const CliRequest& request) {
-    return {request.m_names[0], request.m_names[1], request.m_names[2]};
-}
+// The level of the entry named by the first n names of a request.
+constexpr SiteLevel kLevelOfNames[] = {SiteLevel::Circuit, SiteLevel::Theater, SiteLevel::Screen};
+constexpr const char* kLevelWords[] = {"circuit", "theater", "screen"};
 
-// Makes the named entries current, level by level; throws NameProblem for the first missing.
-void Select(SiteLibrary& library, const std::vector<std::string>& names) {
-    static const char* const kLevels[] = {"circuit", "theater", "screen"};
+// The named entry resolved, level by level; throws NameProblem for the first name the library
+// does not hold.
+SiteSelection Select(SiteLibrary& library, const std::vector<std::string>& names) {
     std::string strWhere;
     for (std::size_t i = 0; i < names.size(); ++i) {
         const bool bFound = i == 0   ? library.FindCircuit(names[i])
                             : i == 1 ? library.FindTheater(names[i])
                                      : library.FindScreen(names[i]);
         if (!bFound)
-            throw NameProblem{"no " + std::string(kLevels[i]) + " \"" + names[i] + "\"" + strWhere +
-                              " in the library"};
-        strWhere = " in " + std::string(kLevels[i]) + " \"" + names[i] + "\"";
+            throw NameProblem{"no " + std::string(kLevelWords[i]) + " \"" + names[i] + "\"" +
+                              strWhere + " in the library"};
+        strWhere = " in " + std::string(kLevelWords[i]) + " \"" + names[i] + "\"";
     }
+    return names.empty() ? SiteSelection{}
+                         : library.CurrentSelection(kLevelOfNames[names.size() - 1]);
 }
 
 void OpenPort(const CliRequest& request, CliObjects& objects) {
@@ -276,19 +278,19 @@ int PortsCommand(const CliRequest& request, CliStreams& io, PortSettings& settin
 
 int ListCommand(CSiteStorage& storage, CliStreams& io) {
     bool bAnyFails = false;
-    io.m_out << RenderListing(storage.Library(), [&storage, &bAnyFails] {
-        const StoredSettingsState state =
-            StoredSettingsStateOf(storage.DiskPath(PathKind::SettingsFile));
-        bAnyFails |= state == StoredSettingsState::FailsChecks;
-        return state;
-    });
+    io.m_out << RenderListing(
+        storage.Library(), [&storage, &bAnyFails](const SiteSelection& screen) {
+            const StoredSettingsState state =
+                StoredSettingsStateOf(storage.DiskPath(screen, PathKind::SettingsFile));
+            bAnyFails |= state == StoredSettingsState::FailsChecks;
+            return state;
+        });
     if (bAnyFails)
         io.m_err << kFailsChecksLegend << "\n";
     return kExitSuccess;
 }
 
 int AddCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io) {
-    static const char* const kLevels[] = {"circuit", "theater", "screen"};
     // Every name is checked before anything is added, so a refused screen name adds no circuit.
     // Names are taken composed, as they are stored, so an existing level is found however its
     // accents were typed.
@@ -299,20 +301,23 @@ int AddCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io)
         if (!problem)
             names.push_back(NormalizeSiteName(given).value_or(given));
         else
-            throw NameProblem{"the " + std::string(kLevels[i]) + " name \"" + given +
+            throw NameProblem{"the " + std::string(kLevelWords[i]) + " name \"" + given +
                               "\" is refused: " + *problem};
     }
     SiteLibrary& library = storage.Library();
+    SiteSelection parent;
     for (std::size_t i = 0; i < names.size(); ++i) {
         const std::string& name = names[i];
-        const SiteLevel level = static_cast<SiteLevel>(static_cast<int>(i) + 1);
+        const SiteLevel level = kLevelOfNames[i];
         // Levels that exist are the way down to the new entry.
         const bool bExists = i == 0   ? library.FindCircuit(name)
                              : i == 1 ? library.FindTheater(name)
                                       : library.FindScreen(name);
-        if (bExists)
+        if (bExists) {
+            parent = library.CurrentSelection(level);
             continue;
-        const AddOutcome outcome = AddSite(storage, level, name);
+        }
+        const AddOutcome outcome = AddSite(storage, level, parent, name);
         if (!outcome.IsAdded()) {
             io.m_err << "vrx3km-cli: " << outcome.m_strMessage << "\n";
             return outcome.m_nResult == AddResult::FolderNotCreated ||
@@ -320,22 +325,21 @@ int AddCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io)
                        ? kExitFileError
                        : kExitUsage;
         }
-        io.m_err << "Added " << kLevels[i] << " "
-                 << UserPath(request, storage.SitePath(FolderKind(level))) << "\n";
+        io.m_err << "Added " << kLevelWords[i] << " "
+                 << UserPath(request, storage.SitePath(outcome.m_site, FolderKind(level))) << "\n";
+        parent = outcome.m_site;
     }
     return kExitSuccess;
 }
 
 int ReportCommand(const CliRequest& request, CSiteStorage& storage, const SettingsImage& image,
                   CliStreams& io) {
-    Select(storage.Library(), request.m_names);
-    storage.LoadSite();
-    const std::string strReport = UserPath(request, storage.SitePath(PathKind::ReportFile));
-    SiteLibrary& library = storage.Library();
-    WriteConfigurationReport(storage.DiskPath(PathKind::ReportFile), image,
-                             library.GetCircuitName(), library.GetTheaterName(),
-                             library.GetScreenName());
-    std::ifstream file(storage.DiskPath(PathKind::ReportFile), std::ios::binary);
+    const SiteSelection screen = Select(storage.Library(), request.m_names);
+    storage.LoadSite(screen);
+    const std::string strReport = UserPath(request, storage.SitePath(screen, PathKind::ReportFile));
+    WriteConfigurationReport(storage.DiskPath(screen, PathKind::ReportFile), image,
+                             screen.m_strCircuit, screen.m_strTheater, screen.m_strScreen);
+    std::ifstream file(storage.DiskPath(screen, PathKind::ReportFile), std::ios::binary);
     if (!file) {
         io.m_err << "vrx3km-cli: " << strReport << " was not found.\n";
         return kExitFileError;
@@ -363,12 +367,11 @@ int TransferResultStatus(TransferResult result) {
 
 int LoadCommand(const CliRequest& request, CSiteStorage& storage, CliObjects& objects,
                 CliStreams& io) {
-    Select(storage.Library(), request.m_names);
+    const ScreenTarget target = ScreenOf(Select(storage.Library(), request.m_names));
     CliLink line(request, objects);
     StreamObserver observer(io, request.m_bYes);
     ScreenStore store(storage.Root());
-    const TransferResult result =
-        RunLoad(line.Link(), objects.m_image, TargetOf(request), store, observer);
+    const TransferResult result = RunLoad(line.Link(), objects.m_image, target, store, observer);
     return line.Finish(io, TransferResultStatus(result));
 }
 
@@ -384,12 +387,11 @@ int ReadProcessor(const CliRequest& request, CliObjects& objects, CliStreams& io
 
 int SendCommand(const CliRequest& request, CSiteStorage& storage, CliObjects& objects,
                 CliStreams& io) {
-    Select(storage.Library(), request.m_names);
+    const ScreenTarget target = ScreenOf(Select(storage.Library(), request.m_names));
     std::optional<CliLink> line(std::in_place, request, objects);
     StreamObserver observer(io, request.m_bYes);
     ScreenStore store(storage.Root());
-    const TransferResult result =
-        RunSend(line->Link(), objects.m_image, TargetOf(request), store, observer);
+    const TransferResult result = RunSend(line->Link(), objects.m_image, target, store, observer);
     // The trace is complete before a verify reads the processor back.
     const int nStatus = line->Finish(io, TransferResultStatus(result));
     line.reset();
@@ -405,7 +407,7 @@ int SendCommand(const CliRequest& request, CSiteStorage& storage, CliObjects& ob
 
     // Verify: the processor read back into an image of its own, against the stored file.
     SettingsImage stored;
-    store.LoadSettings(TargetOf(request), stored);
+    store.LoadSettings(target, stored);
     SettingsImage processor;
     if (const int status = ReadProcessor(request, objects, io, processor); status != kExitSuccess)
         return status;
@@ -421,22 +423,20 @@ int SendCommand(const CliRequest& request, CSiteStorage& storage, CliObjects& ob
 
 int DeleteCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io) {
     SiteLibrary& library = storage.Library();
-    Select(library, request.m_names);
-    const std::size_t nLevel = request.m_names.size();
-    const SiteLevel level = static_cast<SiteLevel>(nLevel);
+    const SiteSelection site = Select(library, request.m_names);
+    const SiteLevel level = site.m_nLevel;
     const PathKind folderKind = FolderKind(level);
-    const std::string strFolder = UserPath(request, storage.SitePath(folderKind));
-    if (nLevel < 3 && storage.IsFolderNotEmpty(folderKind)) {
+    const std::string strFolder = UserPath(request, storage.SitePath(site, folderKind));
+    if (level != SiteLevel::Screen && storage.IsFolderNotEmpty(site, folderKind)) {
         io.m_err << "vrx3km-cli: the folder " << strFolder
                  << " is not empty; delete what it holds first\n";
         return kExitFolderKept;
     }
-    if (!Ask(io, request.m_bYes,
-             ConfirmDeleteText(library, level) + DeleteQuestionNote(storage, level))) {
+    if (!Ask(io, request.m_bYes, ConfirmDeleteText(site) + DeleteQuestionNote(storage, site))) {
         io.m_err << "Nothing was deleted.\n";
         return kExitFailed;
     }
-    const DeleteOutcome outcome = DeleteSiteFiles(storage, level);
+    const DeleteOutcome outcome = DeleteSiteFiles(storage, site);
     switch (outcome.m_result) {
     case DeleteResult::FolderKept:
         io.m_err << "vrx3km-cli: " << DeleteOutcomeMessage(outcome, strFolder) << "\n";
@@ -533,7 +533,7 @@ int RunCommand(const CliRequest& request, CliStreams& io, CliObjects& objects) {
         if (IsHistoryCommand(command)) {
             HistoryServices services;
             services.m_select = [&](const std::vector<std::string>& names) {
-                Select(library, names);
+                return Select(library, names);
             };
             services.m_ask = [&](const std::string& q) { return Ask(io, request.m_bYes, q); };
             services.m_readProcessor = [&](SettingsImage& image) {
