@@ -186,23 +186,6 @@ TEST_F(StorageTest, UnreadableFolderYieldsNoEntries) {
     EXPECT_EQ(std::find(got.begin(), got.end(), "C/T"), got.end());
 }
 
-TEST(ConfirmDeleteText, QuestionsNameTheEntry) {
-    const std::pair<SiteLevel, std::string> rows[] = {
-        {SiteLevel::Circuit,
-         "You are about to delete the Circuit entry Main.\n\nPress OK to delete\nor "
-         "CANCEL to keep it."},
-        {SiteLevel::Theater,
-         "You are about to delete the Theater entry Main--Plaza.\n\nPress OK to "
-         "delete\nor CANCEL to keep it."},
-        {SiteLevel::Screen,
-         "You are about to delete the Screen entry Main--Plaza--2\nand its "
-         "configuration and notes files.\n\nPress OK to delete\nor CANCEL to keep it."},
-        {SiteLevel::None, "???"},
-    };
-    for (const auto& [level, text] : rows)
-        EXPECT_EQ(ConfirmDeleteText({level, "Main", "Plaza", "2"}), text) << text;
-}
-
 TEST_F(StorageTest, DeletesFromTheBottomUp) {
     const SiteSelection screen = MakeScreen("Main", "Plaza", "2");
     const SiteSelection theater{SiteLevel::Theater, "Main", "Plaza", {}};

@@ -5,7 +5,7 @@
 #include "image/file_error.h"
 #include "image/settings_image.h"
 
-#include "simulator.h"
+#include "dialogue.h"
 
 #include <gtest/gtest.h>
 
@@ -408,13 +408,6 @@ TEST(SendOtherBlock, KeepsTheSuccessTextAndNamesTheBlocks) {
         EXPECT_EQ(observer.events.back(), kSendOk);
         EXPECT_EQ(observer.reasons, row.reasons);
     }
-}
-
-TEST(TransferQuestions, TextsAreExact) {
-    EXPECT_EQ(OverwriteQuestion("Odeon", "Main", "Screen 1"),
-              "Do you want to overwrite the previously stored settings for Odeon - Main - "
-              "Screen 1");
-    EXPECT_EQ(SendWarning(), "Warning: You are about to change the settings on the VRX-3KM.");
 }
 
 } // namespace
