@@ -11,13 +11,7 @@
 #include <system_error>
 
 #if defined(_WIN32)
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "image/windows_api.h"
 
 #include <fstream>
 #else

@@ -52,8 +52,9 @@ inline constexpr std::size_t kEq = 0;
 inline constexpr std::size_t kBass = 27;
 inline constexpr std::size_t kTreble = 28;
 
-// Channel order inside an audio block (not the column order of the report).
-enum Channel : std::size_t { kChL = 0, kChLS = 1, kChC = 2, kChRS = 3, kChR = 4, kChSW = 5 };
+// Channel order inside an audio block (not the column order of the report): the index k of a
+// channel's Volume byte and ChannelTone record.
+inline constexpr std::size_t kChL = 0, kChLS = 1, kChC = 2, kChRS = 3, kChR = 4, kChSW = 5;
 
 constexpr std::size_t ToneOffset(std::size_t channel) {
     return kTone + kChannelToneSize * channel;

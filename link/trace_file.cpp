@@ -123,7 +123,7 @@ std::unique_ptr<TraceFile> TraceFile::Open(const std::string& strPath, const fs:
     }
     std::unique_ptr<TraceFile> trace(new TraceFile());
     std::string reason;
-    if (!trace->m_buffer.m_file.Open(path, reason)) {
+    if (!trace->m_buffer.File().Open(path, reason)) {
         strProblem = Refusal(strPath, reason);
         return nullptr;
     }
@@ -134,10 +134,10 @@ std::unique_ptr<TraceFile> TraceFile::Open(const std::string& strPath, const fs:
 
 std::string TraceFile::Problem() {
     flush();
-    if (!m_buffer.m_file.Failed())
+    if (!m_buffer.File().Failed())
         return {};
     return "The line trace could not be written whole to " + m_strPath + ": " +
-           m_buffer.m_file.Error() + ". The transfer itself was not affected.";
+           m_buffer.File().Error() + ". The transfer itself was not affected.";
 }
 
 std::string TracePathProblem(const std::string& strPath, const fs::path& libraryRoot) {

@@ -179,7 +179,7 @@ public:
     // Completes the trace. A trace that could not be written whole is reported; it turns the
     // exit status of a command that otherwise succeeded into a file error, and leaves a failed
     // transfer's status as it is.
-    int Finish(CliStreams& io, int nStatus) {
+    ExitStatus Finish(CliStreams& io, ExitStatus nStatus) {
         m_pLink.reset();
         m_pTracing.reset();
         if (!m_pTrace)
@@ -198,7 +198,7 @@ private:
     std::unique_ptr<SerialDeviceLink> m_pLink;
 };
 
-int PortsCommand(const CliRequest& request, CliStreams& io, PortSettings& settings) {
+ExitStatus PortsCommand(const CliRequest& request, CliStreams& io, PortSettings& settings) {
     InitProfile(settings);
     const std::string& profile = settings.ProfilePath;
     // Without a readable profile the ports' devices are unknown, and a mapping could not be
@@ -276,7 +276,7 @@ int PortsCommand(const CliRequest& request, CliStreams& io, PortSettings& settin
     return strProfileProblem.empty() ? kExitSuccess : kExitFileError;
 }
 
-int ListCommand(CSiteStorage& storage, CliStreams& io) {
+ExitStatus ListCommand(CSiteStorage& storage, CliStreams& io) {
     bool bAnyFails = false;
     io.m_out << RenderListing(
         storage.Library(), [&storage, &bAnyFails](const SiteSelection& screen) {
@@ -290,7 +290,7 @@ int ListCommand(CSiteStorage& storage, CliStreams& io) {
     return kExitSuccess;
 }
 
-int AddCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io) {
+ExitStatus AddCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io) {
     // Every name is checked before anything is added, so a refused screen name adds no circuit.
     // Names are taken composed, as they are stored, so an existing level is found however its
     // accents were typed.
@@ -332,8 +332,8 @@ int AddCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io)
     return kExitSuccess;
 }
 
-int ReportCommand(const CliRequest& request, CSiteStorage& storage, const SettingsImage& image,
-                  CliStreams& io) {
+ExitStatus ReportCommand(const CliRequest& request, CSiteStorage& storage,
+                         const SettingsImage& image, CliStreams& io) {
     const SiteSelection screen = Select(storage.Library(), request.m_names);
     storage.LoadSite(screen);
     const std::string strReport = UserPath(request, storage.SitePath(screen, PathKind::ReportFile));
@@ -348,7 +348,7 @@ int ReportCommand(const CliRequest& request, CSiteStorage& storage, const Settin
     return kExitSuccess;
 }
 
-int TransferResultStatus(TransferResult result) {
+ExitStatus TransferResultStatus(TransferResult result) {
     switch (result) {
     case TransferResult::Success:
         return kExitSuccess;
@@ -365,8 +365,8 @@ int TransferResultStatus(TransferResult result) {
     return kExitFailed;
 }
 
-int LoadCommand(const CliRequest& request, CSiteStorage& storage, CliObjects& objects,
-                CliStreams& io) {
+ExitStatus LoadCommand(const CliRequest& request, CSiteStorage& storage, CliObjects& objects,
+                       CliStreams& io) {
     const ScreenTarget target = ScreenOf(Select(storage.Library(), request.m_names));
     CliLink line(request, objects);
     StreamObserver observer(io, request.m_bYes);
@@ -377,23 +377,23 @@ int LoadCommand(const CliRequest& request, CSiteStorage& storage, CliObjects& ob
 
 // Reads the processor's settings into an image of the caller's own: nothing is written to the
 // processor or to disk.
-int ReadProcessor(const CliRequest& request, CliObjects& objects, CliStreams& io,
-                  SettingsImage& image) {
+ExitStatus ReadProcessor(const CliRequest& request, CliObjects& objects, CliStreams& io,
+                         SettingsImage& image) {
     CliLink line(request, objects);
     StreamObserver observer(io, request.m_bYes);
     const TransferResult result = RunRead(line.Link(), image, observer);
     return line.Finish(io, TransferResultStatus(result));
 }
 
-int SendCommand(const CliRequest& request, CSiteStorage& storage, CliObjects& objects,
-                CliStreams& io) {
+ExitStatus SendCommand(const CliRequest& request, CSiteStorage& storage, CliObjects& objects,
+                       CliStreams& io) {
     const ScreenTarget target = ScreenOf(Select(storage.Library(), request.m_names));
     std::optional<CliLink> line(std::in_place, request, objects);
     StreamObserver observer(io, request.m_bYes);
     ScreenStore store(storage.Root());
     const TransferResult result = RunSend(line->Link(), objects.m_image, target, store, observer);
     // The trace is complete before a verify reads the processor back.
-    const int nStatus = line->Finish(io, TransferResultStatus(result));
+    const ExitStatus nStatus = line->Finish(io, TransferResultStatus(result));
     line.reset();
     // The processor took another block than the one sent: what it holds now is worth a look,
     // and the Send did not do what was asked whatever the comparison finds.
@@ -409,7 +409,8 @@ int SendCommand(const CliRequest& request, CSiteStorage& storage, CliObjects& ob
     SettingsImage stored;
     store.LoadSettings(target, stored);
     SettingsImage processor;
-    if (const int status = ReadProcessor(request, objects, io, processor); status != kExitSuccess)
+    if (const ExitStatus status = ReadProcessor(request, objects, io, processor);
+        status != kExitSuccess)
         return status;
     const auto differences = CompareSettings(stored, processor);
     if (differences.empty()) {
@@ -421,7 +422,7 @@ int SendCommand(const CliRequest& request, CSiteStorage& storage, CliObjects& ob
     return bOtherBlock ? kExitFailed : kExitDiffers;
 }
 
-int DeleteCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io) {
+ExitStatus DeleteCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io) {
     SiteLibrary& library = storage.Library();
     const SiteSelection site = Select(library, request.m_names);
     const SiteLevel level = site.m_nLevel;
@@ -455,7 +456,7 @@ int DeleteCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& 
 // Makes the library folder the working directory, so that every library path keeps its
 // meaning. Without --dir the current folder must be a library: the tool never takes another
 // folder silently. Returns the exit status of a failure, or nullopt.
-std::optional<int> EnterLibraryFolder(const CliRequest& request, CliStreams& io) {
+std::optional<ExitStatus> EnterLibraryFolder(const CliRequest& request, CliStreams& io) {
     std::error_code ec;
     LibraryFolderFacts facts;
     facts.m_workingDirectory = fs::current_path(ec);
@@ -498,7 +499,7 @@ std::optional<int> EnterLibraryFolder(const CliRequest& request, CliStreams& io)
 
 } // namespace
 
-int RunCommand(const CliRequest& request, CliStreams& io, CliObjects& objects) {
+ExitStatus RunCommand(const CliRequest& request, CliStreams& io, CliObjects& objects) {
     if (request.m_bHelp) {
         io.m_out << (request.m_strCommand.empty() ? ToolHelp()
                                                   : CommandHelp(request.m_strCommand).value());
@@ -509,7 +510,7 @@ int RunCommand(const CliRequest& request, CliStreams& io, CliObjects& objects) {
         return kExitSuccess;
     }
     // The library, the profile and the port mapping all live in the library folder.
-    if (const std::optional<int> failure = EnterLibraryFolder(request, io))
+    if (const std::optional<ExitStatus> failure = EnterLibraryFolder(request, io))
         return *failure;
     SiteLibrary& library = objects.m_library;
     CSiteStorage storage(library, ".", objects.m_image);

@@ -29,5 +29,5 @@ struct CliObjects {
     PortSettings& m_portSettings;
 };
 
-// Runs one parsed request and returns its exit status (ExitStatus).
-int RunCommand(const CliRequest& request, CliStreams& io, CliObjects& objects);
+// Runs one parsed request and returns its exit status.
+ExitStatus RunCommand(const CliRequest& request, CliStreams& io, CliObjects& objects);

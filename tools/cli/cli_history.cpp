@@ -35,8 +35,8 @@ const KeptSettings* FindVersion(const std::vector<KeptSettings>& versions, const
     return nullptr;
 }
 
-int HistoryCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io,
-                   const HistoryServices& services) {
+ExitStatus HistoryCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io,
+                          const HistoryServices& services) {
     const SiteSelection site = services.m_select(request.m_names);
     const auto versions = ListHistory(storage.DiskPath(site, PathKind::ScreenFolder));
     if (versions.empty())
@@ -47,8 +47,8 @@ int HistoryCommand(const CliRequest& request, CSiteStorage& storage, CliStreams&
     return kExitSuccess;
 }
 
-int RestoreCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io,
-                   const HistoryServices& services) {
+ExitStatus RestoreCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io,
+                          const HistoryServices& services) {
     const std::vector<std::string> names(request.m_names.begin(), request.m_names.begin() + 3);
     const std::string& name = request.m_names[3];
     const SiteSelection site = services.m_select(names);
@@ -87,8 +87,8 @@ int RestoreCommand(const CliRequest& request, CSiteStorage& storage, CliStreams&
     return kExitSuccess;
 }
 
-int CompareCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io,
-                   const HistoryServices& services) {
+ExitStatus CompareCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io,
+                          const HistoryServices& services) {
     const SiteSelection site = services.m_select(request.m_names);
     const fs::path screen = storage.DiskPath(site, PathKind::ScreenFolder);
     // Two kept versions are compared with each other; else the stored settings with the other.
@@ -125,7 +125,7 @@ int CompareCommand(const CliRequest& request, CSiteStorage& storage, CliStreams&
                         "version; compare with --with, --file or --version\n";
             return kExitUsage;
         }
-        if (const int status = services.m_readProcessor(other); status != kExitSuccess)
+        if (const ExitStatus status = services.m_readProcessor(other); status != kExitSuccess)
             return status;
         strOther = "the VRX-3KM";
     }
@@ -141,8 +141,8 @@ bool IsHistoryCommand(const std::string& strCommand) {
     return strCommand == "history" || strCommand == "restore" || strCommand == "compare";
 }
 
-int RunHistoryCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io,
-                      const HistoryServices& services) {
+ExitStatus RunHistoryCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io,
+                             const HistoryServices& services) {
     if (request.m_strCommand == "history")
         return HistoryCommand(request, storage, io, services);
     if (request.m_strCommand == "restore")

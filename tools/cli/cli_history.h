@@ -22,12 +22,12 @@ struct HistoryServices {
     // Reads the processor's four blocks into an image of its own (never the stored file, never
     // the image a Load or Send uses) and returns kExitSuccess, or the exit status of the failed
     // transfer after saying why. Empty while the tool cannot yet read for a comparison.
-    std::function<int(SettingsImage&)> m_readProcessor;
+    std::function<ExitStatus(SettingsImage&)> m_readProcessor;
 };
 
 // True for "history", "restore" and "compare".
 bool IsHistoryCommand(const std::string& strCommand);
 
 // Runs one of them; FileError passes out to the caller like in every command.
-int RunHistoryCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io,
-                      const HistoryServices& services);
+ExitStatus RunHistoryCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io,
+                             const HistoryServices& services);

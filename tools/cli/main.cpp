@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
     if (!parse.m_request) {
         std::cerr << "vrx3km-cli: " << parse.m_strError << "\n"
                   << "Try \"vrx3km-cli --help\".\n";
-        return kExitUsage;
+        return static_cast<int>(kExitUsage);
     }
     CliStreams io{std::cin, std::cout, std::cerr, ErrorsGoToATerminal()};
     SiteLibrary library;
@@ -72,5 +72,5 @@ int main(int argc, char** argv) {
     FrameCodec codec;
     PortSettings portSettings;
     CliObjects objects{library, image, port, codec, portSettings};
-    return RunCommand(*parse.m_request, io, objects);
+    return static_cast<int>(RunCommand(*parse.m_request, io, objects));
 }
