@@ -1,5 +1,11 @@
 #include "app/config_app.h"
 
+#include "image/settings_image.h"
+#include "library/site_library.h"
+#include "link/frame_codec.h"
+#include "link/profile.h"
+#include "link/serial_port.h"
+
 #include "ui/about_dlg.h"
 #include "ui/library_place.h"
 #include "ui/main_dlg.h"
@@ -63,7 +69,13 @@ int CConfigApp::InitInstance() {
         start.m_folder = fs::current_path();
     }
     RememberStartLibrary(start);
-    CMainDlg dialog;
+    // The objects of the whole run, handed to the window that uses them.
+    CSerialPort port;
+    FrameCodec codec;
+    SettingsImage image;
+    PortSettings portSettings;
+    SiteLibrary library;
+    CMainDlg dialog(port, codec, image, portSettings, library);
     dialog.exec();
     RememberStartLibraryOnceFilled(start);
     return 0;

@@ -8,8 +8,12 @@
 #include "image/report.h"
 #include "image/settings_compare.h"
 #include "library/site_history.h"
+#include "library/site_library.h"
 #include "library/stored_settings.h"
+#include "link/frame_codec.h"
+#include "link/profile.h"
 #include "link/serial_devices.h"
+#include "link/serial_port.h"
 #include "link/transfer_sequence.h"
 #include "ui/about_dlg.h"
 #include "ui/diff_dlg.h"
@@ -72,6 +76,12 @@ void MakeLibrary(const fs::path& root) {
 }
 
 struct Scene {
+    // The objects of the program's run.
+    CSerialPort m_port;
+    FrameCodec m_codec;
+    SettingsImage m_image;
+    PortSettings m_portSettings;
+    SiteLibrary m_library;
     std::unique_ptr<CMainDlg> m_pMain;
     std::unique_ptr<QWidget> m_pShown; // the window of the picture when it is not the main one
     fs::path m_root;
@@ -79,7 +89,8 @@ struct Scene {
 
 // The main dialog, initialised on the library and shown.
 CMainDlg& ShowMain(Scene& scene) {
-    scene.m_pMain = std::make_unique<CMainDlg>();
+    scene.m_pMain = std::make_unique<CMainDlg>(scene.m_port, scene.m_codec, scene.m_image,
+                                               scene.m_portSettings, scene.m_library);
     scene.m_pMain->SetPortOpener([](const std::string&) { return std::string(); });
     scene.m_pMain->SetPortState([] { return false; });
     scene.m_pMain->InitDialog();
@@ -174,7 +185,8 @@ const std::vector<Shot>& Shots() {
         {"ports",
          [](Scene& scene) {
              CMainDlg& main = ShowMain(scene);
-             auto dialog = std::make_unique<CPortDlg>(&main, Adapters);
+             auto dialog =
+                 std::make_unique<CPortDlg>(&main, scene.m_portSettings.ProfilePath, Adapters);
              dialog->Load();
              dialog->SetMapping(0, "/dev/ttyUSB0");
              dialog->show();

@@ -1,7 +1,8 @@
 // Arbitrary bytes on the line, through the receive state machine and the transactions that
 // judge the replies. The line is the tests' in-memory line: it plays the fuzzer's bytes at the
-// line rate, on its own clock, and checks every frame the program writes. After each run:
-//  - the receiver is in one of its four states with at most 256 bytes stored;
+// line rate, on its own clock, and checks every frame the program writes. The receiver starts
+// wherever bytes received before left it. After each run:
+//  - the receiver holds at most 256 bytes;
 //  - a read that failed left the image as it was; one that succeeded stored a block that
 //    passes its check;
 //  - a write never changed the image, and the audio block it sent is the one the last
@@ -11,6 +12,7 @@
 #include "link/transactions.h"
 #include "memory_line.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -29,7 +31,7 @@ const SettingsImage* g_writing = nullptr; // the image a write sends from, if on
 // complete frame the processor sent.
 Bytes g_shadow;
 Bytes g_lastReply;
-int g_shadowState = 0; // 0 idle, 1 idle after DLE, 2 in frame, 3 in frame after DLE, -1 invalid
+int g_shadowState = 0; // 0 idle, 1 idle after DLE, 2 in frame, 3 in frame after DLE
 
 void Check(bool condition) {
     if (!condition) {
@@ -39,9 +41,6 @@ void Check(bool condition) {
 
 void Shadow(std::uint8_t b) {
     switch (g_shadowState) {
-    case -1: // an impossible state: the receiver drops the byte and goes idle
-        g_shadowState = 0;
-        break;
     case 0:
         g_shadowState = b == DLE ? 1 : 0;
         break;
@@ -147,35 +146,40 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const int op = data[0] % 8;
-    const std::span<const std::uint8_t> bytes(data + 2, size - 2);
+    // The first bytes were received before: they bring the receiver (and the shadow decoder) to
+    // where the run starts. The rest arrive on the line.
+    const std::size_t nBefore = std::min<std::size_t>(data[1], size - 2);
+    const std::span<const std::uint8_t> earlier(data + 2, nBefore);
+    const std::span<const std::uint8_t> bytes(data + 2 + nBefore, size - 2 - nBefore);
     testsupport::MemoryLine line;
     line.Send(bytes);
     line.onWrite = [&line](std::span<const std::uint8_t> frame) { CheckWritten(line, frame); };
     g_shadowed = 0;
+    g_shadowState = 0;
+    g_shadow.clear();
     g_lastReply.clear();
     g_writing = nullptr;
-    // The receiver starts anywhere, an impossible state included; the shadow decoder starts
-    // where it does.
-    ReceiveState = static_cast<std::int8_t>(data[1]) % 6;
-    ReceiveLength = ReceiveState >= InFrame ? data[1] % 257 : 0;
-    g_shadowState = ReceiveState >= Idle && ReceiveState <= InFrameDle ? ReceiveState : -1;
-    g_shadow.assign(MessageBuffer.begin(), MessageBuffer.begin() + ReceiveLength);
+    FrameCodec codec;
+    for (const std::uint8_t byte : earlier) {
+        codec.FeedReceiver(byte);
+        Shadow(byte);
+    }
+    g_lastReply.clear();
 
     SettingsImage image = Distinct();
     const SettingsImage before = image;
-    int result = 0;
+    LinkResult result = LinkOk;
     switch (op) {
     case 0:
     case 1:
         for (const std::uint8_t byte : bytes) {
-            const int r = FeedReceiver(byte);
+            const LinkResult r = codec.FeedReceiver(byte);
             Check(r == LinkOk || r == LinkPending);
-            Check(ReceiveState >= Idle && ReceiveState <= InFrameDle);
-            Check(ReceiveLength >= 0 && ReceiveLength <= 256);
+            Check(codec.ReceiveLength() >= 0 && codec.ReceiveLength() <= 256);
         }
         return 0;
     case 2:
-        result = ReadSystemSetup(line, image);
+        result = ReadSystemSetup(line, codec, image);
         if (result == LinkOk) {
             Check(CheckSystemSetup(image.system));
             Check(image.current == before.current && image.alternate1 == before.alternate1 &&
@@ -183,30 +187,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         break;
     case 3:
-        result = ReadAudioSetup(line, data[1] % 3, data[1] % 4, image);
+        result = ReadAudioSetup(line, codec, data[1] % 3, data[1] % 4, image);
         if (result == LinkOk) {
-            AudioSetup* block = nullptr;
-            Check(AudioSetupFor(image, data[1] % 4, block) == 0 && block != nullptr);
+            const AudioSetup* block = AudioSetupFor(image, data[1] % 4);
+            Check(block != nullptr);
             Check(CheckAudioSetup(*block));
             Check(image.system == before.system);
         }
         break;
     case 4:
         g_writing = &image;
-        result = WriteSystemSetup(line, image);
+        result = WriteSystemSetup(line, codec, image);
         Check(Same(image, before));
         break;
     case 5:
         g_writing = &image;
-        result = WriteAudioSetup(line, data[1] % 3, data[1] % 3, image);
+        result = WriteAudioSetup(line, codec, data[1] % 3, data[1] % 3, image);
         Check(Same(image, before));
         break;
     case 6:
-        result = ConfirmWrite(line);
+        result = ConfirmWrite(line, codec);
         Check(Same(image, before));
         break;
     default:
-        result = CheckLink(line, image);
+        result = CheckLink(line, codec, image);
         if (result == LinkOk) {
             Check(CheckSystemSetup(image.system));
         }
@@ -216,9 +220,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (result != LinkOk) {
         Check(Same(image, before));
     }
-    if (!line.Read().empty()) { // an impossible start state stays until a byte arrives
-        Check(ReceiveState >= Idle && ReceiveState <= InFrameDle);
-    }
-    Check(ReceiveLength >= 0 && ReceiveLength <= 256);
+    Check(codec.ReceiveLength() >= 0 && codec.ReceiveLength() <= 256);
     return 0;
 }

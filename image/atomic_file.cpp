@@ -11,13 +11,7 @@
 #include <system_error>
 
 #if defined(_WIN32)
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "image/windows_api.h"
 
 #include <fstream>
 #else
@@ -33,12 +27,6 @@ namespace {
 
 // The mark between the target's name and the writer's process number and counter.
 constexpr std::string_view kTemporaryMark = ".vrx-tmp-";
-
-std::string FullPath(const fs::path& path) {
-    std::error_code ec;
-    auto full = fs::absolute(path, ec);
-    return (ec ? path : full).lexically_normal().string();
-}
 
 bool AllDigits(std::string_view text) {
     return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
@@ -229,7 +217,7 @@ bool IsReadOnlyFile(const fs::path& path) {
 #endif
 
 PreparedFile::PreparedFile(const fs::path& path, std::string_view bytes)
-    : m_path(path), m_strFullPath(FullPath(path)) {
+    : m_path(path), m_strFullPath(FullPathText(path)) {
     // Everything that would make the rename fail is refused before the first byte is written,
     // so that a file prepared together with this one is not committed alone. The rename needs
     // only the folder's permission, so a file marked read-only is refused here, as creating it

@@ -77,3 +77,15 @@ FileError FileError::FromErrno(int err, std::string path) {
     }
     return FileError(cause, std::move(path));
 }
+
+FileError FileError::FromSystem(const std::error_code& error, std::string path) {
+    const std::error_condition condition = error.default_error_condition();
+    return FromErrno(condition.category() == std::generic_category() ? condition.value() : 0,
+                     std::move(path));
+}
+
+std::string FullPathText(const std::filesystem::path& file) {
+    std::error_code ec;
+    const auto full = std::filesystem::absolute(file, ec);
+    return (ec ? file : full).lexically_normal().string();
+}

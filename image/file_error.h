@@ -2,8 +2,10 @@
 // file's full path, so the command level can show the standard text in a stop box.
 #pragma once
 
+#include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 
 class FileError : public std::runtime_error {
 public:
@@ -33,9 +35,14 @@ public:
     // AccessDenied, ENOSPC/EDQUOT to DiskFull, ENAMETOOLONG/EINVAL/ELOOP to BadPath,
     // EBUSY/ETXTBSY to Sharing, anything else to Generic.
     static FileError FromErrno(int err, std::string path);
+    // The same for an error the system reported in its own terms (a Windows error code too).
+    static FileError FromSystem(const std::error_code& error, std::string path);
 
 private:
     Cause m_nCause;
     std::string m_strPath;
     std::string m_strExplanation;
 };
+
+// The full path of file as a message names it, as the technician can find it.
+std::string FullPathText(const std::filesystem::path& file);

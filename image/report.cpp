@@ -70,17 +70,15 @@ void CConfigurationReport::WriteSystemSection() {
     m_file.WriteLine("Automation Trim:");
     while (next < fields.size())
         line();
-    for (int number = 0; number < 3; ++number) {
-        WriteAudioSection(number);
-    }
+    for (const SettingsBlock which : kAudioBlocks)
+        WriteAudioSection(which);
 }
 
-void CConfigurationReport::WriteAudioSection(int number) {
-    if (number < 0 || number > 2) {
+void CConfigurationReport::WriteAudioSection(SettingsBlock which) {
+    const AudioSetup* audio = AudioBlockOf(m_image, which);
+    if (audio == nullptr)
         return;
-    }
-    const auto which = static_cast<SettingsBlock>(static_cast<std::size_t>(number) + 1);
-    const AudioSetup& block = *AudioBlockOf(m_image, which);
+    const AudioSetup& block = *audio;
     const std::vector<ReportField> fields = AudioSectionFields(block, which);
 
     m_file.WriteNewLine();

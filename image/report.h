@@ -18,8 +18,8 @@ public:
     void WriteReport(std::string_view circuit, std::string_view theater, std::string_view screen);
     // The system section, then the audio sections 0, 1 and 2.
     void WriteSystemSection();
-    // One audio section; a number other than 0, 1 or 2 writes nothing.
-    void WriteAudioSection(int number);
+    // One audio section; SettingsBlock::System, which has none, writes nothing.
+    void WriteAudioSection(SettingsBlock which);
     // The date line of an audio block.
     void WriteDateLine(const AudioSetup& block);
 

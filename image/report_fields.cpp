@@ -56,9 +56,6 @@ constexpr std::array<std::string_view, kEqBands> kBandLabels = {
     "315H", "400H",  "500H", "630H", "800H", "1K",   "1.25K", "1.6K",  "2K",
     "2.5K", "3.15K", "4K",   "5K",   "6.3K", "8K",   "10K",   "12.5K", "16K"};
 
-constexpr std::array<std::string_view, kSettingsBlockCount> kSectionNames = {
-    "System Setup", "Current Audio Setup", "Alternate Audio Setup #1", "Alternate Audio Setup #2"};
-
 // Report columns L, C, R, LS, RS, SW as channels of the block.
 constexpr std::array<std::size_t, kChannelCount> kColumnChannels = {kChL,  kChC,  kChR,
                                                                     kChLS, kChRS, kChSW};
@@ -106,36 +103,17 @@ std::string_view ReportField::Value() const {
 }
 
 std::string_view SectionName(SettingsBlock block) {
-    const auto index = static_cast<std::size_t>(block);
-    return index < kSectionNames.size() ? kSectionNames[index] : std::string_view(kNoEntry);
-}
-
-std::span<const std::uint8_t> BlockBytes(const SettingsImage& image, SettingsBlock block) {
     switch (block) {
     case SettingsBlock::System:
-        return image.system;
+        return "System Setup";
     case SettingsBlock::Current:
-        return image.current;
+        return "Current Audio Setup";
     case SettingsBlock::Alternate1:
-        return image.alternate1;
+        return "Alternate Audio Setup #1";
     case SettingsBlock::Alternate2:
-        return image.alternate2;
+        return "Alternate Audio Setup #2";
     }
-    return {};
-}
-
-const AudioSetup* AudioBlockOf(const SettingsImage& image, SettingsBlock block) {
-    switch (block) {
-    case SettingsBlock::Current:
-        return &image.current;
-    case SettingsBlock::Alternate1:
-        return &image.alternate1;
-    case SettingsBlock::Alternate2:
-        return &image.alternate2;
-    case SettingsBlock::System:
-        break;
-    }
-    return nullptr;
+    return kNoEntry;
 }
 
 std::vector<ReportField> SystemSectionFields(const SystemSetup& sys) {
@@ -226,8 +204,7 @@ std::vector<ReportField> AudioSectionFields(const AudioSetup& audio, SettingsBlo
 
 std::vector<ReportField> ReportFields(const SettingsImage& image) {
     std::vector<ReportField> fields = SystemSectionFields(image.system);
-    for (SettingsBlock which :
-         {SettingsBlock::Current, SettingsBlock::Alternate1, SettingsBlock::Alternate2}) {
+    for (const SettingsBlock which : kAudioBlocks) {
         auto section = AudioSectionFields(*AudioBlockOf(image, which), which);
         fields.insert(fields.end(), std::make_move_iterator(section.begin()),
                       std::make_move_iterator(section.end()));

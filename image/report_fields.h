@@ -12,18 +12,9 @@
 #include <string_view>
 #include <vector>
 
-// The four blocks of an image, in stored order.
-enum class SettingsBlock : std::size_t { System = 0, Current = 1, Alternate1 = 2, Alternate2 = 3 };
-inline constexpr std::size_t kSettingsBlockCount = 4;
-
 // The block's section heading without " Information:": "System Setup", "Current Audio Setup",
 // "Alternate Audio Setup #1", "Alternate Audio Setup #2".
 std::string_view SectionName(SettingsBlock block);
-
-// The bytes of one block of the image.
-std::span<const std::uint8_t> BlockBytes(const SettingsImage& image, SettingsBlock block);
-// The audio block of the image; nullptr for SettingsBlock::System.
-const AudioSetup* AudioBlockOf(const SettingsImage& image, SettingsBlock block);
 
 struct ReportField {
     SettingsBlock m_block = SettingsBlock::System;

@@ -55,8 +55,7 @@ std::vector<SettingsDifference> CompareSettings(const SettingsImage& first,
     std::vector<SettingsDifference> out;
     CompareBlock(SettingsBlock::System, SystemSectionFields(first.system),
                  SystemSectionFields(second.system), first.system, second.system, out);
-    for (SettingsBlock block :
-         {SettingsBlock::Current, SettingsBlock::Alternate1, SettingsBlock::Alternate2}) {
+    for (const SettingsBlock block : kAudioBlocks) {
         CompareBlock(block, AudioSectionFields(*AudioBlockOf(first, block), block),
                      AudioSectionFields(*AudioBlockOf(second, block), block),
                      BlockBytes(first, block), BlockBytes(second, block), out);

@@ -1,8 +1,7 @@
 #include "image/settings_image.h"
 
 #include <algorithm>
-
-SettingsImage g_SettingsImage;
+#include <utility>
 
 namespace {
 
@@ -13,21 +12,34 @@ bool InRange(std::uint8_t b, unsigned lo, unsigned hi) {
 
 } // namespace
 
-int AudioSetupFor(SettingsImage& image, int number, AudioSetup*& block) {
-    switch (number) {
-    case 0:
-        block = &image.current;
-        return 0;
-    case 1:
-        block = &image.alternate1;
-        return 0;
-    case 2:
-        block = &image.alternate2;
-        return 0;
-    default:
-        block = nullptr;
-        return 2;
+std::span<const std::uint8_t> BlockBytes(const SettingsImage& image, SettingsBlock block) {
+    if (const AudioSetup* audio = AudioBlockOf(image, block))
+        return *audio;
+    return image.system;
+}
+
+const AudioSetup* AudioBlockOf(const SettingsImage& image, SettingsBlock block) {
+    switch (block) {
+    case SettingsBlock::Current:
+        return &image.current;
+    case SettingsBlock::Alternate1:
+        return &image.alternate1;
+    case SettingsBlock::Alternate2:
+        return &image.alternate2;
+    case SettingsBlock::System:
+        break;
     }
+    return nullptr;
+}
+
+const AudioSetup* AudioSetupFor(const SettingsImage& image, int number) {
+    if (number < 0 || number >= static_cast<int>(kAudioBlocks.size()))
+        return nullptr;
+    return AudioBlockOf(image, kAudioBlocks[static_cast<std::size_t>(number)]);
+}
+
+AudioSetup* AudioSetupFor(SettingsImage& image, int number) {
+    return const_cast<AudioSetup*>(AudioSetupFor(std::as_const(image), number));
 }
 
 DateStamp UnpackDateStamp(std::span<const std::uint8_t, 4> bytes) {
@@ -83,9 +95,17 @@ bool CheckAudioSetup(std::span<const std::uint8_t, kAudioSetupSize> block) {
     return ok;
 }
 
+std::optional<SettingsBlock> FirstFailingBlock(const SettingsImage& image) {
+    for (const SettingsBlock block : kSettingsBlocks) {
+        const AudioSetup* audio = AudioBlockOf(image, block);
+        if (audio ? !CheckAudioSetup(*audio) : !CheckSystemSetup(image.system))
+            return block;
+    }
+    return std::nullopt;
+}
+
 bool SettingsImagePassesChecks(const SettingsImage& image) {
-    return CheckSystemSetup(image.system) && CheckAudioSetup(image.current) &&
-           CheckAudioSetup(image.alternate1) && CheckAudioSetup(image.alternate2);
+    return !FirstFailingBlock(image);
 }
 
 std::array<std::uint8_t, kSettingsFileSize> ToStoredForm(const SettingsImage& image) {

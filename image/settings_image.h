@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 
 inline constexpr std::size_t kSystemSetupSize = 128, kAudioSetupSize = 224, kChannelToneSize = 30,
@@ -51,8 +52,9 @@ inline constexpr std::size_t kEq = 0;
 inline constexpr std::size_t kBass = 27;
 inline constexpr std::size_t kTreble = 28;
 
-// Channel order inside an audio block (not the column order of the report).
-enum Channel : std::size_t { kChL = 0, kChLS = 1, kChC = 2, kChRS = 3, kChR = 4, kChSW = 5 };
+// Channel order inside an audio block (not the column order of the report): the index k of a
+// channel's Volume byte and ChannelTone record.
+inline constexpr std::size_t kChL = 0, kChLS = 1, kChC = 2, kChRS = 3, kChR = 4, kChSW = 5;
 
 constexpr std::size_t ToneOffset(std::size_t channel) {
     return kTone + kChannelToneSize * channel;
@@ -65,12 +67,25 @@ struct SettingsImage { // all zero at start
     AudioSetup alternate2{}; // audio block 2
 };
 
-// The one image of the program, shared by the link, the storage and the report.
-extern SettingsImage g_SettingsImage;
+// The four blocks of an image, in stored order.
+enum class SettingsBlock { System, Current, Alternate1, Alternate2 };
+inline constexpr std::array<SettingsBlock, 4> kSettingsBlocks{
+    SettingsBlock::System, SettingsBlock::Current, SettingsBlock::Alternate1,
+    SettingsBlock::Alternate2};
+// The audio blocks, by their numbers 0, 1 and 2 of the serial protocol.
+inline constexpr std::array<SettingsBlock, 3> kAudioBlocks{
+    SettingsBlock::Current, SettingsBlock::Alternate1, SettingsBlock::Alternate2};
 
-// Maps an audio block number of the serial protocol to its block: returns 0 with block set for
-// 0, 1 and 2, or 2 (the link's failure result) with block = nullptr for any other number.
-int AudioSetupFor(SettingsImage& image, int number, AudioSetup*& block);
+// The bytes of one block of the image.
+std::span<const std::uint8_t> BlockBytes(const SettingsImage& image, SettingsBlock block);
+// The audio block of the image; nullptr for SettingsBlock::System.
+const AudioSetup* AudioBlockOf(const SettingsImage& image, SettingsBlock block);
+
+// The audio block that a block number of the serial protocol names: 0, 1 and 2 name the current
+// setup and the two alternates; any other number names none (nullptr), and the transaction that
+// asked fails.
+const AudioSetup* AudioSetupFor(const SettingsImage& image, int number);
+AudioSetup* AudioSetupFor(SettingsImage& image, int number);
 
 struct DateStamp {
     std::uint8_t hour, minute, pm, dayOfWeek, month, day;
@@ -85,8 +100,11 @@ DateStamp UnpackDateStamp(std::span<const std::uint8_t, 4> bytes);
 bool CheckDateStamp(std::span<const std::uint8_t, 4> bytes);
 bool CheckSystemSetup(std::span<const std::uint8_t, kSystemSetupSize> block);
 bool CheckAudioSetup(std::span<const std::uint8_t, kAudioSetupSize> block);
-// True when the system block and all three audio blocks pass their checks: the test a Send
-// applies to stored settings before the first write.
+// The first block of the image, in stored order, that fails its check; nullopt when every block
+// passes. Stored settings go to a processor only when none fails; the Send's reason, the panel's
+// mark and the listing all judge them by this.
+std::optional<SettingsBlock> FirstFailingBlock(const SettingsImage& image);
+// True when the system block and all three audio blocks pass their checks (FirstFailingBlock).
 bool SettingsImagePassesChecks(const SettingsImage& image);
 
 // The reader delay in quarter steps, most significant byte first. Reads only.

@@ -29,8 +29,8 @@ bool IsFolder(const fs::directory_entry& entry) {
 
 bool HoldsScreenFile(const fs::path& screen) {
     std::error_code ec;
-    return fs::is_regular_file(screen / "Notes.txt", ec) ||
-           fs::is_regular_file(screen / "Vrx.cfg", ec);
+    return fs::is_regular_file(screen / kNotesFileName, ec) ||
+           fs::is_regular_file(screen / kSettingsFileName, ec);
 }
 
 } // namespace

@@ -1,11 +1,11 @@
 // Which folder is the library: the rule both the window's start-up and vrx3km-cli follow.
 #pragma once
 
+#include "image/stored_files.h"
+
 #include <filesystem>
 #include <optional>
 
-// The profile file that marks a library folder.
-inline constexpr const char* kProfileFileName = "VRX3KM.CFG";
 // The name of the default library folder in the user's documents (or home) folder.
 inline constexpr const char* kDefaultLibraryName = "VRX-3KM";
 

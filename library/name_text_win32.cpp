@@ -1,12 +1,6 @@
 #include "library/name_text.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "image/windows_api.h"
 
 namespace {
 

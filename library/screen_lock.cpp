@@ -1,5 +1,7 @@
 #include "library/screen_lock.h"
 
+#include "image/stored_files.h"
+
 #include <sstream>
 #include <thread>
 

@@ -17,10 +17,6 @@
 #include <string>
 #include <string_view>
 
-// The lock file's name in a screen folder. The program's own file: never an entry, never "in the
-// way" of a Delete, never kept in History.
-inline constexpr std::string_view kScreenLockFileName = ".vrx3km-lock";
-
 // How long a command waits for another to give the screen back before it refuses.
 inline constexpr std::chrono::milliseconds kScreenClaimWait{3000};
 

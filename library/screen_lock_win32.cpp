@@ -2,13 +2,7 @@
 // refused, and removed by the system when the last handle closes, also when the program dies.
 #include "library/screen_lock.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "image/windows_api.h"
 
 #include <string>
 

@@ -2,12 +2,14 @@
 
 #include "image/atomic_file.h"
 #include "image/file_error.h"
+#include "image/regular_file.h"
 #include "image/report.h"
 #include "image/settings_image.h"
-#include "library/regular_file.h"
+#include "image/stored_files.h"
 #include "library/screen_lock.h"
 #include "library/site_history.h"
-#include "library/site_storage.h"
+#include "library/site_paths.h"
+#include "library/stored_settings.h"
 
 #include <array>
 #include <cstring>
@@ -18,20 +20,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kSettingsFileName = "Vrx.cfg";
-constexpr const char* kReportFileName = "Vrx.txt";
-
-bool IsValidSettingsSize(std::uintmax_t size) {
-    return size == kStoredSettingsSize || size == kLongSettingsSize;
-}
-
 // True when file is a regular file that does not hold exactly these bytes. Anything that is not
 // a regular file holds no settings: it is replaced, and nothing of it is read.
 bool StoredBytesDiffer(const fs::path& file, std::string_view bytes) {
     std::error_code ec;
     if (!fs::is_regular_file(fs::status(file, ec)))
         return false;
-    return ReadRegularFile(file, kLongSettingsSize + 1).m_bytes != bytes;
+    const RegularFileRead read = ReadRegularFile(file, kLongSettingsFileSize);
+    ThrowUnlessFileFound(read, file);
+    return read.m_nStatus == RegularFileStatus::TooLarge || read.m_bytes != bytes;
 }
 
 } // namespace
@@ -39,14 +36,6 @@ bool StoredBytesDiffer(const fs::path& file, std::string_view bytes) {
 fs::path ScreenFolderPath(const fs::path& root, const ScreenTarget& target) {
     return LibraryDiskPath(root, BuildLibraryPath(PathKind::ScreenFolder, target.m_strCircuit,
                                                   target.m_strTheater, target.m_strScreen));
-}
-
-bool IsValidSettingsFile(const fs::path& file) {
-    std::error_code ec;
-    if (!fs::is_regular_file(file, ec))
-        return false;
-    const std::uintmax_t size = fs::file_size(file, ec);
-    return !ec && IsValidSettingsSize(size);
 }
 
 std::optional<std::string> StoreScreenFiles(const fs::path& folder, std::string_view settings,
@@ -82,30 +71,6 @@ void SaveScreenSettings(const fs::path& folder, const SettingsImage& image,
                      RenderConfigurationReport(image, circuit, theater, screen));
 }
 
-std::string ReadSettingsBytes(const fs::path& file) {
-    // One byte more than the longest valid file, so that the length seen is the length at the
-    // moment of reading, not that of an earlier probe.
-    RegularFileContent content = ReadRegularFile(file, kLongSettingsSize + 1);
-    const std::uintmax_t size =
-        content.m_bytes.size() > kLongSettingsSize ? content.m_nSize : content.m_bytes.size();
-    if (!IsValidSettingsSize(content.m_bytes.size())) {
-        const std::string full = FullPathText(file);
-        throw FileError(FileError::Cause::Generic, full,
-                        full + " has " + std::to_string(size) +
-                            " bytes; stored settings have 800 or 938. It is not a settings "
-                            "file: load the settings again from the processor, or restore a "
-                            "kept version.");
-    }
-    return std::move(content.m_bytes);
-}
-
-void LoadScreenSettings(const fs::path& file, SettingsImage& image) {
-    const std::string bytes = ReadSettingsBytes(file);
-    std::array<std::uint8_t, kSettingsFileSize> stored{};
-    std::memcpy(stored.data(), bytes.data(), stored.size());
-    FromStoredForm(stored, image);
-}
-
 ScreenStore::ScreenStore(fs::path root) : m_root(std::move(root)) {}
 
 ScreenClaimResult ScreenStore::ClaimScreen(const ScreenTarget& target,
@@ -123,9 +88,36 @@ void ScreenStore::SaveSettings(const ScreenTarget& target, const SettingsImage& 
 }
 
 void ScreenStore::LoadSettings(const ScreenTarget& target, SettingsImage& image) {
-    LoadScreenSettings(ScreenFolderPath(m_root, target) / kSettingsFileName, image);
+    image = ReadSettingsFile(ScreenFolderPath(m_root, target) / kSettingsFileName);
+}
+
+ScreenTarget ScreenOf(const SiteSelection& site) {
+    return {site.m_strCircuit, site.m_strTheater, site.m_strScreen};
 }
 
 std::string ScreenText(const ScreenTarget& target) {
     return target.m_strCircuit + " - " + target.m_strTheater + " - " + target.m_strScreen;
+}
+
+std::optional<std::string> RestoreFromHistory(const fs::path& screenFolder, std::string_view name,
+                                              std::string_view circuit, std::string_view theater,
+                                              std::string_view screen, std::time_t now) {
+    const fs::path version = screenFolder / kHistoryFolderName / std::string(name);
+    if (!IsHistoryName(name))
+        throw FileError::FromErrno(ENOENT, FullPathText(version));
+    // Nothing else writes the screen while its settings are put back.
+    const ScreenClaimResult claim = ClaimScreenFolder(
+        screenFolder, ScreenText({std::string(circuit), std::string(theater), std::string(screen)}),
+        "Restore");
+    if (!claim.IsClaimed())
+        throw ScreenInUse(claim.m_strRefusal);
+    // Read and check the version before anything changes, so a bad one leaves all as it was.
+    const std::string bytes = ReadSettingsBytes(version);
+    const SettingsImage image = SettingsImageOf(bytes);
+    // The restored Vrx.cfg carries the time its settings were read from the processor.
+    std::error_code ec;
+    const fs::file_time_type readTime = fs::last_write_time(version, ec);
+    return StoreScreenFiles(screenFolder, bytes,
+                            RenderConfigurationReport(image, circuit, theater, screen),
+                            ec ? std::nullopt : std::optional<fs::file_time_type>(readTime), now);
 }

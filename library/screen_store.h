@@ -1,11 +1,13 @@
-// The stored settings of one screen folder: Vrx.cfg and its report Vrx.txt.
+// The stored settings of one screen folder: Vrx.cfg and its report Vrx.txt, replaced together.
 //
-// The functions here are the one implementation of saving, loading and probing a screen's
-// settings; CSiteStorage (for the current selection) and ScreenStore (for a target fixed by its
-// names) both call them.
-#pragma once
+// The functions here are the one implementation of storing a screen's settings; CSiteStorage
+// (for a resolved selection) and ScreenStore (for a transfer's target) both call them.
+//
+// Layer: above the settings files (stored_settings.h), the history (site_history.h), the paths
+// (site_paths.h) and the screen lock; below the storage and the commands.
 
 #include "image/settings_store.h"
+#include "library/site_library.h"
 
 #include <ctime>
 #include <filesystem>
@@ -23,8 +25,8 @@ std::filesystem::path ScreenFolderPath(const std::filesystem::path& root,
 // The screen as messages name it: "Odeon - Main - 1".
 std::string ScreenText(const ScreenTarget& target);
 
-// True only for a regular file of exactly 800 or 938 bytes.
-bool IsValidSettingsFile(const std::filesystem::path& file);
+// The screen a resolved selection names, as a transfer's target.
+ScreenTarget ScreenOf(const SiteSelection& site);
 
 // Stores settings bytes as folder/Vrx.cfg and report as folder/Vrx.txt, the one way every command
 // replaces them: both files are written whole to temporary files before either replaces its old
@@ -47,14 +49,17 @@ void SaveScreenSettings(const std::filesystem::path& folder, const SettingsImage
                         std::string_view circuit, std::string_view theater,
                         std::string_view screen);
 
-// The bytes of a stored settings file, 800 or 938 of them. Throws FileError naming the file by its
-// full path when it is missing, not a regular file, cannot be read, or does not have 800 or 938
-// bytes at the moment it is read (the message then tells the length it has).
-std::string ReadSettingsBytes(const std::filesystem::path& settingsFile);
-
-// Reads the first 800 bytes of the settings file into the image (ReadSettingsBytes); the image is
-// untouched when it throws.
-void LoadScreenSettings(const std::filesystem::path& settingsFile, SettingsImage& image);
+// Puts the kept version `name` of the screen folder's History back: takes the screen
+// (ClaimScreenFolder), then stores the version's bytes as Vrx.cfg, with the version's last-write
+// time, and Vrx.txt rewritten for the three names, both files or neither (StoreScreenFiles); the
+// replaced Vrx.cfg is kept in History first unless it holds the same bytes. Throws ScreenInUse
+// when another command holds the screen, and FileError when the version is missing or has no
+// valid length, or when a file cannot be written; nothing is changed then. Returns the name the
+// replaced Vrx.cfg was kept under, if any.
+std::optional<std::string> RestoreFromHistory(const std::filesystem::path& screenFolder,
+                                              std::string_view name, std::string_view circuit,
+                                              std::string_view theater, std::string_view screen,
+                                              std::time_t now = std::time(nullptr));
 
 // The settings store over a library folder. It finds a screen's folder from the target's names
 // alone, never from a SiteLibrary's selection, so a transfer on a worker thread may use it while
@@ -72,7 +77,8 @@ public:
     bool HasSettings(const ScreenTarget& target) override;
     // SaveScreenSettings into the target's folder; throws FileError.
     void SaveSettings(const ScreenTarget& target, const SettingsImage& image) override;
-    // LoadScreenSettings of the target's Vrx.cfg; throws FileError.
+    // Reads the target's Vrx.cfg into the image (ReadSettingsFile); throws FileError and leaves
+    // the image untouched when it cannot.
     void LoadSettings(const ScreenTarget& target, SettingsImage& image) override;
 
     const std::filesystem::path& Root() const { return m_root; }

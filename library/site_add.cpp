@@ -55,10 +55,43 @@ std::optional<std::string> SameNamedSibling(SiteLibrary& library, SiteLevel leve
     return std::nullopt;
 }
 
+// Makes the parent of a new entry of that level current: nothing for a circuit, the circuit for
+// a theater, the theater for a screen. False when the library holds no such parent.
+bool FindParent(SiteLibrary& library, SiteLevel level, const SiteSelection& parent) {
+    switch (level) {
+    case SiteLevel::Circuit:
+        return true;
+    case SiteLevel::Theater:
+        return library.FindCircuit(parent.m_strCircuit);
+    case SiteLevel::Screen:
+        return library.FindCircuit(parent.m_strCircuit) && library.FindTheater(parent.m_strTheater);
+    case SiteLevel::None:
+        break;
+    }
+    return false;
+}
+
+// The new entry as a value: the parent's names with the new name at its level.
+SiteSelection NewSite(SiteLevel level, const SiteSelection& parent, const std::string& name) {
+    switch (level) {
+    case SiteLevel::Circuit:
+        return {level, name, {}, {}};
+    case SiteLevel::Theater:
+        return {level, parent.m_strCircuit, name, {}};
+    case SiteLevel::Screen:
+    case SiteLevel::None:
+        break;
+    }
+    return {level, parent.m_strCircuit, parent.m_strTheater, name};
+}
+
 } // namespace
 
-AddOutcome AddSite(CSiteStorage& storage, SiteLevel level, const std::string& typed) {
+AddOutcome AddSite(CSiteStorage& storage, SiteLevel level, const SiteSelection& parent,
+                   const std::string& typed) {
     SiteLibrary& library = storage.Library();
+    if (!FindParent(library, level, parent))
+        return Failure(AddResult::NoParent, kNoParentText);
     // The name is stored composed, so that one typed with combining accents is the same name.
     const std::optional<std::string> normalized = NormalizeSiteName(typed);
     const std::string& name = normalized ? *normalized : typed;
@@ -100,16 +133,17 @@ AddOutcome AddSite(CSiteStorage& storage, SiteLevel level, const std::string& ty
         return Failure(AddResult::NoParent, kNoParentText);
 
     // What is on disk before this Add, so that a failure takes back only what it made.
+    const SiteSelection site = NewSite(level, parent, name);
     const PathKind kind = FolderKind(level);
-    const fs::path folder = storage.DiskPath(kind);
-    const fs::path notes = storage.DiskPath(PathKind::NotesFile);
+    const fs::path folder = storage.DiskPath(site, kind);
+    const fs::path notes = storage.DiskPath(site, PathKind::NotesFile);
     std::error_code ec;
     const bool bFolderExisted = fs::exists(fs::symlink_status(folder, ec));
     const bool bNotesExisted = fs::exists(fs::symlink_status(notes, ec));
 
     AddOutcome outcome;
     try {
-        if (!storage.SaveSite(kind))
+        if (!storage.SaveSite(site, kind))
             outcome = Failure(AddResult::FolderNotCreated,
                               FolderErrorText(folder, storage.LastFolderError()));
     } catch (const FileError& error) {
@@ -118,6 +152,7 @@ AddOutcome AddSite(CSiteStorage& storage, SiteLevel level, const std::string& ty
     if (outcome.IsAdded()) {
         outcome.m_pos = pos;
         outcome.m_strName = name;
+        outcome.m_site = site;
         return outcome;
     }
     if (level == SiteLevel::Screen && !bNotesExisted &&

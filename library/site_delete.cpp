@@ -1,7 +1,9 @@
 #include "library/site_delete.h"
 
 #include "image/atomic_file.h"
+#include "image/stored_files.h"
 #include "library/screen_lock.h"
+#include "library/screen_store.h"
 #include "library/site_history.h"
 
 #include <algorithm>
@@ -20,8 +22,8 @@ namespace {
 
 constexpr const char* kPressOk = "\n\nPress OK to delete\nor CANCEL to keep it.";
 
-constexpr std::array<std::string_view, 3> kScreenFiles{"Vrx.cfg", "Vrx.txt", "Notes.txt"};
-constexpr std::string_view kHistoryFolder = "History";
+constexpr std::array<std::string_view, 3> kScreenFiles{kSettingsFileName, kReportFileName,
+                                                       kNotesFileName};
 
 bool IsScreenFile(std::string_view name) {
     return std::find(kScreenFiles.begin(), kScreenFiles.end(), name) != kScreenFiles.end();
@@ -59,11 +61,15 @@ std::vector<std::string> FolderContents(const fs::path& folder, std::error_code&
 
 // A library folder above the entry's own that is a symbolic link: the entry lies elsewhere.
 // Returns the kind of the first such folder, or NoPath.
-PathKind LinkAbove(CSiteStorage& storage, SiteLevel level) {
-    for (int kind = 1; kind < static_cast<int>(level); ++kind) {
+PathKind LinkAbove(const CSiteStorage& storage, const SiteSelection& site) {
+    const PathKind above[] = {PathKind::CircuitFolder, PathKind::TheaterFolder};
+    const std::size_t nAbove = site.m_nLevel == SiteLevel::Screen    ? 2
+                               : site.m_nLevel == SiteLevel::Theater ? 1
+                                                                     : 0;
+    for (std::size_t i = 0; i < nAbove; ++i) {
         std::error_code ec;
-        if (fs::is_symlink(fs::symlink_status(storage.DiskPath(static_cast<PathKind>(kind)), ec)))
-            return static_cast<PathKind>(kind);
+        if (fs::is_symlink(fs::symlink_status(storage.DiskPath(site, above[i]), ec)))
+            return above[i];
     }
     return PathKind::NoPath;
 }
@@ -90,7 +96,7 @@ std::vector<std::string> ForeignHistoryEntries(const fs::path& history) {
     for (const std::string& name : FolderContents(history, ec)) {
         const fs::file_status status = fs::symlink_status(history / name, ec);
         if (!fs::is_regular_file(status) || (!IsHistoryName(name) && !IsTemporaryFileName(name)))
-            foreign.push_back(std::string(kHistoryFolder) + "/" + name);
+            foreign.push_back(std::string(kHistoryFolderName) + "/" + name);
     }
     return foreign;
 }
@@ -112,11 +118,11 @@ DeleteOutcome DeleteScreenFolder(const fs::path& screen, const fs::path& theater
         const bool bDirectory = fs::is_directory(status);
         if (name == kScreenLockFileName) {
             // The claim of this Delete: it goes when the claim is given back.
-        } else if (name == kHistoryFolder && bDirectory) {
+        } else if (name == kHistoryFolderName && bDirectory) {
             std::vector<std::string> foreign = ForeignHistoryEntries(entry);
             inTheWay.insert(inTheWay.end(), foreign.begin(), foreign.end());
             toDelete.push_back(name);
-        } else if (name == kHistoryFolder && fs::is_symlink(status)) {
+        } else if (name == kHistoryFolderName && fs::is_symlink(status)) {
             toDelete.push_back(name);
         } else if (IsScreenFile(name) && !bDirectory) {
             if (IsReadOnlyFile(entry))
@@ -184,27 +190,28 @@ std::string AdviceFor(const std::error_code& error) {
 
 } // namespace
 
-std::string ConfirmDeleteText(const SiteLibrary& library, SiteLevel level) {
-    switch (level) {
+std::string ConfirmDeleteText(const SiteSelection& site) {
+    switch (site.m_nLevel) {
     case SiteLevel::Circuit:
-        return "You are about to delete the Circuit entry " + library.GetCircuitName() + "." +
-               kPressOk;
+        return "You are about to delete the Circuit entry " + site.m_strCircuit + "." + kPressOk;
     case SiteLevel::Theater:
-        return "You are about to delete the Theater entry " + library.GetCircuitName() + "--" +
-               library.GetTheaterName() + "." + kPressOk;
+        return "You are about to delete the Theater entry " + site.m_strCircuit + "--" +
+               site.m_strTheater + "." + kPressOk;
     case SiteLevel::Screen:
-        return "You are about to delete the Screen entry " + library.GetCircuitName() + "--" +
-               library.GetTheaterName() + "--" + library.GetScreenName() +
+        return "You are about to delete the Screen entry " + site.m_strCircuit + "--" +
+               site.m_strTheater + "--" + site.m_strScreen +
                "\nand its configuration and notes files." + kPressOk;
-    default:
-        return "???";
+    case SiteLevel::None:
+        break;
     }
+    return "???";
 }
 
-std::string DeleteQuestionNote(CSiteStorage& storage, SiteLevel level) {
-    if (level != SiteLevel::Screen)
+std::string DeleteQuestionNote(const CSiteStorage& storage, const SiteSelection& site) {
+    if (site.m_nLevel != SiteLevel::Screen)
         return {};
-    const std::vector<KeptSettings> kept = ListHistory(storage.DiskPath(PathKind::ScreenFolder));
+    const std::vector<KeptSettings> kept =
+        ListHistory(storage.DiskPath(site, PathKind::ScreenFolder));
     if (kept.empty())
         return {};
     // Newest first.
@@ -216,13 +223,15 @@ std::string DeleteQuestionNote(CSiteStorage& storage, SiteLevel level) {
            kept.front().m_strTime + ".";
 }
 
-DeleteOutcome DeleteSiteFiles(CSiteStorage& storage, SiteLevel level) {
-    if (level != SiteLevel::Circuit && level != SiteLevel::Theater && level != SiteLevel::Screen)
+DeleteOutcome DeleteSiteFiles(const CSiteStorage& storage, const SiteSelection& site) {
+    const SiteLevel level = site.m_nLevel;
+    if (level == SiteLevel::None)
         return Kept(DeleteKeptReason::None);
-    if (const PathKind link = LinkAbove(storage, level); link != PathKind::NoPath)
-        return Kept(DeleteKeptReason::ThroughLink, {storage.SitePath(link).substr(2)});
+    if (const PathKind link = LinkAbove(storage, site); link != PathKind::NoPath)
+        return Kept(DeleteKeptReason::ThroughLink,
+                    {BuildLibraryPath(link, site.m_strCircuit, site.m_strTheater, {}).substr(2)});
 
-    const fs::path folder = storage.DiskPath(FolderKind(level));
+    const fs::path folder = storage.DiskPath(site, FolderKind(level));
     std::error_code ec;
     const fs::file_status status = fs::symlink_status(folder, ec);
     if (status.type() == fs::file_type::not_found)
@@ -235,19 +244,15 @@ DeleteOutcome DeleteSiteFiles(CSiteStorage& storage, SiteLevel level) {
         return Kept(DeleteKeptReason::NotAFolder);
     if (level == SiteLevel::Screen) {
         // No Load, Send or Restore runs on the screen while its files go.
-        const SiteLibrary& library = storage.Library();
         const ScreenClaimResult claim =
-            ClaimScreenFolder(folder,
-                              library.GetCircuitName() + " - " + library.GetTheaterName() + " - " +
-                                  library.GetScreenName(),
-                              "Delete");
+            ClaimScreenFolder(folder, ScreenText(ScreenOf(site)), "Delete");
         if (!claim.IsClaimed()) {
             DeleteOutcome busy = Kept(DeleteKeptReason::InUse);
             busy.m_strInUse = claim.m_strRefusal;
             return busy;
         }
         // ClaimScreenFolder's claims are screen locks.
-        return DeleteScreenFolder(folder, storage.DiskPath(PathKind::TheaterFolder),
+        return DeleteScreenFolder(folder, storage.DiskPath(site, PathKind::TheaterFolder),
                                   static_cast<ScreenLock&>(*claim.m_pClaim));
     }
 

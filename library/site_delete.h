@@ -1,5 +1,6 @@
 // The disk side of deleting a circuit, theater or screen, and the question asked before it.
-#pragma once
+//
+// Layer: on top of the storage, the history and the screen store, beside adding.
 
 #include "library/site_library.h"
 #include "library/site_storage.h"
@@ -8,12 +9,11 @@
 #include <system_error>
 #include <vector>
 
-// The confirmation question for the current entry of that level, with the current names;
-// "???" for any other level.
-std::string ConfirmDeleteText(const SiteLibrary& library, SiteLevel level);
-// What goes with the current entry besides what the question names, as a paragraph to follow it:
-// for a screen with kept versions in History, how many and from when; else "".
-std::string DeleteQuestionNote(CSiteStorage& storage, SiteLevel level);
+// The confirmation question for the entry, with its names; "???" for level None.
+std::string ConfirmDeleteText(const SiteSelection& site);
+// What goes with the entry besides what the question names, as a paragraph to follow it: for a
+// screen with kept versions in History, how many and from when; else "".
+std::string DeleteQuestionNote(const CSiteStorage& storage, const SiteSelection& site);
 
 enum class DeleteResult {
     Removed,       // the folder (or the link in its place) is gone: the caller removes the entry
@@ -44,8 +44,7 @@ struct DeleteOutcome {
     std::string m_strInUse;
 };
 
-// Deletes the current entry of that level from the disk, never in part and never outside the
-// library folder:
+// Deletes the entry from the disk, never in part and never outside the library folder:
 // - a screen: first takes the screen (ClaimScreenFolder; InUse when another command holds it),
 //   then looks at the screen folder. When it holds anything besides Vrx.cfg, Vrx.txt, Notes.txt,
 //   the History folder (holding only kept versions), the program's own stale temporary files and
@@ -54,9 +53,10 @@ struct DeleteOutcome {
 // - a circuit or theater: removes its folder, which must be empty.
 // A folder that is a symbolic link loses only the link (a circuit's or theater's only when the
 // folder it leads to is empty); a screen or theater below a link to elsewhere is not touched.
-// A folder that no longer exists gives FolderMissing. Level None, or any other value, touches
-// nothing and gives FolderKept. Acts on the current selection of the storage's library.
-DeleteOutcome DeleteSiteFiles(CSiteStorage& storage, SiteLevel level);
+// A folder that no longer exists gives FolderMissing. Level None touches nothing and gives
+// FolderKept. The model is left to the caller, who removes the entry after Removed and
+// FolderMissing.
+DeleteOutcome DeleteSiteFiles(const CSiteStorage& storage, const SiteSelection& site);
 
 // What the technician is told when a Delete kept the folder (folder is the folder's path as the
 // technician can find it), saying what is in the way and what to do; empty for Removed and

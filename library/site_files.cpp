@@ -3,45 +3,43 @@
 
 #include "image/report_file.h"
 #include "image/settings_image.h"
+#include "image/stored_files.h"
 #include "library/screen_store.h"
+#include "library/stored_settings.h"
 
 #include <system_error>
 
 namespace fs = std::filesystem;
 
-SettingsImage& CSiteStorage::Image() {
-    return m_pImage != nullptr ? *m_pImage : g_SettingsImage;
-}
-
-bool CSiteStorage::SaveSite(PathKind kind) {
+bool CSiteStorage::SaveSite(const SiteSelection& site, PathKind kind) {
     if (kind == PathKind::SettingsFile) {
-        SaveScreenSettings(DiskPath(PathKind::ScreenFolder), Image(), m_library.GetCircuitName(),
-                           m_library.GetTheaterName(), m_library.GetScreenName());
+        SaveScreenSettings(BuildDiskPath(site, kind).parent_path(), m_image, site.m_strCircuit,
+                           site.m_strTheater, site.m_strScreen);
         return true;
     }
-    if (!CreateSiteFolder(kind))
+    if (!CreateSiteFolder(site, kind))
         return false;
     if (kind == PathKind::ScreenFolder) {
         // A folder that already held notes (made before the program knew of it) keeps them.
         std::error_code ec;
-        if (!fs::exists(fs::symlink_status(DiskPath(PathKind::NotesFile), ec)))
-            WriteNotesTemplate();
+        if (!fs::exists(fs::symlink_status(DiskPath(site, PathKind::NotesFile), ec)))
+            WriteNotesTemplate(site);
     }
     return true;
 }
 
-void CSiteStorage::LoadSite() {
-    LoadScreenSettings(DiskPath(PathKind::SettingsFile), Image());
+void CSiteStorage::LoadSite(const SiteSelection& site) {
+    m_image = ReadSettingsFile(BuildDiskPath(site, PathKind::SettingsFile));
 }
 
-void CSiteStorage::WriteNotesTemplate() {
+void CSiteStorage::WriteNotesTemplate(const SiteSelection& site) {
     CReportFile file;
-    file.Create(DiskPath(PathKind::NotesFile));
+    file.Create(BuildDiskPath(site, PathKind::NotesFile));
     file.WriteLine("Theater Setup Notes");
     file.WriteLine("");
-    file.WriteLine("Circuit Name:  " + m_library.GetCircuitName());
-    file.WriteLine("Theater Name:  " + m_library.GetTheaterName());
-    file.WriteLine("Screen:        " + m_library.GetScreenName());
+    file.WriteLine("Circuit Name:  " + site.m_strCircuit);
+    file.WriteLine("Theater Name:  " + site.m_strTheater);
+    file.WriteLine("Screen:        " + site.m_strScreen);
     file.WriteRule();
     file.Close();
 }

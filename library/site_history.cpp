@@ -1,13 +1,13 @@
 #include "library/site_history.h"
 
+#include "library/stored_settings.h"
+
 #include "image/atomic_file.h"
 #include "image/file_error.h"
 #include "image/portable.h"
+#include "image/regular_file.h"
 #include "image/report.h"
-#include "library/regular_file.h"
-#include "library/screen_lock.h"
-#include "library/screen_store.h"
-#include "library/site_storage.h"
+#include "image/stored_files.h"
 
 #include <algorithm>
 #include <array>
@@ -21,8 +21,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::string_view kSettingsName = "Vrx.cfg";
-constexpr std::string_view kReportName = "Vrx.txt";
 constexpr std::string_view kPrefix = "Vrx-";
 constexpr std::string_view kSuffix = ".cfg";
 constexpr std::size_t kStampSize = 15; // YYYYMMDD-HHMMSS
@@ -73,15 +71,15 @@ bool IsHistoryName(std::string_view name) {
 }
 
 std::optional<std::string> KeepSettingsInHistory(const fs::path& screenFolder, std::time_t now) {
-    const fs::path settings = screenFolder / kSettingsName;
+    const fs::path settings = screenFolder / kSettingsFileName;
     std::error_code ec;
     // Only settings are kept: a pipe, a device or a folder in Vrx.cfg's place holds none, and
     // neither does a file of another length.
     if (!fs::is_regular_file(fs::status(settings, ec)))
         return std::nullopt;
-    const RegularFileContent content = ReadRegularFile(settings, kLongSettingsSize + 1);
-    if (content.m_bytes.size() != kStoredSettingsSize &&
-        content.m_bytes.size() != kLongSettingsSize)
+    const RegularFileRead content = ReadRegularFile(settings, kLongSettingsFileSize);
+    ThrowUnlessFileFound(content, settings);
+    if (content.m_nStatus != RegularFileStatus::Read || !IsValidSettingsSize(content.m_nSize))
         return std::nullopt;
     // The copy keeps the time its settings were read from the processor.
     const fs::file_time_type readTime = fs::last_write_time(settings, ec);
@@ -90,7 +88,7 @@ std::optional<std::string> KeepSettingsInHistory(const fs::path& screenFolder, s
     const fs::path history = screenFolder / kHistoryFolderName;
     fs::create_directory(history, ec);
     if (ec)
-        throw FileError::FromErrno(ec.value(), FullPathText(history));
+        throw FileError::FromSystem(ec, FullPathText(history));
     // A file in the folder's place: the versions have nowhere to go.
     if (!fs::is_directory(history, ec))
         throw FileError(FileError::Cause::AccessDenied, FullPathText(history));
@@ -123,7 +121,7 @@ std::vector<KeptSettings> ListHistory(const fs::path& screenFolder) {
     // The stored settings, to mark the version that holds the same bytes.
     std::optional<std::string> stored;
     try {
-        stored = ReadSettingsBytes(screenFolder / kSettingsName);
+        stored = ReadSettingsBytes(screenFolder / kSettingsFileName);
     } catch (const FileError&) {
     }
     std::error_code ec;
@@ -159,32 +157,4 @@ std::vector<KeptSettings> ListHistory(const fs::path& screenFolder) {
     for (Entry& entry : entries)
         out.push_back(std::move(entry.kept));
     return out;
-}
-
-std::optional<std::string> RestoreFromHistory(const fs::path& screenFolder, std::string_view name,
-                                              std::string_view circuit, std::string_view theater,
-                                              std::string_view screen, std::time_t now) {
-    const fs::path version = screenFolder / kHistoryFolderName / std::string(name);
-    if (!IsHistoryName(name))
-        throw FileError::FromErrno(ENOENT, FullPathText(version));
-    // Nothing else writes the screen while its settings are put back.
-    const ScreenClaimResult claim = ClaimScreenFolder(
-        screenFolder,
-        std::string(circuit) + " - " + std::string(theater) + " - " + std::string(screen),
-        "Restore");
-    if (!claim.IsClaimed())
-        throw ScreenInUse(claim.m_strRefusal);
-    // Read and check the version before anything changes, so a bad one leaves all as it was.
-    const std::string bytes = ReadSettingsBytes(version);
-    std::array<std::uint8_t, kSettingsFileSize> stored{};
-    std::transform(bytes.begin(), bytes.begin() + kSettingsFileSize, stored.begin(),
-                   [](char c) { return static_cast<std::uint8_t>(c); });
-    SettingsImage image;
-    FromStoredForm(stored, image);
-    // The restored Vrx.cfg carries the time its settings were read from the processor.
-    std::error_code ec;
-    const fs::file_time_type readTime = fs::last_write_time(version, ec);
-    return StoreScreenFiles(screenFolder, bytes,
-                            RenderConfigurationReport(image, circuit, theater, screen),
-                            ec ? std::nullopt : std::optional<fs::file_time_type>(readTime), now);
 }

@@ -1,12 +1,16 @@
 // The History folder of a screen: every Vrx.cfg that a command replaces is kept there whole, so
-// settings stored on an earlier visit are never lost to a Load or a Restore.
+// settings stored on an earlier visit are never lost to a Load or a Restore (RestoreFromHistory,
+// library/screen_store.h, puts one back).
 //
 // A version is named after the local time at which it was replaced, Vrx-YYYYMMDD-HHMMSS.cfg, with
 // -2, -3, ... before ".cfg" when that name is taken. A kept version is never overwritten. The
 // History folder lives in the screen folder, below the level the library scan reads, so it is
 // never a library entry.
+//
+// Layer: above the settings files (stored_settings.h), below the screen store.
 #pragma once
 
+#include "image/stored_files.h"
 #include "library/stored_settings.h"
 
 #include <ctime>
@@ -15,8 +19,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-inline constexpr const char* kHistoryFolderName = "History";
 
 struct KeptSettings {
     std::string m_strName; // the file name in History, e.g. "Vrx-20260105-143000-2.cfg"
@@ -40,14 +42,3 @@ std::vector<KeptSettings> ListHistory(const std::filesystem::path& screenFolder)
 
 // True when name is a version's file name as ListHistory gives it (no folder part).
 bool IsHistoryName(std::string_view name);
-
-// Puts the kept version `name` back: takes the screen (ClaimScreenFolder), then stores the
-// version's bytes as Vrx.cfg, with the version's last-write time, and Vrx.txt rewritten for the
-// three names, both files or neither; the replaced Vrx.cfg is kept in History first (as above)
-// unless it holds the same bytes. Throws ScreenInUse when another command holds the screen, and
-// FileError when the version is missing or has no valid length, or when a file cannot be written;
-// nothing is changed then. Returns the name the replaced Vrx.cfg was kept under, if any.
-std::optional<std::string> RestoreFromHistory(const std::filesystem::path& screenFolder,
-                                              std::string_view name, std::string_view circuit,
-                                              std::string_view theater, std::string_view screen,
-                                              std::time_t now = std::time(nullptr));

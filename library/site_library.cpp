@@ -146,6 +146,37 @@ SitePos SiteLibrary::GetScreenPos() const {
     return m_screenCursor.Pos();
 }
 
+SiteSelection SiteLibrary::CurrentSelection(SiteLevel level) const {
+    switch (level) {
+    case SiteLevel::Circuit:
+        return {level, GetCircuitName(), {}, {}};
+    case SiteLevel::Theater:
+        return {level, GetCircuitName(), GetTheaterName(), {}};
+    case SiteLevel::Screen:
+        return {level, GetCircuitName(), GetTheaterName(), GetScreenName()};
+    case SiteLevel::None:
+        break;
+    }
+    return {};
+}
+
+SiteSelection SiteLibrary::SelectionOf(SitePos pos) const {
+    // The same walk as Locate's, over the lists themselves.
+    for (const CircuitEntry& circuit : m_circuits) {
+        if (static_cast<SitePos>(&circuit) == pos)
+            return {SiteLevel::Circuit, circuit.m_strName, {}, {}};
+        for (const TheaterEntry& theater : circuit.m_theaters) {
+            if (static_cast<SitePos>(&theater) == pos)
+                return {SiteLevel::Theater, circuit.m_strName, theater.m_strName, {}};
+            for (const std::string& screen : theater.m_screens) {
+                if (static_cast<SitePos>(&screen) == pos)
+                    return {SiteLevel::Screen, circuit.m_strName, theater.m_strName, screen};
+            }
+        }
+    }
+    return {};
+}
+
 SiteLevel SiteLibrary::Locate(SitePos pos) {
     // Each entry is tested when the walk reaches it, before its children.
     for (FirstCircuit(); HasCircuit(); NextCircuit()) {

@@ -19,7 +19,18 @@
 // removal it identifies nothing and may be handed out again to a later entry.
 using SitePos = const void*;
 
-enum class SiteLevel : int { None = 0, Circuit = 1, Theater = 2, Screen = 3 };
+enum class SiteLevel { None = 0, Circuit = 1, Theater = 2, Screen = 3 };
+
+// An entry of the library resolved into a value: its level and the names from its circuit down
+// to it; the names below its level are empty. A command resolves the entry it acts on when it
+// starts and hands this value to the storage, so what it touches never depends on where the
+// library's cursor stands by then.
+struct SiteSelection {
+    SiteLevel m_nLevel = SiteLevel::None;
+    std::string m_strCircuit;
+    std::string m_strTheater;
+    std::string m_strScreen;
+};
 
 // The name an entry of a list goes by: a screen is its name.
 inline const std::string& SiteEntryName(const std::string& screen) {
@@ -142,6 +153,12 @@ public:
     SitePos GetCircuitPos() const;
     SitePos GetTheaterPos() const;
     SitePos GetScreenPos() const;
+
+    // The current entries down to that level as a value; level None gives an empty selection.
+    SiteSelection CurrentSelection(SiteLevel level) const;
+    // The entry with this handle resolved into a value, without moving any cursor; level None
+    // when no entry has the handle.
+    SiteSelection SelectionOf(SitePos pos) const;
 
     // Makes the entry with this handle and its ancestors current and returns its level, or
     // None when no entry has the handle.

@@ -2,11 +2,10 @@
 #include "library/site_storage.h"
 
 #include "image/atomic_file.h"
-#include "library/screen_store.h"
-
 #include "image/portable.h"
 #include "library/site_name.h"
 #include "library/site_order.h"
+#include "library/stored_settings.h"
 
 #include <algorithm>
 #include <chrono>
@@ -46,66 +45,37 @@ std::vector<std::string> EntryFolders(const fs::path& folder) {
 
 } // namespace
 
-std::string BuildLibraryPath(PathKind kind, std::string_view circuit, std::string_view theater,
-                             std::string_view screen) {
-    // The platform's own separator: "./Main/Plaza" on POSIX systems, ".\\Main\\Plaza" on Windows.
-    constexpr char kSep = static_cast<char>(fs::path::preferred_separator);
-    if (kind == PathKind::NoPath)
-        return {};
-    std::string path = std::string(".") + kSep;
-    path += circuit;
-    if (kind == PathKind::CircuitFolder)
-        return path;
-    path += kSep;
-    path += theater;
-    if (kind == PathKind::TheaterFolder)
-        return path;
-    path += kSep;
-    path += screen;
-    if (kind == PathKind::SettingsFile)
-        path += kSep + std::string("Vrx.cfg");
-    else if (kind == PathKind::ReportFile)
-        path += kSep + std::string("Vrx.txt");
-    else if (kind == PathKind::NotesFile)
-        path += kSep + std::string("Notes.txt");
-    return path;
-}
+CSiteStorage::CSiteStorage(SiteLibrary& library, fs::path root, SettingsImage& image)
+    : m_library(library), m_root(std::move(root)), m_image(image) {}
 
-fs::path LibraryDiskPath(const fs::path& root, const std::string& libraryPath) {
-    // Names are UTF-8 on every platform; the path passes them on to the system's wide calls.
-    if (root == fs::path(".") || libraryPath.size() < 2)
-        return PathFromUtf8(libraryPath);
-    // The library path begins with "." and a separator; below another root it continues from
-    // that root.
-    return root / PathFromUtf8(libraryPath.substr(2));
-}
-
-CSiteStorage::CSiteStorage(SiteLibrary& library, fs::path root, SettingsImage* image)
-    : m_library(library), m_root(std::move(root)), m_pImage(image) {}
-
-void CSiteStorage::BuildSitePath(std::string& path) const {
+void CSiteStorage::BuildSitePath(const SiteSelection& site, std::string& path) const {
     if (m_nPathKind == PathKind::NoPath)
         return;
-    path = BuildLibraryPath(m_nPathKind, m_library.GetCircuitName(), m_library.GetTheaterName(),
-                            m_library.GetScreenName());
+    path = BuildLibraryPath(m_nPathKind, site.m_strCircuit, site.m_strTheater, site.m_strScreen);
 }
 
-std::string CSiteStorage::SitePath(PathKind kind) {
+std::string CSiteStorage::SitePath(const SiteSelection& site, PathKind kind) {
     m_nPathKind = kind;
     std::string path;
-    BuildSitePath(path);
+    BuildSitePath(site, path);
     return path;
 }
 
-fs::path CSiteStorage::DiskPath(PathKind kind) {
-    return LibraryDiskPath(m_root, SitePath(kind));
+fs::path CSiteStorage::BuildDiskPath(const SiteSelection& site, PathKind kind) {
+    return LibraryDiskPath(m_root, SitePath(site, kind));
 }
 
-bool CSiteStorage::CreateSiteFolder(PathKind kind) {
+fs::path CSiteStorage::DiskPath(const SiteSelection& site, PathKind kind) const {
+    return LibraryDiskPath(
+        m_root, BuildLibraryPath(kind, site.m_strCircuit, site.m_strTheater, site.m_strScreen));
+}
+
+bool CSiteStorage::CreateSiteFolder(const SiteSelection& site, PathKind kind) {
     m_lastFolderError.clear();
-    if (kind < PathKind::CircuitFolder || kind > PathKind::ScreenFolder)
+    if (kind != PathKind::CircuitFolder && kind != PathKind::TheaterFolder &&
+        kind != PathKind::ScreenFolder)
         return false;
-    const fs::path folder = DiskPath(kind);
+    const fs::path folder = BuildDiskPath(site, kind);
     std::error_code ec;
     // One level only: create_directory does not make missing parents.
     fs::create_directory(folder, ec);
@@ -122,13 +92,13 @@ bool CSiteStorage::CreateSiteFolder(PathKind kind) {
     return true;
 }
 
-bool CSiteStorage::IsSettingsFileValid(PathKind kind) {
-    return IsValidSettingsFile(DiskPath(kind));
+bool CSiteStorage::IsSettingsFileValid(const SiteSelection& site, PathKind kind) {
+    return IsValidSettingsFile(BuildDiskPath(site, kind));
 }
 
-bool CSiteStorage::IsFolderNotEmpty(PathKind kind) {
+bool CSiteStorage::IsFolderNotEmpty(const SiteSelection& site, PathKind kind) const {
     std::error_code ec;
-    fs::directory_iterator it(DiskPath(kind), ec);
+    fs::directory_iterator it(DiskPath(site, kind), ec);
     for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
         // A temporary file left by a crashed save is the program's own: Delete removes it.
         if (!IsTemporaryFileName(it->path().filename().string()))
@@ -137,9 +107,9 @@ bool CSiteStorage::IsFolderNotEmpty(PathKind kind) {
     return false;
 }
 
-std::optional<fs::file_time_type> CSiteStorage::SettingsFileTime() {
+std::optional<fs::file_time_type> CSiteStorage::SettingsFileTime(const SiteSelection& site) const {
     std::error_code ec;
-    const fs::file_time_type time = fs::last_write_time(DiskPath(PathKind::SettingsFile), ec);
+    const fs::file_time_type time = fs::last_write_time(DiskPath(site, PathKind::SettingsFile), ec);
     if (ec)
         return std::nullopt;
     return time;

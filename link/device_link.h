@@ -3,26 +3,27 @@
 
 #include "link/transfer_sequence.h"
 
+#include "link/frame_codec.h"
 #include "link/serial_line.h"
 
 #include <optional>
 
-// The transactions on `line`, which must outlive the object. IsPortOpen asks the line.
+// The transactions on `line`, framed by its codec; both must outlive the object. IsPortOpen asks
+// the line.
 class SerialDeviceLink : public TransferLink {
 public:
-    explicit SerialDeviceLink(SerialLine& line) : m_line(line), m_counted(line) {}
+    SerialDeviceLink(SerialLine& line, FrameCodec& codec)
+        : m_line(line), m_codec(codec), m_counted(line) {}
 
     bool IsPortOpen() override;
-    int CheckLink(SettingsImage& image) override;
-    int ReadSystemSetup(SettingsImage& image) override;
-    int ReadAudioSetup(int nBlock, SettingsImage& image) override;
-    int WriteSystemSetup(const SettingsImage& image) override;
-    int WriteAudioSetup(int nBlock, SettingsImage& image) override;
+    LinkResult CheckLink(SettingsImage& image) override;
+    LinkResult ReadSystemSetup(SettingsImage& image) override;
+    LinkResult ReadAudioSetup(int nBlock, SettingsImage& image) override;
+    LinkResult WriteSystemSetup(const SettingsImage& image) override;
+    LinkResult WriteAudioSetup(int nBlock, const SettingsImage& image) override;
     std::optional<int> AudioBlockTaken() const override { return m_nTaken; }
     std::string LineProblem() const override;
-    bool HeardNothing() const override { return m_counted.m_nReceived == 0; }
-
-    SerialLine& Line() const { return m_line; }
+    bool HeardNothing() const override { return m_counted.Received() == 0; }
 
 private:
     // The line as the transactions use it: counts the bytes received since the last request
@@ -43,13 +44,15 @@ private:
         bool IsOpen() const override { return m_line.IsOpen(); }
         const LinkClock& Clock() const override { return m_line.Clock(); }
         std::string Problem() const override { return m_line.Problem(); }
-        std::size_t m_nReceived = 0;
+        std::size_t Received() const { return m_nReceived; }
 
     private:
         SerialLine& m_line;
+        std::size_t m_nReceived = 0;
     };
 
     SerialLine& m_line;
+    FrameCodec& m_codec;
     CountedLine m_counted;
     std::optional<int> m_nTaken; // the block the last audio write's go-ahead named
 };

@@ -25,25 +25,24 @@ std::vector<std::string> FindCandidates(const std::vector<std::string>& portDevi
 
 std::vector<std::string> FindProcessor(const std::vector<std::string>& devices,
                                        const std::function<void(const std::string&)>& progress,
-                                       CSerialPort* held) {
+                                       const HeldPort* held) {
     std::vector<std::string> answered;
     for (const std::string& device : devices) {
         if (progress)
             progress(device);
-        CSerialPort own;
-        CSerialPort* port = &own;
-        if (held != nullptr && held->IsOpen() && held->Device() == device)
-            port = held;
-        else
-            own.OpenDevice(device);
-        if (!port->IsOpen())
+        CSerialPort ownPort;
+        FrameCodec ownCodec;
+        const bool bHeld =
+            held != nullptr && held->m_port.IsOpen() && held->m_port.Device() == device;
+        if (!bHeld)
+            ownPort.OpenDevice(device);
+        CSerialPort& port = bHeld ? held->m_port : ownPort;
+        if (!port.IsOpen())
             continue;
         // The system block read goes into an image of its own: the program's image is untouched.
         SettingsImage scratch;
-        ResetReceiver();
-        if (CheckLink(*port, scratch) == LinkOk)
+        if (CheckLink(port, bHeld ? held->m_codec : ownCodec, scratch) == LinkOk)
             answered.push_back(device);
-        ResetReceiver();
     }
     return answered;
 }

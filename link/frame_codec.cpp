@@ -1,11 +1,6 @@
 #include "link/frame_codec.h"
 
-std::array<std::uint8_t, kMessageBufferSize> MessageBuffer{};
-std::array<std::uint8_t, kFrameBufferSize> FrameBuffer{};
-int ReceiveState = Idle;
-int ReceiveLength = 0;
-
-int SendFrame(SerialLine& line, int n) {
+LinkResult FrameCodec::SendFrame(SerialLine& line, int n) {
     if (n < 0) {
         n = 0;
     }
@@ -13,86 +8,82 @@ int SendFrame(SerialLine& line, int n) {
         n = static_cast<int>(kMessageBufferSize);
     }
     std::size_t length = 0;
-    FrameBuffer[length++] = DLE;
-    FrameBuffer[length++] = STX;
+    m_frame[length++] = DLE;
+    m_frame[length++] = STX;
     for (int i = 0; i < n; ++i) {
-        const std::uint8_t byte = MessageBuffer[static_cast<std::size_t>(i)];
-        FrameBuffer[length++] = byte;
+        const std::uint8_t byte = m_message[static_cast<std::size_t>(i)];
+        m_frame[length++] = byte;
         if (byte == DLE) {
-            FrameBuffer[length++] = DLE; // only DLE is doubled
+            m_frame[length++] = DLE; // only DLE is doubled
         }
     }
-    FrameBuffer[length++] = DLE;
-    FrameBuffer[length++] = ETX;
-    line.Write(FrameBuffer.data(), length);
+    m_frame[length++] = DLE;
+    m_frame[length++] = ETX;
+    line.Write(m_frame.data(), length);
     return LinkOk;
 }
 
-namespace {
-
-bool Full() {
-    return ReceiveLength >= static_cast<int>(kMessageBufferSize);
+bool FrameCodec::Full() const {
+    return m_nLength >= static_cast<int>(kMessageBufferSize);
 }
 
-void Store(std::uint8_t byte) {
-    MessageBuffer[static_cast<std::size_t>(ReceiveLength)] = byte;
-    ++ReceiveLength;
+void FrameCodec::Store(std::uint8_t byte) {
+    m_message[static_cast<std::size_t>(m_nLength)] = byte;
+    ++m_nLength;
 }
 
-} // namespace
-
-int FeedReceiver(std::uint8_t byte) {
-    switch (ReceiveState) {
+LinkResult FrameCodec::FeedReceiver(std::uint8_t byte) {
+    switch (m_nState) {
     case Idle:
         if (byte == DLE) {
-            ReceiveState = IdleDle;
+            m_nState = IdleDle;
         }
         return LinkPending;
     case IdleDle:
         if (byte == STX) {
-            ReceiveLength = 0;
-            ReceiveState = InFrame;
+            m_nLength = 0;
+            m_nState = InFrame;
         } else if (byte != DLE) {
-            ReceiveState = Idle;
+            m_nState = Idle;
         }
         return LinkPending;
     case InFrame:
         if (byte == DLE) {
-            ReceiveState = InFrameDle;
+            m_nState = InFrameDle;
         } else if (!Full()) {
             Store(byte);
         } else {
-            ReceiveState = Idle; // more than 256 message bytes: the frame is dropped
+            m_nState = Idle; // more than 256 message bytes: the frame is dropped
         }
         return LinkPending;
     case InFrameDle:
         if (byte == DLE) {
             if (!Full()) {
                 Store(DLE);
-                ReceiveState = InFrame;
+                m_nState = InFrame;
             } else {
-                ReceiveState = Idle;
+                m_nState = Idle;
             }
             return LinkPending;
         }
         if (byte == ETX) {
-            ReceiveState = Idle;
+            m_nState = Idle;
             return LinkOk;
         }
         if (byte == STX) {
-            ReceiveLength = 0; // a new frame starts
-            ReceiveState = InFrame;
+            m_nLength = 0; // a new frame starts
+            m_nState = InFrame;
             return LinkPending;
         }
-        ReceiveState = Idle; // a bad escape drops the frame
-        return LinkPending;
-    default:
-        ReceiveState = Idle;
+        m_nState = Idle; // a bad escape drops the frame
         return LinkPending;
     }
+    m_nState = Idle; // no other state exists; were one ever found, the receiver starts over
+    return LinkPending;
 }
 
-int ReceiveFrame(SerialLine& line, int& length, ReceiveMode mode, const Deadline& limit) {
+LinkResult FrameCodec::ReceiveFrame(SerialLine& line, int& length, ReceiveMode mode,
+                                    const Deadline& limit) {
     length = 0;
     for (;;) {
         const int byte = line.ReadByte();
@@ -100,7 +91,7 @@ int ReceiveFrame(SerialLine& line, int& length, ReceiveMode mode, const Deadline
             return mode == ReceiveMode::Drain ? LinkSilent : LinkNoReply;
         }
         if (FeedReceiver(static_cast<std::uint8_t>(byte)) == LinkOk) {
-            length = ReceiveLength;
+            length = m_nLength;
             return LinkOk;
         }
         // A line that keeps sending without completing a frame must not hold the program.
@@ -110,18 +101,13 @@ int ReceiveFrame(SerialLine& line, int& length, ReceiveMode mode, const Deadline
     }
 }
 
-int ReceiveFrame(SerialLine& line, int& length, ReceiveMode mode) {
+LinkResult FrameCodec::ReceiveFrame(SerialLine& line, int& length, ReceiveMode mode) {
     const int limitMs = mode == ReceiveMode::Drain ? kDrainLimitMs : kReplyLimitMs;
     return ReceiveFrame(line, length, mode,
                         Deadline(line.Clock(), std::chrono::milliseconds(limitMs)));
 }
 
-int Exchange(SerialLine& line, int& length) {
+LinkResult FrameCodec::Exchange(SerialLine& line, int& length) {
     SendFrame(line, length);
     return ReceiveFrame(line, length, ReceiveMode::Reply);
-}
-
-void ResetReceiver() {
-    ReceiveState = Idle;
-    ReceiveLength = 0;
 }

@@ -6,37 +6,38 @@
 #include "link/serial_line.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 inline constexpr std::uint8_t DLE = 0x10;
 inline constexpr std::uint8_t STX = 0x02;
 inline constexpr std::uint8_t ETX = 0x03;
 
-// Link results. Callers outside the link test only zero against non-zero.
-inline constexpr int LinkOk = 0;     // success; for the receiver, a frame is complete
-inline constexpr int LinkSilent = 1; // no byte within the read timeout, drain mode
-inline constexpr int LinkFailed = 2; // a transaction failed
-inline constexpr int LinkNoReply =
-    4; // no byte within the read timeout (or the reply took too long), reply mode
-inline constexpr int LinkPending = 6; // the receiver needs more bytes
+// What every operation of the device link returns. The commands tell only LinkOk from the rest:
+// any other result is a failed stage. The values are the link's own and never change.
+enum class LinkResult {
+    LinkOk = 0,      // success; for the receiver, a frame is complete
+    LinkSilent = 1,  // drain mode: no byte arrived within the read timeout (the line is quiet)
+    LinkFailed = 2,  // a transaction failed: a reply missing, of the wrong code or length, or a
+                     // block that failed its check
+    LinkNoReply = 4, // reply mode: no byte within the read timeout, or the reply took too long
+    LinkPending = 6, // the receiver needs more bytes
+};
+using enum LinkResult;
+
+// Where the receiver stands in the frame it is rebuilding.
+enum class ReceiveStateValue {
+    Idle,      // between frames, hunting for DLE STX
+    IdleDle,   // between frames, after a DLE
+    InFrame,   // inside a frame, storing message bytes
+    InFrameDle // inside a frame, after a DLE: doubled DLE, ETX, or STX starting anew
+};
+using enum ReceiveStateValue;
+
+enum class ReceiveMode { Drain, Reply };
 
 inline constexpr std::size_t kMessageBufferSize = 256;
 inline constexpr std::size_t kFrameBufferSize = 4 + 2 * kMessageBufferSize;
-
-// The one buffer in which every message is built and every reply received (byte 0 is the
-// code). A reply is stored over the request.
-extern std::array<std::uint8_t, kMessageBufferSize> MessageBuffer;
-// The encoded outgoing frame.
-extern std::array<std::uint8_t, kFrameBufferSize> FrameBuffer;
-
-enum ReceiveStateValue : int { Idle = 0, IdleDle = 1, InFrame = 2, InFrameDle = 3 };
-// The receiver's state and the count of message bytes stored for the frame in progress. They
-// persist between calls: only the bytes on the line move them, so a frame cut off by a silent
-// second is continued by the next receive.
-extern int ReceiveState;
-extern int ReceiveLength;
-
-enum class ReceiveMode { Drain, Reply };
 
 // Total time one receive may take on a line that keeps sending bytes without completing a
 // frame. A reply is bounded well above the longest frame's line time; a drain, which reads and
@@ -44,23 +45,54 @@ enum class ReceiveMode { Drain, Reply };
 inline constexpr int kReplyLimitMs = 3000;
 inline constexpr int kDrainLimitMs = 10000;
 
-// Every operation that touches the line takes it as its first argument; the buffers and the
-// receiver state stay the link's globals.
+// The framing of one line: the buffer in which every message is built and every reply received,
+// the encoded outgoing frame, and the receiver's state. A program keeps one codec for its port
+// from start to end: the state persists between exchanges and between commands, and only the
+// bytes on the line move it, so a frame cut off by a silent second is continued by the next
+// receive. Every operation that touches the line takes it as its first argument (the port, or
+// the port seen through a trace).
+class FrameCodec {
+public:
+    using Message = std::array<std::uint8_t, kMessageBufferSize>;
+    using Frame = std::array<std::uint8_t, kFrameBufferSize>;
 
-// Encodes the first n bytes of MessageBuffer (n at most 256) and writes the frame to the line
-// in one Write. Always 0.
-int SendFrame(SerialLine& line, int n);
-// Reads and feeds bytes until a frame completes (0, length = ReceiveLength) or the line is
-// silent for the read timeout (1 in drain mode, 4 in reply mode, length = 0). On a line that
-// keeps sending without completing a frame it gives up with 4 once `limit` has passed on the
-// line's clock; without one, after kReplyLimitMs in reply mode and kDrainLimitMs in drain mode.
-int ReceiveFrame(SerialLine& line, int& length, ReceiveMode mode);
-int ReceiveFrame(SerialLine& line, int& length, ReceiveMode mode, const Deadline& limit);
-// One step of the receive state machine: 0 when this byte completed a frame, 6 otherwise.
-int FeedReceiver(std::uint8_t byte);
-// SendFrame(line, length), then ReceiveFrame in reply mode; length then holds the reply's
-// length.
-int Exchange(SerialLine& line, int& length);
-// Puts the receiver back to its start state. The program never calls it: tests do, to start
-// each case from a known state.
-void ResetReceiver();
+    FrameCodec() = default;
+    FrameCodec(const FrameCodec&) = delete;
+    FrameCodec& operator=(const FrameCodec&) = delete;
+
+    // Encodes the first n bytes of MessageBuffer (n at most 256) into FrameBuffer and writes the
+    // frame to the line in one Write. Always LinkOk.
+    LinkResult SendFrame(SerialLine& line, int n);
+    // Reads and feeds bytes until a frame completes (LinkOk, length = ReceiveLength) or the line
+    // is silent for the read timeout (LinkSilent in drain mode, LinkNoReply in reply mode,
+    // length = 0). On a line that keeps sending without completing a frame it gives up with
+    // LinkNoReply once `limit` has passed on the line's clock; without one, after kReplyLimitMs in
+    // reply mode and kDrainLimitMs in drain mode.
+    LinkResult ReceiveFrame(SerialLine& line, int& length, ReceiveMode mode);
+    LinkResult ReceiveFrame(SerialLine& line, int& length, ReceiveMode mode, const Deadline& limit);
+    // One step of the receive state machine: LinkOk when this byte completed a frame, LinkPending
+    // otherwise.
+    LinkResult FeedReceiver(std::uint8_t byte);
+    // SendFrame(line, length), then ReceiveFrame in reply mode; length then holds the reply's
+    // length.
+    LinkResult Exchange(SerialLine& line, int& length);
+
+    // The message buffer: byte 0 is the code. A reply is stored over the request, from byte 0 on
+    // as it arrives.
+    Message& MessageBuffer() { return m_message; }
+    const Message& MessageBuffer() const { return m_message; }
+    // The last frame encoded for the line.
+    const Frame& FrameBuffer() const { return m_frame; }
+    ReceiveStateValue ReceiveState() const { return m_nState; }
+    // The number of message bytes stored for the frame in progress (or the last one completed).
+    int ReceiveLength() const { return m_nLength; }
+
+private:
+    bool Full() const;
+    void Store(std::uint8_t byte);
+
+    Message m_message{};
+    Frame m_frame{};
+    ReceiveStateValue m_nState = Idle;
+    int m_nLength = 0;
+};

@@ -1,25 +1,28 @@
-// Files that must be plain files: the profile that the program reads and the line trace that it
-// appends to. A FIFO without a writer or reader would block the program, a device such as
-// /dev/zero never ends, and a symbolic link may lead anywhere, into the library's own files
-// too; none of them is taken for a plain file.
+// Files that must be plain files: the profile that the program reads (through ReadRegularFile)
+// and the line trace that it appends to. A FIFO without a writer or reader would block the
+// program, a device such as /dev/zero never ends, and a symbolic link may lead anywhere, into the
+// library's own files too; none of them is taken for a plain file.
 #pragma once
+
+#include "image/regular_file.h"
 
 #include <cstddef>
 #include <filesystem>
 #include <string>
+#include <system_error>
 
-// What reading a small plain file found.
-struct PlainFileRead {
-    bool m_bFound = false;   // false when there is no file at the path (not a problem)
-    std::string m_strBytes;  // the whole file when it was read
-    std::string m_strReason; // why it could not be read, e.g. "it is not a regular file"; "" when
-                             // it was read or is missing
-};
+// Why a plain file cannot be taken, in the words the profile's and the trace's messages use.
+inline constexpr const char* kFolderReason = "it is a folder";
+inline constexpr const char* kNotRegularReason =
+    "it is not a regular file (a FIFO, a device or a socket)";
 
-// Reads the file at path (a symbolic link to a regular file is followed) whole,
-// only when it is a regular file of at most `limit` bytes. Never waits for a writer of a FIFO
-// and never reads a device.
-PlainFileRead ReadPlainFile(const std::filesystem::path& path, std::size_t limit);
+// Why a read of a file of at most `limit` bytes found nothing to take: "it is a folder", "it is
+// larger than 64 KiB", the system's words; "" when the file was read or is missing (not a
+// problem).
+std::string UnreadReason(const RegularFileRead& read, std::size_t limit);
+
+// The system's words for an error, without the full stop and line end Windows puts after them.
+std::string SystemReason(const std::error_code& error);
 
 // A regular file opened for appending, never through a symbolic link, never blocking. Bytes are
 // written as they are given; the first failure is kept and later writes do nothing.

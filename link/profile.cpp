@@ -2,14 +2,13 @@
 
 #include "image/atomic_file.h"
 #include "image/file_error.h"
+#include "image/stored_files.h"
 #include "link/plain_file.h"
 
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <vector>
-
-PortSettings g_PortSettings;
 
 namespace {
 
@@ -63,9 +62,9 @@ struct Lines {
 // read: `reason` then says why.
 Lines ReadLines(const std::string& path, std::string& reason) {
     Lines lines;
-    PlainFileRead file = ReadPlainFile(path, kProfileSizeLimit);
-    reason = std::move(file.m_strReason);
-    const std::string& content = file.m_strBytes;
+    const RegularFileRead file = ReadRegularFile(path, kProfileSizeLimit);
+    reason = UnreadReason(file, kProfileSizeLimit);
+    const std::string& content = file.m_bytes;
     if (content.find("\r\n") == std::string::npos && content.find('\n') != std::string::npos) {
         lines.ending.erase(0, 1); // "\n" alone
     }
@@ -188,9 +187,8 @@ std::string PortName(int index) {
     return (index >= 0 && index < 4) ? kNames[index] : "???";
 }
 
-void LoadPortSetting() {
-    const std::string value =
-        GetPrivateProfileString("Setup", "PORT", "?", g_PortSettings.ProfilePath);
+void LoadPortSetting(PortSettings& settings) {
+    const std::string value = GetPrivateProfileString("Setup", "PORT", "?", settings.ProfilePath);
     // An exact, case-sensitive match: "com3" or "COM5" select COM1.
     int index = 0;
     for (int i = 1; i < 4; ++i) {
@@ -198,21 +196,20 @@ void LoadPortSetting() {
             index = i;
         }
     }
-    g_PortSettings.PortIndex = index;
+    settings.PortIndex = index;
 }
 
-void SavePortSetting() {
-    WritePrivateProfileString("Setup", "PORT", PortName(g_PortSettings.PortIndex),
-                              g_PortSettings.ProfilePath);
+void SavePortSetting(const PortSettings& settings) {
+    WritePrivateProfileString("Setup", "PORT", PortName(settings.PortIndex), settings.ProfilePath);
 }
 
-void InitProfile() {
+void InitProfile(PortSettings& settings) {
     std::error_code error;
     std::string dir = std::filesystem::current_path(error).string();
     const char separator = static_cast<char>(std::filesystem::path::preferred_separator);
     if (dir.empty() || dir.back() != separator) {
         dir += separator;
     }
-    g_PortSettings.ProfilePath = dir + "VRX3KM.CFG";
-    LoadPortSetting();
+    settings.ProfilePath = dir + std::string(kProfileFileName);
+    LoadPortSetting(settings);
 }

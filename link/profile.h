@@ -40,19 +40,20 @@ std::string ProfileProblem(const std::string& path);
 // written into the profile.
 bool HasControlCharacter(std::string_view text);
 
-// The chosen port (0 to 3 for COM1 to COM4) and the profile file's absolute path.
+// The chosen port (0 to 3 for COM1 to COM4) and the profile file's absolute path. The window and
+// the tool each keep one for their whole run and hand it to whatever opens, maps or saves a port.
 struct PortSettings {
     int PortIndex = 0;
     std::string ProfilePath;
 };
-extern PortSettings g_PortSettings;
 
 // "COM1" to "COM4" for 0 to 3, "???" for any other index.
 std::string PortName(int index);
-// Reads section "Setup", key "PORT": exactly "COM2", "COM3" or "COM4" select ports 2 to 4;
-// anything else, a missing entry included, selects COM1. Creates no file.
-void LoadPortSetting();
-// Writes PortName(PortIndex) to section "Setup", key "PORT".
-void SavePortSetting();
+// Reads section "Setup", key "PORT" of the settings' profile into PortIndex: exactly "COM2",
+// "COM3" or "COM4" select ports 2 to 4; anything else, a missing entry included, selects COM1.
+// Creates no file.
+void LoadPortSetting(PortSettings& settings);
+// Writes PortName(PortIndex) to section "Setup", key "PORT" of the settings' profile.
+void SavePortSetting(const PortSettings& settings);
 // Sets ProfilePath to the working directory's VRX3KM.CFG, then LoadPortSetting.
-void InitProfile();
+void InitProfile(PortSettings& settings);

@@ -105,16 +105,17 @@ std::vector<SerialDevice> ListSerialDevices() {
     return devices;
 }
 
-std::string PortMapping(const std::string& strPortName) {
-    if (!IsPortName(strPortName) || g_PortSettings.ProfilePath.empty())
+std::string PortMapping(const std::string& strPortName, const std::string& profilePath) {
+    if (!IsPortName(strPortName) || profilePath.empty())
         return {};
-    return GetPrivateProfileString("Ports", strPortName, "", g_PortSettings.ProfilePath);
+    return GetPrivateProfileString("Ports", strPortName, "", profilePath);
 }
 
-bool SetPortMapping(const std::string& strPortName, const std::string& strDevice) {
-    if (!IsPortName(strPortName) || g_PortSettings.ProfilePath.empty())
+bool SetPortMapping(const std::string& strPortName, const std::string& strDevice,
+                    const std::string& profilePath) {
+    if (!IsPortName(strPortName) || profilePath.empty())
         return false;
-    return WritePrivateProfileString("Ports", strPortName, strDevice, g_PortSettings.ProfilePath);
+    return WritePrivateProfileString("Ports", strPortName, strDevice, profilePath);
 }
 
 std::string DefaultPortDevice(const std::string& strPortName) {

@@ -22,12 +22,14 @@ struct SerialDevice {
 // system's register of serial ports.
 std::vector<SerialDevice> ListSerialDevices();
 
-// The device that the profile's "Ports" section maps a port name to, or "" when it maps none.
-std::string PortMapping(const std::string& strPortName);
+// The device that the "Ports" section of the profile at profilePath maps a port name to, or ""
+// when it maps none (or no profile is given).
+std::string PortMapping(const std::string& strPortName, const std::string& profilePath);
 // Writes the mapping of a port name ("COM1" to "COM4") into the profile's "Ports" section; an
 // empty device removes the mapping's effect (the port opens its default device). False when
 // the profile could not be written.
-bool SetPortMapping(const std::string& strPortName, const std::string& strDevice);
+bool SetPortMapping(const std::string& strPortName, const std::string& strDevice,
+                    const std::string& profilePath);
 // The device a port name opens when the profile maps none: \\.\COMn on Windows, /dev/ttyS(n-1)
 // elsewhere.
 std::string DefaultPortDevice(const std::string& strPortName);

@@ -3,8 +3,6 @@
 #include "link/profile.h"
 #include "link/serial_devices.h"
 
-CSerialPort g_SerialPort;
-
 namespace {
 
 #ifdef _WIN32
@@ -25,10 +23,10 @@ bool IsBarePortName(const std::string& device) {
 
 } // namespace
 
-std::string ResolvePortDevice(const std::string& name) {
+std::string ResolvePortDevice(const std::string& name, const std::string& profilePath) {
     // The mapping is read each time a port is opened, so a simulator or adapter named in the
     // profile is found without restarting the program.
-    const std::string device = PortMapping(name);
+    const std::string device = PortMapping(name, profilePath);
     if (device.empty()) {
         return DefaultPortDevice(name);
     }
@@ -42,18 +40,18 @@ std::string ResolvePortDevice(const std::string& name) {
 
 // The device a port name stands for is looked up at every Open, so a mapping changed in the
 // profile takes effect without restarting the program.
-void CSerialPort::Open(std::string name) {
+void CSerialPort::Open(const std::string& name, const std::string& profilePath) {
     Close();
     m_failure = PortOpenFailure{};
     m_bOtherReader = false;
     // A profile that cannot be read leaves the port's device unknown: opening the default device
     // instead would fail for another reason, or open the wrong device.
-    if (std::string problem = ProfileProblem(g_PortSettings.ProfilePath); !problem.empty()) {
-        Fail(g_PortSettings.ProfilePath, PortOpenReason::ProfileUnreadable, 0);
+    if (std::string problem = ProfileProblem(profilePath); !problem.empty()) {
+        Fail(profilePath, PortOpenReason::ProfileUnreadable, 0);
         m_failure.m_strSystemText = std::move(problem);
         return;
     }
-    const std::string device = ResolvePortDevice(name);
+    const std::string device = ResolvePortDevice(name, profilePath);
     if (device.empty()) {
         Fail(std::string(), PortOpenReason::NotAPort, 0);
         return;

@@ -18,11 +18,12 @@ public:
     CSerialPort& operator=(const CSerialPort&) = delete;
     ~CSerialPort() override;
 
-    // Closes a held port, then opens and configures the named one ("COM1" to "COM4"). A port
-    // that does not exist, that another program holds, or whose line settings or timeouts could
-    // not be set leaves the object not open; LastOpenFailure() then says why. Nothing is shown
-    // here (the Load command reports "COM Port Error.").
-    void Open(std::string name);
+    // Closes a held port, then opens and configures the named one ("COM1" to "COM4") on the
+    // device the profile at profilePath maps it to (ResolvePortDevice). A port that does not
+    // exist, that another program holds, or whose line settings or timeouts could not be set
+    // leaves the object not open; LastOpenFailure() then says why. Nothing is shown here (the
+    // Load command reports "COM Port Error.").
+    void Open(const std::string& name, const std::string& profilePath);
     // The same for a device given by its path (/dev/ttyUSB0, a pseudo-terminal) or, on Windows,
     // its port name (COM7), or for a network port (rfc2217://HOST:PORT, tcp://HOST:PORT), which
     // connects within a few seconds.
@@ -86,11 +87,8 @@ private:
 #endif
 };
 
-// The program's one port.
-extern CSerialPort g_SerialPort;
-
-// The device a port name stands for on this machine: the one the profile's "Ports" section
-// (key "COM1" to "COM4") maps it to, on Windows a mapped port name such as "COM7" as
-// "\\.\COM7"; unmapped, "\\.\COMn" on Windows and /dev/ttyS0 to /dev/ttyS3 elsewhere. An empty
-// string for a name that is not a port.
-std::string ResolvePortDevice(const std::string& name);
+// The device a port name stands for on this machine: the one the "Ports" section (key "COM1"
+// to "COM4") of the profile at profilePath maps it to, on Windows a mapped port name such as
+// "COM7" as "\\.\COM7"; unmapped, "\\.\COMn" on Windows and /dev/ttyS0 to /dev/ttyS3 elsewhere.
+// An empty string for a name that is not a port.
+std::string ResolvePortDevice(const std::string& name, const std::string& profilePath);

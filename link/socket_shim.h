@@ -40,6 +40,17 @@ struct Address {
     std::vector<std::uint8_t> m_bytes; // the socket address as the system lays it out
 };
 
+// Appends the addresses of the system's list (its addrinfo records, the same on both platforms)
+// in the list's order.
+template <typename AddrInfo>
+void AppendAddresses(const AddrInfo* list, std::vector<Address>& addresses) {
+    for (const AddrInfo* entry = list; entry != nullptr; entry = entry->ai_next) {
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(entry->ai_addr);
+        addresses.push_back(Address{entry->ai_family, entry->ai_socktype, entry->ai_protocol,
+                                    std::vector<std::uint8_t>(bytes, bytes + entry->ai_addrlen)});
+    }
+}
+
 // Looks up host and port (a number or a service name). With bNumericOnly, only an address
 // literal is taken and no name server is asked; a name then gives NameNotFound. Blocks as long
 // as the system's resolver does.

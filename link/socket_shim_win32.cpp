@@ -85,11 +85,7 @@ Error LookUp(const std::string& host, const std::string& port, bool bNumericOnly
     const int rc = ::getaddrinfo(host.c_str(), port.c_str(), &hints, &list);
     if (rc != 0)
         return SystemError(rc);
-    for (const addrinfo* entry = list; entry != nullptr; entry = entry->ai_next) {
-        const auto* bytes = reinterpret_cast<const std::uint8_t*>(entry->ai_addr);
-        addresses.push_back(Address{entry->ai_family, entry->ai_socktype, entry->ai_protocol,
-                                    std::vector<std::uint8_t>(bytes, bytes + entry->ai_addrlen)});
-    }
+    AppendAddresses(list, addresses);
     ::freeaddrinfo(list);
     return {};
 }

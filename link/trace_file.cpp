@@ -1,6 +1,7 @@
 #include "link/trace_file.h"
 
 #include "image/portable.h"
+#include "image/stored_files.h"
 
 #include <algorithm>
 #include <cctype>
@@ -13,7 +14,8 @@ namespace {
 
 // The files that the library keeps, by name: a trace never goes into one of them, wherever it
 // lies (another library's files are as precious as this one's).
-constexpr std::string_view kLibraryFiles[] = {"Vrx.cfg", "Vrx.txt", "Notes.txt", "VRX3KM.CFG"};
+constexpr std::string_view kLibraryFiles[] = {kSettingsFileName, kReportFileName, kNotesFileName,
+                                              kProfileFileName};
 // Screen folders lie three levels below the library folder: circuit, theater, screen. Whatever
 // lies in one (its History too) is the library's.
 constexpr int kScreenDepth = 3;
@@ -64,12 +66,12 @@ std::string KindReason(const fs::path& path) {
     if (fs::is_symlink(status))
         return "it is a symbolic link";
     if (fs::is_directory(status))
-        return "it is a folder";
+        return kFolderReason;
     if (!fs::exists(status))
         return fs::is_directory(Resolved(path).parent_path(), ec) ? std::string()
                                                                   : "its folder does not exist";
     if (!fs::is_regular_file(status))
-        return "it is not a regular file (a FIFO, a device or a socket)";
+        return kNotRegularReason;
     if (fs::hard_link_count(path, ec) > 1 && !ec)
         return "it has other names (hard links), one of which may be a library file";
     return {};
@@ -121,7 +123,7 @@ std::unique_ptr<TraceFile> TraceFile::Open(const std::string& strPath, const fs:
     }
     std::unique_ptr<TraceFile> trace(new TraceFile());
     std::string reason;
-    if (!trace->m_buffer.m_file.Open(path, reason)) {
+    if (!trace->m_buffer.File().Open(path, reason)) {
         strProblem = Refusal(strPath, reason);
         return nullptr;
     }
@@ -132,10 +134,10 @@ std::unique_ptr<TraceFile> TraceFile::Open(const std::string& strPath, const fs:
 
 std::string TraceFile::Problem() {
     flush();
-    if (!m_buffer.m_file.Failed())
+    if (!m_buffer.File().Failed())
         return {};
     return "The line trace could not be written whole to " + m_strPath + ": " +
-           m_buffer.m_file.Error() + ". The transfer itself was not affected.";
+           m_buffer.File().Error() + ". The transfer itself was not affected.";
 }
 
 std::string TracePathProblem(const std::string& strPath, const fs::path& libraryRoot) {

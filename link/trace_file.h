@@ -38,7 +38,7 @@ private:
     class Buffer : public std::streambuf {
     public:
         Buffer();
-        AppendFile m_file;
+        AppendFile& File() { return m_file; }
 
     protected:
         int_type overflow(int_type c) override;
@@ -46,6 +46,7 @@ private:
 
     private:
         bool Flush();
+        AppendFile m_file;
         std::vector<char> m_bytes;
     };
 

@@ -1,8 +1,7 @@
-#include "transfer_sequence.h"
+#include "link/transfer_sequence.h"
 
 #include "image/file_error.h"
 #include "image/settings_image.h"
-#include "link/frame_codec.h"
 
 #include <algorithm>
 #include <vector>
@@ -32,7 +31,7 @@ StageRun RunStages(TransferObserver& observer, int nFirst, StageFn&& stage) {
     for (int nStage = nFirst; nStage <= kStageCount; ++nStage) {
         observer.OnProgress(BarBeforeStage(nStage));
         run.nLastStarted = nStage;
-        if (stage(nStage) != 0) {
+        if (stage(nStage) != LinkOk) {
             run.bAllOk = false;
             break;
         }
@@ -40,8 +39,25 @@ StageRun RunStages(TransferObserver& observer, int nFirst, StageFn&& stage) {
     return run;
 }
 
-const char* const kBlockNames[] = {"system block", "current audio block",
-                                   "alternate audio block #1", "alternate audio block #2"};
+// A block as the reasons name it.
+const char* BlockName(SettingsBlock block) {
+    switch (block) {
+    case SettingsBlock::System:
+        break;
+    case SettingsBlock::Current:
+        return "current audio block";
+    case SettingsBlock::Alternate1:
+        return "alternate audio block #1";
+    case SettingsBlock::Alternate2:
+        return "alternate audio block #2";
+    }
+    return "system block";
+}
+
+// The block that stage nStage (2 to 5) reads or writes.
+SettingsBlock BlockOfStage(int nStage) {
+    return nStage <= 2 ? SettingsBlock::System : kAudioBlocks[static_cast<std::size_t>(nStage - 3)];
+}
 
 const char* const kCheckCable = " Check the cable, the port and that the VRX-3KM is switched on.";
 
@@ -63,7 +79,7 @@ void ReportStageFailure(TransferLink& link, TransferObserver& observer, int nSta
                      : std::string("The answer to the link check was not understood: check that "
                                    "the device on this port is the VRX-3KM.");
     } else {
-        const std::string block = kBlockNames[nStage - 2];
+        const std::string block = BlockName(BlockOfStage(nStage));
         if (bWrite)
             reason = bSilent ? "The VRX-3KM did not confirm the write of the " + block + "." +
                                    kCheckCable
@@ -109,13 +125,10 @@ std::vector<std::string> OtherBlockReasons(const std::vector<AudioWrite>& writes
 
 // Names the first stored block that fails its checks.
 std::string InvalidSettingsReason(const SettingsImage& image) {
-    const bool bOk[] = {CheckSystemSetup(image.system), CheckAudioSetup(image.current),
-                        CheckAudioSetup(image.alternate1), CheckAudioSetup(image.alternate2)};
-    for (std::size_t i = 0; i < 4; ++i)
-        if (!bOk[i])
-            return std::string(transfer_text::kSettingsInvalid) + " The stored " + kBlockNames[i] +
-                   " fails its checks: load the settings again from the processor or restore a "
-                   "kept version.";
+    if (const std::optional<SettingsBlock> failing = FirstFailingBlock(image))
+        return std::string(transfer_text::kSettingsInvalid) + " The stored " + BlockName(*failing) +
+               " fails its checks: load the settings again from the processor or restore a kept "
+               "version.";
     return transfer_text::kSettingsInvalid;
 }
 
@@ -222,7 +235,7 @@ TransferResult RunSend(TransferLink& link, SettingsImage& image, const ScreenTar
         return RefuseBusyScreen(claim, transfer_text::kSendError, observer);
     observer.OnStatus(transfer_text::kSendWait);
     observer.OnProgress(BarBeforeStage(1));
-    const int nCheck = link.CheckLink(image);
+    const LinkResult nCheck = link.CheckLink(image);
 
     // The stored settings replace whatever the link check read into the system block, so what
     // goes to the processor is the screen's file and nothing else.
@@ -237,10 +250,10 @@ TransferResult RunSend(TransferLink& link, SettingsImage& image, const ScreenTar
     }
 
     int nLastStarted = 1;
-    if (result == TransferResult::Success && nCheck != 0) {
+    if (result == TransferResult::Success && nCheck != LinkOk) {
         result = TransferResult::StageFailed;
     }
-    if (result == TransferResult::Success && !ImagePassesChecks(image)) {
+    if (result == TransferResult::Success && !SettingsImagePassesChecks(image)) {
         result = TransferResult::SettingsInvalid;
     }
     // The processor decides which audio block it takes: the go-ahead's block is the one sent.
@@ -250,7 +263,7 @@ TransferResult RunSend(TransferLink& link, SettingsImage& image, const ScreenTar
             if (nStage == 2)
                 return link.WriteSystemSetup(image);
             const int nBlock = nStage - 3;
-            const int nResult = link.WriteAudioSetup(nBlock, image);
+            const LinkResult nResult = link.WriteAudioSetup(nBlock, image);
             if (const std::optional<int> nTaken = link.AudioBlockTaken();
                 nTaken && *nTaken >= 0 && *nTaken < 3)
                 writes.push_back({nBlock, *nTaken});
@@ -290,9 +303,4 @@ TransferResult RunSend(TransferLink& link, SettingsImage& image, const ScreenTar
     for (const std::string& reason : otherBlocks)
         observer.OnReason(reason);
     return result;
-}
-
-bool ImagePassesChecks(const SettingsImage& image) {
-    return CheckSystemSetup(image.system) && CheckAudioSetup(image.current) &&
-           CheckAudioSetup(image.alternate1) && CheckAudioSetup(image.alternate2);
 }

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "image/settings_store.h"
+#include "link/frame_codec.h"
 
 #include <optional>
 #include <string>
@@ -36,18 +37,19 @@ public:
 
 struct SettingsImage;
 
-// The device operations a job uses, each on the image the job was given. Results are link
-// results: 0 success, anything else a failed stage. SerialDeviceLink (link/device_link.h) binds
-// them to a line; tests replace them with a scripted processor.
+// The device operations a job uses, each on the image the job was given. Each returns a link
+// result (link/frame_codec.h): LinkOk, or anything else for a failed stage. SerialDeviceLink
+// (link/device_link.h) binds them to a line and its codec; tests replace them with a scripted
+// processor.
 class TransferLink {
 public:
     virtual ~TransferLink() = default;
     virtual bool IsPortOpen() = 0;
-    virtual int CheckLink(SettingsImage& image) = 0;
-    virtual int ReadSystemSetup(SettingsImage& image) = 0;
-    virtual int ReadAudioSetup(int nBlock, SettingsImage& image) = 0;
-    virtual int WriteSystemSetup(const SettingsImage& image) = 0;
-    virtual int WriteAudioSetup(int nBlock, SettingsImage& image) = 0;
+    virtual LinkResult CheckLink(SettingsImage& image) = 0;
+    virtual LinkResult ReadSystemSetup(SettingsImage& image) = 0;
+    virtual LinkResult ReadAudioSetup(int nBlock, SettingsImage& image) = 0;
+    virtual LinkResult WriteSystemSetup(const SettingsImage& image) = 0;
+    virtual LinkResult WriteAudioSetup(int nBlock, const SettingsImage& image) = 0;
     // The audio block (0 to 2) that the processor's go-ahead named in the last WriteAudioSetup:
     // the block that was then sent, which the processor chooses; nullopt when none was sent.
     virtual std::optional<int> AudioBlockTaken() const { return std::nullopt; }
@@ -57,12 +59,6 @@ public:
     // silence, not a reply that failed its checks.
     virtual bool HeardNothing() const = 0;
 };
-
-// The device link over the program's one port (defined in link/device_link.cpp).
-TransferLink& DeviceLink();
-
-// True when the system block and all three audio blocks pass their checks.
-bool ImagePassesChecks(const SettingsImage& image);
 
 enum class TransferResult {
     Success,

@@ -2,7 +2,9 @@
 
 #include "image/file_error.h"
 #include "image/settings_compare.h"
+#include "image/stored_files.h"
 #include "library/screen_lock.h"
+#include "library/screen_store.h"
 #include "library/stored_settings.h"
 #include "ui/diff_dlg.h"
 #include "ui/prompt.h"
@@ -114,7 +116,7 @@ void CHistoryDlg::OnCompare() {
     if (name.empty())
         return;
     try {
-        const SettingsImage stored = ReadSettingsFile(m_screenFolder / "Vrx.cfg");
+        const SettingsImage stored = ReadSettingsFile(m_screenFolder / kSettingsFileName);
         const SettingsImage kept = ReadSettingsFile(m_screenFolder / kHistoryFolderName / name);
         CDiffDlg dialog(this, ScreenText(), "the version kept as " + name,
                         CompareSettings(stored, kept));

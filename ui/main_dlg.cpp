@@ -5,6 +5,7 @@
 #include "image/report.h"
 #include "image/settings_compare.h"
 #include "image/settings_image.h"
+#include "image/stored_files.h"
 #include "library/screen_store.h"
 #include "library/site_add.h"
 #include "library/site_delete.h"
@@ -97,15 +98,18 @@ std::string FormatTime(const std::tm& tm, const char* format) {
 
 } // namespace
 
-CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent), m_storage(m_library) {
+CMainDlg::CMainDlg(CSerialPort& port, FrameCodec& codec, SettingsImage& image,
+                   PortSettings& portSettings, SiteLibrary& library, QWidget* parent)
+    : QDialog(parent), m_port(port), m_codec(codec), m_image(image), m_portSettings(portSettings),
+      m_library(library), m_storage(library, ".", image) {
     m_nameSource = [this](const std::string& caption, const NameCheck& check) {
         return AskName(caption, check);
     };
-    m_portOpener = [](const std::string& name) {
-        g_SerialPort.Open(name);
-        return g_SerialPort.LastOpenFailure().Reason();
+    m_portOpener = [this](const std::string& name) {
+        m_port.Open(name, m_portSettings.ProfilePath);
+        return m_port.LastOpenFailure().Reason();
     };
-    m_portState = [] { return g_SerialPort.Probe(); };
+    m_portState = [this] { return m_port.Probe(); };
     CreateControls();
     // The port is probed whenever the window becomes the active one: an adapter may have been
     // unplugged, or plugged in again, while the technician was elsewhere.
@@ -351,7 +355,7 @@ void CMainDlg::InitDialog() {
     AppendAboutItem(this, kAboutText);
     setWindowIcon(ApplicationIcon());
     setWindowTitle("VRX-3KM Download/Upload");
-    InitProfile();
+    InitProfile(m_portSettings);
     m_storage.ScanLibrary();
     FillTree();
     UpdateSelectionPanel(true);
@@ -462,15 +466,21 @@ SiteLevel CMainDlg::GetSelectedLevel() {
     return m_library.Locate(ItemPos(selected));
 }
 
+SiteSelection CMainDlg::SelectedSite() const {
+    const QTreeWidgetItem* selected = m_pTree->currentItem();
+    return selected ? m_library.SelectionOf(ItemPos(selected)) : SiteSelection{};
+}
+
 void CMainDlg::UpdateSelectionFlags() {
     const SiteLevel level = GetSelectedLevel();
+    const SiteSelection site = SelectedSite();
     m_bCircuitSelected = m_bTheaterSelected = m_bScreenSelected = false;
     m_bHasSettings = m_bFolderNotEmpty = false;
     switch (level) {
     case SiteLevel::Screen:
         m_bCircuitSelected = m_bTheaterSelected = m_bScreenSelected = true;
         m_nPathKind = PathKind::SettingsFile;
-        m_bHasSettings = m_storage.IsSettingsFileValid(m_nPathKind);
+        m_bHasSettings = m_storage.IsSettingsFileValid(site, m_nPathKind);
         return;
     case SiteLevel::None:
         m_bFolderNotEmpty = true;
@@ -481,7 +491,7 @@ void CMainDlg::UpdateSelectionFlags() {
     case SiteLevel::Circuit:
         m_bCircuitSelected = true;
         m_nPathKind = FolderKind(level);
-        m_bFolderNotEmpty = m_storage.IsFolderNotEmpty(m_nPathKind);
+        m_bFolderNotEmpty = m_storage.IsFolderNotEmpty(site, m_nPathKind);
         return;
     }
 }
@@ -492,7 +502,7 @@ bool CMainDlg::GetSettingsTime(std::string& strDate, std::string& strTime) {
     if (GetSelectedLevel() != SiteLevel::Screen)
         return false;
     m_nPathKind = PathKind::SettingsFile;
-    const auto written = m_storage.SettingsFileTime();
+    const auto written = m_storage.SettingsFileTime(SelectedSite());
     if (!written)
         return false;
     const std::time_t when = ToCalendarTime(*written);
@@ -532,8 +542,9 @@ void CMainDlg::MarkFailingSettings() {
     // Stored settings of a valid length whose blocks fail their checks would be refused by a
     // Send: the panel says so before the technician tries.
     const bool bFails =
-        m_bHasSettings && StoredSettingsStateOf(m_storage.DiskPath(PathKind::SettingsFile)) ==
-                              StoredSettingsState::FailsChecks;
+        m_bHasSettings &&
+        StoredSettingsStateOf(m_storage.DiskPath(SelectedSite(), PathKind::SettingsFile)) ==
+            StoredSettingsState::FailsChecks;
     for (const int id : {IDC_SCREEN, IDC_DATE, IDC_TIME}) {
         auto* label = qobject_cast<QLabel*>(Control(id));
         QPalette palette = label->palette();
@@ -570,9 +581,9 @@ void CMainDlg::OnDblClkTree() {
 // Port selection
 
 void CMainDlg::SelectPort(int index) {
-    g_PortSettings.PortIndex = index;
+    m_portSettings.PortIndex = index;
     m_strPortProblem = m_portOpener(PortName(index));
-    SavePortSetting();
+    SavePortSetting(m_portSettings);
     for (int i = 0; i < 4; ++i)
         static_cast<QRadioButton*>(Control(IDC_COM1 + i))->setChecked(i == index);
     UpdatePortState();
@@ -593,12 +604,12 @@ void CMainDlg::ProbePort() {
     if (m_bTransferRunning)
         return;
     if (m_bPortShownOpen && !(m_portState && m_portState()))
-        m_strPortProblem = m_portOpener(PortName(g_PortSettings.PortIndex));
+        m_strPortProblem = m_portOpener(PortName(m_portSettings.PortIndex));
     UpdatePortState();
 }
 
 void CMainDlg::OpenSavedPort() {
-    const int index = g_PortSettings.PortIndex;
+    const int index = m_portSettings.PortIndex;
     m_strPortProblem = m_portOpener(PortName(index));
     for (int i = 0; i < 4; ++i)
         static_cast<QRadioButton*>(Control(IDC_COM1 + i))->setChecked(i == index);
@@ -607,11 +618,11 @@ void CMainDlg::OpenSavedPort() {
 
 void CMainDlg::UpdatePortState() {
     for (int i = 0; i < 4; ++i) {
-        const std::string device = ResolvePortDevice(PortName(i));
+        const std::string device = ResolvePortDevice(PortName(i), m_portSettings.ProfilePath);
         Control(IDC_COM1 + i)->setToolTip(FromName(PortName(i) + " is " + device));
     }
-    const std::string port = PortName(g_PortSettings.PortIndex);
-    const std::string device = ResolvePortDevice(port);
+    const std::string port = PortName(m_portSettings.PortIndex);
+    const std::string device = ResolvePortDevice(port, m_portSettings.ProfilePath);
     const bool bOpen = m_portState && m_portState();
     m_bPortShownOpen = bOpen;
     // The device's own name, shortened in the middle so that it never runs under the port
@@ -630,19 +641,20 @@ void CMainDlg::UpdatePortState() {
 }
 
 void CMainDlg::OnPorts() {
-    CPortDlg dialog(this);
+    CPortDlg dialog(this, m_portSettings.ProfilePath);
     dialog.Load();
     dialog.SetTrace(m_bTrace, m_strTracePath);
     // The search tries the checked port on the port the window holds, so it is not refused as
     // in use by the window itself.
-    dialog.SetFinder([](const std::vector<std::string>& candidates,
-                        const std::function<void(const std::string&)>& progress) {
-        return FindProcessor(candidates, progress, &g_SerialPort);
+    dialog.SetFinder([this](const std::vector<std::string>& candidates,
+                            const std::function<void(const std::string&)>& progress) {
+        const HeldPort held{m_port, m_codec};
+        return FindProcessor(candidates, progress, &held);
     });
     if (dialog.exec() == QDialog::Accepted) {
         m_bTrace = dialog.TraceEnabled();
         m_strTracePath = dialog.TracePath();
-        m_strPortProblem = m_portOpener(PortName(g_PortSettings.PortIndex));
+        m_strPortProblem = m_portOpener(PortName(m_portSettings.PortIndex));
         UpdatePortState();
         ShowPortProblem();
         return;
@@ -694,10 +706,13 @@ void CMainDlg::ShowAddRefusal(int result, const std::string& message) {
 
 void CMainDlg::AddEntry(SiteLevel level, const std::string& caption, QTreeWidgetItem* parent) {
     m_bAdding = true;
+    // The entry the new one goes below, fixed before the name is asked for.
+    const SiteSelection parentSite =
+        parent ? m_library.SelectionOf(ItemPos(parent)) : SiteSelection{};
     AddOutcome added;
     added.m_nResult = AddResult::NoParent;
     const NameCheck check = [&](const std::string& name) {
-        added = AddSite(m_storage, level, name);
+        added = AddSite(m_storage, level, parentSite, name);
         if (added.IsAdded())
             return true;
         // The parents stay current for the next try; the panel's entry is current again.
@@ -747,16 +762,16 @@ void CMainDlg::OnAddScreen() {
 }
 
 void CMainDlg::OnEditNotes() {
-    OpenNotesFile(this, m_storage.SitePath(PathKind::NotesFile));
+    OpenNotesFile(this, m_storage.SitePath(SelectedSite(), PathKind::NotesFile));
 }
 
 void CMainDlg::OnViewConfiguration() {
     try {
-        m_storage.LoadSite();
-        WriteConfigurationReport(m_storage.DiskPath(PathKind::ReportFile), g_SettingsImage,
-                                 m_library.GetCircuitName(), m_library.GetTheaterName(),
-                                 m_library.GetScreenName());
-        OpenReportFile(this, m_storage.SitePath(PathKind::ReportFile));
+        const SiteSelection screen = SelectedSite();
+        m_storage.LoadSite(screen);
+        WriteConfigurationReport(m_storage.DiskPath(screen, PathKind::ReportFile), m_image,
+                                 screen.m_strCircuit, screen.m_strTheater, screen.m_strScreen);
+        OpenReportFile(this, m_storage.SitePath(screen, PathKind::ReportFile));
     } catch (const FileError& error) {
         ShowFileError(this, error.Message());
     }
@@ -772,7 +787,9 @@ void CMainDlg::OnHelp() {
 bool CMainDlg::ConfirmDelete(SiteLevel level) {
     PromptRequest request;
     // The question as it always was, then what else goes with the entry (its kept versions).
-    request.m_strText = ConfirmDeleteText(m_library, level) + DeleteQuestionNote(m_storage, level);
+    SiteSelection site = SelectedSite();
+    site.m_nLevel = level;
+    request.m_strText = ConfirmDeleteText(site) + DeleteQuestionNote(m_storage, site);
     request.m_strCaption = QApplication::applicationName().toStdString();
     request.m_nButtons = PromptButtons::OkCancel;
     request.m_bCancelDefault = true;
@@ -784,8 +801,9 @@ void CMainDlg::OnDelete() {
     const SiteLevel level = GetSelectedLevel();
     if (level == SiteLevel::None || !ConfirmDelete(level))
         return;
-    const std::string folder = m_storage.SitePath(FolderKind(level));
-    const DeleteOutcome outcome = DeleteSiteFiles(m_storage, level);
+    const SiteSelection site = SelectedSite();
+    const std::string folder = m_storage.SitePath(site, FolderKind(level));
+    const DeleteOutcome outcome = DeleteSiteFiles(m_storage, site);
     if (outcome.m_result == DeleteResult::FolderKept) {
         // Nothing of the entry is gone (or only its empty folder stayed): say what is in the way
         // and what to do. The status text and the bar stay as they were.
@@ -864,7 +882,7 @@ void CMainDlg::StartTransfer(TransferKind kind) {
     // A port whose device went away and came back is opened anew here, so the first Load after
     // it already reaches the device.
     if (!(m_portState && m_portState()) || m_bLastTransferFailed) {
-        m_strPortProblem = m_portOpener(PortName(g_PortSettings.PortIndex));
+        m_strPortProblem = m_portOpener(PortName(m_portSettings.PortIndex));
         UpdatePortState();
     }
     const std::string strTrace = m_bTrace ? m_strTracePath : std::string();
@@ -888,18 +906,18 @@ void CMainDlg::StartTransfer(TransferKind kind) {
         if (!strTrace.empty())
             trace = TraceFile::Open(strTrace, root, strTraceProblem);
         if (trace)
-            tracing = std::make_unique<TracingLine>(g_SerialPort, *trace);
-        SerialDeviceLink device(tracing ? static_cast<SerialLine&>(*tracing) : g_SerialPort);
+            tracing = std::make_unique<TracingLine>(m_port, *trace);
+        SerialDeviceLink device(tracing ? static_cast<SerialLine&>(*tracing) : m_port, m_codec);
         TransferLink& link = device;
         observer.SetSendTargetLine(strTargetLine);
         ScreenStore store(root);
         TransferResult result = TransferResult::Success;
         switch (kind) {
         case TransferKind::Load:
-            result = RunLoad(link, g_SettingsImage, target, store, observer);
+            result = RunLoad(link, m_image, target, store, observer);
             break;
         case TransferKind::Send:
-            result = RunSend(link, g_SettingsImage, target, store, observer);
+            result = RunSend(link, m_image, target, store, observer);
             break;
         case TransferKind::Compare:
             result = RunRead(link, m_processorImage, observer);
@@ -974,7 +992,7 @@ bool CMainDlg::SelectedScreen(ScreenTarget& target, fs::path& folder) {
     if (GetSelectedLevel() != SiteLevel::Screen)
         return false;
     target = {m_library.GetCircuitName(), m_library.GetTheaterName(), m_library.GetScreenName()};
-    folder = m_storage.DiskPath(PathKind::ScreenFolder);
+    folder = m_storage.DiskPath(SelectedSite(), PathKind::ScreenFolder);
     return true;
 }
 
@@ -984,7 +1002,7 @@ void CMainDlg::ShowDifferences(const std::string& strOther, const SettingsImage&
     if (!SelectedScreen(target, folder))
         return;
     try {
-        const SettingsImage stored = ReadSettingsFile(folder / "Vrx.cfg");
+        const SettingsImage stored = ReadSettingsFile(folder / kSettingsFileName);
         CDiffDlg dialog(
             this, target.m_strCircuit + " / " + target.m_strTheater + " / " + target.m_strScreen,
             strOther, CompareSettings(stored, other));
@@ -995,7 +1013,7 @@ void CMainDlg::ShowDifferences(const std::string& strOther, const SettingsImage&
 }
 
 void CMainDlg::ShowProcessorDifferences() {
-    const fs::path file = ScreenFolderPath(m_storage.Root(), m_transferTarget) / "Vrx.cfg";
+    const fs::path file = ScreenFolderPath(m_storage.Root(), m_transferTarget) / kSettingsFileName;
     try {
         if (CompareSettings(ReadSettingsFile(file), m_processorImage).empty()) {
             ShowMessage(kVerifiedText, QApplication::applicationName().toStdString(),
@@ -1046,7 +1064,8 @@ void CMainDlg::OnCompareWithScreen() {
                 const std::string theater = m_library.GetTheaterName();
                 const std::string screen = m_library.GetScreenName();
                 const fs::path file =
-                    ScreenFolderPath(m_storage.Root(), {circuit, theater, screen}) / "Vrx.cfg";
+                    ScreenFolderPath(m_storage.Root(), {circuit, theater, screen}) /
+                    kSettingsFileName;
                 const bool bSelf = circuit == target.m_strCircuit &&
                                    theater == target.m_strTheater && screen == target.m_strScreen;
                 if (bSelf || StoredSettingsStateOf(file) == StoredSettingsState::None)

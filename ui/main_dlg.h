@@ -6,6 +6,9 @@
 #include "image/settings_store.h"
 #include "library/site_library.h"
 #include "library/site_storage.h"
+#include "link/frame_codec.h"
+#include "link/profile.h"
+#include "link/serial_port.h"
 #include "link/transfer_sequence.h"
 
 #include <QDialog>
@@ -81,10 +84,14 @@ public:
     using NameSource = std::function<std::optional<std::string>(const std::string& caption,
                                                                 const NameCheck& check)>;
     // Opens the serial port of this name ("COM1" to "COM4") and returns why it did not open, or
-    // "" when it did; the default is the global port.
+    // "" when it did; the default opens the program's port.
     using PortOpener = std::function<std::string(const std::string& name)>;
 
-    explicit CMainDlg(QWidget* parent = nullptr);
+    // The objects of the program's run, made where it starts: the port with the codec that frames
+    // its messages, the settings image, the port choice with the profile's path, and the library.
+    // They outlive the dialog.
+    CMainDlg(CSerialPort& port, FrameCodec& codec, SettingsImage& image, PortSettings& portSettings,
+             SiteLibrary& library, QWidget* parent = nullptr);
     ~CMainDlg() override;
 
     // Everything the initialisation does after the controls exist: title, profile, library
@@ -103,6 +110,9 @@ public:
 
     // Selection panel.
     SiteLevel GetSelectedLevel();
+    // The selected tree item's entry resolved into a value (level None when nothing is
+    // selected); moves no cursor.
+    SiteSelection SelectedSite() const;
     void UpdateSelectionFlags();
     bool GetSettingsTime(std::string& strDate, std::string& strTime);
     void UpdateSelectionPanel(bool bReset);
@@ -121,7 +131,7 @@ public:
     // tooltip.
     void UpdatePortState();
     // Whether the checked port is open and its device still answers; the default probes the
-    // global port (CSerialPort::Probe).
+    // program's port (CSerialPort::Probe).
     using PortState = std::function<bool()>;
     void SetPortState(PortState state) { m_portState = std::move(state); }
     // Runs when the window becomes the active one: a port shown open whose device has gone is
@@ -262,7 +272,11 @@ private:
     bool SelectedScreen(ScreenTarget& target, std::filesystem::path& folder);
     void UpdateHistoryMenu();
 
-    SiteLibrary m_library;
+    CSerialPort& m_port;
+    FrameCodec& m_codec;
+    SettingsImage& m_image;
+    PortSettings& m_portSettings;
+    SiteLibrary& m_library;
     CSiteStorage m_storage;
     NameSource m_nameSource;
     PortOpener m_portOpener;

@@ -128,7 +128,7 @@ bool CMainDlg::OpenLibrary(const fs::path& folder) {
         return false;
     }
     // The new folder's own profile: its port is the one opened.
-    InitProfile();
+    InitProfile(m_portSettings);
     ReloadLibrary({}, {});
     UpdateSelectionPanel(true);
     OpenSavedPort();
@@ -173,9 +173,11 @@ std::vector<long long> CMainDlg::LibrarySignature() {
     // folders themselves are never looked at, so the cost follows the number of theaters.
     std::vector<long long> signature{FolderStamp(m_storage.Root())};
     for (m_library.FirstCircuit(); m_library.HasCircuit(); m_library.NextCircuit()) {
-        signature.push_back(FolderStamp(m_storage.DiskPath(PathKind::CircuitFolder)));
+        signature.push_back(FolderStamp(m_storage.DiskPath(
+            m_library.CurrentSelection(SiteLevel::Circuit), PathKind::CircuitFolder)));
         for (m_library.FirstTheater(); m_library.HasTheater(); m_library.NextTheater())
-            signature.push_back(FolderStamp(m_storage.DiskPath(PathKind::TheaterFolder)));
+            signature.push_back(FolderStamp(m_storage.DiskPath(
+                m_library.CurrentSelection(SiteLevel::Theater), PathKind::TheaterFolder)));
     }
     // The walk moved the library's cursor: the tree's selection is made current again.
     if (QTreeWidgetItem* item = m_pTree->currentItem())

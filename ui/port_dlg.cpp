@@ -37,8 +37,8 @@ std::string S(const QString& text) {
 
 } // namespace
 
-CPortDlg::CPortDlg(QWidget* parent, DeviceSource source)
-    : QDialog(parent), m_source(std::move(source)) {
+CPortDlg::CPortDlg(QWidget* parent, std::string profilePath, DeviceSource source)
+    : QDialog(parent), m_strProfilePath(std::move(profilePath)), m_source(std::move(source)) {
     setWindowTitle("Serial Ports");
     auto* layout = new QVBoxLayout(this);
 
@@ -124,7 +124,7 @@ CPortDlg::CPortDlg(QWidget* parent, DeviceSource source)
 void CPortDlg::Load() {
     RefreshDevices();
     for (int i = 0; i < 4; ++i) {
-        m_loaded[static_cast<std::size_t>(i)] = PortMapping(PortName(i));
+        m_loaded[static_cast<std::size_t>(i)] = PortMapping(PortName(i), m_strProfilePath);
         SetMapping(i, m_loaded[static_cast<std::size_t>(i)]);
     }
 }
@@ -277,13 +277,12 @@ void CPortDlg::accept() {
         const std::string device = Mapping(i);
         if (device == m_loaded[static_cast<std::size_t>(i)])
             continue;
-        if (!SetPortMapping(PortName(i), device)) {
-            const std::string problem = ProfileProblem(g_PortSettings.ProfilePath);
-            Refuse(problem.empty()
-                       ? "The port choice could not be written to " + g_PortSettings.ProfilePath +
-                             ".\nCheck that the library folder may be written, then "
-                             "try again."
-                       : "The port choice could not be written.\n" + problem);
+        if (!SetPortMapping(PortName(i), device, m_strProfilePath)) {
+            const std::string problem = ProfileProblem(m_strProfilePath);
+            Refuse(problem.empty() ? "The port choice could not be written to " + m_strProfilePath +
+                                         ".\nCheck that the library folder may be written, then "
+                                         "try again."
+                                   : "The port choice could not be written.\n" + problem);
             return;
         }
         m_loaded[static_cast<std::size_t>(i)] = device;

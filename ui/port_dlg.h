@@ -28,7 +28,8 @@ public:
         const std::vector<std::string>& candidates,
         const std::function<void(const std::string&)>& progress)>;
 
-    explicit CPortDlg(QWidget* parent = nullptr, DeviceSource source = ListSerialDevices);
+    // The mappings are read from and written to the profile at profilePath.
+    CPortDlg(QWidget* parent, std::string profilePath, DeviceSource source = ListSerialDevices);
 
     // Shows the mappings that the profile holds now and the devices found.
     void Load();
@@ -57,6 +58,7 @@ private:
     void RefreshDevices();
     void DescribeChoice(int index);
 
+    std::string m_strProfilePath;
     DeviceSource m_source;
     Finder m_finder;
     std::vector<SerialDevice> m_devices;

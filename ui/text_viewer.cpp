@@ -3,6 +3,7 @@
 #include "image/atomic_file.h"
 #include "image/file_error.h"
 #include "image/portable.h"
+#include "image/regular_file.h"
 #include "library/screen_store.h"
 #include "library/site_storage.h"
 #include "ui/dialog_units.h"
@@ -39,7 +40,7 @@ namespace {
 
 // The notes, the report and the help document are a few kilobytes. A larger file is not one of
 // them, and an editor that showed only part of it would drop the rest on saving.
-constexpr qint64 kMaxTextFileBytes = 4 * 1024 * 1024;
+constexpr std::size_t kMaxTextFileBytes = 4 * 1024 * 1024;
 
 QString ToQt(const fs::path& path) {
     return QString::fromStdU16String(path.u16string());
@@ -117,50 +118,29 @@ void ShowPaperProblem(QWidget* owner, const std::string& problem) {
     AskPrompt(owner, request);
 }
 
-enum class TextRead { Read, Missing, NotAFile, TooLarge, Failed };
-
-// Reads a text file whole, but only a regular file (never a folder, a device or a pipe that
-// would block) of at most kMaxTextFileBytes.
-TextRead ReadTextFile(const fs::path& file, QByteArray& bytes) {
-    std::error_code ec;
-    const fs::file_status status = fs::status(file, ec);
-    if (status.type() == fs::file_type::not_found)
-        return TextRead::Missing;
-    if (ec)
-        return TextRead::Failed;
-    if (!fs::is_regular_file(status))
-        return TextRead::NotAFile;
-    QFile in(ToQt(file));
-    if (!in.open(QIODevice::ReadOnly))
-        return TextRead::Failed;
-    if (in.size() > kMaxTextFileBytes)
-        return TextRead::TooLarge;
-    bytes = in.read(kMaxTextFileBytes + 1);
-    if (bytes.size() > kMaxTextFileBytes)
-        return TextRead::TooLarge;
-    return in.error() == QFileDevice::NoError ? TextRead::Read : TextRead::Failed;
-}
-
 // Reads the file, or says why it is not shown and returns false.
 bool ReadForShowing(QWidget* owner, const fs::path& file, QByteArray& bytes) {
     const std::string path = file.string();
     PromptRequest request;
     request.m_strCaption = QApplication::applicationName().toStdString();
     request.m_nIcon = PromptIcon::Exclamation;
-    switch (ReadTextFile(file, bytes)) {
-    case TextRead::Read:
+    // Only a regular file (never a folder, a device or a pipe that would block) is read.
+    RegularFileRead read = ReadRegularFile(file, kMaxTextFileBytes);
+    switch (read.m_nStatus) {
+    case RegularFileStatus::Read:
+        bytes = QByteArray(read.m_bytes.data(), static_cast<qsizetype>(read.m_bytes.size()));
         return true;
-    case TextRead::Missing:
+    case RegularFileStatus::Missing:
         ShowFileError(owner, FileError(FileError::Cause::NotFound, path).Message());
         return false;
-    case TextRead::Failed:
+    case RegularFileStatus::Failed:
         ShowFileError(owner, FileError(FileError::Cause::AccessDenied, path).Message());
         return false;
-    case TextRead::NotAFile:
+    case RegularFileStatus::NotAFile:
         request.m_strText = path + " is not a plain file (a folder, a device or a pipe has its "
                                    "name), so it is not opened. Move that out of the way.";
         break;
-    case TextRead::TooLarge:
+    case RegularFileStatus::TooLarge:
         request.m_strText = path + " is larger than " +
                             std::to_string(kMaxTextFileBytes / (1024 * 1024)) +
                             " MB, so it is not opened here. Open it in a text editor.";

@@ -3,6 +3,7 @@
 // folder once, finds each name through the model's index instead of walking a list, and reads
 // nothing below the screen folders.
 #include "bench/common/generated_library.h"
+#include "image/settings_image.h"
 #include "library/site_storage.h"
 
 #include <algorithm>
@@ -60,7 +61,8 @@ bool MeasureShape(const bench::LibraryShape& shape) {
     int screens = 0;
     const double scan = BestSeconds([&] {
         SiteLibrary library;
-        CSiteStorage storage(library, root);
+        SettingsImage image;
+        CSiteStorage storage(library, root, image);
         storage.ScanLibrary();
         screens = CountScreens(library);
     });

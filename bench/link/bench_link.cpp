@@ -5,7 +5,8 @@
 // line time of every byte on the wire in either direction. Exits non-zero when a transfer fails,
 // takes less than its floor or more than 1.05 times it, or uses more than 5% of its wall time on
 // the processor.
-#include "link/profile.h"
+#include "image/stored_files.h"
+#include "link/frame_codec.h"
 #include "link/serial_port.h"
 #include "link/transactions.h"
 
@@ -68,14 +69,14 @@ int main() {
     namespace fs = std::filesystem;
     const fs::path dir = fs::temp_directory_path() / ("bench_link_" + std::to_string(::getpid()));
     fs::create_directories(dir);
-    g_PortSettings.ProfilePath = (dir / "VRX3KM.CFG").string();
+    const std::string profile = (dir / std::string(kProfileFileName)).string();
 
     vrxsim::Options options;
     options.pace = true;
     vrxsim::Simulator sim(options);
-    std::ofstream(g_PortSettings.ProfilePath) << "[Ports]\nCOM1=" << sim.DevicePath() << "\n";
+    std::ofstream(profile) << "[Ports]\nCOM1=" << sim.DevicePath() << "\n";
     CSerialPort port;
-    port.Open("COM1");
+    port.Open("COM1", profile);
     if (!port.IsOpen()) {
         std::fprintf(stderr, "bench_link: cannot open the simulator's device %s\n",
                      sim.DevicePath().c_str());
@@ -85,17 +86,22 @@ int main() {
     sim.Start();
 
     SettingsImage image{};
+    FrameCodec codec;
     const Outcome down = Measure("download", sim, [&] {
-        return CheckLink(port, image) == 0 && ReadSystemSetup(port, image) == 0 &&
-               ReadAudioSetup(port, 0, 0, image) == 0 && ReadAudioSetup(port, 1, 1, image) == 0 &&
-               ReadAudioSetup(port, 2, 2, image) == 0;
+        return CheckLink(port, codec, image) == LinkOk &&
+               ReadSystemSetup(port, codec, image) == LinkOk &&
+               ReadAudioSetup(port, codec, 0, 0, image) == LinkOk &&
+               ReadAudioSetup(port, codec, 1, 1, image) == LinkOk &&
+               ReadAudioSetup(port, codec, 2, 2, image) == LinkOk;
     });
     const Outcome up = Measure("upload", sim, [&] {
-        return CheckLink(port, image) == 0 && WriteSystemSetup(port, image) == 0 &&
-               WriteAudioSetup(port, 0, 0, image) == 0 && WriteAudioSetup(port, 1, 1, image) == 0 &&
-               WriteAudioSetup(port, 2, 2, image) == 0;
+        return CheckLink(port, codec, image) == LinkOk &&
+               WriteSystemSetup(port, codec, image) == LinkOk &&
+               WriteAudioSetup(port, codec, 0, 0, image) == LinkOk &&
+               WriteAudioSetup(port, codec, 1, 1, image) == LinkOk &&
+               WriteAudioSetup(port, codec, 2, 2, image) == LinkOk;
     });
-    port.Open("none");
+    port.Open("none", profile);
     sim.Stop();
     fs::remove_all(dir);
 

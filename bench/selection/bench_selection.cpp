@@ -4,6 +4,9 @@
 // changes must stay at or below 5 ms. Runs offscreen, so no display is needed.
 #include "bench/common/generated_library.h"
 #include "library/site_library.h"
+#include "link/frame_codec.h"
+#include "link/profile.h"
+#include "link/serial_port.h"
 #include "ui/main_dlg.h"
 
 #include <QApplication>
@@ -57,13 +60,17 @@ int Run(const fs::path& root) {
     fs::current_path(root);
     QDir::setCurrent(QString::fromStdString(root.string()));
 
-    CMainDlg dlg;
+    CSerialPort port;
+    FrameCodec codec;
+    SettingsImage image;
+    PortSettings portSettings;
+    SiteLibrary library;
+    CMainDlg dlg(port, codec, image, portSettings, library);
     dlg.SetPortOpener([](const std::string&) { return std::string(); });
     dlg.InitDialog();
 
     // The library's last screen, in library order, with stored settings so the panel also
     // reads the file's time.
-    SiteLibrary& library = dlg.Library();
     std::vector<std::string> last;
     int screens = 0;
     for (library.FirstCircuit(); library.HasCircuit(); library.NextCircuit())

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
 #include <string>
 
 namespace {
@@ -21,28 +20,32 @@ TEST(Listing, SortsCircuitsIgnoringCaseAndKeepsLibraryOrderBelow) {
     library.AddCircuit("Zeta");
     library.AddCircuit("alpha");
 
-    // Screens "1" of plaza/West and "A" of Odeon/Annex have stored settings.
-    const std::set<std::string> withSettings{"plaza/West/1", "Odeon/Annex/A"};
-    const auto hasSettings = [&] {
-        return withSettings.count(library.GetCircuitName() + "/" + library.GetTheaterName() + "/" +
-                                  library.GetScreenName()) > 0;
+    // Screen "1" of plaza/West has valid stored settings, "A" of Odeon/Annex ones that fail.
+    const auto state = [](const SiteSelection& screen) {
+        const std::string path =
+            screen.m_strCircuit + "/" + screen.m_strTheater + "/" + screen.m_strScreen;
+        return path == "plaza/West/1"    ? StoredSettingsState::Valid
+               : path == "Odeon/Annex/A" ? StoredSettingsState::FailsChecks
+                                         : StoredSettingsState::None;
     };
-    EXPECT_EQ(RenderListing(library, hasSettings), "alpha\n"
-                                                   "Odeon\n"
-                                                   "  Main\n"
-                                                   "  Annex\n"
-                                                   "    A *\n"
-                                                   "Plaza\n"
-                                                   "plaza\n"
-                                                   "  West\n"
-                                                   "    2\n"
-                                                   "    1 *\n"
-                                                   "Zeta\n");
+    EXPECT_EQ(RenderListing(library, state), "alpha\n"
+                                             "Odeon\n"
+                                             "  Main\n"
+                                             "  Annex\n"
+                                             "    A !\n"
+                                             "Plaza\n"
+                                             "plaza\n"
+                                             "  West\n"
+                                             "    2\n"
+                                             "    1 *\n"
+                                             "Zeta\n");
 }
 
 TEST(Listing, EmptyLibraryListsNothing) {
     SiteLibrary library;
-    EXPECT_EQ(RenderListing(library, [] { return true; }), "");
+    EXPECT_EQ(
+        RenderListing(library, [](const SiteSelection&) { return StoredSettingsState::Valid; }),
+        "");
 }
 
 } // namespace

@@ -171,7 +171,7 @@ TEST(ConfigurationReport, AudioSectionOperationsWriteOneSection) {
 
     CReportFile section;
     section.Create({});
-    CConfigurationReport(section, image).WriteAudioSection(1);
+    CConfigurationReport(section, image).WriteAudioSection(SettingsBlock::Alternate1);
     const auto lines = Lines(section.Content());
     ASSERT_EQ(lines.size(), 2u + 2 + 1 + 1 + 2 + 3 + 27);
     EXPECT_EQ(lines[2], "Alternate Audio Setup #1 Information:");
@@ -179,7 +179,7 @@ TEST(ConfigurationReport, AudioSectionOperationsWriteOneSection) {
 
     CReportFile none;
     none.Create({});
-    CConfigurationReport(none, image).WriteAudioSection(3);
+    CConfigurationReport(none, image).WriteAudioSection(SettingsBlock::System);
     EXPECT_TRUE(none.Content().empty());
 }
 

@@ -224,18 +224,24 @@ TEST(AudioSetupCheck, BadStampFailsTheBlock) {
 
 TEST(SettingsImage, AudioSetupForNamesTheThreeBlocks) {
     SettingsImage image;
-    AudioSetup* block = nullptr;
-    EXPECT_EQ(AudioSetupFor(image, 0, block), 0);
-    EXPECT_EQ(block, &image.current);
-    EXPECT_EQ(AudioSetupFor(image, 1, block), 0);
-    EXPECT_EQ(block, &image.alternate1);
-    EXPECT_EQ(AudioSetupFor(image, 2, block), 0);
-    EXPECT_EQ(block, &image.alternate2);
-    for (int bad : {-1, 3, 255}) {
-        block = &image.current;
-        EXPECT_EQ(AudioSetupFor(image, bad, block), 2) << bad;
-        EXPECT_EQ(block, nullptr);
-    }
+    EXPECT_EQ(AudioSetupFor(image, 0), &image.current);
+    EXPECT_EQ(AudioSetupFor(image, 1), &image.alternate1);
+    EXPECT_EQ(AudioSetupFor(image, 2), &image.alternate2);
+    for (int bad : {-1, 3, 255})
+        EXPECT_EQ(AudioSetupFor(image, bad), nullptr) << bad;
+}
+
+// Send, the panel's mark, the listing and the Send's reason all judge stored settings by this.
+TEST(SettingsImage, FirstFailingBlockIsTheFirstInStoredOrder) {
+    SettingsImage image{ValidSystem(), ValidAudio(), ValidAudio(), ValidAudio()};
+    EXPECT_EQ(FirstFailingBlock(image), std::nullopt);
+    image.alternate2[kVolume] = 25;
+    EXPECT_EQ(FirstFailingBlock(image), SettingsBlock::Alternate2);
+    image.current[kVolume] = 25;
+    EXPECT_EQ(FirstFailingBlock(image), SettingsBlock::Current);
+    image.system[kCheckedByte8] = 0;
+    EXPECT_EQ(FirstFailingBlock(image), SettingsBlock::System);
+    EXPECT_FALSE(SettingsImagePassesChecks(image));
 }
 
 TEST(SettingsImage, StoredFormKeepsEveryByteInBlockOrder) {
@@ -264,8 +270,8 @@ TEST(SettingsImage, StoredFormKeepsEveryByteInBlockOrder) {
     EXPECT_EQ(back.alternate2, image.alternate2);
 }
 
-TEST(SettingsImage, GlobalImageStartsAllZero) {
-    EXPECT_EQ(ToStoredForm(g_SettingsImage), (std::array<std::uint8_t, kSettingsFileSize>{}));
+TEST(SettingsImage, ANewImageIsAllZero) {
+    EXPECT_EQ(ToStoredForm(SettingsImage{}), (std::array<std::uint8_t, kSettingsFileSize>{}));
 }
 
 } // namespace

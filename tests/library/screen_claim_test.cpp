@@ -1,5 +1,6 @@
 #include "library/screen_lock.h"
 
+#include "library/screen_store.h"
 #include "library/site_delete.h"
 #include "library/site_history.h"
 #include "temp_folder.h"
@@ -24,14 +25,12 @@ namespace {
 TEST(ScreenClaim, OneCommandAtATimeOnAScreen) {
     TempFolder root;
     SiteLibrary library;
-    CSiteStorage storage(library, root.Path());
+    SettingsImage image;
+    CSiteStorage storage(library, root.Path(), image);
     const fs::path screen = root.Path() / "C/T/S";
     fs::create_directories(screen / "History");
     WriteBytes(screen / "Vrx.cfg", std::string(800, 'a'));
     WriteBytes(screen / "History/Vrx-20260105-143000.cfg", std::string(800, 'b'));
-    library.AddCircuit("C");
-    library.AddTheater("T");
-    library.AddScreen("S");
 
     auto load = ClaimScreenFolder(screen, "C - T - S", "Load");
     ASSERT_TRUE(load.IsClaimed());
@@ -41,7 +40,7 @@ TEST(ScreenClaim, OneCommandAtATimeOnAScreen) {
     for (const std::string part : {"C - T - S", "(process ", ") for a Load"})
         EXPECT_NE(second.m_strRefusal.find(part), std::string::npos) << second.m_strRefusal;
 
-    const DeleteOutcome deleted = DeleteSiteFiles(storage, SiteLevel::Screen);
+    const DeleteOutcome deleted = DeleteSiteFiles(storage, {SiteLevel::Screen, "C", "T", "S"});
     EXPECT_EQ(deleted.m_reason, DeleteKeptReason::InUse);
     EXPECT_NE(DeleteOutcomeMessage(deleted, "./C/T/S").find("for a Load"), std::string::npos);
     EXPECT_THROW(RestoreFromHistory(screen, "Vrx-20260105-143000.cfg", "C", "T", "S"), ScreenInUse);

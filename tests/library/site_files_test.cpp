@@ -54,17 +54,21 @@ protected:
     TempFolder m_temp;
     SiteLibrary m_library;
     SettingsImage m_image{};
-    CSiteStorage m_storage{m_library, m_temp.Path(), &m_image};
+    CSiteStorage m_storage{m_library, m_temp.Path(), m_image};
 
     fs::path Root() const { return m_temp.Path(); }
 
-    void AddScreen(const std::string& c, const std::string& t, const std::string& s) {
-        m_library.AddCircuit(c);
-        ASSERT_TRUE(m_storage.SaveSite(PathKind::CircuitFolder));
-        m_library.AddTheater(t);
-        ASSERT_TRUE(m_storage.SaveSite(PathKind::TheaterFolder));
-        m_library.AddScreen(s);
-        ASSERT_TRUE(m_storage.SaveSite(PathKind::ScreenFolder));
+    // Makes the folders of C/T/S as the Add commands do, and returns the screen.
+    SiteSelection AddScreen(const std::string& c, const std::string& t, const std::string& s) {
+        const SiteSelection screen{SiteLevel::Screen, c, t, s};
+        EXPECT_TRUE(m_storage.SaveSite(screen, PathKind::CircuitFolder));
+        EXPECT_TRUE(m_storage.SaveSite(screen, PathKind::TheaterFolder));
+        EXPECT_TRUE(m_storage.SaveSite(screen, PathKind::ScreenFolder));
+        return screen;
+    }
+    // Stores the image as the screen's settings, as a Load does.
+    void Save(const SiteSelection& screen) {
+        ScreenStore(Root()).SaveSettings(ScreenOf(screen), m_image);
     }
 };
 
@@ -86,28 +90,16 @@ TEST_F(SiteFilesTest, ExistingScreenFolderKeepsNotesAndSettings) {
     fs::create_directories(Root() / "C/T/S");
     WriteBytes(Root() / "C/T/S/Notes.txt", "amplifier 3 hums");
     WriteBytes(Root() / "C/T/S/Vrx.cfg", Pattern(800, 1));
-    AddScreen("C", "T", "S");
+    const SiteSelection screen = AddScreen("C", "T", "S");
     EXPECT_EQ(ReadBytes(Root() / "C/T/S/Notes.txt"), "amplifier 3 hums");
-    EXPECT_TRUE(m_storage.IsSettingsFileValid(PathKind::SettingsFile));
+    EXPECT_TRUE(m_storage.IsSettingsFileValid(screen, PathKind::SettingsFile));
 }
 
 TEST_F(SiteFilesTest, ScreenFolderThatCannotBeMadeWritesNothing) {
-    m_library.AddCircuit("C");
-    m_library.AddTheater("T"); // no folders on disk
-    m_library.AddScreen("S");
-    EXPECT_FALSE(m_storage.SaveSite(PathKind::ScreenFolder));
+    // No folders of C and T on disk.
+    EXPECT_FALSE(m_storage.SaveSite({SiteLevel::Screen, "C", "T", "S"}, PathKind::ScreenFolder));
     EXPECT_TRUE(m_storage.LastFolderError());
     EXPECT_TRUE(fs::is_empty(Root()));
-}
-
-TEST_F(SiteFilesTest, SaveWritesSettingsAndReport) {
-    AddScreen("Main", "Plaza", "2");
-    FillImage(m_image, 3);
-    EXPECT_TRUE(m_storage.SaveSite(PathKind::SettingsFile));
-    EXPECT_EQ(ReadBytes(Root() / "Main/Plaza/2/Vrx.cfg"), StoredBytes(m_image));
-    EXPECT_EQ(fs::file_size(Root() / "Main/Plaza/2/Vrx.cfg"), 800u);
-    EXPECT_GT(fs::file_size(Root() / "Main/Plaza/2/Vrx.txt"), 0u);
-    EXPECT_TRUE(m_storage.IsSettingsFileValid(PathKind::SettingsFile));
 }
 
 // Names are UTF-8; the folders on disk carry the same names on every system (on Windows the
@@ -118,9 +110,8 @@ TEST_F(SiteFilesTest, NonAsciiNamesMakeFoldersOfTheSameName) {
     const std::string theater = "Kino \xCE\xA9"; // Kino Ω
     const std::string screen = "\xC3\x89"
                                "cran 1"; // Écran 1
-    AddScreen(circuit, theater, screen);
     FillImage(m_image, 1);
-    ASSERT_TRUE(m_storage.SaveSite(PathKind::SettingsFile));
+    Save(AddScreen(circuit, theater, screen));
 
     const fs::path folder =
         Root() / fs::path(u8"Z\u00FCrich") / fs::path(u8"Kino \u03A9") / fs::path(u8"\u00C9cran 1");
@@ -128,7 +119,7 @@ TEST_F(SiteFilesTest, NonAsciiNamesMakeFoldersOfTheSameName) {
         EXPECT_TRUE(fs::is_regular_file(folder / file)) << file;
 
     SiteLibrary scanned;
-    CSiteStorage(scanned, Root()).ScanLibrary();
+    CSiteStorage(scanned, Root(), m_image).ScanLibrary();
     scanned.FirstCircuit();
     ASSERT_TRUE(scanned.HasCircuit());
     scanned.FirstTheater();
@@ -141,24 +132,24 @@ TEST_F(SiteFilesTest, NonAsciiNamesMakeFoldersOfTheSameName) {
 }
 
 TEST_F(SiteFilesTest, LoadTakesTheFirst800BytesOfValidFiles) {
-    AddScreen("C", "T", "S");
+    const SiteSelection screen = AddScreen("C", "T", "S");
     for (std::size_t size : {800u, 938u}) {
         const std::string bytes = Pattern(size, static_cast<unsigned>(size));
         WriteBytes(Root() / "C/T/S/Vrx.cfg", bytes);
         m_image = SettingsImage{};
-        m_storage.LoadSite();
+        m_storage.LoadSite(screen);
         EXPECT_EQ(StoredBytes(m_image), bytes.substr(0, 800)) << size;
     }
 }
 
 TEST_F(SiteFilesTest, LoadOfInvalidFileFailsAndLeavesImage) {
-    AddScreen("C", "T", "S");
+    const SiteSelection screen = AddScreen("C", "T", "S");
     const fs::path cfg = Root() / "C/T/S/Vrx.cfg";
     FillImage(m_image, 9);
     const std::string before = StoredBytes(m_image);
 
     try {
-        m_storage.LoadSite();
+        m_storage.LoadSite(screen);
         ADD_FAILURE() << "a missing file must fail";
     } catch (const FileError& e) {
         EXPECT_EQ(e.GetCause(), FileError::Cause::NotFound);
@@ -167,15 +158,13 @@ TEST_F(SiteFilesTest, LoadOfInvalidFileFailsAndLeavesImage) {
     }
     for (std::size_t size : {0u, 1u, 128u, 799u, 801u, 937u, 939u, 2000u}) {
         WriteBytes(cfg, Pattern(size, 5));
-        EXPECT_THROW(m_storage.LoadSite(), FileError) << size;
+        EXPECT_THROW(m_storage.LoadSite(screen), FileError) << size;
         EXPECT_EQ(StoredBytes(m_image), before) << size;
     }
 }
 
 TEST_F(SiteFilesTest, UnwritableScreenFolderGivesFileError) {
-    m_library.AddCircuit("C");
-    m_library.AddTheater("T");
-    m_library.AddScreen("S");
+    const SiteSelection screen{SiteLevel::Screen, "C", "T", "S"};
     if (!WhyFolderPermissionsDoNotBind().empty()) {
         // Where folder permissions do not bind, a file in the theater folder's place makes the
         // path unusable instead (ENOTDIR).
@@ -184,8 +173,8 @@ TEST_F(SiteFilesTest, UnwritableScreenFolderGivesFileError) {
         fs::create_directories(Root() / "C/T/S");
         fs::permissions(Root() / "C/T/S", fs::perms::owner_read | fs::perms::owner_exec);
     }
-    EXPECT_THROW(m_storage.SaveSite(PathKind::SettingsFile), FileError);
-    EXPECT_THROW(m_storage.WriteNotesTemplate(), FileError);
+    EXPECT_THROW(Save(screen), FileError);
+    EXPECT_THROW(m_storage.WriteNotesTemplate(screen), FileError);
     EXPECT_FALSE(fs::exists(Root() / "C/T/S/Vrx.txt"));
 }
 
@@ -219,17 +208,17 @@ TEST_F(SiteFilesTest, WhatIsNoSettingsFileIsNeitherReadNorKept) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        AddScreen("C", "T", row.name);
+        const SiteSelection site = AddScreen("C", "T", row.name);
         const fs::path screen = Root() / "C/T" / row.name;
         const fs::path cfg = screen / "Vrx.cfg";
         FillImage(m_image, 7);
-        auto loadAndSave = [this] {
+        auto loadAndSave = [this, &site] {
             try {
-                m_storage.LoadSite();
+                m_storage.LoadSite(site);
             } catch (const FileError&) {
             }
             FillImage(m_image, 7);
-            m_storage.SaveSite(PathKind::SettingsFile);
+            Save(site);
         };
         row.make(cfg);
         ASSERT_TRUE(FinishesWithin(10, loadAndSave)) << "a Load hangs or runs away";
@@ -239,7 +228,7 @@ TEST_F(SiteFilesTest, WhatIsNoSettingsFileIsNeitherReadNorKept) {
 
         const std::string before = StoredBytes(m_image);
         try {
-            m_storage.LoadSite();
+            m_storage.LoadSite(site);
             EXPECT_TRUE(row.strLoadError.empty());
         } catch (const FileError& error) {
             EXPECT_NE(error.Message().find(row.strLoadError), std::string::npos) << error.Message();
@@ -248,10 +237,10 @@ TEST_F(SiteFilesTest, WhatIsNoSettingsFileIsNeitherReadNorKept) {
         }
         FillImage(m_image, 8);
         if (std::string(row.name) == "Folder") {
-            EXPECT_THROW(m_storage.SaveSite(PathKind::SettingsFile), FileError);
+            EXPECT_THROW(Save(site), FileError);
             continue;
         }
-        m_storage.SaveSite(PathKind::SettingsFile);
+        Save(site);
         EXPECT_EQ(ReadBytes(cfg), StoredBytes(m_image));
         EXPECT_EQ(ListHistory(screen).size(), row.strLoadError.empty() ? 1u : 0u);
     }
@@ -260,13 +249,13 @@ TEST_F(SiteFilesTest, WhatIsNoSettingsFileIsNeitherReadNorKept) {
 // Stored settings the technician marked read-only stay as they are, and no report is made of
 // settings that were not stored.
 TEST_F(SiteFilesTest, ReadOnlySettingsFileIsKeptAndNoReportWritten) {
-    AddScreen("C", "T", "S");
+    const SiteSelection screen = AddScreen("C", "T", "S");
     const fs::path cfg = Root() / "C/T/S/Vrx.cfg";
     const std::string old = Pattern(kSettingsFileSize, 1);
     WriteBytes(cfg, old);
     fs::permissions(cfg, fs::perms::owner_read);
     FillImage(m_image, 2);
-    EXPECT_THROW(m_storage.SaveSite(PathKind::SettingsFile), FileError);
+    EXPECT_THROW(Save(screen), FileError);
     EXPECT_EQ(ReadBytes(cfg), old);
     EXPECT_FALSE(fs::exists(Root() / "C/T/S/Vrx.txt"));
 }
@@ -274,8 +263,7 @@ TEST_F(SiteFilesTest, ReadOnlySettingsFileIsKeptAndNoReportWritten) {
 // The store finds the screen by the names it is given, whatever the library's selection.
 TEST_F(SiteFilesTest, ScreenStoreFindsTheScreenByItsNamesAlone) {
     AddScreen("Main", "Plaza", "2");
-    m_library.AddScreen("3");
-    ASSERT_TRUE(m_storage.SaveSite(PathKind::ScreenFolder));
+    AddScreen("Main", "Plaza", "3");
     ScreenStore store(Root());
     const ScreenTarget two{"Main", "Plaza", "2"};
     FillImage(m_image, 4);
@@ -285,7 +273,6 @@ TEST_F(SiteFilesTest, ScreenStoreFindsTheScreenByItsNamesAlone) {
               RenderConfigurationReport(m_image, "Main", "Plaza", "2"));
     EXPECT_TRUE(store.HasSettings(two));
     EXPECT_FALSE(store.HasSettings({"Main", "Plaza", "3"}));
-    EXPECT_EQ(m_library.GetScreenName(), "3");
     SettingsImage loaded{};
     store.LoadSettings(two, loaded);
     EXPECT_EQ(StoredBytes(loaded), StoredBytes(m_image));
@@ -354,7 +341,7 @@ TEST_F(SiteFilesTest, StaleTemporaryFilesAreRemovedAndNeverKeepAFolder) {
 #ifdef _WIN32
     GTEST_SKIP() << "needs fork to make the number of a process that no longer runs";
 #else
-    AddScreen("C", "T", "S");
+    const SiteSelection site = AddScreen("C", "T", "S");
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0)
@@ -375,25 +362,22 @@ TEST_F(SiteFilesTest, StaleTemporaryFilesAreRemovedAndNeverKeepAFolder) {
     };
     for (const auto& row : rows)
         WriteBytes(screen / row.name, "x");
-    ASSERT_TRUE(m_storage.SaveSite(PathKind::SettingsFile));
+    Save(site);
     for (const auto& row : rows)
         EXPECT_EQ(fs::exists(screen / row.name), row.bKept) << row.name;
     fs::remove(screen / rows[4].name);
 
     // A scan removes a stale one from the theater folder, which then counts as empty.
-    m_library.RemoveCurrentScreen();
+    const SiteSelection theater{SiteLevel::Theater, "C", "T", {}};
     WriteBytes(Root() / "C/T" / rows[0].name, "x");
     WriteBytes(Root() / "C/T" / rows[2].name, "x");
     m_storage.ScanLibrary();
     EXPECT_FALSE(fs::exists(Root() / "C/T" / rows[0].name));
-    ASSERT_TRUE(m_library.FindTheater("T"));
-    ASSERT_TRUE(m_library.FindScreen("S"));
-    EXPECT_TRUE(m_storage.IsFolderNotEmpty(PathKind::TheaterFolder));
+    EXPECT_TRUE(m_storage.IsFolderNotEmpty(theater, PathKind::TheaterFolder));
     // Delete takes the screen folder with every temporary file in it, then the theater's.
-    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Screen).m_result, DeleteResult::Removed);
-    m_library.RemoveCurrentScreen();
-    EXPECT_FALSE(m_storage.IsFolderNotEmpty(PathKind::TheaterFolder));
-    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Theater).m_result, DeleteResult::Removed);
+    EXPECT_EQ(DeleteSiteFiles(m_storage, site).m_result, DeleteResult::Removed);
+    EXPECT_FALSE(m_storage.IsFolderNotEmpty(theater, PathKind::TheaterFolder));
+    EXPECT_EQ(DeleteSiteFiles(m_storage, theater).m_result, DeleteResult::Removed);
 #endif
 }
 
@@ -405,10 +389,10 @@ TEST_F(SiteFilesTest, KilledWriterLeavesOldOrNewFileWhole) {
 }
 #else
 TEST_F(SiteFilesTest, KilledWriterLeavesOldOrNewFileWhole) {
-    AddScreen("C", "T", "S");
+    const SiteSelection screen = AddScreen("C", "T", "S");
     const fs::path cfg = Root() / "C/T/S/Vrx.cfg";
     FillImage(m_image, 1);
-    ASSERT_TRUE(m_storage.SaveSite(PathKind::SettingsFile));
+    Save(screen);
     const std::string oldBytes = StoredBytes(m_image);
     FillImage(m_image, 2);
     const std::string newBytes = StoredBytes(m_image);
@@ -424,7 +408,7 @@ TEST_F(SiteFilesTest, KilledWriterLeavesOldOrNewFileWhole) {
             for (unsigned i = 0;; ++i) {
                 FillImage(m_image, (i % 2) + 1);
                 try {
-                    m_storage.SaveSite(PathKind::SettingsFile);
+                    Save(screen);
                 } catch (...) {
                     ::_exit(1); // the parent sees an exit instead of the kill and fails
                 }

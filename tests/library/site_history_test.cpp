@@ -2,6 +2,7 @@
 
 #include "image/file_error.h"
 #include "image/report.h"
+#include "library/screen_store.h"
 #include "library/site_storage.h"
 #include "temp_folder.h"
 
@@ -160,7 +161,7 @@ TEST_F(SiteHistory, RestoreOnAFullDiskChangesNothing) {
     rlimit old{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
     rlimit limited = old;
-    limited.rlim_cur = 2 * kStoredSettingsSize;
+    limited.rlim_cur = 2 * kSettingsFileSize;
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
     EXPECT_THROW(RestoreFromHistory(m_screen, "Vrx-20260105-143000.cfg", "C", "T", "S", kMonday),
@@ -176,7 +177,8 @@ TEST_F(SiteHistory, IsNoLibraryEntry) {
     WriteBytes(Settings(), ValidSettings(1));
     ASSERT_TRUE(KeepSettingsInHistory(m_screen, kMonday));
     SiteLibrary library;
-    CSiteStorage storage(library, m_root.Path());
+    SettingsImage image;
+    CSiteStorage storage(library, m_root.Path(), image);
     storage.ScanLibrary();
     ASSERT_TRUE(library.FindCircuit("C"));
     ASSERT_TRUE(library.FindTheater("T"));

@@ -1,3 +1,4 @@
+#include "image/settings_image.h"
 #include "library/site_delete.h"
 #include "library/site_storage.h"
 
@@ -17,19 +18,15 @@ class StorageTest : public testing::Test {
 protected:
     TempFolder m_temp;
     SiteLibrary m_library;
-    CSiteStorage m_storage{m_library, m_temp.Path()};
+    SettingsImage m_image;
+    CSiteStorage m_storage{m_library, m_temp.Path(), m_image};
 
     fs::path Root() const { return m_temp.Path(); }
 
-    // Adds C/T/S to the model and makes the folders on disk.
-    void MakeScreen(const std::string& c, const std::string& t, const std::string& s) {
-        if (!m_library.FindCircuit(c))
-            m_library.AddCircuit(c);
-        if (!m_library.FindTheater(t))
-            m_library.AddTheater(t);
-        if (!m_library.FindScreen(s))
-            m_library.AddScreen(s);
+    // Makes the folders of C/T/S on disk and returns the screen.
+    SiteSelection MakeScreen(const std::string& c, const std::string& t, const std::string& s) {
         fs::create_directories(Root() / c / t / s);
+        return {SiteLevel::Screen, c, t, s};
     }
 
     std::vector<std::string> Dump() {
@@ -48,9 +45,7 @@ protected:
 };
 
 TEST_F(StorageTest, BuildsEveryPathKindFromTheSelection) {
-    m_library.AddCircuit("Main");
-    m_library.AddTheater("Plaza");
-    m_library.AddScreen("2");
+    const SiteSelection site{SiteLevel::Screen, "Main", "Plaza", "2"};
     const std::pair<PathKind, const char*> rows[] = {
         {PathKind::CircuitFolder, "./Main"},
         {PathKind::TheaterFolder, "./Main/Plaza"},
@@ -64,64 +59,65 @@ TEST_F(StorageTest, BuildsEveryPathKindFromTheSelection) {
         std::string path = expected;
         std::replace(path.begin(), path.end(), '/',
                      static_cast<char>(fs::path::preferred_separator));
-        EXPECT_EQ(m_storage.SitePath(kind), path);
-        EXPECT_EQ(m_storage.m_nPathKind, kind);
-        EXPECT_EQ(m_storage.DiskPath(kind), Root() / std::string(expected).substr(2));
+        EXPECT_EQ(m_storage.SitePath(site, kind), path);
+        EXPECT_EQ(m_storage.DiskPath(site, kind), Root() / std::string(expected).substr(2));
     }
     std::string untouched = "keep";
-    m_storage.m_nPathKind = PathKind::NoPath;
-    m_storage.BuildSitePath(untouched);
+    EXPECT_EQ(m_storage.SitePath(site, PathKind::NoPath), "");
+    m_storage.BuildSitePath(site, untouched);
     EXPECT_EQ(untouched, "keep");
 }
 
 TEST_F(StorageTest, CreatesOneFolderLevelAndReportsFailure) {
-    m_library.AddCircuit("C");
-    EXPECT_TRUE(m_storage.CreateSiteFolder(PathKind::CircuitFolder));
+    const SiteSelection circuit{SiteLevel::Circuit, "C", {}, {}};
+    EXPECT_TRUE(m_storage.CreateSiteFolder(circuit, PathKind::CircuitFolder));
     EXPECT_TRUE(fs::is_directory(Root() / "C"));
     WriteBytes(Root() / "C" / "stray", "x");
-    EXPECT_TRUE(m_storage.CreateSiteFolder(PathKind::CircuitFolder))
+    EXPECT_TRUE(m_storage.CreateSiteFolder(circuit, PathKind::CircuitFolder))
         << "an existing folder is kept";
     EXPECT_TRUE(fs::exists(Root() / "C" / "stray"));
 
     // A name taken by a file.
-    m_library.AddTheater("stray");
-    EXPECT_FALSE(m_storage.CreateSiteFolder(PathKind::TheaterFolder));
+    EXPECT_FALSE(m_storage.CreateSiteFolder({SiteLevel::Theater, "C", "stray", {}},
+                                            PathKind::TheaterFolder));
     EXPECT_TRUE(m_storage.LastFolderError());
     // A missing parent is not made.
-    m_library.AddCircuit("Missing");
-    m_library.AddTheater("T");
-    EXPECT_FALSE(m_storage.CreateSiteFolder(PathKind::TheaterFolder));
+    const SiteSelection orphan{SiteLevel::Theater, "Missing", "T", {}};
+    EXPECT_FALSE(m_storage.CreateSiteFolder(orphan, PathKind::TheaterFolder));
     EXPECT_FALSE(fs::exists(Root() / "Missing"));
-    EXPECT_FALSE(m_storage.CreateSiteFolder(PathKind::SettingsFile));
+    EXPECT_FALSE(m_storage.CreateSiteFolder(orphan, PathKind::SettingsFile));
 }
 
 TEST_F(StorageTest, SettingsFileIsValidOnlyAtTwoLengths) {
-    MakeScreen("C", "T", "S");
+    const SiteSelection screen = MakeScreen("C", "T", "S");
     const fs::path cfg = Root() / "C/T/S/Vrx.cfg";
-    EXPECT_FALSE(m_storage.IsSettingsFileValid(PathKind::SettingsFile)) << "missing";
-    EXPECT_FALSE(m_storage.SettingsFileTime().has_value());
+    EXPECT_FALSE(m_storage.IsSettingsFileValid(screen, PathKind::SettingsFile)) << "missing";
+    EXPECT_FALSE(m_storage.SettingsFileTime(screen).has_value());
     for (std::size_t size : {0u, 1u, 799u, 800u, 801u, 937u, 938u, 939u, 1600u}) {
         WriteBytes(cfg, std::string(size, '\x5a'));
-        EXPECT_EQ(m_storage.IsSettingsFileValid(PathKind::SettingsFile), size == 800 || size == 938)
+        EXPECT_EQ(m_storage.IsSettingsFileValid(screen, PathKind::SettingsFile),
+                  size == 800 || size == 938)
             << size;
-        EXPECT_TRUE(m_storage.SettingsFileTime().has_value()) << "no length check for the time";
+        EXPECT_TRUE(m_storage.SettingsFileTime(screen).has_value())
+            << "no length check for the time";
     }
     fs::remove(cfg);
     fs::create_directory(cfg);
-    EXPECT_FALSE(m_storage.IsSettingsFileValid(PathKind::SettingsFile)) << "a folder named Vrx.cfg";
+    EXPECT_FALSE(m_storage.IsSettingsFileValid(screen, PathKind::SettingsFile))
+        << "a folder named Vrx.cfg";
 }
 
 TEST_F(StorageTest, FolderNotEmptyCountsAnyEntryAndMissingIsEmpty) {
-    m_library.AddCircuit("C");
-    EXPECT_FALSE(m_storage.IsFolderNotEmpty(PathKind::CircuitFolder)) << "missing";
+    const SiteSelection circuit{SiteLevel::Circuit, "C", {}, {}};
+    const SiteSelection theater{SiteLevel::Theater, "C", "T", {}};
+    EXPECT_FALSE(m_storage.IsFolderNotEmpty(circuit, PathKind::CircuitFolder)) << "missing";
     fs::create_directory(Root() / "C");
-    EXPECT_FALSE(m_storage.IsFolderNotEmpty(PathKind::CircuitFolder));
+    EXPECT_FALSE(m_storage.IsFolderNotEmpty(circuit, PathKind::CircuitFolder));
     fs::create_directory(Root() / "C" / "T");
-    EXPECT_TRUE(m_storage.IsFolderNotEmpty(PathKind::CircuitFolder));
-    m_library.AddTheater("T");
-    EXPECT_FALSE(m_storage.IsFolderNotEmpty(PathKind::TheaterFolder));
+    EXPECT_TRUE(m_storage.IsFolderNotEmpty(circuit, PathKind::CircuitFolder));
+    EXPECT_FALSE(m_storage.IsFolderNotEmpty(theater, PathKind::TheaterFolder));
     WriteBytes(Root() / "C/T/.hidden", "");
-    EXPECT_TRUE(m_storage.IsFolderNotEmpty(PathKind::TheaterFolder));
+    EXPECT_TRUE(m_storage.IsFolderNotEmpty(theater, PathKind::TheaterFolder));
 }
 
 TEST_F(StorageTest, ScanOfFolderWithOnlyFilesIsEmpty) {
@@ -167,11 +163,11 @@ TEST_F(StorageTest, RootThatCannotBeListedGivesEmptyLibrary) {
     // A regular file in the root's place cannot be listed (ENOTDIR), whoever runs the test.
     WriteBytes(Root() / "plain", "");
     SiteLibrary library;
-    CSiteStorage storage(library, Root() / "plain");
+    CSiteStorage storage(library, Root() / "plain", m_image);
     storage.ScanLibrary();
     library.FirstCircuit();
     EXPECT_FALSE(library.HasCircuit());
-    CSiteStorage missing(library, Root() / "absent");
+    CSiteStorage missing(library, Root() / "absent", m_image);
     missing.ScanLibrary();
     library.FirstCircuit();
     EXPECT_FALSE(library.HasCircuit());
@@ -190,47 +186,23 @@ TEST_F(StorageTest, UnreadableFolderYieldsNoEntries) {
     EXPECT_EQ(std::find(got.begin(), got.end(), "C/T"), got.end());
 }
 
-TEST(ConfirmDeleteText, QuestionsNameTheEntry) {
-    SiteLibrary lib;
-    lib.AddCircuit("Main");
-    lib.AddTheater("Plaza");
-    lib.AddScreen("2");
-    const std::pair<SiteLevel, std::string> rows[] = {
-        {SiteLevel::Circuit,
-         "You are about to delete the Circuit entry Main.\n\nPress OK to delete\nor "
-         "CANCEL to keep it."},
-        {SiteLevel::Theater,
-         "You are about to delete the Theater entry Main--Plaza.\n\nPress OK to "
-         "delete\nor CANCEL to keep it."},
-        {SiteLevel::Screen,
-         "You are about to delete the Screen entry Main--Plaza--2\nand its "
-         "configuration and notes files.\n\nPress OK to delete\nor CANCEL to keep it."},
-        {SiteLevel::None, "???"},
-        {static_cast<SiteLevel>(4), "???"},
-        {static_cast<SiteLevel>(-1), "???"},
-    };
-    for (const auto& [level, text] : rows)
-        EXPECT_EQ(ConfirmDeleteText(lib, level), text) << static_cast<int>(level);
-}
-
 TEST_F(StorageTest, DeletesFromTheBottomUp) {
-    MakeScreen("Main", "Plaza", "2");
-    const fs::path screen = Root() / "Main/Plaza/2";
-    WriteBytes(screen / "Vrx.cfg", std::string(800, '\1'));
-    WriteBytes(screen / "Notes.txt", "notes"); // Vrx.txt missing: passed over
-    ASSERT_EQ(m_library.Locate(m_library.GetCircuitPos()), SiteLevel::Circuit);
-    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Circuit).m_result, DeleteResult::FolderKept);
-    m_library.FindTheater("Plaza");
-    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Theater).m_result, DeleteResult::FolderKept);
-    EXPECT_TRUE(fs::exists(screen / "Vrx.cfg")) << "nothing below a theater is touched";
-    m_library.FindScreen("2");
-    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Screen).m_result, DeleteResult::Removed);
-    EXPECT_FALSE(fs::exists(screen));
-    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Theater).m_result, DeleteResult::Removed);
-    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Circuit).m_result, DeleteResult::Removed);
+    const SiteSelection screen = MakeScreen("Main", "Plaza", "2");
+    const SiteSelection theater{SiteLevel::Theater, "Main", "Plaza", {}};
+    const SiteSelection circuit{SiteLevel::Circuit, "Main", {}, {}};
+    const fs::path folder = Root() / "Main/Plaza/2";
+    WriteBytes(folder / "Vrx.cfg", std::string(800, '\1'));
+    WriteBytes(folder / "Notes.txt", "notes"); // Vrx.txt missing: passed over
+    EXPECT_EQ(DeleteSiteFiles(m_storage, circuit).m_result, DeleteResult::FolderKept);
+    EXPECT_EQ(DeleteSiteFiles(m_storage, theater).m_result, DeleteResult::FolderKept);
+    EXPECT_TRUE(fs::exists(folder / "Vrx.cfg")) << "nothing below a theater is touched";
+    EXPECT_EQ(DeleteSiteFiles(m_storage, screen).m_result, DeleteResult::Removed);
+    EXPECT_FALSE(fs::exists(folder));
+    EXPECT_EQ(DeleteSiteFiles(m_storage, theater).m_result, DeleteResult::Removed);
+    EXPECT_EQ(DeleteSiteFiles(m_storage, circuit).m_result, DeleteResult::Removed);
     EXPECT_TRUE(fs::is_empty(Root()));
-    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Circuit).m_result, DeleteResult::FolderMissing);
-    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::None).m_result, DeleteResult::FolderKept);
+    EXPECT_EQ(DeleteSiteFiles(m_storage, circuit).m_result, DeleteResult::FolderMissing);
+    EXPECT_EQ(DeleteSiteFiles(m_storage, {}).m_result, DeleteResult::FolderKept);
 }
 
 // Anything in a screen folder besides the program's own files keeps the screen whole and is
@@ -285,7 +257,7 @@ TEST_F(StorageTest, ScreenDeleteIsAllOrNothing) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        MakeScreen("C", "T", row.name);
+        const SiteSelection site = MakeScreen("C", "T", row.name);
         const fs::path screen = Root() / "C/T" / row.name;
         for (const std::string& d : row.extraFolders) {
             fs::create_directories(screen / d);
@@ -298,7 +270,7 @@ TEST_F(StorageTest, ScreenDeleteIsAllOrNothing) {
         if (row.bReadOnlySettings)
             fs::permissions(screen / "Vrx.cfg", fs::perms::owner_read | fs::perms::group_read);
 
-        const DeleteOutcome outcome = DeleteSiteFiles(m_storage, SiteLevel::Screen);
+        const DeleteOutcome outcome = DeleteSiteFiles(m_storage, site);
         EXPECT_EQ(outcome.m_result, row.result);
         EXPECT_EQ(outcome.m_reason, row.reason);
         EXPECT_EQ(outcome.m_inTheWay, row.inTheWay);
@@ -328,32 +300,29 @@ TEST_F(StorageTest, DeleteNeverReachesThroughALink) {
     fs::create_directory_symlink(elsewhere.Path(), Root() / "Ext", linkError);
     if (linkError)
         GTEST_SKIP() << "this system cannot make a symbolic link: " << linkError.message();
-    MakeScreen("Ext", "T", "S");
-    const DeleteOutcome through = DeleteSiteFiles(m_storage, SiteLevel::Screen);
+    const DeleteOutcome through = DeleteSiteFiles(m_storage, MakeScreen("Ext", "T", "S"));
     EXPECT_EQ(through.m_result, DeleteResult::FolderKept);
     EXPECT_EQ(through.m_reason, DeleteKeptReason::ThroughLink);
-    m_library.FindCircuit("Ext");
-    m_library.FindTheater("T");
-    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Theater).m_reason,
+    EXPECT_EQ(DeleteSiteFiles(m_storage, {SiteLevel::Theater, "Ext", "T", {}}).m_reason,
               DeleteKeptReason::ThroughLink);
     EXPECT_TRUE(fs::exists(elsewhere.Path() / "T/S/Notes.txt"));
 
-    MakeScreen("C", "T", "Linked");
+    const SiteSelection linked = MakeScreen("C", "T", "Linked");
     fs::remove(Root() / "C/T/Linked");
     fs::create_directory_symlink(elsewhere.Path() / "Screen", Root() / "C/T/Linked");
-    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Screen).m_result, DeleteResult::Removed);
+    EXPECT_EQ(DeleteSiteFiles(m_storage, linked).m_result, DeleteResult::Removed);
     EXPECT_FALSE(fs::exists(fs::symlink_status(Root() / "C/T/Linked")));
     EXPECT_EQ(ReadBytes(elsewhere.Path() / "Screen/Notes.txt"), "notes");
 
-    MakeScreen("C", "T", "Gone");
+    const SiteSelection gone = MakeScreen("C", "T", "Gone");
     fs::remove(Root() / "C/T/Gone");
-    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Screen).m_result, DeleteResult::FolderMissing);
+    EXPECT_EQ(DeleteSiteFiles(m_storage, gone).m_result, DeleteResult::FolderMissing);
 }
 
 TEST_F(StorageTest, FolderNamedLikeAScreenFileIsNotDeleted) {
-    MakeScreen("C", "T", "S");
+    const SiteSelection screen = MakeScreen("C", "T", "S");
     fs::create_directory(Root() / "C/T/S/Vrx.cfg");
-    EXPECT_EQ(DeleteSiteFiles(m_storage, SiteLevel::Screen).m_result, DeleteResult::FolderKept);
+    EXPECT_EQ(DeleteSiteFiles(m_storage, screen).m_result, DeleteResult::FolderKept);
     EXPECT_TRUE(fs::is_directory(Root() / "C/T/S/Vrx.cfg"));
 }
 

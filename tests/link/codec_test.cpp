@@ -17,12 +17,12 @@ using Bytes = std::vector<std::uint8_t>;
 
 struct FeedRow {
     const char* name;
-    int state;
+    ReceiveStateValue state;
     int storedBefore;
     std::uint8_t byte;
-    int nextState;
+    ReceiveStateValue nextState;
     int storedAfter;
-    int result;
+    LinkResult result;
 };
 
 // One row per line of the state table; storedBefore 256 marks a full buffer.
@@ -43,27 +43,38 @@ const FeedRow kFeedRows[] = {
     {"FrameEndFull", InFrameDle, 256, 0x03, Idle, 256, LinkOk},
     {"Restart", InFrameDle, 7, 0x02, InFrame, 0, LinkPending},
     {"BadEscape", InFrameDle, 7, 0x05, Idle, 7, LinkPending},
-    {"StateOutOfRange", 9, 7, 0x10, Idle, 7, LinkPending},
-    {"NegativeState", -1, 7, 0x02, Idle, 7, LinkPending},
 };
 
 void PrintTo(const FeedRow& row, std::ostream* os) {
     *os << row.name;
 }
 
+// The bytes that bring a new receiver to this state with this many message bytes stored.
+Bytes Reach(ReceiveStateValue state, int stored) {
+    Bytes bytes{DLE, STX};
+    bytes.insert(bytes.end(), static_cast<std::size_t>(stored), 0x33);
+    if (state == Idle || state == IdleDle)
+        bytes.insert(bytes.end(), {DLE, ETX});
+    if (state != Idle && state != InFrame)
+        bytes.push_back(DLE);
+    return bytes;
+}
+
 class FeedTable : public testing::TestWithParam<FeedRow> {};
 
 TEST_P(FeedTable, Row) {
     const FeedRow& row = GetParam();
-    ReceiveState = row.state;
-    ReceiveLength = row.storedBefore;
-    MessageBuffer.fill(0xEE);
-    EXPECT_EQ(FeedReceiver(row.byte), row.result);
-    EXPECT_EQ(ReceiveState, row.nextState);
-    EXPECT_EQ(ReceiveLength, row.storedAfter);
+    FrameCodec codec;
+    for (const std::uint8_t byte : Reach(row.state, row.storedBefore))
+        codec.FeedReceiver(byte);
+    ASSERT_EQ(codec.ReceiveState(), row.state);
+    ASSERT_EQ(codec.ReceiveLength(), row.storedBefore);
+    EXPECT_EQ(codec.FeedReceiver(row.byte), row.result);
+    EXPECT_EQ(codec.ReceiveState(), row.nextState);
+    EXPECT_EQ(codec.ReceiveLength(), row.storedAfter);
     if (row.storedAfter == row.storedBefore + 1) {
         const std::uint8_t stored = row.state == InFrameDle ? 0x10 : row.byte;
-        EXPECT_EQ(MessageBuffer[static_cast<std::size_t>(row.storedBefore)], stored);
+        EXPECT_EQ(codec.MessageBuffer()[static_cast<std::size_t>(row.storedBefore)], stored);
     }
 }
 
@@ -114,19 +125,20 @@ class DecodeTable : public testing::TestWithParam<DecodeRow> {};
 
 TEST_P(DecodeTable, Line) {
     const DecodeRow& row = GetParam();
-    ResetReceiver();
+    FrameCodec codec;
     int frames = 0;
     int length = -1;
     for (const std::uint8_t byte : row.line) {
-        if (FeedReceiver(byte) == LinkOk) {
+        if (codec.FeedReceiver(byte) == LinkOk) {
             ++frames;
-            length = ReceiveLength;
+            length = codec.ReceiveLength();
         }
     }
     ASSERT_EQ(frames, row.frames);
     if (frames > 0) {
         ASSERT_EQ(length, static_cast<int>(row.message.size()));
-        EXPECT_EQ(Bytes(MessageBuffer.begin(), MessageBuffer.begin() + length), row.message);
+        EXPECT_EQ(Bytes(codec.MessageBuffer().begin(), codec.MessageBuffer().begin() + length),
+                  row.message);
     }
 }
 
@@ -136,18 +148,18 @@ INSTANTIATE_TEST_SUITE_P(Receiver, DecodeTable, testing::ValuesIn(kDecodeRows),
                          });
 
 TEST(Receiver, CutFrameEndingOnDleAppendsTheNextFrame) {
-    ResetReceiver();
+    FrameCodec codec;
     for (const std::uint8_t byte : Bytes{0x10, 0x02, 0x41, 0x10}) {
-        EXPECT_EQ(FeedReceiver(byte), LinkPending);
+        EXPECT_EQ(codec.FeedReceiver(byte), LinkPending);
     }
     // The next frame's leading DLE is read as the second half of an escaped DLE.
-    int result = LinkPending;
+    LinkResult result = LinkPending;
     for (const std::uint8_t byte : Bytes{0x10, 0x02, 0x21, 0x10, 0x03}) {
-        result = FeedReceiver(byte);
+        result = codec.FeedReceiver(byte);
     }
     EXPECT_EQ(result, LinkOk);
-    ASSERT_EQ(ReceiveLength, 4);
-    EXPECT_EQ(Bytes(MessageBuffer.begin(), MessageBuffer.begin() + 4),
+    ASSERT_EQ(codec.ReceiveLength(), 4);
+    EXPECT_EQ(Bytes(codec.MessageBuffer().begin(), codec.MessageBuffer().begin() + 4),
               (Bytes{0x41, 0x10, 0x02, 0x21}));
 }
 
@@ -155,20 +167,20 @@ TEST(Receiver, CutFrameEndingOnDleAppendsTheNextFrame) {
 class Encoder : public testing::Test {
 protected:
     void SetUp() override {
-        linktest::MapCom1(m_dir, m_pty.Slave());
-        m_port.Open("COM1");
+        m_port.Open("COM1", linktest::MapCom1(m_dir, m_pty.Slave()));
         ASSERT_TRUE(m_port.IsOpen());
     }
 
     Bytes Sent(const Bytes& message) {
-        std::copy(message.begin(), message.end(), MessageBuffer.begin());
-        EXPECT_EQ(SendFrame(m_port, static_cast<int>(message.size())), LinkOk);
+        std::copy(message.begin(), message.end(), m_codec.MessageBuffer().begin());
+        EXPECT_EQ(m_codec.SendFrame(m_port, static_cast<int>(message.size())), LinkOk);
         return m_pty.Drain();
     }
 
     linktest::TempDir m_dir;
     linktest::Pty m_pty;
     CSerialPort m_port;
+    FrameCodec m_codec;
 };
 
 TEST_F(Encoder, Frames) {
@@ -191,52 +203,48 @@ TEST_F(Encoder, LongMessages) {
 }
 
 TEST_F(Encoder, ExchangeReceivesTheReplyOverTheRequest) {
-    ResetReceiver();
     m_pty.Send(linktest::Frame({0x21}));
-    MessageBuffer[0] = 0x11;
+    m_codec.MessageBuffer()[0] = 0x11;
     int length = 1;
-    EXPECT_EQ(Exchange(m_port, length), LinkOk);
+    EXPECT_EQ(m_codec.Exchange(m_port, length), LinkOk);
     EXPECT_EQ(length, 1);
-    EXPECT_EQ(MessageBuffer[0], 0x21);
+    EXPECT_EQ(m_codec.MessageBuffer()[0], 0x21);
     EXPECT_EQ(m_pty.Drain(), linktest::Frame({0x11}));
 }
 
 TEST_F(Encoder, SilenceInEachModeAfterAboutASecond) {
-    ResetReceiver();
     using Clock = std::chrono::steady_clock;
     int length = 5;
     const auto start = Clock::now();
-    EXPECT_EQ(ReceiveFrame(m_port, length, ReceiveMode::Reply), LinkNoReply);
+    EXPECT_EQ(m_codec.ReceiveFrame(m_port, length, ReceiveMode::Reply), LinkNoReply);
     const auto ms =
         std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
     EXPECT_EQ(length, 0);
     EXPECT_GE(ms, 850);
     EXPECT_LE(ms, 1600);
     length = 5;
-    EXPECT_EQ(ReceiveFrame(m_port, length, ReceiveMode::Drain), LinkSilent);
+    EXPECT_EQ(m_codec.ReceiveFrame(m_port, length, ReceiveMode::Drain), LinkSilent);
     EXPECT_EQ(length, 0);
 }
 
 TEST_F(Encoder, CutFrameIsContinuedByTheNextReceive) {
-    ResetReceiver();
     m_pty.Send({0x10, 0x02, 0x12, 0x34});
     int length = 0;
-    EXPECT_EQ(ReceiveFrame(m_port, length, ReceiveMode::Drain), LinkSilent);
-    EXPECT_EQ(ReceiveState, InFrame);
-    EXPECT_EQ(MessageBuffer[0], 0x12); // the partial frame stands in the buffer
+    EXPECT_EQ(m_codec.ReceiveFrame(m_port, length, ReceiveMode::Drain), LinkSilent);
+    EXPECT_EQ(m_codec.ReceiveState(), InFrame);
+    EXPECT_EQ(m_codec.MessageBuffer()[0], 0x12); // the partial frame stands in the buffer
     m_pty.Send({0x56, 0x10, 0x03});
-    EXPECT_EQ(ReceiveFrame(m_port, length, ReceiveMode::Reply), LinkOk);
+    EXPECT_EQ(m_codec.ReceiveFrame(m_port, length, ReceiveMode::Reply), LinkOk);
     EXPECT_EQ(length, 3);
 }
 
 TEST_F(Encoder, OversizeFrameIsDroppedAndTheReceiveGoesOn) {
-    ResetReceiver();
     m_pty.Send(
         testsupport::Cat({{0x10, 0x02}, Long(300, 0x44), {0x10, 0x03}, linktest::Frame({0x21})}));
     int length = 0;
-    EXPECT_EQ(ReceiveFrame(m_port, length, ReceiveMode::Reply), LinkOk);
+    EXPECT_EQ(m_codec.ReceiveFrame(m_port, length, ReceiveMode::Reply), LinkOk);
     EXPECT_EQ(length, 1);
-    EXPECT_EQ(MessageBuffer[0], 0x21);
+    EXPECT_EQ(m_codec.MessageBuffer()[0], 0x21);
 }
 
 // A drain reads and throws away whatever the processor still sends: it is not cut off at the
@@ -248,9 +256,9 @@ TEST(MemoryReceive, DrainOutlastsTheReplyLimit) {
     for (auto at = start; at < start + chatterFor; at += std::chrono::milliseconds(200)) {
         line.Send(Bytes{0x55}, at);
     }
-    ResetReceiver();
+    FrameCodec codec;
     int length = 5;
-    EXPECT_EQ(ReceiveFrame(line, length, ReceiveMode::Drain), LinkSilent);
+    EXPECT_EQ(codec.ReceiveFrame(line, length, ReceiveMode::Drain), LinkSilent);
     EXPECT_EQ(length, 0);
     EXPECT_GE(line.Clock().Now() - start, chatterFor);
     EXPECT_FALSE(line.Pending());

@@ -46,11 +46,8 @@ std::array<std::uint8_t, 800> WithDle(std::array<std::uint8_t, 800> s) {
                            std::size_t{576 + 223}}) {
         const std::uint8_t old = s[at];
         s[at] = 0x10;
-        const SettingsImage image = ImageOf(s);
-        if (!CheckSystemSetup(image.system) || !CheckAudioSetup(image.current) ||
-            !CheckAudioSetup(image.alternate1) || !CheckAudioSetup(image.alternate2)) {
+        if (!SettingsImagePassesChecks(ImageOf(s)))
             s[at] = old;
-        }
     }
     return s;
 }
@@ -87,8 +84,7 @@ public:
         options.faults = std::move(faults);
         m_sim = std::make_unique<vrxsim::Simulator>(options);
         m_sim->Start();
-        linktest::MapCom1(m_dir, m_sim->DevicePath());
-        m_port.Open("COM1");
+        m_port.Open("COM1", linktest::MapCom1(m_dir, m_sim->DevicePath()));
     }
     SerialLine& Line() override { return m_port; }
     Bytes Received() override {
@@ -116,21 +112,21 @@ protected:
             m_rig = std::make_unique<MemoryRig>(m_settings, std::move(faults));
         }
         ASSERT_TRUE(m_rig->Line().IsOpen());
-        ResetReceiver();
     }
     SerialLine& Line() { return m_rig->Line(); }
     Bytes Received() { return m_rig->Received(); }
 
     std::array<std::uint8_t, 800> m_settings = WithDle(vrxsim::ExampleSettings());
     std::unique_ptr<Rig> m_rig;
+    FrameCodec m_codec;
 };
 
 TEST_P(Dialogue, ReadsEveryBlock) {
     Start();
     SettingsImage image{};
-    ASSERT_EQ(ReadSystemSetup(Line(), image), LinkOk);
+    ASSERT_EQ(ReadSystemSetup(Line(), m_codec, image), LinkOk);
     for (int block = 0; block < 3; ++block) {
-        ASSERT_EQ(ReadAudioSetup(Line(), block, block, image), LinkOk) << block;
+        ASSERT_EQ(ReadAudioSetup(Line(), m_codec, block, block, image), LinkOk) << block;
     }
     EXPECT_EQ(SettingsOf(image), m_settings);
     EXPECT_EQ(Received(),
@@ -146,9 +142,9 @@ TEST_P(Dialogue, WritesEveryBlock) {
     SettingsImage image = ImageOf(m_settings);
     std::swap(image.alternate1, image.alternate2);
     const auto wanted = SettingsOf(image);
-    ASSERT_EQ(WriteSystemSetup(Line(), image), LinkOk);
+    ASSERT_EQ(WriteSystemSetup(Line(), m_codec, image), LinkOk);
     for (int block = 0; block < 3; ++block) {
-        ASSERT_EQ(WriteAudioSetup(Line(), block, block, image), LinkOk) << block;
+        ASSERT_EQ(WriteAudioSetup(Line(), m_codec, block, block, image), LinkOk) << block;
     }
     EXPECT_EQ(m_rig->Settings(), wanted);
     EXPECT_EQ(SettingsOf(image), wanted); // a write never changes the image
@@ -168,7 +164,7 @@ TEST_P(Dialogue, WritesEveryBlock) {
 TEST_P(Dialogue, CheckLinkDrainsThenReadsSystem) {
     Start();
     SettingsImage image{};
-    EXPECT_EQ(CheckLink(Line(), image), LinkOk);
+    EXPECT_EQ(CheckLink(Line(), m_codec, image), LinkOk);
     EXPECT_TRUE(std::equal(image.system.begin(), image.system.end(), m_settings.begin()));
     EXPECT_EQ(Received(), Frame({0x01}));
 }
@@ -179,7 +175,7 @@ TEST_P(Dialogue, GoAheadNamingAnotherBlockSendsThatBlock) {
     image.alternate1 = image.alternate2; // so that the processor's block 1 visibly changes
     auto wanted = m_settings;
     std::copy(image.alternate1.begin(), image.alternate1.end(), wanted.begin() + 352);
-    EXPECT_EQ(WriteAudioSetup(Line(), 0, 0, image), LinkOk);
+    EXPECT_EQ(WriteAudioSetup(Line(), m_codec, 0, 0, image), LinkOk);
     EXPECT_EQ(Received(),
               Cat({Frame({0x0B, 0, 0}), Frame(AudioMessage(wanted, 1)), Frame({0x11})}));
     EXPECT_EQ(m_rig->Settings(), wanted);
@@ -190,7 +186,7 @@ TEST_P(Dialogue, ReadIntoNoBlockChangesNothing) {
     SettingsImage image{};
     image.current.fill(0x77);
     const SettingsImage before = image;
-    EXPECT_EQ(ReadAudioSetup(Line(), 0, 3, image), LinkFailed);
+    EXPECT_EQ(ReadAudioSetup(Line(), m_codec, 0, 3, image), LinkFailed);
     EXPECT_EQ(SettingsOf(image), SettingsOf(before));
     EXPECT_EQ(Received(), Frame({0x02, 0})); // the whole exchange took place
 }
@@ -202,56 +198,56 @@ struct FailureRow {
     FaultKind kind;
     Stage stage;
     Op op;
-    int result;
+    LinkResult result;
     // What the program sends after the first request: nothing, the abort, or the data frame
     // and the confirmation.
     enum { Nothing, Abort, DataAndConfirm, Any } after;
 };
 
 const FailureRow kFailures[] = {
-    {"ReadSystemSilent", FaultKind::Silent, Stage::ReadSystem, Op::ReadSystem, 2,
+    {"ReadSystemSilent", FaultKind::Silent, Stage::ReadSystem, Op::ReadSystem, LinkFailed,
      FailureRow::Nothing},
-    {"ReadSystemWrongCode", FaultKind::WrongCode, Stage::ReadSystem, Op::ReadSystem, 2,
+    {"ReadSystemWrongCode", FaultKind::WrongCode, Stage::ReadSystem, Op::ReadSystem, LinkFailed,
      FailureRow::Nothing},
-    {"ReadSystemShort", FaultKind::WrongLength, Stage::ReadSystem, Op::ReadSystem, 2,
+    {"ReadSystemShort", FaultKind::WrongLength, Stage::ReadSystem, Op::ReadSystem, LinkFailed,
      FailureRow::Nothing},
-    {"ReadSystemBadBlock", FaultKind::BadBlock, Stage::ReadSystem, Op::ReadSystem, 2,
+    {"ReadSystemBadBlock", FaultKind::BadBlock, Stage::ReadSystem, Op::ReadSystem, LinkFailed,
      FailureRow::Nothing},
-    {"ReadSystemCut", FaultKind::CutFrame, Stage::ReadSystem, Op::ReadSystem, 2,
+    {"ReadSystemCut", FaultKind::CutFrame, Stage::ReadSystem, Op::ReadSystem, LinkFailed,
      FailureRow::Nothing},
-    {"ReadSystemOversize", FaultKind::Oversize, Stage::ReadSystem, Op::ReadSystem, 2,
+    {"ReadSystemOversize", FaultKind::Oversize, Stage::ReadSystem, Op::ReadSystem, LinkFailed,
      FailureRow::Nothing},
-    {"ReadSystemBadEscape", FaultKind::BadEscape, Stage::ReadSystem, Op::ReadSystem, 2,
+    {"ReadSystemBadEscape", FaultKind::BadEscape, Stage::ReadSystem, Op::ReadSystem, LinkFailed,
      FailureRow::Nothing},
-    {"ReadSystemNoise", FaultKind::Noise, Stage::ReadSystem, Op::ReadSystem, 0,
+    {"ReadSystemNoise", FaultKind::Noise, Stage::ReadSystem, Op::ReadSystem, LinkOk,
      FailureRow::Nothing},
-    {"ReadAudioSilent", FaultKind::Silent, Stage::ReadAudio1, Op::ReadAudio1, 2,
+    {"ReadAudioSilent", FaultKind::Silent, Stage::ReadAudio1, Op::ReadAudio1, LinkFailed,
      FailureRow::Nothing},
-    {"ReadAudioWrongCode", FaultKind::WrongCode, Stage::ReadAudio1, Op::ReadAudio1, 2,
+    {"ReadAudioWrongCode", FaultKind::WrongCode, Stage::ReadAudio1, Op::ReadAudio1, LinkFailed,
      FailureRow::Nothing},
-    {"ReadAudioShort", FaultKind::WrongLength, Stage::ReadAudio1, Op::ReadAudio1, 2,
+    {"ReadAudioShort", FaultKind::WrongLength, Stage::ReadAudio1, Op::ReadAudio1, LinkFailed,
      FailureRow::Nothing},
-    {"ReadAudioBadBlock", FaultKind::BadBlock, Stage::ReadAudio1, Op::ReadAudio1, 2,
+    {"ReadAudioBadBlock", FaultKind::BadBlock, Stage::ReadAudio1, Op::ReadAudio1, LinkFailed,
      FailureRow::Nothing},
-    {"WriteSystemSilent", FaultKind::Silent, Stage::WriteSystem, Op::WriteSystem, 2,
+    {"WriteSystemSilent", FaultKind::Silent, Stage::WriteSystem, Op::WriteSystem, LinkFailed,
      FailureRow::Nothing},
-    {"WriteSystemWrongCode", FaultKind::WrongCode, Stage::WriteSystem, Op::WriteSystem, 2,
+    {"WriteSystemWrongCode", FaultKind::WrongCode, Stage::WriteSystem, Op::WriteSystem, LinkFailed,
      FailureRow::Nothing},
-    {"WriteSystemLongGoAhead", FaultKind::WrongLength, Stage::WriteSystem, Op::WriteSystem, 2,
-     FailureRow::Abort},
-    {"WriteSystemNoConfirm", FaultKind::NoConfirm, Stage::WriteSystem, Op::WriteSystem, 4,
+    {"WriteSystemLongGoAhead", FaultKind::WrongLength, Stage::WriteSystem, Op::WriteSystem,
+     LinkFailed, FailureRow::Abort},
+    {"WriteSystemNoConfirm", FaultKind::NoConfirm, Stage::WriteSystem, Op::WriteSystem, LinkNoReply,
      FailureRow::DataAndConfirm},
-    {"WriteSystemBadConfirm", FaultKind::BadConfirm, Stage::WriteSystem, Op::WriteSystem, 2,
-     FailureRow::DataAndConfirm},
-    {"WriteAudioSilent", FaultKind::Silent, Stage::WriteAudio0, Op::WriteAudio0, 2,
+    {"WriteSystemBadConfirm", FaultKind::BadConfirm, Stage::WriteSystem, Op::WriteSystem,
+     LinkFailed, FailureRow::DataAndConfirm},
+    {"WriteAudioSilent", FaultKind::Silent, Stage::WriteAudio0, Op::WriteAudio0, LinkFailed,
      FailureRow::Nothing},
-    {"WriteAudioLongGoAhead", FaultKind::WrongLength, Stage::WriteAudio0, Op::WriteAudio0, 2,
-     FailureRow::Abort},
-    {"WriteAudioNoBlock", FaultKind::BadBlockNumber, Stage::WriteAudio0, Op::WriteAudio0, 2,
-     FailureRow::Abort},
-    {"WriteAudioNoConfirm", FaultKind::NoConfirm, Stage::WriteAudio0, Op::WriteAudio0, 4,
+    {"WriteAudioLongGoAhead", FaultKind::WrongLength, Stage::WriteAudio0, Op::WriteAudio0,
+     LinkFailed, FailureRow::Abort},
+    {"WriteAudioNoBlock", FaultKind::BadBlockNumber, Stage::WriteAudio0, Op::WriteAudio0,
+     LinkFailed, FailureRow::Abort},
+    {"WriteAudioNoConfirm", FaultKind::NoConfirm, Stage::WriteAudio0, Op::WriteAudio0, LinkNoReply,
      FailureRow::DataAndConfirm},
-    {"WriteAudioBadConfirm", FaultKind::BadConfirm, Stage::WriteAudio0, Op::WriteAudio0, 2,
+    {"WriteAudioBadConfirm", FaultKind::BadConfirm, Stage::WriteAudio0, Op::WriteAudio0, LinkFailed,
      FailureRow::DataAndConfirm},
 };
 
@@ -272,12 +268,12 @@ protected:
     void Start(std::vector<vrxsim::Fault> faults) {
         m_processor =
             std::make_unique<testsupport::ScriptedProcessor>(m_line, m_settings, std::move(faults));
-        ResetReceiver();
     }
 
     std::array<std::uint8_t, 800> m_settings = WithDle(vrxsim::ExampleSettings());
     testsupport::MemoryLine m_line;
     std::unique_ptr<testsupport::ScriptedProcessor> m_processor;
+    FrameCodec m_codec;
 };
 
 TEST_P(Failure, Row) {
@@ -292,32 +288,32 @@ TEST_P(Failure, Row) {
     const auto before = SettingsOf(image);
     Bytes request;
     Bytes data;
-    int result = -1;
+    LinkResult result = LinkPending;
     switch (row.op) {
     case Op::ReadSystem:
         request = Frame({0x01});
-        result = ReadSystemSetup(Line(), image);
+        result = ReadSystemSetup(Line(), m_codec, image);
         break;
     case Op::ReadAudio1:
         request = Frame({0x02, 1});
-        result = ReadAudioSetup(Line(), 1, 1, image);
+        result = ReadAudioSetup(Line(), m_codec, 1, 1, image);
         break;
     case Op::WriteSystem:
         image = ImageOf(m_settings);
         request = Frame({0x0A});
         data = Frame(SystemMessage(m_settings));
-        result = WriteSystemSetup(Line(), image);
+        result = WriteSystemSetup(Line(), m_codec, image);
         break;
     case Op::WriteAudio0:
         image = ImageOf(m_settings);
         request = Frame({0x0B, 0, 0});
         data = Frame(AudioMessage(m_settings, 0));
-        result = WriteAudioSetup(Line(), 0, 0, image);
+        result = WriteAudioSetup(Line(), m_codec, 0, 0, image);
         break;
     }
     EXPECT_EQ(result, row.result);
     const bool isRead = row.op == Op::ReadSystem || row.op == Op::ReadAudio1;
-    if (isRead && row.result != 0) {
+    if (isRead && row.result != LinkOk) {
         EXPECT_EQ(SettingsOf(image), before);
     } else if (!isRead) {
         EXPECT_EQ(SettingsOf(image), m_settings);

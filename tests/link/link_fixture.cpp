@@ -90,11 +90,12 @@ std::vector<std::uint8_t> Pty::Drain(int quietMs) {
 
 #endif
 
-void MapCom1(const TempDir& dir, const std::string& device) {
-    g_PortSettings.ProfilePath = (dir.Path() / "VRX3KM.CFG").string();
-    if (!WritePrivateProfileString("Ports", "COM1", device, g_PortSettings.ProfilePath)) {
+std::string MapCom1(const TempDir& dir, const std::string& device) {
+    const std::string profile = (dir.Path() / "VRX3KM.CFG").string();
+    if (!WritePrivateProfileString("Ports", "COM1", device, profile)) {
         throw std::runtime_error("profile not written");
     }
+    return profile;
 }
 
 } // namespace linktest

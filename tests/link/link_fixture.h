@@ -40,9 +40,8 @@ private:
 };
 #endif
 
-// Points g_PortSettings.ProfilePath at a profile in dir whose section "Ports" maps COM1 to
-// device.
-void MapCom1(const TempDir& dir, const std::string& device);
+// Writes a profile in dir whose section "Ports" maps COM1 to device; returns its path.
+std::string MapCom1(const TempDir& dir, const std::string& device);
 
 } // namespace linktest
 

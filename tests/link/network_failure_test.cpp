@@ -167,9 +167,9 @@ TEST(NetworkFailure, SilentRawServerFailsTheLinkCheck) {
     port.OpenDevice("tcp://127.0.0.1:" + server.Port());
     ASSERT_TRUE(port.IsOpen()) << port.Problem();
     SettingsImage image;
-    ResetReceiver();
+    FrameCodec codec;
     const auto began = Clock::now();
-    EXPECT_NE(CheckLink(port, image), LinkOk);
+    EXPECT_NE(CheckLink(port, codec, image), LinkOk);
     EXPECT_LT(Clock::now() - began, std::chrono::seconds(15));
     EXPECT_TRUE(port.IsOpen());
 }

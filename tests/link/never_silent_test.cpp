@@ -17,7 +17,7 @@ TEST(NeverSilentLine, ReplyAndDrainEndAtTheirBounds) {
     testsupport::MemoryLine line;
     testsupport::ScriptedProcessor processor(
         line, vrxsim::ExampleSettings(), {{vrxsim::FaultKind::Chatter, vrxsim::Stage::ReadSystem}});
-    ResetReceiver();
+    FrameCodec codec;
 
     SettingsImage image{};
     image.system.fill(0x5A);
@@ -26,14 +26,14 @@ TEST(NeverSilentLine, ReplyAndDrainEndAtTheirBounds) {
 
     // The request starts the chatter: a byte every 100 ms and never a frame.
     auto start = line.Clock().Now();
-    EXPECT_NE(ReadSystemSetup(line, image), LinkOk);
+    EXPECT_NE(ReadSystemSetup(line, codec, image), LinkOk);
     auto took = line.Clock().Now() - start;
     EXPECT_GE(took, milliseconds(kReplyLimitMs));
     EXPECT_LT(took, milliseconds(kReplyLimitMs + 200));
 
     // The drain never sees a silent second and gives up at its own limit.
     start = line.Clock().Now();
-    EXPECT_NE(CheckLink(line, image), LinkOk);
+    EXPECT_NE(CheckLink(line, codec, image), LinkOk);
     took = line.Clock().Now() - start;
     EXPECT_GE(took, milliseconds(kDrainLimitMs));
     EXPECT_LT(took, milliseconds(kDrainLimitMs + 200));

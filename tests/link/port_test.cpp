@@ -26,9 +26,10 @@ using Bytes = std::vector<std::uint8_t>;
 
 class Port : public testing::Test {
 protected:
-    void SetUp() override { linktest::MapCom1(m_dir, m_pty.Slave()); }
+    void SetUp() override { m_profile = linktest::MapCom1(m_dir, m_pty.Slave()); }
     linktest::TempDir m_dir;
     linktest::Pty m_pty;
+    std::string m_profile;
 };
 
 TEST_F(Port, NotOpenUntilOpened) {
@@ -41,7 +42,7 @@ TEST_F(Port, NotOpenUntilOpened) {
 
 TEST_F(Port, BytesPassUnchangedBothWays) {
     CSerialPort port;
-    port.Open("COM1");
+    port.Open("COM1", m_profile);
     ASSERT_TRUE(port.IsOpen());
     // Raw mode: CR, LF, control characters and 0xFF arrive as they are, and XON (0x11) and
     // XOFF (0x13) too, though the fresh pseudo-terminal starts with software flow control on.
@@ -58,7 +59,7 @@ TEST_F(Port, BytesPassUnchangedBothWays) {
 
 TEST_F(Port, ReadTimesOutAfterAboutOneSecond) {
     CSerialPort port;
-    port.Open("COM1");
+    port.Open("COM1", m_profile);
     ASSERT_TRUE(port.IsOpen());
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(port.ReadByte(), -1);
@@ -91,7 +92,7 @@ TEST_F(Port, LineSettings) {
         ASSERT_EQ(tcgetattr(observer, &before), 0);
 
         CSerialPort port;
-        port.Open("COM1");
+        port.Open("COM1", m_profile);
         ASSERT_TRUE(port.IsOpen());
         termios after{};
         ASSERT_EQ(tcgetattr(observer, &after), 0);
@@ -106,51 +107,50 @@ TEST_F(Port, LineSettings) {
         EXPECT_EQ(after.c_lflag & (ECHO | ICANON | ISIG | IEXTEN), 0u);
         EXPECT_EQ(after.c_cc[VMIN], 0);
         EXPECT_EQ(after.c_cc[VTIME], 10);
-        port.Open("none");
+        port.Open("none", m_profile);
         ::close(observer);
     }
 }
 
 TEST_F(Port, ExclusiveUse) {
     CSerialPort first;
-    first.Open("COM1");
+    first.Open("COM1", m_profile);
     ASSERT_TRUE(first.IsOpen());
     CSerialPort second;
-    second.Open("COM1");
+    second.Open("COM1", m_profile);
     EXPECT_FALSE(second.IsOpen());
     // A free port opens on the same object afterwards.
     linktest::Pty other;
-    EXPECT_TRUE(
-        WritePrivateProfileString("Ports", "COM2", other.Slave(), g_PortSettings.ProfilePath));
-    second.Open("COM2");
+    EXPECT_TRUE(WritePrivateProfileString("Ports", "COM2", other.Slave(), m_profile));
+    second.Open("COM2", m_profile);
     EXPECT_TRUE(second.IsOpen());
     // Once the first lets go, the device can be opened again.
-    first.Open("COM3-not-a-port");
+    first.Open("COM3-not-a-port", m_profile);
     EXPECT_FALSE(first.IsOpen());
     CSerialPort third;
-    third.Open("COM1");
+    third.Open("COM1", m_profile);
     EXPECT_TRUE(third.IsOpen());
 }
 
 TEST_F(Port, ReopenAndFailedOpens) {
     CSerialPort port;
-    port.Open("COM1");
+    port.Open("COM1", m_profile);
     ASSERT_TRUE(port.IsOpen());
-    port.Open("COM1");
+    port.Open("COM1", m_profile);
     EXPECT_TRUE(port.IsOpen()); // its own earlier hold was released first
-    port.Open("COM7");
+    port.Open("COM7", m_profile);
     EXPECT_FALSE(port.IsOpen());
-    EXPECT_TRUE(WritePrivateProfileString("Ports", "COM2", (m_dir.Path() / "absent").string(),
-                                          g_PortSettings.ProfilePath));
-    port.Open("COM2");
+    EXPECT_TRUE(
+        WritePrivateProfileString("Ports", "COM2", (m_dir.Path() / "absent").string(), m_profile));
+    port.Open("COM2", m_profile);
     EXPECT_FALSE(port.IsOpen());
     // A regular file is not a port.
     { std::ofstream((m_dir.Path() / "plain").string()) << "x"; }
-    EXPECT_TRUE(WritePrivateProfileString("Ports", "COM2", (m_dir.Path() / "plain").string(),
-                                          g_PortSettings.ProfilePath));
-    port.Open("COM2");
+    EXPECT_TRUE(
+        WritePrivateProfileString("Ports", "COM2", (m_dir.Path() / "plain").string(), m_profile));
+    port.Open("COM2", m_profile);
     EXPECT_FALSE(port.IsOpen());
-    port.Open("COM1");
+    port.Open("COM1", m_profile);
     EXPECT_TRUE(port.IsOpen());
 }
 
@@ -199,15 +199,14 @@ TEST_F(Port, KeepsTheReasonOfAFailedOpen) {
     };
     for (const Case& c : {Case{missing, PortOpenReason::NoSuchDevice},
                           Case{plain, PortOpenReason::NotASerialDevice}}) {
-        EXPECT_TRUE(
-            WritePrivateProfileString("Ports", "COM2", c.device, g_PortSettings.ProfilePath));
-        port.Open("COM2");
+        EXPECT_TRUE(WritePrivateProfileString("Ports", "COM2", c.device, m_profile));
+        port.Open("COM2", m_profile);
         EXPECT_FALSE(port.IsOpen());
         EXPECT_EQ(port.LastOpenFailure().m_nReason, c.reason) << c.device;
         EXPECT_EQ(port.LastOpenFailure().m_strDevice, c.device);
         EXPECT_EQ(port.LastOpenFailure().Reason().rfind(c.device + ": ", 0), 0u);
     }
-    port.Open("COM1");
+    port.Open("COM1", m_profile);
     EXPECT_TRUE(port.IsOpen());
     EXPECT_EQ(port.LastOpenFailure().m_nReason, PortOpenReason::None);
 }
@@ -236,14 +235,14 @@ TEST_F(Port, HeldByAnotherProcessIsInUse) {
     ASSERT_EQ(::read(ready[0], &ok, 1), 1);
     EXPECT_EQ(ok, 'y');
     CSerialPort port;
-    port.Open("COM1");
+    port.Open("COM1", m_profile);
     EXPECT_FALSE(port.IsOpen());
     EXPECT_EQ(port.LastOpenFailure().m_nReason, PortOpenReason::InUse);
     ::close(release[1]);
     ::close(ready[0]);
     int status = 0;
     ::waitpid(child, &status, 0);
-    port.Open("COM1");
+    port.Open("COM1", m_profile);
     EXPECT_TRUE(port.IsOpen()); // free again once the other process let go
 }
 
@@ -282,7 +281,7 @@ TEST_F(Port, LoadFailsBoundedWhileAnotherProgramReads) {
     ASSERT_EQ(::read(ready[0], &state, 1), 1); // the other program has the device open
 
     CSerialPort port;
-    port.Open("COM1");
+    port.Open("COM1", m_profile);
     EXPECT_TRUE(port.IsOpen());
     ASSERT_EQ(::write(opened[1], "g", 1), 1);
     ASSERT_EQ(::read(ready[0], &state, 1), 1);
@@ -291,9 +290,9 @@ TEST_F(Port, LoadFailsBoundedWhileAnotherProgramReads) {
     SettingsImage image{};
     image.system.fill(0x5A);
     const SettingsImage before = image;
-    SerialDeviceLink link(port);
-    ResetReceiver();
-    const int result = link.CheckLink(image);
+    FrameCodec codec;
+    SerialDeviceLink link(port, codec);
+    const LinkResult result = link.CheckLink(image);
 
     ::kill(child, SIGTERM);
     int status = 0;

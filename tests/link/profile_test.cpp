@@ -140,10 +140,9 @@ TEST_P(LoadPort, ExactNamesOnly) {
     if (!GetParam().stored.empty()) {
         WriteAll(m_path, "[Setup]\r\nPORT=" + GetParam().stored + "\r\n");
     }
-    g_PortSettings.ProfilePath = m_path;
-    g_PortSettings.PortIndex = 2;
-    LoadPortSetting();
-    EXPECT_EQ(g_PortSettings.PortIndex, GetParam().index);
+    PortSettings settings{2, m_path};
+    LoadPortSetting(settings);
+    EXPECT_EQ(settings.PortIndex, GetParam().index);
     EXPECT_EQ(std::filesystem::exists(m_path), !GetParam().stored.empty());
 }
 
@@ -158,12 +157,11 @@ INSTANTIATE_TEST_SUITE_P(Profile, LoadPort,
 
 TEST_F(Profile, SaveThenLoadRoundTrips) {
     WriteAll(m_path, "[Ports]\nCOM2=/dev/x\n");
-    g_PortSettings.ProfilePath = m_path;
-    g_PortSettings.PortIndex = 3;
-    SavePortSetting();
-    g_PortSettings.PortIndex = 0;
-    LoadPortSetting();
-    EXPECT_EQ(g_PortSettings.PortIndex, 3);
+    PortSettings settings{3, m_path};
+    SavePortSetting(settings);
+    settings.PortIndex = 0;
+    LoadPortSetting(settings);
+    EXPECT_EQ(settings.PortIndex, 3);
     EXPECT_EQ(ReadAll(m_path), "[Ports]\nCOM2=/dev/x\n[Setup]\nPORT=COM4\n");
 }
 
@@ -171,11 +169,12 @@ TEST_F(Profile, InitProfileUsesTheWorkingDirectory) {
     const auto before = std::filesystem::current_path();
     std::filesystem::current_path(m_dir.Path());
     WriteAll(m_path, "[Setup]\nPORT=COM2\n");
-    InitProfile();
+    PortSettings settings;
+    InitProfile(settings);
     std::filesystem::current_path(before);
-    EXPECT_EQ(g_PortSettings.ProfilePath,
+    EXPECT_EQ(settings.ProfilePath,
               (std::filesystem::canonical(m_dir.Path()) / "VRX3KM.CFG").string());
-    EXPECT_EQ(g_PortSettings.PortIndex, 1);
+    EXPECT_EQ(settings.PortIndex, 1);
 }
 
 struct DeviceRow {
@@ -192,8 +191,7 @@ class Resolve : public Profile, public testing::WithParamInterface<DeviceRow> {}
 
 TEST_P(Resolve, PortNamesMapToDevices) {
     WriteAll(m_path, "[ports]\ncom2=/dev/pts/99\nCOM3=COM17\n");
-    g_PortSettings.ProfilePath = m_path;
-    EXPECT_EQ(ResolvePortDevice(GetParam().port), GetParam().device);
+    EXPECT_EQ(ResolvePortDevice(GetParam().port, m_path), GetParam().device);
 }
 
 #ifdef _WIN32

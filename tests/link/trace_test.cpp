@@ -28,10 +28,10 @@ TEST(LineTrace, HoldsTheFramesOfADownloadInOrderWithTheirTimes) {
     testsupport::ScriptedProcessor processor(line);
     std::ostringstream out;
     SettingsImage image;
-    ResetReceiver();
+    FrameCodec codec;
     {
         TracingLine tracing(line, out);
-        SerialDeviceLink link(tracing);
+        SerialDeviceLink link(tracing, codec);
         ASSERT_EQ(link.CheckLink(image), LinkOk);
         ASSERT_EQ(link.ReadSystemSetup(image), LinkOk);
         for (int block = 0; block < 3; ++block)

@@ -116,9 +116,9 @@ TEST_F(MainDlgTest, EnterAfterALoadOnAPortThatFailsNeitherEndsTheProgramNorAsks)
     MakeFolders("Main/Plaza/2");
     std::ofstream(m_root / "VRX3KM.CFG") << "[Ports]\nCOM1=" << (m_root / "none").string() << "\n";
     CMainDlg& dlg = Start();
-    dlg.SetPortOpener([](const std::string& name) {
-        g_SerialPort.Open(name);
-        return g_SerialPort.LastOpenFailure().Reason();
+    dlg.SetPortOpener([this](const std::string& name) {
+        m_port.Open(name, m_portSettings.ProfilePath);
+        return m_port.LastOpenFailure().Reason();
     });
     dlg.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
@@ -324,9 +324,9 @@ TEST_F(MainDlgTest, APortThatDoesNotOpenSaysWhyAtOnceReadablyAndWhole) {
     const std::string device = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A9XK3L2Q-if00-port0";
     std::ofstream(m_root / "VRX3KM.CFG") << "[Ports]\nCOM2=" << device << "\n";
     CMainDlg& dlg = Start();
-    dlg.SetPortOpener([](const std::string& name) {
-        g_SerialPort.Open(name);
-        return g_SerialPort.LastOpenFailure().Reason();
+    dlg.SetPortOpener([this](const std::string& name) {
+        m_port.Open(name, m_portSettings.ProfilePath);
+        return m_port.LastOpenFailure().Reason();
     });
     dlg.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));

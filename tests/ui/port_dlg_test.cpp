@@ -20,7 +20,7 @@ std::vector<SerialDevice> TwoAdapters() {
 
 TEST_F(MainDlgTest, PortMappingIsWrittenToTheProfileAndReadBack) {
     Start();
-    CPortDlg dialog(m_pDlg.get(), TwoAdapters);
+    CPortDlg dialog(m_pDlg.get(), m_portSettings.ProfilePath, TwoAdapters);
     dialog.Load();
     EXPECT_EQ(dialog.Mapping(0), ""); // nothing mapped: the default device
     ASSERT_EQ(dialog.DeviceList()->topLevelItemCount(), 2);
@@ -31,18 +31,20 @@ TEST_F(MainDlgTest, PortMappingIsWrittenToTheProfileAndReadBack) {
     dialog.SetMapping(3, "/dev/serial/by-id/usb-FTDI-if00");
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(ResolvePortDevice("COM1"), "/dev/ttyUSB0");
-    EXPECT_EQ(ResolvePortDevice("COM4"), "/dev/serial/by-id/usb-FTDI-if00");
-    EXPECT_EQ(ResolvePortDevice("COM2"), "/dev/ttyS1");
-    EXPECT_EQ(GetPrivateProfileString("Ports", "COM1", "", g_PortSettings.ProfilePath),
+    EXPECT_EQ(ResolvePortDevice("COM1", m_portSettings.ProfilePath), "/dev/ttyUSB0");
+    EXPECT_EQ(ResolvePortDevice("COM4", m_portSettings.ProfilePath),
+              "/dev/serial/by-id/usb-FTDI-if00");
+    EXPECT_EQ(ResolvePortDevice("COM2", m_portSettings.ProfilePath), "/dev/ttyS1");
+    EXPECT_EQ(GetPrivateProfileString("Ports", "COM1", "", m_portSettings.ProfilePath),
               "/dev/ttyUSB0");
 
-    CPortDlg again(m_pDlg.get(), TwoAdapters);
+    CPortDlg again(m_pDlg.get(), m_portSettings.ProfilePath, TwoAdapters);
     again.Load();
     EXPECT_EQ(again.Mapping(0), "/dev/ttyUSB0");
     again.SetMapping(0, "");
     again.accept();
-    EXPECT_EQ(ResolvePortDevice("COM1"), "/dev/ttyS0"); // emptied: the default again
+    EXPECT_EQ(ResolvePortDevice("COM1", m_portSettings.ProfilePath),
+              "/dev/ttyS0"); // emptied: the default again
 
     // The window's tooltips and state follow the profile.
     m_pDlg->UpdatePortState();
@@ -52,7 +54,7 @@ TEST_F(MainDlgTest, PortMappingIsWrittenToTheProfileAndReadBack) {
 
 TEST_F(MainDlgTest, FindTriesEveryPortAndDeviceOnceAndNamesWhereAProcessorAnswered) {
     Start();
-    CPortDlg dialog(m_pDlg.get(), TwoAdapters);
+    CPortDlg dialog(m_pDlg.get(), m_portSettings.ProfilePath, TwoAdapters);
     dialog.Load();
     dialog.SetMapping(1, "/dev/ttyUSB0");
     std::vector<std::string> tried;
@@ -76,7 +78,7 @@ TEST_F(MainDlgTest, PortsDialogRefusesALineBreakAndATraceIntoTheLibrary) {
     MakeFolders("Main/Plaza/2");
     WriteFile("Main/Plaza/2/Vrx.cfg", 800);
     Start();
-    CPortDlg dialog(m_pDlg.get(), TwoAdapters);
+    CPortDlg dialog(m_pDlg.get(), m_portSettings.ProfilePath, TwoAdapters);
     dialog.Load();
     dialog.SetMapping(2, "/dev/x\r\nCOM4=/dev/y\r\n[Setup]");
     dialog.accept();
@@ -91,13 +93,13 @@ TEST_F(MainDlgTest, PortsDialogRefusesALineBreakAndATraceIntoTheLibrary) {
     EXPECT_NE(dialog.result(), QDialog::Accepted);
     ASSERT_EQ(m_prompt.m_asked.size(), 2u);
     EXPECT_NE(m_prompt.m_asked[1].m_strText.find("library's own files"), std::string::npos);
-    EXPECT_FALSE(std::filesystem::exists(g_PortSettings.ProfilePath));
+    EXPECT_FALSE(std::filesystem::exists(m_portSettings.ProfilePath));
     EXPECT_EQ(std::filesystem::file_size(cfg), 800u);
 
     dialog.SetTrace(true, (m_root / "trace.txt").string());
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(ResolvePortDevice("COM3"), "/dev/ttyUSB0");
+    EXPECT_EQ(ResolvePortDevice("COM3", m_portSettings.ProfilePath), "/dev/ttyUSB0");
 }
 
 } // namespace

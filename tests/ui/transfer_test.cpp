@@ -48,10 +48,8 @@ protected:
         m_sim.SetFaults(std::move(faults));
         Start();
         Select({"Main", "Plaza", "2"});
-        g_SerialPort.Open("COM1");
-        ASSERT_TRUE(g_SerialPort.IsOpen());
-        ResetReceiver();
-        g_SettingsImage = SettingsImage{};
+        m_port.Open("COM1", m_portSettings.ProfilePath);
+        ASSERT_TRUE(m_port.IsOpen());
         m_sim.Start();
     }
     // Clicks the button and waits for the transfer it started to end.
@@ -138,8 +136,8 @@ TEST_F(TransferTest, LoadFailuresEndAtTheirStageAndSaveNothing) {
 TEST_F(TransferTest, LoadWithThePortClosedAsksNothing) {
     StartOnScreen({}, true);
     std::ofstream(m_root / "VRX3KM.CFG") << "[Ports]\nCOM1=" << (m_root / "none").string() << "\n";
-    g_SerialPort.Open("COM1");
-    ASSERT_FALSE(g_SerialPort.IsOpen());
+    m_port.Open("COM1", m_portSettings.ProfilePath);
+    ASSERT_FALSE(m_port.IsOpen());
     Click(IDC_LOAD);
     EXPECT_TRUE(m_prompt.m_asked.empty());
     EXPECT_EQ(Text(IDC_STATUS), transfer_text::kPortError);
@@ -201,8 +199,7 @@ TEST_F(TransferTest, SendToASilentProcessorStillReadsTheStoredSettings) {
     EXPECT_EQ(Text(IDC_STATUS), transfer_text::kSendError);
     EXPECT_EQ(Bar(), 20);
     const auto blocks = vrxsim::ExampleSettings();
-    EXPECT_EQ(std::memcmp(&g_SettingsImage.system, blocks.data(), sizeof g_SettingsImage.system),
-              0);
+    EXPECT_EQ(std::memcmp(&m_image.system, blocks.data(), sizeof m_image.system), 0);
     ExpectUnlocked();
     EXPECT_TRUE(Enabled(IDC_SEND));
 }
@@ -247,9 +244,8 @@ TEST_F(TransferTest, ASlowLoadKeepsTheWindowPaintedAndDropsInputGivenDuringIt) {
     Start();
     m_pDlg->show();
     Select({"Main", "Plaza", "2"});
-    g_SerialPort.Open("COM1");
-    ASSERT_TRUE(g_SerialPort.IsOpen());
-    ResetReceiver();
+    m_port.Open("COM1", m_portSettings.ProfilePath);
+    ASSERT_TRUE(m_port.IsOpen());
     slow.Start();
 
     PaintCounter painted;
@@ -296,13 +292,12 @@ TEST_F(TransferTest, AProcessorThatWentAwayAndCameBackIsReachedByTheFirstLoad) {
     std::ofstream(m_root / "VRX3KM.CFG") << "[Ports]\nCOM1=" << adapter.string() << "\n";
     Start();
     Select({"Main", "Plaza", "2"});
-    m_pDlg->SetPortOpener([](const std::string& name) {
-        g_SerialPort.Open(name);
-        return g_SerialPort.LastOpenFailure().Reason();
+    m_pDlg->SetPortOpener([this](const std::string& name) {
+        m_port.Open(name, m_portSettings.ProfilePath);
+        return m_port.LastOpenFailure().Reason();
     });
     m_pDlg->OpenSavedPort();
-    ASSERT_TRUE(g_SerialPort.IsOpen());
-    ResetReceiver();
+    ASSERT_TRUE(m_port.IsOpen());
     first->Start();
     Click(IDC_LOAD);
     EXPECT_EQ(Text(IDC_STATUS), transfer_text::kDownloadSuccess);

@@ -28,7 +28,6 @@ void MainDlgTest::SetUp() {
     fs::create_directories(m_root);
     fs::current_path(m_root);
     QDir::setCurrent(QString::fromStdString(m_root.string()));
-    g_PortSettings = PortSettings{};
     SetPrompt(&m_prompt);
     SetLauncher(&m_launcher);
 }
@@ -54,7 +53,9 @@ void MainDlgTest::WriteFile(const std::string& path, std::size_t size) {
 }
 
 CMainDlg& MainDlgTest::Start() {
-    m_pDlg = std::make_unique<CMainDlg>();
+    m_pDlg.reset();
+    m_pLibrary = std::make_unique<SiteLibrary>();
+    m_pDlg = std::make_unique<CMainDlg>(m_port, m_codec, m_image, m_portSettings, *m_pLibrary);
     // Like the name dialog: each scripted name is offered to the check in turn, a refused one
     // is corrected by the next; the end of the script, or nullopt, cancels.
     m_pDlg->SetNameSource([this](const std::string& caption,

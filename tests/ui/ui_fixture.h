@@ -63,5 +63,12 @@ protected:
     std::deque<std::optional<std::string>> m_names;
     std::vector<std::string> m_captions;
     std::vector<std::string> m_opened;
+    // The objects of the program's run, as the start of the program makes them; each Start
+    // begins with an empty library.
+    CSerialPort m_port;
+    FrameCodec m_codec;
+    SettingsImage m_image;
+    PortSettings m_portSettings;
+    std::unique_ptr<SiteLibrary> m_pLibrary;
     std::unique_ptr<CMainDlg> m_pDlg;
 };

@@ -120,34 +120,37 @@ private:
     bool m_bBarOpen = false;
 };
 
-ScreenTarget TargetOf(const CliRequest& request) {
-    return {request.m_names[0], request.m_names[1], request.m_names[2]};
-}
+// The level of the entry named by the first n names of a request.
+constexpr SiteLevel kLevelOfNames[] = {SiteLevel::Circuit, SiteLevel::Theater, SiteLevel::Screen};
+constexpr const char* kLevelWords[] = {"circuit", "theater", "screen"};
 
-// Makes the named entries current, level by level; throws NameProblem for the first missing.
-void Select(SiteLibrary& library, const std::vector<std::string>& names) {
-    static const char* const kLevels[] = {"circuit", "theater", "screen"};
+// The named entry resolved, level by level; throws NameProblem for the first name the library
+// does not hold.
+SiteSelection Select(SiteLibrary& library, const std::vector<std::string>& names) {
     std::string strWhere;
     for (std::size_t i = 0; i < names.size(); ++i) {
         const bool bFound = i == 0   ? library.FindCircuit(names[i])
                             : i == 1 ? library.FindTheater(names[i])
                                      : library.FindScreen(names[i]);
         if (!bFound)
-            throw NameProblem{"no " + std::string(kLevels[i]) + " \"" + names[i] + "\"" + strWhere +
-                              " in the library"};
-        strWhere = " in " + std::string(kLevels[i]) + " \"" + names[i] + "\"";
+            throw NameProblem{"no " + std::string(kLevelWords[i]) + " \"" + names[i] + "\"" +
+                              strWhere + " in the library"};
+        strWhere = " in " + std::string(kLevelWords[i]) + " \"" + names[i] + "\"";
     }
+    return names.empty() ? SiteSelection{}
+                         : library.CurrentSelection(kLevelOfNames[names.size() - 1]);
 }
 
-void OpenPort(const CliRequest& request) {
-    InitProfile();
+void OpenPort(const CliRequest& request, CliObjects& objects) {
+    PortSettings& settings = objects.m_portSettings;
+    InitProfile(settings);
     if (!request.m_strPortDevice.empty()) {
-        g_SerialPort.OpenDevice(request.m_strPortDevice);
+        objects.m_port.OpenDevice(request.m_strPortDevice);
         return;
     }
     if (request.m_nPortIndex)
-        g_PortSettings.PortIndex = *request.m_nPortIndex;
-    g_SerialPort.Open(PortName(g_PortSettings.PortIndex));
+        settings.PortIndex = *request.m_nPortIndex;
+    objects.m_port.Open(PortName(settings.PortIndex), settings.ProfilePath);
 }
 
 // A line trace that could not be opened: the command stops before anything is sent.
@@ -155,29 +158,29 @@ struct TraceProblem {
     std::string m_strMessage;
 };
 
-// The device link of one command: the program's port, opened as the request says, with the
-// line trace between when --trace asked for one.
+// The device link of one command: the tool's port, opened as the request says, with the line
+// trace between when --trace asked for one, framed by the port's codec.
 class CliLink {
 public:
-    explicit CliLink(const CliRequest& request) {
-        OpenPort(request);
+    CliLink(const CliRequest& request, CliObjects& objects) {
+        OpenPort(request, objects);
         if (!request.m_strTrace.empty()) {
             // The tool works in the library folder, so its screen folders are found from here.
             std::string problem;
             m_pTrace = TraceFile::Open(request.m_strTrace, fs::current_path(), problem);
             if (!m_pTrace)
                 throw TraceProblem{problem};
-            m_pTracing = std::make_unique<TracingLine>(g_SerialPort, *m_pTrace);
+            m_pTracing = std::make_unique<TracingLine>(objects.m_port, *m_pTrace);
         }
         m_pLink = std::make_unique<SerialDeviceLink>(
-            m_pTracing ? static_cast<SerialLine&>(*m_pTracing) : g_SerialPort);
+            m_pTracing ? static_cast<SerialLine&>(*m_pTracing) : objects.m_port, objects.m_codec);
     }
     TransferLink& Link() { return *m_pLink; }
 
     // Completes the trace. A trace that could not be written whole is reported; it turns the
     // exit status of a command that otherwise succeeded into a file error, and leaves a failed
     // transfer's status as it is.
-    int Finish(CliStreams& io, int nStatus) {
+    ExitStatus Finish(CliStreams& io, ExitStatus nStatus) {
         m_pLink.reset();
         m_pTracing.reset();
         if (!m_pTrace)
@@ -196,11 +199,12 @@ private:
     std::unique_ptr<SerialDeviceLink> m_pLink;
 };
 
-int PortsCommand(const CliRequest& request, CliStreams& io) {
-    InitProfile();
+ExitStatus PortsCommand(const CliRequest& request, CliStreams& io, PortSettings& settings) {
+    InitProfile(settings);
+    const std::string& profile = settings.ProfilePath;
     // Without a readable profile the ports' devices are unknown, and a mapping could not be
     // added without losing the file's other lines.
-    const std::string strProfileProblem = ProfileProblem(g_PortSettings.ProfilePath);
+    const std::string strProfileProblem = ProfileProblem(profile);
     if (!strProfileProblem.empty())
         io.m_err << "vrx3km-cli: " << strProfileProblem << "\n";
     if (request.m_mapping) {
@@ -219,20 +223,19 @@ int PortsCommand(const CliRequest& request, CliStreams& io) {
                      << "\n";
             return kExitUsage;
         }
-        if (!SetPortMapping(port, device)) {
-            io.m_err << "vrx3km-cli: the port mapping could not be written to "
-                     << g_PortSettings.ProfilePath << "; check that the library folder may be "
-                     << "written\n";
+        if (!SetPortMapping(port, device, profile)) {
+            io.m_err << "vrx3km-cli: the port mapping could not be written to " << profile
+                     << "; check that the library folder may be written\n";
             return kExitFileError;
         }
-        io.m_err << port << " now stands for " << ResolvePortDevice(port)
+        io.m_err << port << " now stands for " << ResolvePortDevice(port, profile)
                  << (device.empty() ? " (its default device)" : "") << "\n";
         return kExitSuccess;
     }
     const std::vector<SerialDevice> devices = ListSerialDevices();
     std::vector<std::string> portDevices;
     for (int i = 0; i < 4; ++i)
-        portDevices.push_back(ResolvePortDevice(PortName(i)));
+        portDevices.push_back(ResolvePortDevice(PortName(i), profile));
     const std::vector<std::string> candidates = FindCandidates(portDevices, devices);
 
     if (request.m_bFind) {
@@ -248,7 +251,7 @@ int PortsCommand(const CliRequest& request, CliStreams& io) {
         for (const std::string& device : answered) {
             io.m_out << "A processor answered on " << device;
             for (int i = 0; i < 4; ++i)
-                if (ResolvePortDevice(PortName(i)) == device)
+                if (ResolvePortDevice(PortName(i), profile) == device)
                     io.m_out << " (" << PortName(i) << ")";
             io.m_out << "\n";
         }
@@ -258,10 +261,10 @@ int PortsCommand(const CliRequest& request, CliStreams& io) {
     for (int i = 0; i < 4 && strProfileProblem.empty(); ++i) {
         const std::string port = PortName(i);
         CSerialPort probe;
-        probe.Open(port);
-        io.m_out << port << (i == g_PortSettings.PortIndex ? " * " : "   ")
-                 << ResolvePortDevice(port) << (PortMapping(port).empty() ? " (default)" : "")
-                 << ": "
+        probe.Open(port, profile);
+        io.m_out << port << (i == settings.PortIndex ? " * " : "   ")
+                 << ResolvePortDevice(port, profile)
+                 << (PortMapping(port, profile).empty() ? " (default)" : "") << ": "
                  << (probe.IsOpen() ? std::string("opens") : probe.LastOpenFailure().Reason())
                  << "\n";
     }
@@ -274,21 +277,21 @@ int PortsCommand(const CliRequest& request, CliStreams& io) {
     return strProfileProblem.empty() ? kExitSuccess : kExitFileError;
 }
 
-int ListCommand(CSiteStorage& storage, CliStreams& io) {
+ExitStatus ListCommand(CSiteStorage& storage, CliStreams& io) {
     bool bAnyFails = false;
-    io.m_out << RenderListing(storage.Library(), [&storage, &bAnyFails] {
-        const StoredSettingsState state =
-            StoredSettingsStateOf(storage.DiskPath(PathKind::SettingsFile));
-        bAnyFails |= state == StoredSettingsState::FailsChecks;
-        return state;
-    });
+    io.m_out << RenderListing(
+        storage.Library(), [&storage, &bAnyFails](const SiteSelection& screen) {
+            const StoredSettingsState state =
+                StoredSettingsStateOf(storage.DiskPath(screen, PathKind::SettingsFile));
+            bAnyFails |= state == StoredSettingsState::FailsChecks;
+            return state;
+        });
     if (bAnyFails)
         io.m_err << kFailsChecksLegend << "\n";
     return kExitSuccess;
 }
 
-int AddCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io) {
-    static const char* const kLevels[] = {"circuit", "theater", "screen"};
+ExitStatus AddCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io) {
     // Every name is checked before anything is added, so a refused screen name adds no circuit.
     // Names are taken composed, as they are stored, so an existing level is found however its
     // accents were typed.
@@ -299,20 +302,23 @@ int AddCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io)
         if (!problem)
             names.push_back(NormalizeSiteName(given).value_or(given));
         else
-            throw NameProblem{"the " + std::string(kLevels[i]) + " name \"" + given +
+            throw NameProblem{"the " + std::string(kLevelWords[i]) + " name \"" + given +
                               "\" is refused: " + *problem};
     }
     SiteLibrary& library = storage.Library();
+    SiteSelection parent;
     for (std::size_t i = 0; i < names.size(); ++i) {
         const std::string& name = names[i];
-        const SiteLevel level = static_cast<SiteLevel>(static_cast<int>(i) + 1);
+        const SiteLevel level = kLevelOfNames[i];
         // Levels that exist are the way down to the new entry.
         const bool bExists = i == 0   ? library.FindCircuit(name)
                              : i == 1 ? library.FindTheater(name)
                                       : library.FindScreen(name);
-        if (bExists)
+        if (bExists) {
+            parent = library.CurrentSelection(level);
             continue;
-        const AddOutcome outcome = AddSite(storage, level, name);
+        }
+        const AddOutcome outcome = AddSite(storage, level, parent, name);
         if (!outcome.IsAdded()) {
             io.m_err << "vrx3km-cli: " << outcome.m_strMessage << "\n";
             return outcome.m_nResult == AddResult::FolderNotCreated ||
@@ -320,21 +326,21 @@ int AddCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io)
                        ? kExitFileError
                        : kExitUsage;
         }
-        io.m_err << "Added " << kLevels[i] << " "
-                 << UserPath(request, storage.SitePath(FolderKind(level))) << "\n";
+        io.m_err << "Added " << kLevelWords[i] << " "
+                 << UserPath(request, storage.SitePath(outcome.m_site, FolderKind(level))) << "\n";
+        parent = outcome.m_site;
     }
     return kExitSuccess;
 }
 
-int ReportCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io) {
-    Select(storage.Library(), request.m_names);
-    storage.LoadSite();
-    const std::string strReport = UserPath(request, storage.SitePath(PathKind::ReportFile));
-    SiteLibrary& library = storage.Library();
-    WriteConfigurationReport(storage.DiskPath(PathKind::ReportFile), g_SettingsImage,
-                             library.GetCircuitName(), library.GetTheaterName(),
-                             library.GetScreenName());
-    std::ifstream file(storage.DiskPath(PathKind::ReportFile), std::ios::binary);
+ExitStatus ReportCommand(const CliRequest& request, CSiteStorage& storage,
+                         const SettingsImage& image, CliStreams& io) {
+    const SiteSelection screen = Select(storage.Library(), request.m_names);
+    storage.LoadSite(screen);
+    const std::string strReport = UserPath(request, storage.SitePath(screen, PathKind::ReportFile));
+    WriteConfigurationReport(storage.DiskPath(screen, PathKind::ReportFile), image,
+                             screen.m_strCircuit, screen.m_strTheater, screen.m_strScreen);
+    std::ifstream file(storage.DiskPath(screen, PathKind::ReportFile), std::ios::binary);
     if (!file) {
         io.m_err << "vrx3km-cli: " << strReport << " was not found.\n";
         return kExitFileError;
@@ -343,7 +349,7 @@ int ReportCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& 
     return kExitSuccess;
 }
 
-int TransferResultStatus(TransferResult result) {
+ExitStatus TransferResultStatus(TransferResult result) {
     switch (result) {
     case TransferResult::Success:
         return kExitSuccess;
@@ -360,34 +366,35 @@ int TransferResultStatus(TransferResult result) {
     return kExitFailed;
 }
 
-int LoadCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io) {
-    Select(storage.Library(), request.m_names);
-    CliLink line(request);
+ExitStatus LoadCommand(const CliRequest& request, CSiteStorage& storage, CliObjects& objects,
+                       CliStreams& io) {
+    const ScreenTarget target = ScreenOf(Select(storage.Library(), request.m_names));
+    CliLink line(request, objects);
     StreamObserver observer(io, request.m_bYes);
     ScreenStore store(storage.Root());
-    const TransferResult result =
-        RunLoad(line.Link(), g_SettingsImage, TargetOf(request), store, observer);
+    const TransferResult result = RunLoad(line.Link(), objects.m_image, target, store, observer);
     return line.Finish(io, TransferResultStatus(result));
 }
 
 // Reads the processor's settings into an image of the caller's own: nothing is written to the
 // processor or to disk.
-int ReadProcessor(const CliRequest& request, CliStreams& io, SettingsImage& image) {
-    CliLink line(request);
+ExitStatus ReadProcessor(const CliRequest& request, CliObjects& objects, CliStreams& io,
+                         SettingsImage& image) {
+    CliLink line(request, objects);
     StreamObserver observer(io, request.m_bYes);
     const TransferResult result = RunRead(line.Link(), image, observer);
     return line.Finish(io, TransferResultStatus(result));
 }
 
-int SendCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io) {
-    Select(storage.Library(), request.m_names);
-    std::optional<CliLink> line(std::in_place, request);
+ExitStatus SendCommand(const CliRequest& request, CSiteStorage& storage, CliObjects& objects,
+                       CliStreams& io) {
+    const ScreenTarget target = ScreenOf(Select(storage.Library(), request.m_names));
+    std::optional<CliLink> line(std::in_place, request, objects);
     StreamObserver observer(io, request.m_bYes);
     ScreenStore store(storage.Root());
-    const TransferResult result =
-        RunSend(line->Link(), g_SettingsImage, TargetOf(request), store, observer);
+    const TransferResult result = RunSend(line->Link(), objects.m_image, target, store, observer);
     // The trace is complete before a verify reads the processor back.
-    const int nStatus = line->Finish(io, TransferResultStatus(result));
+    const ExitStatus nStatus = line->Finish(io, TransferResultStatus(result));
     line.reset();
     // The processor took another block than the one sent: what it holds now is worth a look,
     // and the Send did not do what was asked whatever the comparison finds.
@@ -401,9 +408,10 @@ int SendCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io
 
     // Verify: the processor read back into an image of its own, against the stored file.
     SettingsImage stored;
-    store.LoadSettings(TargetOf(request), stored);
+    store.LoadSettings(target, stored);
     SettingsImage processor;
-    if (const int status = ReadProcessor(request, io, processor); status != kExitSuccess)
+    if (const ExitStatus status = ReadProcessor(request, objects, io, processor);
+        status != kExitSuccess)
         return status;
     const auto differences = CompareSettings(stored, processor);
     if (differences.empty()) {
@@ -415,24 +423,22 @@ int SendCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io
     return bOtherBlock ? kExitFailed : kExitDiffers;
 }
 
-int DeleteCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io) {
+ExitStatus DeleteCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io) {
     SiteLibrary& library = storage.Library();
-    Select(library, request.m_names);
-    const std::size_t nLevel = request.m_names.size();
-    const SiteLevel level = static_cast<SiteLevel>(nLevel);
+    const SiteSelection site = Select(library, request.m_names);
+    const SiteLevel level = site.m_nLevel;
     const PathKind folderKind = FolderKind(level);
-    const std::string strFolder = UserPath(request, storage.SitePath(folderKind));
-    if (nLevel < 3 && storage.IsFolderNotEmpty(folderKind)) {
+    const std::string strFolder = UserPath(request, storage.SitePath(site, folderKind));
+    if (level != SiteLevel::Screen && storage.IsFolderNotEmpty(site, folderKind)) {
         io.m_err << "vrx3km-cli: the folder " << strFolder
                  << " is not empty; delete what it holds first\n";
         return kExitFolderKept;
     }
-    if (!Ask(io, request.m_bYes,
-             ConfirmDeleteText(library, level) + DeleteQuestionNote(storage, level))) {
+    if (!Ask(io, request.m_bYes, ConfirmDeleteText(site) + DeleteQuestionNote(storage, site))) {
         io.m_err << "Nothing was deleted.\n";
         return kExitFailed;
     }
-    const DeleteOutcome outcome = DeleteSiteFiles(storage, level);
+    const DeleteOutcome outcome = DeleteSiteFiles(storage, site);
     switch (outcome.m_result) {
     case DeleteResult::FolderKept:
         io.m_err << "vrx3km-cli: " << DeleteOutcomeMessage(outcome, strFolder) << "\n";
@@ -451,7 +457,7 @@ int DeleteCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& 
 // Makes the library folder the working directory, so that every library path keeps its
 // meaning. Without --dir the current folder must be a library: the tool never takes another
 // folder silently. Returns the exit status of a failure, or nullopt.
-std::optional<int> EnterLibraryFolder(const CliRequest& request, CliStreams& io) {
+std::optional<ExitStatus> EnterLibraryFolder(const CliRequest& request, CliStreams& io) {
     std::error_code ec;
     LibraryFolderFacts facts;
     facts.m_workingDirectory = fs::current_path(ec);
@@ -494,7 +500,7 @@ std::optional<int> EnterLibraryFolder(const CliRequest& request, CliStreams& io)
 
 } // namespace
 
-int RunCommand(const CliRequest& request, CliStreams& io) {
+ExitStatus RunCommand(const CliRequest& request, CliStreams& io, CliObjects& objects) {
     if (request.m_bHelp) {
         io.m_out << (request.m_strCommand.empty() ? ToolHelp()
                                                   : CommandHelp(request.m_strCommand).value());
@@ -505,10 +511,10 @@ int RunCommand(const CliRequest& request, CliStreams& io) {
         return kExitSuccess;
     }
     // The library, the profile and the port mapping all live in the library folder.
-    if (const std::optional<int> failure = EnterLibraryFolder(request, io))
+    if (const std::optional<ExitStatus> failure = EnterLibraryFolder(request, io))
         return *failure;
-    SiteLibrary library;
-    CSiteStorage storage(library, ".", &g_SettingsImage);
+    SiteLibrary& library = objects.m_library;
+    CSiteStorage storage(library, ".", objects.m_image);
     storage.ScanLibrary();
     try {
         const std::string& command = request.m_strCommand;
@@ -521,23 +527,23 @@ int RunCommand(const CliRequest& request, CliStreams& io) {
         if (command == "add")
             return AddCommand(request, storage, io);
         if (command == "report")
-            return ReportCommand(request, storage, io);
+            return ReportCommand(request, storage, objects.m_image, io);
         if (command == "load")
-            return LoadCommand(request, storage, io);
+            return LoadCommand(request, storage, objects, io);
         if (command == "send")
-            return SendCommand(request, storage, io);
+            return SendCommand(request, storage, objects, io);
         if (command == "delete")
             return DeleteCommand(request, storage, io);
         if (command == "ports")
-            return PortsCommand(request, io);
+            return PortsCommand(request, io, objects.m_portSettings);
         if (IsHistoryCommand(command)) {
             HistoryServices services;
             services.m_select = [&](const std::vector<std::string>& names) {
-                Select(library, names);
+                return Select(library, names);
             };
             services.m_ask = [&](const std::string& q) { return Ask(io, request.m_bYes, q); };
             services.m_readProcessor = [&](SettingsImage& image) {
-                return ReadProcessor(request, io, image);
+                return ReadProcessor(request, objects, io, image);
             };
             return RunHistoryCommand(request, storage, io, services);
         }

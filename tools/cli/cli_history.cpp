@@ -4,6 +4,7 @@
 #include "image/settings_compare.h"
 #include "image/settings_image.h"
 #include "library/screen_lock.h"
+#include "library/screen_store.h"
 #include "library/site_history.h"
 #include "library/site_storage.h"
 #include "library/stored_settings.h"
@@ -34,10 +35,10 @@ const KeptSettings* FindVersion(const std::vector<KeptSettings>& versions, const
     return nullptr;
 }
 
-int HistoryCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io,
-                   const HistoryServices& services) {
-    services.m_select(request.m_names);
-    const auto versions = ListHistory(storage.DiskPath(PathKind::ScreenFolder));
+ExitStatus HistoryCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io,
+                          const HistoryServices& services) {
+    const SiteSelection site = services.m_select(request.m_names);
+    const auto versions = ListHistory(storage.DiskPath(site, PathKind::ScreenFolder));
     if (versions.empty())
         io.m_err << "No settings of " << ScreenText(request.m_names) << " have been kept yet.\n";
     for (const KeptSettings& kept : versions)
@@ -46,12 +47,12 @@ int HistoryCommand(const CliRequest& request, CSiteStorage& storage, CliStreams&
     return kExitSuccess;
 }
 
-int RestoreCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io,
-                   const HistoryServices& services) {
+ExitStatus RestoreCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io,
+                          const HistoryServices& services) {
     const std::vector<std::string> names(request.m_names.begin(), request.m_names.begin() + 3);
     const std::string& name = request.m_names[3];
-    services.m_select(names);
-    const fs::path screen = storage.DiskPath(PathKind::ScreenFolder);
+    const SiteSelection site = services.m_select(names);
+    const fs::path screen = storage.DiskPath(site, PathKind::ScreenFolder);
     const auto versions = ListHistory(screen);
     const KeptSettings* version = FindVersion(versions, name, names, io);
     if (version == nullptr)
@@ -64,7 +65,7 @@ int RestoreCommand(const CliRequest& request, CSiteStorage& storage, CliStreams&
     std::string question = "Put the settings kept on " + version->m_strTime + " (" + name +
                            ") back as the stored settings of " + ScreenText(names) + "?";
     std::error_code ec;
-    if (fs::is_regular_file(storage.DiskPath(PathKind::SettingsFile), ec))
+    if (fs::is_regular_file(storage.DiskPath(site, PathKind::SettingsFile), ec))
         question += " The current stored settings are kept in its History.";
     if (version->m_nState == StoredSettingsState::FailsChecks)
         question += " These settings fail their checks: a Send will refuse them.";
@@ -79,17 +80,17 @@ int RestoreCommand(const CliRequest& request, CSiteStorage& storage, CliStreams&
         io.m_err << "vrx3km-cli: " << busy.what() << "\n";
         return kExitFailed;
     }
-    io.m_err << "Restored " << name << " as " << storage.SitePath(PathKind::SettingsFile);
+    io.m_err << "Restored " << name << " as " << storage.SitePath(site, PathKind::SettingsFile);
     if (kept)
         io.m_err << "; the settings it replaced are kept as " << *kept;
     io.m_err << "\n";
     return kExitSuccess;
 }
 
-int CompareCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io,
-                   const HistoryServices& services) {
-    services.m_select(request.m_names);
-    const fs::path screen = storage.DiskPath(PathKind::ScreenFolder);
+ExitStatus CompareCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io,
+                          const HistoryServices& services) {
+    const SiteSelection site = services.m_select(request.m_names);
+    const fs::path screen = storage.DiskPath(site, PathKind::ScreenFolder);
     // Two kept versions are compared with each other; else the stored settings with the other.
     SettingsImage stored;
     std::string strStored = ScreenText(request.m_names);
@@ -99,13 +100,13 @@ int CompareCommand(const CliRequest& request, CSiteStorage& storage, CliStreams&
         stored = ReadSettingsFile(screen / kHistoryFolderName / *request.m_strVersion);
         strStored += " as kept in " + *request.m_strVersion;
     } else {
-        stored = ReadSettingsFile(storage.DiskPath(PathKind::SettingsFile));
+        stored = ReadSettingsFile(storage.DiskPath(site, PathKind::SettingsFile));
     }
     SettingsImage other;
     std::string strOther;
     if (!request.m_withNames.empty()) {
-        services.m_select(request.m_withNames);
-        other = ReadSettingsFile(storage.DiskPath(PathKind::SettingsFile));
+        const SiteSelection with = services.m_select(request.m_withNames);
+        other = ReadSettingsFile(storage.DiskPath(with, PathKind::SettingsFile));
         strOther = ScreenText(request.m_withNames);
     } else if (request.m_strFile) {
         other = ReadSettingsFile(PathFromUtf8(*request.m_strFile));
@@ -124,7 +125,7 @@ int CompareCommand(const CliRequest& request, CSiteStorage& storage, CliStreams&
                         "version; compare with --with, --file or --version\n";
             return kExitUsage;
         }
-        if (const int status = services.m_readProcessor(other); status != kExitSuccess)
+        if (const ExitStatus status = services.m_readProcessor(other); status != kExitSuccess)
             return status;
         strOther = "the VRX-3KM";
     }
@@ -140,8 +141,8 @@ bool IsHistoryCommand(const std::string& strCommand) {
     return strCommand == "history" || strCommand == "restore" || strCommand == "compare";
 }
 
-int RunHistoryCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io,
-                      const HistoryServices& services) {
+ExitStatus RunHistoryCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io,
+                             const HistoryServices& services) {
     if (request.m_strCommand == "history")
         return HistoryCommand(request, storage, io, services);
     if (request.m_strCommand == "restore")

@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-// Exit statuses of the tool, for scripts.
-enum ExitStatus : int {
+// Exit statuses of the tool, for scripts. main() hands the value to the system.
+enum class ExitStatus {
     kExitSuccess = 0,
     kExitFailed = 1,     // a transfer failed, or the technician declined
     kExitUsage = 2,      // bad usage, or a name that is unknown or unsafe
@@ -16,6 +16,7 @@ enum ExitStatus : int {
     kExitDiffers = 4,    // compare found differences
     kExitFolderKept = 5, // delete kept the folder: it holds something else or cannot go
 };
+using enum ExitStatus;
 
 struct CliRequest {
     std::string m_strCommand;         // "list", "add", ...; empty with m_bHelp for the tool

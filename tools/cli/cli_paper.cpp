@@ -42,8 +42,8 @@ private:
 
 } // namespace
 
-int PdfReportCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io,
-                     const SiteSelect& select) {
+ExitStatus PdfReportCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io,
+                            const SiteSelect& select) {
     select(request.m_names);
     OffscreenApplication application;
     const std::vector<std::string>& names = request.m_names;

@@ -5,5 +5,5 @@
 
 // Writes the report of the screen, or of every screen with stored settings under the theater or
 // circuit, to the PDF file the request names. Needs no display.
-int PdfReportCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io,
-                     const SiteSelect& select);
+ExitStatus PdfReportCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io,
+                            const SiteSelect& select);

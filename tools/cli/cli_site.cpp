@@ -46,8 +46,8 @@ std::string StatusLine(const ScreenStatus& status) {
            target.m_strCircuit + "/" + target.m_strTheater + "/" + target.m_strScreen;
 }
 
-int StatusCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io,
-                  const SiteSelect& select) {
+ExitStatus StatusCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io,
+                         const SiteSelect& select) {
     select(request.m_names);
     const int nDays = request.m_nDays.value_or(kDefaultOverdueDays);
     const std::time_t now = std::time(nullptr);
@@ -89,8 +89,8 @@ bool IsSiteCommand(const CliRequest& request) {
            (request.m_strCommand == "report" && !request.m_strPdf.empty());
 }
 
-int RunSiteCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io,
-                   const SiteSelect& select) {
+ExitStatus RunSiteCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io,
+                          const SiteSelect& select) {
     if (request.m_strCommand == "status")
         return StatusCommand(request, storage, io, select);
 #ifdef VRX_CLI_PDF

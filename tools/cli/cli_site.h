@@ -19,5 +19,5 @@ using SiteSelect = std::function<void(const std::vector<std::string>&)>;
 bool IsSiteCommand(const CliRequest& request);
 
 // Runs one of them; FileError passes out to the caller like in every command.
-int RunSiteCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io,
-                   const SiteSelect& select);
+ExitStatus RunSiteCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io,
+                          const SiteSelect& select);

@@ -5,14 +5,9 @@
 #include <algorithm>
 #include <vector>
 
-std::string RenderListing(SiteLibrary& library, const std::function<bool()>& hasSettings) {
-    return RenderListing(library, [&hasSettings] {
-        return hasSettings() ? StoredSettingsState::Valid : StoredSettingsState::None;
-    });
-}
-
-std::string RenderListing(SiteLibrary& library,
-                          const std::function<StoredSettingsState()>& settingsState) {
+std::string
+RenderListing(SiteLibrary& library,
+              const std::function<StoredSettingsState(const SiteSelection&)>& settingsState) {
     std::vector<std::string> circuits;
     for (library.FirstCircuit(); library.HasCircuit(); library.NextCircuit())
         circuits.push_back(library.GetCircuitName());
@@ -27,7 +22,8 @@ std::string RenderListing(SiteLibrary& library,
         for (library.FirstTheater(); library.HasTheater(); library.NextTheater()) {
             text += "  " + library.GetTheaterName() + "\n";
             for (library.FirstScreen(); library.HasScreen(); library.NextScreen()) {
-                const StoredSettingsState state = settingsState();
+                const StoredSettingsState state =
+                    settingsState(library.CurrentSelection(SiteLevel::Screen));
                 text += "    " + library.GetScreenName() +
                         (state == StoredSettingsState::Valid         ? " *"
                          : state == StoredSettingsState::FailsChecks ? kFailsChecksMark

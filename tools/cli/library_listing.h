@@ -8,14 +8,12 @@
 #include <string>
 
 // Circuits in natural order (CompareSiteNames), each followed by its theaters and their screens
-// in library order (natural order after a scan), indented two spaces a level. hasSettings is
-// asked with the screen current in the library; a screen for which it is true gets " *".
-std::string RenderListing(SiteLibrary& library, const std::function<bool()>& hasSettings);
-
-// The same listing with the state of each screen's stored settings: " *" for valid ones, " !"
-// (kFailsChecksMark) for settings of a valid length that fail their checks.
-std::string RenderListing(SiteLibrary& library,
-                          const std::function<StoredSettingsState()>& settingsState);
+// in library order (natural order after a scan), indented two spaces a level, with the state of
+// each screen's stored settings as settingsState tells it for the screen: " *" for valid ones,
+// " !" (kFailsChecksMark) for settings of a valid length that fail their checks.
+std::string
+RenderListing(SiteLibrary& library,
+              const std::function<StoredSettingsState(const SiteSelection&)>& settingsState);
 
 inline constexpr const char* kFailsChecksMark = " !";
 // Said on standard error below a listing that holds a " !".

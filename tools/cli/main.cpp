@@ -1,6 +1,12 @@
 #include "cli_commands.h"
 #include "cli_options.h"
 
+#include "image/settings_image.h"
+#include "library/site_library.h"
+#include "link/frame_codec.h"
+#include "link/profile.h"
+#include "link/serial_port.h"
+
 #ifdef _WIN32
 #include <io.h>
 #include <windows.h>
@@ -57,8 +63,14 @@ int main(int argc, char** argv) {
     if (!parse.m_request) {
         std::cerr << "vrx3km-cli: " << parse.m_strError << "\n"
                   << "Try \"vrx3km-cli --help\".\n";
-        return kExitUsage;
+        return static_cast<int>(kExitUsage);
     }
     CliStreams io{std::cin, std::cout, std::cerr, ErrorsGoToATerminal()};
-    return RunCommand(*parse.m_request, io);
+    SiteLibrary library;
+    SettingsImage image;
+    CSerialPort port;
+    FrameCodec codec;
+    PortSettings portSettings;
+    CliObjects objects{library, image, port, codec, portSettings};
+    return static_cast<int>(RunCommand(*parse.m_request, io, objects));
 }

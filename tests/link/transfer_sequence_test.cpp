@@ -5,7 +5,7 @@
 #include "image/file_error.h"
 #include "image/settings_image.h"
 
-#include "simulator.h"
+#include "dialogue.h"
 
 #include <gtest/gtest.h>
 
@@ -47,13 +47,13 @@ public:
     ScriptedLink(std::vector<std::string>& log, int nFailingCall)
         : m_log(log), m_nFailingCall(nFailingCall) {}
     bool IsPortOpen() override { return m_bOpen; }
-    int CheckLink(SettingsImage&) override { return Call("check"); }
-    int ReadSystemSetup(SettingsImage&) override { return Call("read system"); }
-    int ReadAudioSetup(int nBlock, SettingsImage&) override {
+    LinkResult CheckLink(SettingsImage&) override { return Call("check"); }
+    LinkResult ReadSystemSetup(SettingsImage&) override { return Call("read system"); }
+    LinkResult ReadAudioSetup(int nBlock, SettingsImage&) override {
         return Call("read audio " + std::to_string(nBlock));
     }
-    int WriteSystemSetup(const SettingsImage&) override { return Call("write system"); }
-    int WriteAudioSetup(int nBlock, SettingsImage&) override {
+    LinkResult WriteSystemSetup(const SettingsImage&) override { return Call("write system"); }
+    LinkResult WriteAudioSetup(int nBlock, const SettingsImage&) override {
         m_nTaken = m_taken[static_cast<std::size_t>(nBlock)];
         return Call("write audio " + std::to_string(nBlock));
     }
@@ -65,12 +65,12 @@ public:
     bool HeardNothing() const override { return m_nFailResult == LinkNoReply; }
     bool m_bOpen = true;
     std::string m_strProblem;
-    int m_nFailResult = 2;
+    LinkResult m_nFailResult = LinkFailed;
 
 private:
-    int Call(const std::string& strWhat) {
+    LinkResult Call(const std::string& strWhat) {
         m_log.push_back(strWhat);
-        return ++m_nCalls == m_nFailingCall ? m_nFailResult : 0;
+        return ++m_nCalls == m_nFailingCall ? m_nFailResult : LinkOk;
     }
     std::vector<std::string>& m_log;
     int m_nFailingCall;
@@ -238,32 +238,53 @@ TEST(TransferReasons, NameTheStageTheCauseAndAPartialSend) {
         bool bSend;
         bool bOpen;
         int nFailingCall;
-        int nFailResult;
+        LinkResult nFailResult;
         bool bImageValid;
         std::vector<std::string> parts; // each must appear in the reasons, in this order
         bool bPartial;
     };
     const Row rows[] = {
-        {"PortClosed", false, false, 0, 2, true, {"/dev/ttyUSB0: no such device"}, false},
-        {"SilentLinkCheck", false, true, 1, 4, true, {"No answer to the link check."}, false},
+        {"PortClosed", false, false, 0, LinkFailed, true, {"/dev/ttyUSB0: no such device"}, false},
+        {"SilentLinkCheck",
+         false,
+         true,
+         1,
+         LinkNoReply,
+         true,
+         {"No answer to the link check."},
+         false},
         {"BadLastBlock",
          false,
          true,
          5,
-         2,
+         LinkFailed,
          true,
          {"alternate audio block #2", "failed its checks"},
          false},
-        {"SendSilentAtCheck", true, true, 1, 4, true, {"No answer to the link check."}, false},
+        {"SendSilentAtCheck",
+         true,
+         true,
+         1,
+         LinkNoReply,
+         true,
+         {"No answer to the link check."},
+         false},
         {"SendUnconfirmedWrite",
          true,
          true,
          3,
-         4,
+         LinkNoReply,
          true,
          {"did not confirm the write of the current audio block"},
          true},
-        {"SendInvalidStored", true, true, 0, 2, false, {transfer_text::kSettingsInvalid}, false},
+        {"SendInvalidStored",
+         true,
+         true,
+         0,
+         LinkFailed,
+         false,
+         {transfer_text::kSettingsInvalid},
+         false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -387,13 +408,6 @@ TEST(SendOtherBlock, KeepsTheSuccessTextAndNamesTheBlocks) {
         EXPECT_EQ(observer.events.back(), kSendOk);
         EXPECT_EQ(observer.reasons, row.reasons);
     }
-}
-
-TEST(TransferQuestions, TextsAreExact) {
-    EXPECT_EQ(OverwriteQuestion("Odeon", "Main", "Screen 1"),
-              "Do you want to overwrite the previously stored settings for Odeon - Main - "
-              "Screen 1");
-    EXPECT_EQ(SendWarning(), "Warning: You are about to change the settings on the VRX-3KM.");
 }
 
 } // namespace
