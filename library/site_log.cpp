@@ -209,6 +209,10 @@ std::string LogTimeText(std::time_t when) {
     return text;
 }
 
+std::string LogFieldText(std::string_view field) {
+    return Escape(field);
+}
+
 std::string FormatLogLine(const LogEntry& entry) {
     return Escape(entry.m_strTime) + "\t" + Escape(entry.m_strWho) + "\t" +
            Escape(entry.m_strMachine) + "\t" + Escape(entry.m_strAction) + "\t" +

@@ -48,6 +48,9 @@ struct LogEntry {
 // The local time of `when` with its offset from UTC, as a log line carries it.
 std::string LogTimeText(std::time_t when);
 
+// A field as a log line writes it: control characters, tabs and backslashes escaped.
+std::string LogFieldText(std::string_view field);
+
 // One line without its line end; ParseLogLine gives the entry back (nullopt for a line that is
 // not one: a line cut off by a crash, a line of another program).
 std::string FormatLogLine(const LogEntry& entry);

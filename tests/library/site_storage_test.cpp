@@ -1,5 +1,6 @@
 #include "image/settings_image.h"
 #include "library/site_delete.h"
+#include "library/site_log.h"
 #include "library/site_storage.h"
 
 #include "temp_folder.h"
@@ -200,9 +201,15 @@ TEST_F(StorageTest, DeletesFromTheBottomUp) {
     EXPECT_FALSE(fs::exists(folder));
     EXPECT_EQ(DeleteSiteFiles(m_storage, theater).m_result, DeleteResult::Removed);
     EXPECT_EQ(DeleteSiteFiles(m_storage, circuit).m_result, DeleteResult::Removed);
-    EXPECT_TRUE(fs::is_empty(Root()));
     EXPECT_EQ(DeleteSiteFiles(m_storage, circuit).m_result, DeleteResult::FolderMissing);
     EXPECT_EQ(DeleteSiteFiles(m_storage, {}).m_result, DeleteResult::FolderKept);
+    // The library keeps one line for each Delete, as the screen's History went with its folder.
+    ASSERT_EQ(std::distance(fs::directory_iterator(Root()), {}), 1);
+    const LogRead log = ReadLog(LibraryLogFolder(Root()));
+    ASSERT_EQ(log.m_entries.size(), 6u);
+    EXPECT_EQ(log.m_entries[0].m_strResult, "kept circuit Main: it holds \"Plaza\"");
+    EXPECT_EQ(log.m_entries[2].m_strResult, "deleted screen Main/Plaza/2");
+    EXPECT_EQ(log.m_entries[5].m_strResult, "deleted circuit Main (its folder was gone already)");
 }
 
 // Anything in a screen folder besides the program's own files keeps the screen whole and is
