@@ -221,7 +221,7 @@ std::string FormatLogLine(const LogEntry& entry) {
 
 std::optional<LogEntry> ParseLogLine(std::string_view line) {
     std::vector<std::string> fields;
-    while (fields.size() < kFieldCount) {
+    for (;;) {
         const std::size_t tab = line.find('\t');
         const std::optional<std::string> field = Unescape(line.substr(0, tab));
         if (!field)
@@ -231,7 +231,8 @@ std::optional<LogEntry> ParseLogLine(std::string_view line) {
             break;
         line.remove_prefix(tab + 1);
     }
-    if (fields.size() != kFieldCount || line.find('\t') != std::string_view::npos)
+    // Fields after the sixth are left for a later version to fill.
+    if (fields.size() < kFieldCount)
         return std::nullopt;
     const std::optional<std::int64_t> instant = ParseTime(fields[0]);
     if (!instant)

@@ -12,7 +12,8 @@
 // the local time of the machine that wrote it with its offset from UTC, the technician, the
 // machine, the action, its result and the reason given (empty when none). A backslash, a tab,
 // a line break or any other control character in a field is written as an escape (\\, \t, \n,
-// \r, \xHH), so a field never breaks the line or its columns.
+// \r, \xHH), so a field never breaks the line or its columns. Fields after the sixth, which a
+// later version may add, are ignored when a line is read.
 //
 // Layer: above the names of conflicting copies; beside the History.
 #pragma once

@@ -213,8 +213,8 @@ TEST_F(StorageTest, DeletesFromTheBottomUp) {
 }
 
 // Anything in a screen folder besides the program's own files keeps the screen whole and is
-// named; the program's files, History of kept versions, stale temporary files and a lock file
-// left behind go with the folder.
+// named; the program's files, History of kept versions and logs, stale temporary files, a lock
+// file left behind and the copies a sync engine made of those files go with the folder.
 TEST_F(StorageTest, ScreenDeleteIsAllOrNothing) {
     struct Row {
         const char* name;
@@ -227,7 +227,9 @@ TEST_F(StorageTest, ScreenDeleteIsAllOrNothing) {
     };
     const Row rows[] = {
         {"Clean",
-         {".Vrx.cfg.vrx-tmp-12-0", ".vrx3km-lock"},
+         {".Vrx.cfg.vrx-tmp-12-0", ".vrx3km-lock",
+          "Notes.sync-conflict-20261208-101112-ABCDEFG.txt", "History/log-laptop-a.txt",
+          "History/log-laptop-a (conflicted copy 2026-12-08 101112).txt"},
          {"History"},
          false,
          DeleteResult::Removed,
@@ -247,6 +249,13 @@ TEST_F(StorageTest, ScreenDeleteIsAllOrNothing) {
          DeleteResult::FolderKept,
          DeleteKeptReason::OtherContents,
          {"History/notes.txt"}},
+        {"ConflictingCopyOfAFolder",
+         {},
+         {"History (Laptop's conflicted copy 2026-12-08)"},
+         false,
+         DeleteResult::FolderKept,
+         DeleteKeptReason::OtherContents,
+         {"History (Laptop's conflicted copy 2026-12-08)"}},
         {"ForeignHiddenFile",
          {".DS_Store"},
          {},
