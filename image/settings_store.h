@@ -49,4 +49,13 @@ public:
     // Reads the screen's Vrx.cfg into the image; only a file of valid length is read, and the
     // image is untouched when it throws FileError.
     virtual void LoadSettings(const ScreenTarget& target, SettingsImage& image) = 0;
+    // Records the end of a command on the target screen in the screen's log: the command ("Load",
+    // "Send") and its result in words ("success", "error in the read of the system block", ...).
+    // Returns "" when the line was written, or why not, for the technician; the command's result
+    // stays what it was. A store that keeps no log writes nothing.
+    virtual std::string LogCommand(const ScreenTarget& /*target*/,
+                                   const std::string& /*strCommand*/,
+                                   const std::string& /*strResult*/) {
+        return {};
+    }
 };

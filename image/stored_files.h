@@ -18,6 +18,9 @@ inline constexpr std::string_view kHistoryFolderName = "History";
 inline constexpr std::string_view kScreenLockFileName = ".vrx3km-lock";
 // In the library folder: the profile that keeps the port choice and marks a library.
 inline constexpr std::string_view kProfileFileName = "VRX3KM.CFG";
+// In the library folder: the program's own hidden folder, which is never an entry; it holds the
+// library's log (library/site_log.h) and what each machine keeps for itself.
+inline constexpr std::string_view kLibraryOwnFolderName = ".vrx3km";
 
 // A stored settings file holds the 800 bytes of the stored form (kSettingsFileSize); one of 938
 // bytes is valid too, and only its first 800 bytes are read. Any other length holds no settings.

@@ -1,10 +1,13 @@
 #include "library/site_delete.h"
 
 #include "image/atomic_file.h"
+#include "image/file_error.h"
 #include "image/stored_files.h"
+#include "library/conflict_resolve.h"
 #include "library/screen_lock.h"
 #include "library/screen_store.h"
 #include "library/site_history.h"
+#include "library/site_log.h"
 
 #include <algorithm>
 #include <array>
@@ -43,11 +46,11 @@ bool MayChangeFolder(const fs::path& folder) {
 DeleteOutcome Kept(DeleteKeptReason reason, std::vector<std::string> inTheWay = {},
                    std::error_code error = {}) {
     std::sort(inTheWay.begin(), inTheWay.end());
-    return DeleteOutcome{DeleteResult::FolderKept, reason, std::move(inTheWay), error, {}};
+    return DeleteOutcome{DeleteResult::FolderKept, reason, std::move(inTheWay), error, {}, {}};
 }
 
 DeleteOutcome Done(DeleteResult result) {
-    return DeleteOutcome{result, DeleteKeptReason::None, {}, {}, {}};
+    return DeleteOutcome{result, DeleteKeptReason::None, {}, {}, {}, {}};
 }
 
 // Everything a folder holds, by name; sets ec when it cannot be listed.
@@ -88,14 +91,23 @@ DeleteOutcome RemoveLink(const fs::path& link, bool bOnlyWhenEmpty) {
     return Done(DeleteResult::Removed);
 }
 
-// What a screen's History holds that the program did not write: anything but kept versions and
-// the program's temporary files, by name below the screen folder ("History/mine.txt").
+// A file a sync engine left beside one of the screen's own files after a conflict: it goes with
+// the screen, as the files it is a copy of do (the question names it).
+bool IsConflictCopyFile(std::string_view name, const fs::file_status& status) {
+    return fs::is_regular_file(status) && IsConflictCopyName(name);
+}
+
+// What a screen's History holds that the program did not write: anything but kept versions, the
+// logs, the copies a sync engine made of them and the program's temporary files, by name below
+// the screen folder ("History/mine.txt").
 std::vector<std::string> ForeignHistoryEntries(const fs::path& history) {
     std::vector<std::string> foreign;
     std::error_code ec;
     for (const std::string& name : FolderContents(history, ec)) {
         const fs::file_status status = fs::symlink_status(history / name, ec);
-        if (!fs::is_regular_file(status) || (!IsHistoryName(name) && !IsTemporaryFileName(name)))
+        if (!fs::is_regular_file(status) ||
+            (!IsHistoryName(name) && !IsLogFileName(name) && !IsTemporaryFileName(name) &&
+             !IsConflictCopyFile(name, status)))
             foreign.push_back(std::string(kHistoryFolderName) + "/" + name);
     }
     return foreign;
@@ -129,7 +141,8 @@ DeleteOutcome DeleteScreenFolder(const fs::path& screen, const fs::path& theater
                 readOnly.push_back(name);
             else
                 toDelete.push_back(name);
-        } else if (IsTemporaryFileName(name) && fs::is_regular_file(status)) {
+        } else if ((IsTemporaryFileName(name) && fs::is_regular_file(status)) ||
+                   IsConflictCopyFile(name, status)) {
             toDelete.push_back(name);
         } else {
             inTheWay.push_back(name);
@@ -210,20 +223,34 @@ std::string ConfirmDeleteText(const SiteSelection& site) {
 std::string DeleteQuestionNote(const CSiteStorage& storage, const SiteSelection& site) {
     if (site.m_nLevel != SiteLevel::Screen)
         return {};
-    const std::vector<KeptSettings> kept =
-        ListHistory(storage.DiskPath(site, PathKind::ScreenFolder));
+    const fs::path folder = storage.DiskPath(site, PathKind::ScreenFolder);
+    std::string note;
+    std::vector<std::string> copies;
+    for (const ConflictCopy& copy : ScreenConflicts(folder)) {
+        if (!copy.m_bFolder)
+            copies.push_back(copy.m_strPath);
+    }
+    if (!copies.empty())
+        note = "\n\nIt holds " + JoinNames(copies) +
+               (copies.size() == 1 ? ", a copy that a sync engine left after a conflict, which "
+                                     "goes with it."
+                                   : ", copies that a sync engine left after a conflict, which "
+                                     "go with it.");
+    const std::vector<KeptSettings> kept = ListHistory(folder);
     if (kept.empty())
-        return {};
+        return note;
     // Newest first.
     if (kept.size() == 1)
-        return "\n\nIts History goes with it: 1 kept version of its settings, from " +
+        return note + "\n\nIts History goes with it: 1 kept version of its settings, from " +
                kept.front().m_strTime + ".";
-    return "\n\nIts History goes with it: " + std::to_string(kept.size()) +
+    return note + "\n\nIts History goes with it: " + std::to_string(kept.size()) +
            " kept versions of its settings, from " + kept.back().m_strTime + " to " +
            kept.front().m_strTime + ".";
 }
 
-DeleteOutcome DeleteSiteFiles(const CSiteStorage& storage, const SiteSelection& site) {
+namespace {
+
+DeleteOutcome DeleteEntryFiles(const CSiteStorage& storage, const SiteSelection& site) {
     const SiteLevel level = site.m_nLevel;
     if (level == SiteLevel::None)
         return Kept(DeleteKeptReason::None);
@@ -267,6 +294,64 @@ DeleteOutcome DeleteSiteFiles(const CSiteStorage& storage, const SiteSelection& 
     if (!contents.empty())
         return Kept(DeleteKeptReason::OtherContents, std::move(contents));
     return Kept(DeleteKeptReason::NotRemovable, {}, ec);
+}
+
+// The outcome as the library's log records it.
+std::string LoggedOutcome(const DeleteOutcome& outcome, const SiteSelection& site) {
+    static const char* const kLevels[] = {"", "circuit ", "theater ", "screen "};
+    std::string entry = kLevels[static_cast<int>(site.m_nLevel)] + site.m_strCircuit;
+    if (site.m_nLevel != SiteLevel::Circuit)
+        entry += "/" + site.m_strTheater;
+    if (site.m_nLevel == SiteLevel::Screen)
+        entry += "/" + site.m_strScreen;
+    switch (outcome.m_result) {
+    case DeleteResult::Removed:
+        return "deleted " + entry;
+    case DeleteResult::FolderMissing:
+        return "deleted " + entry + " (its folder was gone already)";
+    case DeleteResult::FolderKept:
+        break;
+    }
+    std::string why;
+    switch (outcome.m_reason) {
+    case DeleteKeptReason::OtherContents:
+        why = "it holds " + JoinNames(outcome.m_inTheWay);
+        break;
+    case DeleteKeptReason::ReadOnlyFiles:
+        why = "read-only " + JoinNames(outcome.m_inTheWay);
+        break;
+    case DeleteKeptReason::ThroughLink:
+        why = "it lies below a symbolic link";
+        break;
+    case DeleteKeptReason::NotAFolder:
+        why = "a file has its name";
+        break;
+    case DeleteKeptReason::NotRemovable:
+        why = outcome.m_error.message();
+        break;
+    case DeleteKeptReason::InUse:
+        why = "another command held the screen";
+        break;
+    case DeleteKeptReason::None:
+        break;
+    }
+    return "kept " + entry + ": " + why;
+}
+
+} // namespace
+
+DeleteOutcome DeleteSiteFiles(const CSiteStorage& storage, const SiteSelection& site,
+                              const LogAuthor& author) {
+    DeleteOutcome outcome = DeleteEntryFiles(storage, site);
+    if (site.m_nLevel == SiteLevel::None)
+        return outcome;
+    // The entry's folder, and a screen's History with it, may be gone: the library keeps the line.
+    try {
+        AppendLog(LibraryLogFolder(storage.Root()), author, "Delete", LoggedOutcome(outcome, site));
+    } catch (const FileError& error) {
+        outcome.m_strLogProblem = "The library's log could not be written: " + error.Message();
+    }
+    return outcome;
 }
 
 std::string DeleteOutcomeMessage(const DeleteOutcome& outcome, const std::string& folder) {

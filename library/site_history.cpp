@@ -38,11 +38,20 @@ bool AllDigits(std::string_view text) {
            std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
 }
 
-// The time stamp and the suffix number (1 without a suffix) of a version's name.
+// The time stamp, the machine and the suffix number (1 without a suffix) of a version's name.
 struct NameParts {
     std::string_view stamp;
+    std::string_view machine;
     unsigned long suffix = 1;
 };
+
+// "2" .. "9999999": a suffix has no sign, no leading zero and at most a few digits.
+std::optional<unsigned long> Suffix(std::string_view text) {
+    if (text.empty() || text.size() > 7 || !AllDigits(text) || text[0] == '0')
+        return std::nullopt;
+    const unsigned long n = std::stoul(std::string(text));
+    return n >= 2 ? std::optional<unsigned long>(n) : std::nullopt;
+}
 
 std::optional<NameParts> ParseName(std::string_view name) {
     if (name.size() < kPrefix.size() + kStampSize + kSuffix.size() ||
@@ -54,14 +63,32 @@ std::optional<NameParts> ParseName(std::string_view name) {
         return std::nullopt;
     std::string_view rest = name.substr(kPrefix.size() + kStampSize);
     rest.remove_suffix(kSuffix.size());
-    NameParts parts{stamp, 1};
+    NameParts parts{stamp, {}, 1};
     if (rest.empty())
         return parts;
-    // A suffix is "-2", "-3", ...: no sign, no leading zero, at most a few digits.
-    if (rest[0] != '-' || rest.size() > 7 || !AllDigits(rest.substr(1)) || rest[1] == '0')
+    if (rest[0] != '-')
         return std::nullopt;
-    parts.suffix = std::stoul(std::string(rest.substr(1)));
-    return parts.suffix >= 2 ? std::optional<NameParts>(parts) : std::nullopt;
+    rest.remove_prefix(1);
+    // The earlier names: "-2", "-3", ... when the second's name was taken.
+    if (AllDigits(rest)) {
+        const std::optional<unsigned long> suffix = Suffix(rest);
+        if (!suffix)
+            return std::nullopt;
+        parts.suffix = *suffix;
+        return parts;
+    }
+    // "-MACHINE", or "-MACHINE.N" when the machine's name for that second was taken.
+    if (const std::size_t dot = rest.find('.'); dot != std::string_view::npos) {
+        const std::optional<unsigned long> suffix = Suffix(rest.substr(dot + 1));
+        if (!suffix)
+            return std::nullopt;
+        parts.suffix = *suffix;
+        rest = rest.substr(0, dot);
+    }
+    if (SafeMachineName(rest) != rest)
+        return std::nullopt;
+    parts.machine = rest;
+    return parts;
 }
 
 } // namespace
@@ -70,7 +97,8 @@ bool IsHistoryName(std::string_view name) {
     return ParseName(name).has_value();
 }
 
-std::optional<std::string> KeepSettingsInHistory(const fs::path& screenFolder, std::time_t now) {
+std::optional<std::string> KeepSettingsInHistory(const fs::path& screenFolder, std::time_t now,
+                                                 const std::string& machine) {
     const fs::path settings = screenFolder / kSettingsFileName;
     std::error_code ec;
     // Only settings are kept: a pipe, a device or a folder in Vrx.cfg's place holds none, and
@@ -83,8 +111,15 @@ std::optional<std::string> KeepSettingsInHistory(const fs::path& screenFolder, s
         return std::nullopt;
     // The copy keeps the time its settings were read from the processor.
     const fs::file_time_type readTime = fs::last_write_time(settings, ec);
-    const bool bReadTime = !ec;
+    return KeepBytesInHistory(screenFolder, content.m_bytes,
+                              ec ? std::nullopt : std::optional<fs::file_time_type>(readTime), now,
+                              machine);
+}
 
+std::string KeepBytesInHistory(const fs::path& screenFolder, std::string_view bytes,
+                               std::optional<fs::file_time_type> readTime, std::time_t now,
+                               const std::string& machine) {
+    std::error_code ec;
     const fs::path history = screenFolder / kHistoryFolderName;
     fs::create_directory(history, ec);
     if (ec)
@@ -93,19 +128,18 @@ std::optional<std::string> KeepSettingsInHistory(const fs::path& screenFolder, s
     if (!fs::is_directory(history, ec))
         throw FileError(FileError::Cause::AccessDenied, FullPathText(history));
 
-    const std::string stamp = Stamp(now);
+    const std::string stem = std::string(kPrefix) + Stamp(now) + "-" + SafeMachineName(machine);
     for (unsigned n = 1;; ++n) {
-        const std::string name = std::string(kPrefix) + stamp +
-                                 (n == 1 ? std::string() : "-" + std::to_string(n)) +
-                                 std::string(kSuffix);
+        const std::string name =
+            stem + (n == 1 ? std::string() : "." + std::to_string(n)) + std::string(kSuffix);
         const fs::path target = history / name;
         // Whatever holds the name, file or folder, the name is taken: a version is never
         // overwritten.
         if (fs::exists(fs::symlink_status(target, ec)))
             continue;
-        PreparedFile copy(target, content.m_bytes);
-        if (bReadTime)
-            fs::last_write_time(copy.TemporaryPath(), readTime, ec);
+        PreparedFile copy(target, bytes);
+        if (readTime)
+            fs::last_write_time(copy.TemporaryPath(), *readTime, ec);
         copy.Commit();
         return name;
     }
@@ -117,6 +151,8 @@ std::vector<KeptSettings> ListHistory(const fs::path& screenFolder) {
         std::string stamp;
         unsigned long suffix;
     };
+    // Newest first; within one second by machine (the earlier names, which carry none, first),
+    // and each machine's later version first, so the order is the same on every machine.
     std::vector<Entry> entries;
     // The stored settings, to mark the version that holds the same bytes.
     std::optional<std::string> stored;
@@ -137,6 +173,7 @@ std::vector<KeptSettings> ListHistory(const fs::path& screenFolder) {
         const std::string_view s = parts->stamp;
         KeptSettings kept;
         kept.m_strName = name;
+        kept.m_strMachine = std::string(parts->machine);
         kept.m_strTime = std::string(s.substr(0, 4)) + "-" + std::string(s.substr(4, 2)) + "-" +
                          std::string(s.substr(6, 2)) + " " + std::string(s.substr(9, 2)) + ":" +
                          std::string(s.substr(11, 2)) + ":" + std::string(s.substr(13, 2));
@@ -150,7 +187,11 @@ std::vector<KeptSettings> ListHistory(const fs::path& screenFolder) {
         entries.push_back(Entry{std::move(kept), std::string(s), parts->suffix});
     }
     std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-        return a.stamp != b.stamp ? a.stamp > b.stamp : a.suffix > b.suffix;
+        if (a.stamp != b.stamp)
+            return a.stamp > b.stamp;
+        if (a.kept.m_strMachine != b.kept.m_strMachine)
+            return a.kept.m_strMachine < b.kept.m_strMachine;
+        return a.suffix > b.suffix;
     });
     std::vector<KeptSettings> out;
     out.reserve(entries.size());

@@ -1,6 +1,7 @@
 #include "library/site_name.h"
 
 #include "library/name_text.h"
+#include "library/sync_conflict.h"
 
 namespace {
 
@@ -45,6 +46,10 @@ std::optional<std::string> CheckSiteName(std::string_view name) {
         return "The name cannot end in a space.";
     if (name.back() == '.')
         return "The name cannot end in a full stop.";
+    if (IsConflictCopyName(name))
+        return "The name looks like the copy a sync engine makes of a folder after a conflict "
+               "(\"conflicted copy\", \".sync-conflict-\"); such folders are not part of the "
+               "library.\nPlease enter another name.";
     return std::nullopt;
 }
 

@@ -24,7 +24,8 @@ inline bool IsHiddenName(std::string_view name) {
 // characters as a reader sees them, holds \ / : * ? " < > | or a control character (C0 or C1),
 // or ends in a space or a full stop: such a name would make a folder outside the library, a
 // folder the file system refuses or renames, or an entry whose folder a later Delete could not
-// find.
+// find. A name that a sync engine gives a conflicting copy (sync_conflict.h) is refused too: the
+// scan would pass its folder over.
 std::optional<std::string> CheckSiteName(std::string_view name);
 
 // The number of characters of a UTF-8 name as a reader sees them: a letter with a combining

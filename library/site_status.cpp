@@ -1,5 +1,6 @@
 #include "library/site_status.h"
 
+#include "library/conflict_resolve.h"
 #include "library/site_order.h"
 #include "library/site_storage.h"
 
@@ -32,6 +33,8 @@ ScreenStatus ReadScreenStatus(const fs::path& root, const ScreenTarget& target, 
         status.m_lastRead = ToCalendarTime(written);
     status.m_nState =
         ScreenStateOf(StoredSettingsStateOf(settings), status.m_lastRead, now, nOverdueDays);
+    if (!ScreenConflicts(settings.parent_path()).empty())
+        status.m_nState = ScreenState::Conflict;
     return status;
 }
 
@@ -74,6 +77,8 @@ const char* ScreenStateText(ScreenState state) {
         return "overdue";
     case ScreenState::FailsChecks:
         return "fails its checks";
+    case ScreenState::Conflict:
+        return "conflict";
     case ScreenState::NeverRead:
         break;
     }

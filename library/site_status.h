@@ -13,14 +13,15 @@
 #include <string>
 #include <vector>
 
-// The state of one screen, most urgent last. States that later work adds (settings changed on
-// two machines at once) take their place in this list and a text in ScreenStateText.
+// The state of one screen, most urgent last.
 enum class ScreenState {
     NeverRead,   // no Vrx.cfg: the processor's settings were never read into this screen
     UpToDate,    // stored settings that pass their checks, read at most the overdue days ago
     Overdue,     // stored settings that pass their checks, read longer ago than that
     FailsChecks, // a Vrx.cfg that a Send would refuse: a block fails its check, or the file is
                  // not a settings file of a valid length; the screen should be read again
+    Conflict,    // a sync engine left a copy of one of its files after a conflict (two machines
+                 // changed it at once): which version holds is to be settled first
 };
 
 // How long ago stored settings may have been read and still count as up to date.
@@ -41,7 +42,8 @@ struct ScreenStatus {
 ScreenState ScreenStateOf(StoredSettingsState stored, std::optional<std::time_t> lastRead,
                           std::time_t now, int nOverdueDays);
 
-// The status of the screen below the library folder root, read from its Vrx.cfg now.
+// The status of the screen below the library folder root, read from its Vrx.cfg now; Conflict
+// whenever its folder or History holds a conflicting copy (ScreenConflicts).
 ScreenStatus ReadScreenStatus(const std::filesystem::path& root, const ScreenTarget& target,
                               std::time_t now, int nOverdueDays);
 
@@ -52,5 +54,5 @@ ScreenStatus ReadScreenStatus(const std::filesystem::path& root, const ScreenTar
 std::vector<ScreenTarget> LibraryScreens(SiteLibrary& library,
                                          const std::vector<std::string>& scope);
 
-// The state in words: "never read", "up to date", "overdue", "fails its checks".
+// The state in words: "never read", "up to date", "overdue", "fails its checks", "conflict".
 const char* ScreenStateText(ScreenState state);

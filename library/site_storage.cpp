@@ -6,6 +6,7 @@
 #include "library/site_name.h"
 #include "library/site_order.h"
 #include "library/stored_settings.h"
+#include "library/sync_conflict.h"
 
 #include <algorithm>
 #include <chrono>
@@ -16,8 +17,9 @@ namespace fs = std::filesystem;
 namespace {
 
 // The names of the sub-folders of folder that are library entries, in natural order. Files,
-// entries whose type cannot be told and hidden folders are not entries; a folder that cannot be
-// listed gives nothing. Stale temporary files of the program's saves are removed on the way.
+// entries whose type cannot be told, hidden folders and the copies a sync engine left of a folder
+// after a conflict are not entries; a folder that cannot be listed gives nothing. Stale temporary
+// files of the program's saves are removed on the way.
 std::vector<std::string> EntryFolders(const fs::path& folder) {
     std::vector<std::string> names;
     std::error_code ec;
@@ -31,7 +33,7 @@ std::vector<std::string> EntryFolders(const fs::path& folder) {
             bTemporaryFiles = bTemporaryFiles || IsTemporaryFileName(name);
             continue;
         }
-        if (IsHiddenName(name))
+        if (IsHiddenName(name) || IsConflictCopyName(name))
             continue;
         names.push_back(std::move(name));
     }

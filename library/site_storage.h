@@ -70,7 +70,8 @@ public:
     // Rebuilds the library from the folders: every folder of the root is a circuit, every folder
     // of a circuit folder a theater, every folder of a theater folder a screen, each level in
     // natural order (CompareSiteNames) and appended after the entries the model already holds.
-    // Files and hidden folders (names beginning with ".") are skipped, nothing below screen
+    // Files, hidden folders (names beginning with ".") and a sync engine's conflicting copies of
+    // folders (sync_conflict.h) are skipped, nothing below screen
     // folders is read, and a folder that cannot be listed yields no entries. Temporary files
     // that a crashed save left in the root, circuit and theater folders are removed on the way.
     void ScanLibrary();

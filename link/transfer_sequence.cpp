@@ -141,6 +141,25 @@ TransferResult RefuseBusyScreen(const ScreenClaimResult& claim, const char* strE
     return TransferResult::ScreenInUse;
 }
 
+// The stage as the screen's log names what failed: "the link check", "the read of the system
+// block", "the write of alternate audio block #1".
+std::string StageText(int nStage, bool bWrite) {
+    if (nStage <= 1)
+        return "the link check";
+    return std::string(bWrite ? "the write of the " : "the read of the ") +
+           BlockName(BlockOfStage(nStage));
+}
+
+// The command's end in the screen's log; a line that could not be written is one more reason.
+void LogEnd(SettingsStore& store, const ScreenTarget& target, const char* strCommand,
+            const std::string& strResult, TransferObserver& observer) {
+    const std::string problem = store.LogCommand(target, strCommand, strResult);
+    if (!problem.empty())
+        observer.OnReason(problem);
+}
+
+constexpr const char* kRefusedBusy = "refused: another command held the screen";
+
 } // namespace
 
 namespace {
@@ -183,12 +202,17 @@ TransferResult RunLoad(TransferLink& link, SettingsImage& image, const ScreenTar
         observer.OnStatus(transfer_text::kPortError);
         observer.OnProgress(0);
         ReportPortProblem(link, observer);
+        LogEnd(store, target, "Load", "error: the serial port did not open", observer);
         return TransferResult::PortNotOpen;
     }
     // The screen is this Load's until it ends: no other command writes it meanwhile.
     const ScreenClaimResult claim = store.ClaimScreen(target, "Load");
-    if (!claim.IsClaimed())
-        return RefuseBusyScreen(claim, transfer_text::kDownloadError, observer);
+    if (!claim.IsClaimed()) {
+        const TransferResult busy =
+            RefuseBusyScreen(claim, transfer_text::kDownloadError, observer);
+        LogEnd(store, target, "Load", kRefusedBusy, observer);
+        return busy;
+    }
     if (store.HasSettings(target) &&
         !observer.ConfirmOverwrite(
             OverwriteQuestion(target.m_strCircuit, target.m_strTheater, target.m_strScreen))) {
@@ -220,6 +244,11 @@ TransferResult RunLoad(TransferLink& link, SettingsImage& image, const ScreenTar
         ReportStageFailure(link, observer, run.nLastStarted, false);
     else if (result == TransferResult::FileError)
         observer.OnReason(strFileError + " Nothing was stored.");
+    LogEnd(store, target, "Load",
+           result == TransferResult::Success ? std::string("success")
+           : run.bAllOk                      ? "error: " + strFileError + " Nothing was stored."
+                                             : "error in " + StageText(run.nLastStarted, false),
+           observer);
     return result;
 }
 
@@ -231,8 +260,11 @@ TransferResult RunSend(TransferLink& link, SettingsImage& image, const ScreenTar
         return TransferResult::Cancelled;
     }
     const ScreenClaimResult claim = store.ClaimScreen(target, "Send");
-    if (!claim.IsClaimed())
-        return RefuseBusyScreen(claim, transfer_text::kSendError, observer);
+    if (!claim.IsClaimed()) {
+        const TransferResult busy = RefuseBusyScreen(claim, transfer_text::kSendError, observer);
+        LogEnd(store, target, "Send", kRefusedBusy, observer);
+        return busy;
+    }
     observer.OnStatus(transfer_text::kSendWait);
     observer.OnProgress(BarBeforeStage(1));
     const LinkResult nCheck = link.CheckLink(image);
@@ -283,24 +315,36 @@ TransferResult RunSend(TransferLink& link, SettingsImage& image, const ScreenTar
     observer.OnStatus(result == TransferResult::Success || result == TransferResult::OtherBlockTaken
                           ? transfer_text::kSendSuccess
                           : transfer_text::kSendError);
+    std::string strLogged = "success";
     switch (result) {
     case TransferResult::StageFailed:
         ReportStageFailure(link, observer, nLastStarted, true);
+        strLogged = "error in " + StageText(nLastStarted, true);
         // Blocks go one at a time and nothing is undone: once a write has started, the
         // processor may hold some blocks of the new settings and some of the old.
-        if (nLastStarted >= 2)
+        if (nLastStarted >= 2) {
             observer.OnReason(transfer_text::kPartialSend);
+            strLogged += "; the processor may hold part of the new settings";
+        }
         break;
     case TransferResult::SettingsInvalid:
         observer.OnReason(InvalidSettingsReason(image));
+        strLogged = "refused: the stored settings fail their checks; nothing was sent";
         break;
     case TransferResult::FileError:
         observer.OnReason(strFileError + " Nothing was sent.");
+        strLogged = "error: " + strFileError + " Nothing was sent.";
+        break;
+    case TransferResult::OtherBlockTaken:
+        strLogged = "every write confirmed, but not as announced.";
         break;
     default:
         break;
     }
-    for (const std::string& reason : otherBlocks)
+    for (const std::string& reason : otherBlocks) {
         observer.OnReason(reason);
+        strLogged += " " + reason;
+    }
+    LogEnd(store, target, "Send", strLogged, observer);
     return result;
 }

@@ -483,23 +483,42 @@ TEST_F(CliToolTest, TwoLoadsIntoOneScreenLoseNoDownload) {
     EXPECT_GE(nStored, 1);
 }
 
+// Two laptops load the screen in turn: the settings replaced are kept under the second laptop's
+// name, and the log shows who did what on which machine and why, merged by time.
 TEST_F(CliToolTest, ALoadThatReplacesStoredSettingsKeepsThemInHistory) {
     AddScreen();
-    ASSERT_EQ(Cli({"load", "--yes", "Odeon", "Main", "1"}).m_nStatus, 0);
+    ::setenv("VRX3KM_MACHINE", "laptop-a", 1);
+    ASSERT_EQ(Cli({"load", "--yes", "--who", "A. Tech", "--why", "new screen speaker", "Odeon",
+                   "Main", "1"})
+                  .m_nStatus,
+              0);
     const Blocks first = vrxsim::ExampleSettings();
     const Blocks second = ChangedSettings(true);
     m_sim.SetSettings(second);
-    ASSERT_EQ(Cli({"load", "--yes", "Odeon", "Main", "1"}).m_nStatus, 0);
+    ::setenv("VRX3KM_MACHINE", "laptop-b", 1);
+    ASSERT_EQ(Cli({"load", "--yes", "--who", "B. Tech", "Odeon", "Main", "1"}).m_nStatus, 0);
+    ::unsetenv("VRX3KM_MACHINE");
     EXPECT_EQ(ReadFile(Screen() / "Vrx.cfg"), AsText(second));
     std::vector<fs::path> kept;
     for (const auto& entry : fs::directory_iterator(Screen() / "History"))
-        kept.push_back(entry.path());
+        if (entry.path().filename().string().rfind("Vrx-", 0) == 0)
+            kept.push_back(entry.path());
     ASSERT_EQ(kept.size(), 1u);
     EXPECT_EQ(ReadFile(kept[0]), AsText(first));
+    EXPECT_NE(kept[0].filename().string().find("-laptop-b.cfg"), std::string::npos);
+    const ToolRun log = Cli({"log", "Odeon", "Main", "1"});
+    ASSERT_EQ(log.m_nStatus, 0);
+    const std::size_t a = log.m_strOut.find(" | laptop-a | A. Tech | Load | success | new screen "
+                                            "speaker\n");
+    const std::size_t b = log.m_strOut.find(" | laptop-b | B. Tech | Load | success\n");
+    ASSERT_NE(a, std::string::npos) << log.m_strOut;
+    ASSERT_NE(b, std::string::npos) << log.m_strOut;
+    EXPECT_LT(a, b);
 
     // The same settings loaded again replace nothing: no new version.
     ASSERT_EQ(Cli({"load", "--yes", "Odeon", "Main", "1"}).m_nStatus, 0);
-    EXPECT_EQ(std::distance(fs::directory_iterator(Screen() / "History"), {}), 1);
+    const std::string history = Cli({"history", "Odeon", "Main", "1"}).m_strOut;
+    EXPECT_EQ(std::count(history.begin(), history.end(), '\n'), 1) << history;
 
     const std::string name = kept[0].filename().string();
     ASSERT_EQ(Cli({"restore", "--yes", "Odeon", "Main", "1", name}).m_nStatus, 0);

@@ -3,6 +3,7 @@
 #include "image/file_error.h"
 #include "image/report.h"
 #include "library/screen_store.h"
+#include "library/site_log.h"
 #include "library/site_storage.h"
 #include "temp_folder.h"
 
@@ -72,36 +73,67 @@ protected:
     bool m_bHadTz = false;
 };
 
+// Each laptop names what it keeps after itself, so two that replace the screen's settings in the
+// same second never write one name; versions kept before names carried the machine are listed
+// with them, all by time.
 TEST_F(SiteHistory, KeepsEveryReplacedFileUnderItsOwnNameNewestFirst) {
-    EXPECT_EQ(KeepSettingsInHistory(m_screen, kMonday), std::nullopt);
+    EXPECT_EQ(KeepSettingsInHistory(m_screen, kMonday, "laptop-a"), std::nullopt);
     EXPECT_FALSE(fs::exists(m_screen / "History")) << "nothing to keep, nothing made";
+
+    // What the previous version of the program kept.
+    fs::create_directory(m_screen / "History");
+    const std::string old = ValidSettings(3);
+    WriteBytes(Kept("Vrx-20260105-143000.cfg"), old);
+    WriteBytes(Kept("Vrx-20260105-143000-2.cfg"), old);
+    WriteBytes(Kept("Vrx-20260104-090000.cfg"), old);
 
     const std::string first = ValidSettings(1);
     WriteBytes(Settings(), first);
-    EXPECT_EQ(KeepSettingsInHistory(m_screen, kMonday), "Vrx-20260105-143000.cfg");
-    // The same second: the name is taken and the kept file stays as it was.
+    EXPECT_EQ(KeepSettingsInHistory(m_screen, kMonday, "laptop-a"),
+              "Vrx-20260105-143000-laptop-a.cfg");
+    // The same second on another laptop, and twice on the first: no name is taken twice.
     const std::string failing(800, '\xFF');
     WriteBytes(Settings(), failing);
-    EXPECT_EQ(KeepSettingsInHistory(m_screen, kMonday), "Vrx-20260105-143000-2.cfg");
+    EXPECT_EQ(KeepSettingsInHistory(m_screen, kMonday, "laptop-b"),
+              "Vrx-20260105-143000-laptop-b.cfg");
+    EXPECT_EQ(KeepSettingsInHistory(m_screen, kMonday, "laptop-a"),
+              "Vrx-20260105-143000-laptop-a.2.cfg");
     const std::string longer = ValidSettings(2) + std::string(138, 'x');
     WriteBytes(Settings(), longer);
-    EXPECT_EQ(KeepSettingsInHistory(m_screen, kMonday + 3600), "Vrx-20260105-153000.cfg");
+    EXPECT_EQ(KeepSettingsInHistory(m_screen, kMonday + 3600, "Laptop 7.example.com"),
+              "Vrx-20260105-153000-Laptop-7.cfg");
     WriteBytes(Kept("Notes.txt"), "not a version");
+    WriteBytes(Kept("log-laptop-a.txt"), "not a version either");
 
-    EXPECT_EQ(ReadBytes(Kept("Vrx-20260105-143000.cfg")), first);
-    EXPECT_EQ(ReadBytes(Kept("Vrx-20260105-143000-2.cfg")), failing);
-    EXPECT_EQ(ReadBytes(Kept("Vrx-20260105-153000.cfg")), longer);
+    EXPECT_EQ(ReadBytes(Kept("Vrx-20260105-143000-laptop-a.cfg")), first);
+    EXPECT_EQ(ReadBytes(Kept("Vrx-20260105-143000-laptop-b.cfg")), failing);
+    EXPECT_EQ(ReadBytes(Kept("Vrx-20260105-153000-Laptop-7.cfg")), longer);
     EXPECT_EQ(ReadBytes(Settings()), longer) << "keeping never touches Vrx.cfg";
 
+    struct Expected {
+        const char* name;
+        const char* machine;
+        StoredSettingsState state;
+    };
+    const Expected expected[] = {
+        {"Vrx-20260105-153000-Laptop-7.cfg", "Laptop-7", StoredSettingsState::Valid},
+        {"Vrx-20260105-143000-2.cfg", "", StoredSettingsState::Valid},
+        {"Vrx-20260105-143000.cfg", "", StoredSettingsState::Valid},
+        {"Vrx-20260105-143000-laptop-a.2.cfg", "laptop-a", StoredSettingsState::FailsChecks},
+        {"Vrx-20260105-143000-laptop-a.cfg", "laptop-a", StoredSettingsState::Valid},
+        {"Vrx-20260105-143000-laptop-b.cfg", "laptop-b", StoredSettingsState::FailsChecks},
+        {"Vrx-20260104-090000.cfg", "", StoredSettingsState::Valid},
+    };
     const auto versions = ListHistory(m_screen);
-    ASSERT_EQ(versions.size(), 3u);
-    EXPECT_EQ(versions[0].m_strName, "Vrx-20260105-153000.cfg");
+    ASSERT_EQ(versions.size(), std::size(expected));
+    for (std::size_t i = 0; i < versions.size(); ++i) {
+        SCOPED_TRACE(expected[i].name);
+        EXPECT_EQ(versions[i].m_strName, expected[i].name);
+        EXPECT_EQ(versions[i].m_strMachine, expected[i].machine);
+        EXPECT_EQ(versions[i].m_nState, expected[i].state);
+    }
     EXPECT_EQ(versions[0].m_strTime, "2026-01-05 15:30:00");
-    EXPECT_EQ(versions[0].m_nState, StoredSettingsState::Valid);
-    EXPECT_EQ(versions[1].m_strName, "Vrx-20260105-143000-2.cfg");
-    EXPECT_EQ(versions[1].m_nState, StoredSettingsState::FailsChecks);
-    EXPECT_EQ(versions[2].m_strName, "Vrx-20260105-143000.cfg");
-    EXPECT_EQ(versions[2].m_nState, StoredSettingsState::Valid);
+    EXPECT_EQ(versions[6].m_strTime, "2026-01-04 09:00:00");
 }
 
 // Restore puts a version back with the time its settings were read from the processor, and the
@@ -116,25 +148,39 @@ TEST_F(SiteHistory, RestorePutsAVersionBackAndKeepsTheReplacedOne) {
     const auto secondRead = firstRead + std::chrono::hours(24);
     WriteBytes(Settings(), first);
     fs::last_write_time(Settings(), firstRead);
-    ASSERT_TRUE(KeepSettingsInHistory(m_screen, kMonday));
+    ASSERT_TRUE(KeepSettingsInHistory(m_screen, kMonday, "here"));
     WriteBytes(Settings(), second);
     fs::last_write_time(Settings(), secondRead);
 
     // An unknown or unsafe name changes nothing.
     for (const char* name : {"Vrx-20260105-143001.cfg", "../S/Vrx.cfg", "Vrx.cfg"}) {
         SCOPED_TRACE(name);
-        EXPECT_THROW(RestoreFromHistory(m_screen, name, "C", "T", "S", kMonday + 60), FileError);
+        EXPECT_THROW(RestoreFromHistory(m_screen, name, "C", "T", "S", kMonday + 60,
+                                        LogAuthor{"A. Tech", "laptop-a", ""}),
+                     FileError);
         EXPECT_EQ(ReadBytes(Settings()), second);
         EXPECT_EQ(ListHistory(m_screen).size(), 1u);
     }
 
-    EXPECT_EQ(RestoreFromHistory(m_screen, "Vrx-20260105-143000.cfg", "C", "T", "S", kMonday + 60),
-              "Vrx-20260105-143100.cfg");
+    // A version kept by the previous version of the program is put back like any other.
+    fs::rename(Kept("Vrx-20260105-143000-here.cfg"), Kept("Vrx-20260105-143000.cfg"));
+    const LogAuthor author{"A. Tech", "laptop-a", "speaker replaced"};
+    EXPECT_EQ(RestoreFromHistory(m_screen, "Vrx-20260105-143000.cfg", "C", "T", "S", kMonday + 60,
+                                 author),
+              "Vrx-20260105-143100-laptop-a.cfg");
     EXPECT_EQ(ReadBytes(Settings()), first);
-    EXPECT_EQ(ReadBytes(Kept("Vrx-20260105-143100.cfg")), second);
+    EXPECT_EQ(ReadBytes(Kept("Vrx-20260105-143100-laptop-a.cfg")), second);
     EXPECT_EQ(ReadBytes(Kept("Vrx-20260105-143000.cfg")), first) << "a version stays kept";
     EXPECT_EQ(fs::last_write_time(Settings()), firstRead);
-    EXPECT_EQ(fs::last_write_time(Kept("Vrx-20260105-143100.cfg")), secondRead);
+    EXPECT_EQ(fs::last_write_time(Kept("Vrx-20260105-143100-laptop-a.cfg")), secondRead);
+    const LogRead log = ReadLog(m_screen / "History");
+    ASSERT_EQ(log.m_entries.size(), 1u);
+    EXPECT_EQ(log.m_entries[0].m_strAction, "Restore");
+    EXPECT_EQ(log.m_entries[0].m_strWho, "A. Tech");
+    EXPECT_EQ(log.m_entries[0].m_strWhy, "speaker replaced");
+    EXPECT_EQ(log.m_entries[0].m_strResult,
+              "restored Vrx-20260105-143000.cfg; the replaced settings are kept as "
+              "Vrx-20260105-143100-laptop-a.cfg");
     const auto versions = ListHistory(m_screen);
     ASSERT_EQ(versions.size(), 2u);
     EXPECT_FALSE(versions[0].m_bSameAsStored);
@@ -154,7 +200,7 @@ TEST_F(SiteHistory, RestoreOnAFullDiskChangesNothing) {
     const std::string first = ValidSettings(1);
     const std::string second = ValidSettings(2);
     WriteBytes(Settings(), first);
-    ASSERT_TRUE(KeepSettingsInHistory(m_screen, kMonday));
+    ASSERT_TRUE(KeepSettingsInHistory(m_screen, kMonday, "here"));
     WriteBytes(Settings(), second);
     WriteBytes(m_screen / "Vrx.txt", "old report");
     // Room for the settings and their copy, not for the report.
@@ -164,8 +210,9 @@ TEST_F(SiteHistory, RestoreOnAFullDiskChangesNothing) {
     limited.rlim_cur = 2 * kSettingsFileSize;
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
-    EXPECT_THROW(RestoreFromHistory(m_screen, "Vrx-20260105-143000.cfg", "C", "T", "S", kMonday),
-                 FileError);
+    EXPECT_THROW(
+        RestoreFromHistory(m_screen, "Vrx-20260105-143000-here.cfg", "C", "T", "S", kMonday),
+        FileError);
     ::setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(ReadBytes(Settings()), second);
@@ -173,9 +220,12 @@ TEST_F(SiteHistory, RestoreOnAFullDiskChangesNothing) {
 #endif
 }
 
+// Neither History nor the copy of a screen folder that a sync engine made after a conflict is
+// an entry.
 TEST_F(SiteHistory, IsNoLibraryEntry) {
     WriteBytes(Settings(), ValidSettings(1));
     ASSERT_TRUE(KeepSettingsInHistory(m_screen, kMonday));
+    fs::create_directory(m_root.Path() / "C" / "T" / "S (Laptop's conflicted copy 2026-12-08)");
     SiteLibrary library;
     SettingsImage image;
     CSiteStorage storage(library, m_root.Path(), image);

@@ -1,5 +1,6 @@
 #include "image/settings_image.h"
 #include "library/site_delete.h"
+#include "library/site_log.h"
 #include "library/site_storage.h"
 
 #include "temp_folder.h"
@@ -200,14 +201,20 @@ TEST_F(StorageTest, DeletesFromTheBottomUp) {
     EXPECT_FALSE(fs::exists(folder));
     EXPECT_EQ(DeleteSiteFiles(m_storage, theater).m_result, DeleteResult::Removed);
     EXPECT_EQ(DeleteSiteFiles(m_storage, circuit).m_result, DeleteResult::Removed);
-    EXPECT_TRUE(fs::is_empty(Root()));
     EXPECT_EQ(DeleteSiteFiles(m_storage, circuit).m_result, DeleteResult::FolderMissing);
     EXPECT_EQ(DeleteSiteFiles(m_storage, {}).m_result, DeleteResult::FolderKept);
+    // The library keeps one line for each Delete, as the screen's History went with its folder.
+    ASSERT_EQ(std::distance(fs::directory_iterator(Root()), {}), 1);
+    const LogRead log = ReadLog(LibraryLogFolder(Root()));
+    ASSERT_EQ(log.m_entries.size(), 6u);
+    EXPECT_EQ(log.m_entries[0].m_strResult, "kept circuit Main: it holds \"Plaza\"");
+    EXPECT_EQ(log.m_entries[2].m_strResult, "deleted screen Main/Plaza/2");
+    EXPECT_EQ(log.m_entries[5].m_strResult, "deleted circuit Main (its folder was gone already)");
 }
 
 // Anything in a screen folder besides the program's own files keeps the screen whole and is
-// named; the program's files, History of kept versions, stale temporary files and a lock file
-// left behind go with the folder.
+// named; the program's files, History of kept versions and logs, stale temporary files, a lock
+// file left behind and the copies a sync engine made of those files go with the folder.
 TEST_F(StorageTest, ScreenDeleteIsAllOrNothing) {
     struct Row {
         const char* name;
@@ -220,7 +227,9 @@ TEST_F(StorageTest, ScreenDeleteIsAllOrNothing) {
     };
     const Row rows[] = {
         {"Clean",
-         {".Vrx.cfg.vrx-tmp-12-0", ".vrx3km-lock"},
+         {".Vrx.cfg.vrx-tmp-12-0", ".vrx3km-lock",
+          "Notes.sync-conflict-20261208-101112-ABCDEFG.txt", "History/log-laptop-a.txt",
+          "History/log-laptop-a (conflicted copy 2026-12-08 101112).txt"},
          {"History"},
          false,
          DeleteResult::Removed,
@@ -240,6 +249,13 @@ TEST_F(StorageTest, ScreenDeleteIsAllOrNothing) {
          DeleteResult::FolderKept,
          DeleteKeptReason::OtherContents,
          {"History/notes.txt"}},
+        {"ConflictingCopyOfAFolder",
+         {},
+         {"History (Laptop's conflicted copy 2026-12-08)"},
+         false,
+         DeleteResult::FolderKept,
+         DeleteKeptReason::OtherContents,
+         {"History (Laptop's conflicted copy 2026-12-08)"}},
         {"ForeignHiddenFile",
          {".DS_Store"},
          {},

@@ -2,12 +2,14 @@
 
 #include "cli_history.h"
 #include "cli_site.h"
+#include "cli_team.h"
 
 #include "image/file_error.h"
 #include "image/portable.h"
 #include "image/report.h"
 #include "image/settings_compare.h"
 #include "image/settings_image.h"
+#include "library/conflict_resolve.h"
 #include "library/library_folder.h"
 #include "library/screen_store.h"
 #include "library/site_add.h"
@@ -279,15 +281,25 @@ ExitStatus PortsCommand(const CliRequest& request, CliStreams& io, PortSettings&
 
 ExitStatus ListCommand(CSiteStorage& storage, CliStreams& io) {
     bool bAnyFails = false;
+    bool bAnyConflict = false;
     io.m_out << RenderListing(
-        storage.Library(), [&storage, &bAnyFails](const SiteSelection& screen) {
+        storage.Library(),
+        [&storage, &bAnyFails](const SiteSelection& screen) {
             const StoredSettingsState state =
                 StoredSettingsStateOf(storage.DiskPath(screen, PathKind::SettingsFile));
             bAnyFails |= state == StoredSettingsState::FailsChecks;
             return state;
+        },
+        [&storage, &bAnyConflict](const SiteSelection& screen) {
+            const bool bConflict =
+                !ScreenConflicts(storage.DiskPath(screen, PathKind::ScreenFolder)).empty();
+            bAnyConflict |= bConflict;
+            return bConflict;
         });
     if (bAnyFails)
         io.m_err << kFailsChecksLegend << "\n";
+    if (bAnyConflict)
+        io.m_err << kConflictLegend << "\n";
     return kExitSuccess;
 }
 
@@ -371,7 +383,7 @@ ExitStatus LoadCommand(const CliRequest& request, CSiteStorage& storage, CliObje
     const ScreenTarget target = ScreenOf(Select(storage.Library(), request.m_names));
     CliLink line(request, objects);
     StreamObserver observer(io, request.m_bYes);
-    ScreenStore store(storage.Root());
+    ScreenStore store(storage.Root(), AuthorOf(request));
     const TransferResult result = RunLoad(line.Link(), objects.m_image, target, store, observer);
     return line.Finish(io, TransferResultStatus(result));
 }
@@ -391,7 +403,7 @@ ExitStatus SendCommand(const CliRequest& request, CSiteStorage& storage, CliObje
     const ScreenTarget target = ScreenOf(Select(storage.Library(), request.m_names));
     std::optional<CliLink> line(std::in_place, request, objects);
     StreamObserver observer(io, request.m_bYes);
-    ScreenStore store(storage.Root());
+    ScreenStore store(storage.Root(), AuthorOf(request));
     const TransferResult result = RunSend(line->Link(), objects.m_image, target, store, observer);
     // The trace is complete before a verify reads the processor back.
     const ExitStatus nStatus = line->Finish(io, TransferResultStatus(result));
@@ -432,13 +444,20 @@ ExitStatus DeleteCommand(const CliRequest& request, CSiteStorage& storage, CliSt
     if (level != SiteLevel::Screen && storage.IsFolderNotEmpty(site, folderKind)) {
         io.m_err << "vrx3km-cli: the folder " << strFolder
                  << " is not empty; delete what it holds first\n";
+        // Copies a sync engine made are named: they are easy to take for entries of the folder.
+        for (const ConflictCopy& copy : FolderConflicts(storage.DiskPath(site, folderKind)))
+            io.m_err << "It holds " << copy.m_strPath << ", " << SyncEngineText(copy.m_nEngine)
+                     << "'s copy of " << copy.m_strOriginal
+                     << " after a conflict; move what you need from it, then delete it.\n";
         return kExitFolderKept;
     }
     if (!Ask(io, request.m_bYes, ConfirmDeleteText(site) + DeleteQuestionNote(storage, site))) {
         io.m_err << "Nothing was deleted.\n";
         return kExitFailed;
     }
-    const DeleteOutcome outcome = DeleteSiteFiles(storage, site);
+    const DeleteOutcome outcome = DeleteSiteFiles(storage, site, AuthorOf(request));
+    if (!outcome.m_strLogProblem.empty())
+        io.m_err << "vrx3km-cli: " << outcome.m_strLogProblem << "\n";
     switch (outcome.m_result) {
     case DeleteResult::FolderKept:
         io.m_err << "vrx3km-cli: " << DeleteOutcomeMessage(outcome, strFolder) << "\n";
@@ -545,7 +564,16 @@ ExitStatus RunCommand(const CliRequest& request, CliStreams& io, CliObjects& obj
             services.m_readProcessor = [&](SettingsImage& image) {
                 return ReadProcessor(request, objects, io, image);
             };
+            services.m_author = AuthorOf(request);
             return RunHistoryCommand(request, storage, io, services);
+        }
+        if (IsTeamCommand(command)) {
+            TeamServices services;
+            services.m_select = [&](const std::vector<std::string>& names) {
+                return Select(library, names);
+            };
+            services.m_ask = [&](const std::string& q) { return Ask(io, request.m_bYes, q); };
+            return RunTeamCommand(request, storage, io, services);
         }
         io.m_err << "vrx3km-cli: unknown command \"" << command << "\"\n";
         return kExitUsage;

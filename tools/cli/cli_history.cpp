@@ -10,6 +10,7 @@
 #include "library/stored_settings.h"
 
 #include <algorithm>
+#include <ctime>
 #include <filesystem>
 #include <ostream>
 #include <system_error>
@@ -75,7 +76,8 @@ ExitStatus RestoreCommand(const CliRequest& request, CSiteStorage& storage, CliS
     }
     std::optional<std::string> kept;
     try {
-        kept = RestoreFromHistory(screen, name, names[0], names[1], names[2]);
+        kept = RestoreFromHistory(screen, name, names[0], names[1], names[2], std::time(nullptr),
+                                  services.m_author);
     } catch (const ScreenInUse& busy) {
         io.m_err << "vrx3km-cli: " << busy.what() << "\n";
         return kExitFailed;

@@ -4,6 +4,8 @@
 #include "cli_commands.h"
 #include "cli_options.h"
 
+#include "library/site_log.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -23,6 +25,8 @@ struct HistoryServices {
     // the image a Load or Send uses) and returns kExitSuccess, or the exit status of the failed
     // transfer after saying why. Empty while the tool cannot yet read for a comparison.
     std::function<ExitStatus(SettingsImage&)> m_readProcessor;
+    // Who the screen's log names for a Restore, and why.
+    LogAuthor m_author;
 };
 
 // True for "history", "restore" and "compare".

@@ -48,13 +48,15 @@ constexpr std::string_view kPdfOptionHelp =
     "  --pdf FILE   left out of this Windows build, which is made without Qt\n";
 #endif
 
-constexpr std::array<CommandInfo, 11> kCommands{{
+constexpr std::array<CommandInfo, 14> kCommands{{
     {"list", 0, 0, "list",
      "Lists the library: circuits, their theaters and their screens in natural order\n"
      "(letter case ignored, numbers by value: 2 before 10), each level indented two\n"
      "spaces. A screen with valid stored settings is marked \" *\", one whose stored\n"
-     "settings fail their checks (a Send would refuse them) \" !\". Folders whose names\n"
-     "begin with \".\" are not part of the library.\n"},
+     "settings fail their checks (a Send would refuse them) \" !\", and one beside whose\n"
+     "files a sync engine left conflicting copies \" ?\" (see \"help conflicts\").\n"
+     "Folders whose names begin with \".\", and the copies a sync engine made of folders,\n"
+     "are not part of the library.\n"},
     {"add", 1, 3, "add CIRCUIT [THEATER [SCREEN]]",
      "Adds the circuit, theater and screen that are missing, with their folders and, for\n"
      "a new screen, its Notes.txt. A level that exists already is reused. Names that\n"
@@ -65,11 +67,12 @@ constexpr std::array<CommandInfo, 11> kCommands{{
      "in the order list shows them: its state, the date its settings were last read\n"
      "from a processor (the date of its Vrx.cfg, which a restore keeps) and its names.\n"
      "The state is \"never read\" (no Vrx.cfg), \"up to date\", \"overdue\" (read more\n"
-     "than N days ago; --days N, 365 unless given) or \"fails its checks\" (a Send\n"
-     "would refuse the stored settings: load the screen again). The columns are fixed,\n"
-     "for scripts: the state in characters 1 to 16, padded with spaces; two spaces; the\n"
-     "date as YYYY-MM-DD, or \"never\" padded to 10 characters; two spaces; then\n"
-     "CIRCUIT/THEATER/SCREEN to the end of the line (a name never holds \"/\"):\n"
+     "than N days ago; --days N, 365 unless given), \"fails its checks\" (a Send\n"
+     "would refuse the stored settings: load the screen again) or \"conflict\" (a sync\n"
+     "engine left conflicting copies of its files: see \"help conflicts\"). The columns\n"
+     "are fixed, for scripts: the state in characters 1 to 16, padded with spaces; two\n"
+     "spaces; the date as YYYY-MM-DD, or \"never\" padded to 10 characters; two spaces;\n"
+     "then CIRCUIT/THEATER/SCREEN to the end of the line (a name never holds \"/\"):\n"
      "  never read        never       Odeon/Main/1\n"
      "  overdue           2025-11-03  Odeon/Main/2\n"
      "How many screens are in each state follows on standard error.\n"},
@@ -117,6 +120,30 @@ constexpr std::array<CommandInfo, 11> kCommands{{
      "compares with the processor. With two --version it compares those two kept\n"
      "versions with each other. Exit status 0 when they are identical, 4 when they\n"
      "differ.\n"},
+    {"log", 0, 3, "log [CIRCUIT THEATER SCREEN]",
+     "Prints the screen's log: one line for every Load, Send, Restore, backup and\n"
+     "settled conflict, with the lines of every machine that shares the library merged\n"
+     "by time: \"TIME | MACHINE | TECHNICIAN | ACTION | RESULT | REASON\". Without names\n"
+     "it prints the library's own log, which records every Delete. The technician is\n"
+     "the one --who names, else the name stored for your account, else your account's\n"
+     "full name; --why gives the reason.\n"},
+    {"conflicts", 0, 3, "conflicts [CIRCUIT [THEATER [SCREEN]]]",
+     "Lists the copies that a sync engine (Syncthing, Nextcloud, ownCloud, Dropbox) left\n"
+     "in the library when two machines changed the same file before either had the\n"
+     "other's change: one line for each, its path, then what it is a copy of. Such\n"
+     "copies are never library entries; \"resolve\" settles those of a screen's files.\n"
+     "Exit status 0 also when there are none.\n"},
+    {"resolve", 4, 4, "resolve CIRCUIT THEATER SCREEN FILE [--keep current|other]",
+     "Settles the conflicting copy FILE of the screen (its name as \"conflicts\" prints\n"
+     "it after the screen's folder) and removes it; asks first unless --yes.\n"
+     "Vrx.cfg: --keep current keeps the stored settings and puts the copy's into History;\n"
+     "--keep other stores the copy's settings, keeping the replaced ones in History.\n"
+     "Either way Vrx.txt is rewritten from the settings kept. Compare them first with\n"
+     "\"compare CIRCUIT THEATER SCREEN --file PATH\".\n"
+     "Notes.txt: the version chosen stays whole, and the lines of the other that it does\n"
+     "not hold follow below a marked line, so nothing of either is lost.\n"
+     "Vrx.txt is rewritten from Vrx.cfg, and a log in History is merged; neither needs\n"
+     "--keep. The settled conflict is logged in the screen's log.\n"},
 }};
 
 constexpr std::string_view kOptionsHelp =
@@ -132,6 +159,11 @@ constexpr std::string_view kOptionsHelp =
     "               or regular file outside the library's screen folders (exit status\n"
     "               3 when it is refused or cannot be written whole)\n"
     "  --yes        answer every question with yes\n"
+    "  --who NAME   the technician the logs name for this run (default: the name stored\n"
+    "               for your account, else its full name)\n"
+    "  --why TEXT   the reason the logs record for this run's commands\n"
+    "  --keep current|other\n"
+    "               resolve only: which version keeps the file's name\n"
     "  --with CIRCUIT THEATER SCREEN, --file PATH, --version NAME\n"
     "               compare only: what the stored settings are compared with\n"
     "  --help       show this help\n"
@@ -274,6 +306,15 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
             if (!request.m_nDays)
                 return Fail("option --days needs a number of days from 0 to " +
                             std::to_string(kMaxDays) + ", not \"" + args[i] + "\"");
+        } else if (arg == "--who" || arg == "--why" || arg == "--keep") {
+            if (i + 1 >= args.size() || args[i + 1].empty())
+                return Fail("option " + arg + " needs a value");
+            const std::string& value = args[++i];
+            if (arg == "--keep" && value != "current" && value != "other")
+                return Fail("option --keep takes \"current\" or \"other\", not \"" + value + "\"");
+            (arg == "--who"   ? request.m_strWho
+             : arg == "--why" ? request.m_strWhy
+                              : request.m_strKeep) = value;
         } else if (arg == "--find") {
             request.m_bFind = true;
         } else if (arg == "--map") {
@@ -325,6 +366,10 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
     if (request.m_strCommand == "report" && words.size() < 3 && request.m_strPdf.empty())
         return Fail("usage: vrx3km-cli report CIRCUIT THEATER SCREEN (the reports of a circuit or "
                     "a theater go into a PDF: add --pdf FILE)");
+    if (request.m_strKeep && request.m_strCommand != "resolve")
+        return Fail("--keep is an option of resolve only");
+    if (request.m_strCommand == "log" && words.size() != 0 && words.size() != 3)
+        return Fail("usage: vrx3km-cli " + std::string(info->usage));
     if (request.m_bVerify && request.m_strCommand != "send")
         return Fail("--verify is an option of send only");
     if ((request.m_bFind || request.m_mapping) && request.m_strCommand != "ports")

@@ -42,6 +42,11 @@ struct CliRequest {
     // report --pdf FILE: the PDF to write, made absolute against the start folder; empty: none.
     std::string m_strPdf;
     std::optional<int> m_nDays; // status --days N: settings read longer ago are overdue
+    // Who the logs name for this run's commands (--who) and why they were done (--why); unset:
+    // the technician stored for this account, and no reason.
+    std::optional<std::string> m_strWho;
+    std::optional<std::string> m_strWhy;
+    std::optional<std::string> m_strKeep; // resolve --keep current|other
 };
 
 // True when this build writes PDF files (report --pdf); the Windows build, made without Qt,

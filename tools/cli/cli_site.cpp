@@ -52,7 +52,8 @@ ExitStatus StatusCommand(const CliRequest& request, CSiteStorage& storage, CliSt
     const int nDays = request.m_nDays.value_or(kDefaultOverdueDays);
     const std::time_t now = std::time(nullptr);
     constexpr std::array kStates = {ScreenState::NeverRead, ScreenState::UpToDate,
-                                    ScreenState::Overdue, ScreenState::FailsChecks};
+                                    ScreenState::Overdue, ScreenState::FailsChecks,
+                                    ScreenState::Conflict};
     std::array<int, kStates.size()> counts{};
     int nScreens = 0;
     for (const ScreenTarget& target : LibraryScreens(storage.Library(), request.m_names)) {

@@ -7,7 +7,8 @@
 
 std::string
 RenderListing(SiteLibrary& library,
-              const std::function<StoredSettingsState(const SiteSelection&)>& settingsState) {
+              const std::function<StoredSettingsState(const SiteSelection&)>& settingsState,
+              const std::function<bool(const SiteSelection&)>& hasConflict) {
     std::vector<std::string> circuits;
     for (library.FirstCircuit(); library.HasCircuit(); library.NextCircuit())
         circuits.push_back(library.GetCircuitName());
@@ -22,13 +23,13 @@ RenderListing(SiteLibrary& library,
         for (library.FirstTheater(); library.HasTheater(); library.NextTheater()) {
             text += "  " + library.GetTheaterName() + "\n";
             for (library.FirstScreen(); library.HasScreen(); library.NextScreen()) {
-                const StoredSettingsState state =
-                    settingsState(library.CurrentSelection(SiteLevel::Screen));
+                const SiteSelection screen = library.CurrentSelection(SiteLevel::Screen);
+                const StoredSettingsState state = settingsState(screen);
                 text += "    " + library.GetScreenName() +
                         (state == StoredSettingsState::Valid         ? " *"
                          : state == StoredSettingsState::FailsChecks ? kFailsChecksMark
                                                                      : "") +
-                        "\n";
+                        (hasConflict && hasConflict(screen) ? kConflictMark : "") + "\n";
             }
         }
     }
