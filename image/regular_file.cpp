@@ -48,3 +48,17 @@ void regular_file::SettleRead(RegularFileRead& read, std::size_t nRead, std::siz
         read.m_bytes.clear();
     }
 }
+
+std::vector<std::string> TextLines(std::string_view text, bool bKeepEmpty) {
+    std::vector<std::string> lines;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (bKeepEmpty || !line.empty())
+            lines.emplace_back(line);
+    }
+    return lines;
+}

@@ -9,7 +9,9 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <system_error>
+#include <vector>
 
 // What a read found.
 enum class RegularFileStatus {
@@ -40,6 +42,10 @@ const char* FileTypeText(std::filesystem::file_type type);
 // For a read that found no file to read (Missing, NotAFile or Failed), throws the FileError that
 // names the file by its full path and says why; does nothing after Read and TooLarge.
 void ThrowUnlessFileFound(const RegularFileRead& read, const std::filesystem::path& file);
+
+// The lines of a text read whole, without their line ends ("\n" or "\r\n"); empty lines are
+// kept only when bKeepEmpty is set.
+std::vector<std::string> TextLines(std::string_view text, bool bKeepEmpty);
 
 // The part both platforms' halves share.
 namespace regular_file {

@@ -126,21 +126,10 @@ std::optional<std::int64_t> ParseTime(std::string_view text) {
 
 // The lines of a file, without their line ends; a missing or unreadable file has none.
 std::vector<std::string> FileLines(const fs::path& file) {
-    std::vector<std::string> lines;
     const RegularFileRead read = ReadRegularFile(file, kMaxLogSize);
     if (read.m_nStatus != RegularFileStatus::Read)
-        return lines;
-    std::string_view rest = read.m_bytes;
-    while (!rest.empty()) {
-        const std::size_t end = rest.find('\n');
-        std::string_view line = rest.substr(0, end);
-        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        if (!line.empty())
-            lines.emplace_back(line);
-    }
-    return lines;
+        return {};
+    return TextLines(read.m_bytes, false);
 }
 
 // Lines of several files in one list by time: each line once, log lines in order of their

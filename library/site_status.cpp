@@ -38,17 +38,21 @@ ScreenStatus ReadScreenStatus(const fs::path& root, const ScreenTarget& target, 
     return status;
 }
 
+std::vector<std::string> ScopeCircuits(SiteLibrary& library,
+                                       const std::vector<std::string>& scope) {
+    if (!scope.empty())
+        return {scope[0]};
+    std::vector<std::string> circuits;
+    for (library.FirstCircuit(); library.HasCircuit(); library.NextCircuit())
+        circuits.push_back(library.GetCircuitName());
+    std::sort(circuits.begin(), circuits.end(),
+              [](const std::string& a, const std::string& b) { return SiteNameLess(a, b); });
+    return circuits;
+}
+
 std::vector<ScreenTarget> LibraryScreens(SiteLibrary& library,
                                          const std::vector<std::string>& scope) {
-    std::vector<std::string> circuits;
-    if (!scope.empty()) {
-        circuits.push_back(scope[0]);
-    } else {
-        for (library.FirstCircuit(); library.HasCircuit(); library.NextCircuit())
-            circuits.push_back(library.GetCircuitName());
-        std::sort(circuits.begin(), circuits.end(),
-                  [](const std::string& a, const std::string& b) { return SiteNameLess(a, b); });
-    }
+    const std::vector<std::string> circuits = ScopeCircuits(library, scope);
     std::vector<ScreenTarget> screens;
     const auto addScreens = [&] {
         for (library.FirstScreen(); library.HasScreen(); library.NextScreen())

@@ -47,6 +47,10 @@ ScreenState ScreenStateOf(StoredSettingsState stored, std::optional<std::time_t>
 ScreenStatus ReadScreenStatus(const std::filesystem::path& root, const ScreenTarget& target,
                               std::time_t now, int nOverdueDays);
 
+// The circuits a scope names: its first name alone, or (scope empty) every circuit of the library
+// in natural order. Walks the library's circuit cursor.
+std::vector<std::string> ScopeCircuits(SiteLibrary& library, const std::vector<std::string>& scope);
+
 // The screens of the library (scope empty), of one circuit (its name) or of one theater (the
 // circuit's and the theater's names), in the order the listing shows them: circuits in natural
 // order, theaters and screens in library order. A scope the library does not hold gives none.

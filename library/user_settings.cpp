@@ -64,15 +64,7 @@ UserSettings UserSettings::Read(const fs::path& file) {
     const RegularFileRead read = ReadRegularFile(file, kMaxSize);
     if (read.m_nStatus != RegularFileStatus::Read)
         return settings;
-    std::string_view rest = read.m_bytes;
-    while (!rest.empty()) {
-        const std::size_t end = rest.find('\n');
-        std::string_view line = rest.substr(0, end);
-        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        settings.m_lines.emplace_back(line);
-    }
+    settings.m_lines = TextLines(read.m_bytes, true);
     return settings;
 }
 

@@ -8,6 +8,7 @@
 #include "library/screen_lock.h"
 #include "library/screen_store.h"
 #include "library/site_order.h"
+#include "library/site_status.h"
 #include "library/site_storage.h"
 #include "library/stored_settings.h"
 
@@ -71,15 +72,7 @@ ExitStatus ConflictsCommand(const CliRequest& request, CSiteStorage& storage, Cl
     std::size_t nCount = 0;
     if (scope.empty())
         PrintCopies(FolderConflicts(root), "", io, nCount);
-    std::vector<std::string> circuits;
-    if (!scope.empty()) {
-        circuits.push_back(scope[0]);
-    } else {
-        for (library.FirstCircuit(); library.HasCircuit(); library.NextCircuit())
-            circuits.push_back(library.GetCircuitName());
-        std::sort(circuits.begin(), circuits.end(),
-                  [](const std::string& a, const std::string& b) { return SiteNameLess(a, b); });
-    }
+    const std::vector<std::string> circuits = ScopeCircuits(library, scope);
     for (const std::string& circuit : circuits) {
         library.FindCircuit(circuit);
         if (scope.size() < 2)
