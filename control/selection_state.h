@@ -29,6 +29,23 @@ enum class MainCommand {
     CompareWithFile,
 };
 
+inline constexpr MainCommand kMainCommands[] = {MainCommand::AddCircuit,
+                                                MainCommand::AddTheater,
+                                                MainCommand::AddScreen,
+                                                MainCommand::Load,
+                                                MainCommand::Send,
+                                                MainCommand::Delete,
+                                                MainCommand::ViewConfiguration,
+                                                MainCommand::EditNotes,
+                                                MainCommand::Help,
+                                                MainCommand::SelectPort,
+                                                MainCommand::Ports,
+                                                MainCommand::HistoryMenu,
+                                                MainCommand::CompareWithProcessor,
+                                                MainCommand::ScreenHistory,
+                                                MainCommand::CompareWithScreen,
+                                                MainCommand::CompareWithFile};
+
 // What a transfer does to a command's control.
 enum class TransferLock {
     Untouched,        // left as the selection set it
@@ -46,6 +63,11 @@ inline constexpr MainCommand kPanelCommands[] = {MainCommand::Load,
                                                  MainCommand::Delete,
                                                  MainCommand::EditNotes,
                                                  MainCommand::ViewConfiguration};
+
+// The commands of the History & Compare menu, in its order.
+inline constexpr MainCommand kMenuCommands[] = {
+    MainCommand::CompareWithProcessor, MainCommand::ScreenHistory, MainCommand::CompareWithScreen,
+    MainCommand::CompareWithFile};
 
 // The five selection flags.
 struct SelectionFlags {

@@ -78,18 +78,18 @@ bool CSiteCommands::ConfirmDelete(const SiteSelection& site) {
                    m_prompt.ProgramCaption(), PromptIcon::Exclamation, true);
 }
 
-DeleteEnd CSiteCommands::Delete(const SiteSelection& site, SitePos pos) {
+bool CSiteCommands::Delete(const SiteSelection& site, SitePos pos) {
     const std::string folder = m_storage.SitePath(site, FolderKind(site.m_nLevel));
     const DeleteOutcome outcome = DeleteSiteFiles(m_storage, site);
     if (outcome.m_result == DeleteResult::FolderKept) {
         // Say what is in the way and what to do.
         Tell(m_prompt, DeleteOutcomeMessage(outcome, folder), m_prompt.ProgramCaption(),
              PromptIcon::Exclamation);
-        return DeleteEnd::FolderKept;
+        return false;
     }
     // Removed now, or by another program before: either way the entry goes.
     RemoveEntry(m_storage.Library(), pos);
-    return DeleteEnd::Removed;
+    return true;
 }
 
 Opening CSiteCommands::EditNotes(const SiteSelection& screen) {

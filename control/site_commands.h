@@ -38,13 +38,6 @@ struct Opening {
     std::string m_strPath; // the file opened, relative to the working directory
 };
 
-// What became of a Delete.
-enum class DeleteEnd {
-    Cancelled,  // the technician kept the entry: nothing was touched
-    FolderKept, // nothing of the entry was deleted, or its empty folder stayed; said why
-    Removed,    // the folder is gone (now or before) and the entry left the library
-};
-
 class CSiteCommands {
 public:
     // The library on disk with the settings image it loads into, the boxes and the launcher of
@@ -64,8 +57,10 @@ public:
     // Asks before the entry is deleted; true when the technician chose OK.
     bool ConfirmDelete(const SiteSelection& site);
     // Deletes the confirmed entry's files and folder (DeleteSiteFiles) and, when the folder is
-    // gone, the entry with the handle pos from the library.
-    DeleteEnd Delete(const SiteSelection& site, SitePos pos);
+    // gone (now, or by another program before), the entry with the handle pos from the library:
+    // true. False when nothing of the entry was deleted or its empty folder stayed, after saying
+    // why.
+    bool Delete(const SiteSelection& site, SitePos pos);
 
     // The screen's notes in the text editor.
     Opening EditNotes(const SiteSelection& screen);

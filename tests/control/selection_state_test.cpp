@@ -18,23 +18,6 @@ namespace {
 using Commands = std::set<MainCommand>;
 using C = MainCommand;
 
-const Commands kAll = {C::AddCircuit,
-                       C::AddTheater,
-                       C::AddScreen,
-                       C::Load,
-                       C::Send,
-                       C::Delete,
-                       C::ViewConfiguration,
-                       C::EditNotes,
-                       C::Help,
-                       C::SelectPort,
-                       C::Ports,
-                       C::HistoryMenu,
-                       C::CompareWithProcessor,
-                       C::ScreenHistory,
-                       C::CompareWithScreen,
-                       C::CompareWithFile};
-
 // Never touched by the selection, only by a transfer.
 const Commands kAlways = {C::AddCircuit, C::Help, C::SelectPort, C::Ports, C::HistoryMenu};
 // What a transfer leaves to the selection.
@@ -61,16 +44,30 @@ Commands Union(Commands a, const Commands& b) {
 
 struct Row {
     const char* name;
-    SiteSelection site;
-    // What the screen folder holds: "" nothing, "799" a Vrx.cfg of 799 bytes, "valid" a Vrx.cfg
-    // that passes its checks, "fails" one of valid length that does not.
-    std::string settings;
-    bool bFolderFilled; // the circuit's or theater's folder holds a file
-    SelectionFlags flags;
-    const char *circuit, *theater, *screen;
+    const SiteSelection& site;
+    // What is on disk besides the folders Main/Plaza/2: "file" a file in the selected circuit's
+    // or theater's folder, "799" a Vrx.cfg of 799 bytes, "800" and "938" settings of that length
+    // that pass their checks, "fails" 800 bytes that do not.
+    std::string disk;
+    // The flags set: C circuit, T theater, S screen selected, H has settings, F folder not empty.
+    const char* flags;
+    const char* panel; // circuit, theater and screen text
     bool bDate;
     Commands enabled; // besides kAlways
 };
+
+// The flags of the state as a Row writes them.
+std::string FlagLetters(const SelectionFlags& flags) {
+    std::string letters;
+    for (const auto& [bSet, letter] : {std::pair{flags.m_bCircuitSelected, 'C'},
+                                       {flags.m_bTheaterSelected, 'T'},
+                                       {flags.m_bScreenSelected, 'S'},
+                                       {flags.m_bHasSettings, 'H'},
+                                       {flags.m_bFolderNotEmpty, 'F'}})
+        if (bSet)
+            letters += letter;
+    return letters;
+}
 
 } // namespace
 
@@ -79,143 +76,72 @@ TEST(SelectionState, EachKindOfSelection) {
     const SiteSelection circuit{SiteLevel::Circuit, "Main", "", ""};
     const SiteSelection theater{SiteLevel::Theater, "Main", "Plaza", ""};
     const SiteSelection screen{SiteLevel::Screen, "Main", "Plaza", "2"};
-    const Commands screenCommands = {C::AddTheater, C::AddScreen, C::Load,
-                                     C::Delete,     C::EditNotes, C::ScreenHistory};
-    const Commands settingsCommands =
-        Union(screenCommands, {C::Send, C::ViewConfiguration, C::CompareWithProcessor,
-                               C::CompareWithScreen, C::CompareWithFile});
+    const Commands onScreen = {C::AddTheater, C::AddScreen, C::Load,
+                               C::Delete,     C::EditNotes, C::ScreenHistory};
+    const Commands withSettings =
+        Union(onScreen, {C::Send, C::ViewConfiguration, C::CompareWithProcessor,
+                         C::CompareWithScreen, C::CompareWithFile});
     const Row rows[] = {
-        {"nothing",
-         none,
-         "",
-         false,
-         {false, false, false, false, true},
-         "---",
-         "---",
-         "---",
-         false,
-         {}},
-        {"empty circuit",
-         circuit,
-         "",
-         false,
-         {true, false, false, false, false},
-         "Main",
-         "---",
-         "---",
-         false,
-         {C::AddTheater, C::Delete}},
-        {"circuit holding a file",
-         circuit,
-         "",
-         true,
-         {true, false, false, false, true},
-         "Main",
-         "---",
-         "---",
-         false,
-         {C::AddTheater}},
+        {"nothing", none, "", "F", "---/---/---", false, {}},
+        {"empty circuit", circuit, "", "C", "Main/---/---", false, {C::AddTheater, C::Delete}},
+        {"circuit holding a file", circuit, "file", "CF", "Main/---/---", false, {C::AddTheater}},
         {"empty theater",
          theater,
          "",
-         false,
-         {true, true, false, false, false},
-         "Main",
-         "Plaza",
-         "---",
+         "CT",
+         "Main/Plaza/---",
          false,
          {C::AddTheater, C::AddScreen, C::Delete}},
         {"theater holding a file",
          theater,
-         "",
-         true,
-         {true, true, false, false, true},
-         "Main",
-         "Plaza",
-         "---",
+         "file",
+         "CTF",
+         "Main/Plaza/---",
          false,
          {C::AddTheater, C::AddScreen}},
-        {"screen without settings",
-         screen,
-         "",
-         false,
-         {true, true, true, false, false},
-         "Main",
-         "Plaza",
-         "2",
-         false,
-         screenCommands},
-        {"screen with valid settings",
-         screen,
-         "valid",
-         false,
-         {true, true, true, true, false},
-         "Main",
-         "Plaza",
-         "2",
-         true,
-         settingsCommands},
-        {"screen with 799 bytes",
-         screen,
-         "799",
-         false,
-         {true, true, true, false, false},
-         "Main",
-         "Plaza",
-         "2",
-         true,
-         screenCommands},
-        {"screen whose settings fail their checks",
-         screen,
-         "fails",
-         false,
-         {true, true, true, true, false},
-         "Main",
-         "Plaza",
-         "2  (settings fail checks)",
-         true,
-         settingsCommands},
+        {"screen without settings", screen, "", "CTS", "Main/Plaza/2", false, onScreen},
+        {"valid settings", screen, "800", "CTSH", "Main/Plaza/2", true, withSettings},
+        {"valid settings of 938 bytes", screen, "938", "CTSH", "Main/Plaza/2", true, withSettings},
+        {"799 bytes", screen, "799", "CTS", "Main/Plaza/2", true, onScreen},
+        {"settings that fail their checks", screen, "fails", "CTSH",
+         "Main/Plaza/2  (settings fail checks)", true, withSettings},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         TempFolder root;
         fs::create_directories(root.Path() / "Main/Plaza/2");
-        const fs::path folder =
-            root.Path() / (row.site.m_nLevel == SiteLevel::Theater ? "Main/Plaza" : "Main");
-        if (row.bFolderFilled)
-            WriteBytes(folder / "readme.txt", "mine");
-        else if (row.site.m_nLevel != SiteLevel::Screen)
-            fs::remove_all(folder / (row.site.m_nLevel == SiteLevel::Theater ? "2" : "Plaza"));
         const fs::path settings = root.Path() / "Main/Plaza/2/Vrx.cfg";
-        if (row.settings == "799")
+        if (row.disk == "file") {
+            const bool bTheater = row.site.m_nLevel == SiteLevel::Theater;
+            fs::remove_all(root.Path() / (bTheater ? "Main/Plaza/2" : "Main/Plaza"));
+            WriteBytes(root.Path() / (bTheater ? "Main/Plaza" : "Main") / "readme.txt", "mine");
+        } else if (row.site.m_nLevel == SiteLevel::Circuit) {
+            fs::remove_all(root.Path() / "Main/Plaza");
+        } else if (row.site.m_nLevel == SiteLevel::Theater) {
+            fs::remove_all(root.Path() / "Main/Plaza/2");
+        } else if (row.disk == "799") {
             WriteBytes(settings, std::string(799, '\0'));
-        else if (row.settings == "valid")
-            WriteBytes(settings, ValidSettings());
-        else if (row.settings == "fails")
+        } else if (row.disk == "800" || row.disk == "938") {
+            WriteBytes(settings, ValidSettings() + std::string(row.disk == "938" ? 138 : 0, '\0'));
+        } else if (row.disk == "fails") {
             WriteBytes(settings, std::string(800, '\xff'));
+        }
 
         SiteLibrary library;
         SettingsImage image;
         CSiteStorage storage(library, root.Path(), image);
         const SelectionState state = SelectionState::Probe(storage, row.site);
 
-        const SelectionFlags& flags = state.Flags();
-        EXPECT_EQ(flags.m_bCircuitSelected, row.flags.m_bCircuitSelected);
-        EXPECT_EQ(flags.m_bTheaterSelected, row.flags.m_bTheaterSelected);
-        EXPECT_EQ(flags.m_bScreenSelected, row.flags.m_bScreenSelected);
-        EXPECT_EQ(flags.m_bHasSettings, row.flags.m_bHasSettings);
-        EXPECT_EQ(flags.m_bFolderNotEmpty, row.flags.m_bFolderNotEmpty);
-
+        EXPECT_EQ(FlagLetters(state.Flags()), row.flags);
         const SelectionPanel& panel = state.Panel();
-        EXPECT_EQ(panel.m_strCircuit, row.circuit);
-        EXPECT_EQ(panel.m_strTheater, row.theater);
-        EXPECT_EQ(panel.m_strScreen, row.screen);
+        EXPECT_EQ(panel.m_strCircuit + "/" + panel.m_strTheater + "/" + panel.m_strScreen,
+                  row.panel);
         EXPECT_EQ(!panel.m_strDate.empty(), row.bDate);
         EXPECT_EQ(!panel.m_strTime.empty(), row.bDate);
-        EXPECT_EQ(!panel.m_strWarning.empty(), row.settings == "fails");
+        EXPECT_EQ(!panel.m_strWarning.empty(), row.disk == "fails");
 
         const Commands idle = Union(row.enabled, kAlways);
-        for (const MainCommand command : kAll) {
+        for (const MainCommand command : kMainCommands) {
             SCOPED_TRACE(static_cast<int>(command));
             EXPECT_EQ(state.Allows(command), idle.count(command) == 1);
             EXPECT_EQ(state.Allows(command, true),
