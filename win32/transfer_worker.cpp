@@ -16,7 +16,7 @@ HHOOK g_hInputHook = nullptr;
 struct Question {
     PromptRequest m_request;
     bool m_bFileError = false;
-    std::promise<int> m_answer;
+    std::promise<PromptAnswer> m_answer;
 };
 
 class WorkerObserver : public TransferObserver {
@@ -56,12 +56,12 @@ private:
 
     // Posted behind the reports made before it, so the technician sees them first; the worker
     // waits for the answer.
-    int Ask(const PromptRequest& request, bool bFileError) {
+    PromptAnswer Ask(const PromptRequest& request, bool bFileError) {
         Question question{request, bFileError, {}};
-        std::future<int> answer = question.m_answer.get_future();
+        std::future<PromptAnswer> answer = question.m_answer.get_future();
         if (!PostMessageW(m_hDialog, WM_APP_TRANSFER_QUESTION, 0,
                           reinterpret_cast<LPARAM>(&question)))
-            return kAnswerCancel;
+            return PromptAnswer::Cancel;
         return answer.get();
     }
 
@@ -72,7 +72,7 @@ private:
         request.m_nButtons = PromptButtons::OkCancel;
         request.m_bCancelDefault = bCancelDefault;
         request.m_nIcon = PromptIcon::Exclamation;
-        return Ask(request, false) == kAnswerOk;
+        return Ask(request, false) == PromptAnswer::Ok;
     }
 
     HWND m_hDialog;
@@ -145,7 +145,7 @@ bool CTransferWorker::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, 
         auto* question = reinterpret_cast<Question*>(lParam);
         if (question->m_bFileError) {
             ShowFileError(m_hDialog, question->m_request.m_strText);
-            question->m_answer.set_value(kAnswerOk);
+            question->m_answer.set_value(PromptAnswer::Ok);
         } else {
             question->m_answer.set_value(AskBox(m_hDialog, question->m_request));
         }
