@@ -7,6 +7,7 @@
 #include "link/serial_port.h"
 
 #include "ui/about_dlg.h"
+#include "ui/launcher.h"
 #include "ui/library_place.h"
 #include "ui/main_dlg.h"
 #include "ui/prompt.h"
@@ -47,23 +48,22 @@ int CConfigApp::InitInstance() {
     if (args.size() == 2)
         given = fs::path(args[1].toStdU16String());
 
+    // The message boxes and the desktop's programs of the whole run.
+    CMessageBoxPrompt boxes;
+    CDesktopLauncher launcher;
     StartLibrary start = OpenStartLibrary(GatherLibraryFacts(given));
     if (start.m_folder.empty()) {
         // Nothing is opened that the technician did not choose: say why, and let them choose.
-        PromptRequest request;
-        request.m_strText = start.m_strError + "\nPlease choose the library folder.";
-        request.m_strCaption = applicationName().toStdString();
-        request.m_nIcon = PromptIcon::Exclamation;
-        AskPrompt(nullptr, request);
+        CPromptOver prompt(boxes, nullptr);
+        Tell(prompt, start.m_strError + "\nPlease choose the library folder.",
+             prompt.ProgramCaption(), PromptIcon::Exclamation);
         const QString chosen =
             QFileDialog::getExistingDirectory(nullptr, "Open Library Folder", QString());
         if (chosen.isEmpty())
             return 1;
         std::string error;
         if (!EnterLibraryFolder(fs::path(chosen.toStdU16String()), error)) {
-            request.m_strText = error;
-            request.m_nIcon = PromptIcon::Stop;
-            AskPrompt(nullptr, request);
+            Tell(prompt, error, prompt.ProgramCaption(), PromptIcon::Stop);
             return 1;
         }
         start.m_folder = fs::current_path();
@@ -75,7 +75,7 @@ int CConfigApp::InitInstance() {
     SettingsImage image;
     PortSettings portSettings;
     SiteLibrary library;
-    CMainDlg dialog(port, codec, image, portSettings, library);
+    CMainDlg dialog(port, codec, image, portSettings, library, boxes, launcher);
     dialog.exec();
     RememberStartLibraryOnceFilled(start);
     return 0;

@@ -18,10 +18,13 @@
 #include "ui/about_dlg.h"
 #include "ui/diff_dlg.h"
 #include "ui/history_dlg.h"
+#include "ui/launcher.h"
 #include "ui/main_dlg.h"
 #include "ui/name_dlg.h"
+#include "ui/notes_editor.h"
 #include "ui/port_dlg.h"
 #include "ui/prompt.h"
+#include "ui/status_area.h"
 #include "ui/text_viewer.h"
 #include "ui/transfer_binding.h"
 
@@ -53,14 +56,29 @@ namespace {
 
 const fs::path kGolden = VRX_IMAGE_GOLDEN_DIR;
 
-// Keeps the request of the one box a command raises, and answers Cancel.
-class CapturingPrompt : public Prompt {
+// The message boxes of the pictures: while capturing, keeps the request of each box a command
+// raises and answers Cancel; otherwise shows the boxes.
+class ShotPrompt : public WindowPrompt {
 public:
-    int Ask(QWidget*, const PromptRequest& request) override {
+    PromptAnswer Ask(QWidget* owner, const PromptRequest& request) override {
+        if (!m_bCapturing)
+            return m_boxes.Ask(owner, request);
         m_requests.push_back(request);
-        return kAnswerCancel;
+        return PromptAnswer::Cancel;
     }
+    // The requests that command raises, captured.
+    std::vector<PromptRequest> Capture(const std::function<void()>& command) {
+        m_requests.clear();
+        m_bCapturing = true;
+        command();
+        m_bCapturing = false;
+        return m_requests;
+    }
+
+private:
+    CMessageBoxPrompt m_boxes;
     std::vector<PromptRequest> m_requests;
+    bool m_bCapturing = false;
 };
 
 // The library every picture starts from: two circuits, a screen with stored settings and one
@@ -82,6 +100,8 @@ struct Scene {
     SettingsImage m_image;
     PortSettings m_portSettings;
     SiteLibrary m_library;
+    ShotPrompt m_boxes;
+    CDesktopLauncher m_launcher;
     std::unique_ptr<CMainDlg> m_pMain;
     std::unique_ptr<QWidget> m_pShown; // the window of the picture when it is not the main one
     fs::path m_root;
@@ -89,8 +109,9 @@ struct Scene {
 
 // The main dialog, initialised on the library and shown.
 CMainDlg& ShowMain(Scene& scene) {
-    scene.m_pMain = std::make_unique<CMainDlg>(scene.m_port, scene.m_codec, scene.m_image,
-                                               scene.m_portSettings, scene.m_library);
+    scene.m_pMain =
+        std::make_unique<CMainDlg>(scene.m_port, scene.m_codec, scene.m_image, scene.m_portSettings,
+                                   scene.m_library, scene.m_boxes, scene.m_launcher);
     scene.m_pMain->SetPortOpener([](const std::string&) { return std::string(); });
     scene.m_pMain->SetPortState([] { return false; });
     scene.m_pMain->InitDialog();
@@ -101,15 +122,12 @@ CMainDlg& ShowMain(Scene& scene) {
 // The box the command raises, shown over the main dialog as it would be.
 void ShowBoxOf(Scene& scene, const std::function<void(CMainDlg&)>& command) {
     CMainDlg& main = ShowMain(scene);
-    CapturingPrompt prompt;
-    SetPrompt(&prompt);
-    command(main);
-    SetPrompt(nullptr);
-    if (prompt.m_requests.empty()) {
+    const std::vector<PromptRequest> requests = scene.m_boxes.Capture([&] { command(main); });
+    if (requests.empty()) {
         std::fprintf(stderr, "the command raised no box\n");
         std::exit(2);
     }
-    scene.m_pShown = BuildMessageBox(&main, prompt.m_requests.front());
+    scene.m_pShown = BuildMessageBox(&main, requests.front());
     scene.m_pShown->show();
 }
 
@@ -129,8 +147,8 @@ const std::vector<Shot>& Shots() {
         {"main", [](Scene& scene) { ShowMain(scene); }},
         {"name",
          [](Scene& scene) {
-             auto dialog = std::make_unique<CNameDlg>();
-             dialog->m_strCaption = "Add Theater to Grand Circuit";
+             auto dialog = std::make_unique<CNameDlg>(scene.m_boxes, scene.m_launcher);
+             dialog->SetCaption("Add Theater to Grand Circuit");
              dialog->InitDialog();
              dialog->show();
              scene.m_pShown = std::move(dialog);
@@ -138,7 +156,7 @@ const std::vector<Shot>& Shots() {
         {"about",
          [](Scene& scene) {
              CMainDlg& main = ShowMain(scene);
-             scene.m_pShown = std::make_unique<CAboutDlg>(&main);
+             scene.m_pShown = std::make_unique<CAboutDlg>(scene.m_boxes, scene.m_launcher, &main);
              scene.m_pShown->show();
          }},
         {"box-delete",
@@ -160,23 +178,25 @@ const std::vector<Shot>& Shots() {
          }},
         {"box-overwrite",
          [](Scene& scene) {
-             ShowBoxOf(scene, [](CMainDlg& main) {
-                 WindowTransferObserver(&main, nullptr, nullptr)
+             ShowBoxOf(scene, [&scene](CMainDlg& main) {
+                 CPromptOver prompt(scene.m_boxes, &main);
+                 WindowTransferReport(&main, prompt, nullptr, nullptr, {})
                      .ConfirmOverwrite(OverwriteQuestion("Grand Circuit", "Palace", "1"));
              });
          }},
         {"box-send",
          [](Scene& scene) {
-             ShowBoxOf(scene, [](CMainDlg& main) {
-                 WindowTransferObserver observer(&main, nullptr, nullptr);
-                 observer.SetSendTargetLine("To: Grand Circuit - Palace - 1");
-                 observer.ConfirmSend(SendWarning());
+             ShowBoxOf(scene, [&scene](CMainDlg& main) {
+                 CPromptOver prompt(scene.m_boxes, &main);
+                 WindowTransferReport(&main, prompt, nullptr, nullptr, {})
+                     .ConfirmSend(SendWarning() + "\n\nTo: Grand Circuit - Palace - 1");
              });
          }},
         {"box-file-error",
          [](Scene& scene) {
              ShowBoxOf(scene, [&scene](CMainDlg& main) {
-                 ShowFileError(&main,
+                 CPromptOver prompt(scene.m_boxes, &main);
+                 ShowFileError(prompt,
                                FileError(FileError::Cause::NotFound,
                                          (scene.m_root / "Grand Circuit/Palace/2/Vrx.cfg").string())
                                    .Message());
@@ -185,8 +205,8 @@ const std::vector<Shot>& Shots() {
         {"ports",
          [](Scene& scene) {
              CMainDlg& main = ShowMain(scene);
-             auto dialog =
-                 std::make_unique<CPortDlg>(&main, scene.m_portSettings.ProfilePath, Adapters);
+             auto dialog = std::make_unique<CPortDlg>(&main, scene.m_boxes,
+                                                      scene.m_portSettings.ProfilePath, Adapters);
              dialog->Load();
              dialog->SetMapping(0, "/dev/ttyUSB0");
              dialog->show();
@@ -196,7 +216,7 @@ const std::vector<Shot>& Shots() {
          [](Scene& scene) {
              CMainDlg& main = ShowMain(scene);
              auto dialog = std::make_unique<CHistoryDlg>(
-                 &main, scene.m_root / "Grand Circuit/Palace/1",
+                 &main, scene.m_boxes, scene.m_root / "Grand Circuit/Palace/1",
                  std::vector<std::string>{"Grand Circuit", "Palace", "1"});
              if (dialog->List()->topLevelItemCount() > 0)
                  dialog->List()->setCurrentItem(dialog->List()->topLevelItem(0));
@@ -211,9 +231,10 @@ const std::vector<Shot>& Shots() {
                  << "[Ports]\nCOM1=/dev/serial/by-id/"
                     "usb-FTDI_FT232R_USB_UART_A9XK3L2Q-if00-port0\n";
              CMainDlg& main = ShowMain(scene);
-             WindowTransferObserver observer(&main,
-                                             static_cast<QProgressBar*>(main.Control(IDC_PROGRESS)),
-                                             static_cast<QLabel*>(main.Control(IDC_STATUS)));
+             CPromptOver prompt(scene.m_boxes, &main);
+             WindowTransferReport observer(&main, prompt,
+                                           static_cast<QProgressBar*>(main.Control(IDC_PROGRESS)),
+                                           main.StatusArea(), {});
              observer.OnProgress(20);
              observer.OnStatus(transfer_text::kDownloadError);
              observer.OnReason(std::string("No answer to the link check. Check the cable, the "
@@ -231,7 +252,7 @@ const std::vector<Shot>& Shots() {
              CMainDlg& main = ShowMain(scene);
              SettingsImage image = ReadSettingsFile(kGolden / "full.cfg");
              scene.m_pShown =
-                 std::make_unique<CTextViewDlg>(&main, "Vrx.txt",
+                 std::make_unique<CTextViewDlg>(&main, scene.m_boxes, "Vrx.txt",
                                                 QString::fromStdString(RenderConfigurationReport(
                                                     image, "Grand Circuit", "Palace", "1")),
                                                 true);
@@ -243,7 +264,7 @@ const std::vector<Shot>& Shots() {
              const fs::path notes = fs::absolute(scene.m_root / "Grand Circuit/Palace/1/Notes.txt");
              std::ofstream(notes, std::ios::binary)
                  << "Theater Setup Notes\r\n\r\nCircuit Name:  Grand Circuit\r\n";
-             auto editor = std::make_unique<CNotesEditDlg>(&main, notes);
+             auto editor = std::make_unique<CNotesEditDlg>(&main, scene.m_boxes, notes);
              editor->Load();
              editor->show();
              scene.m_pShown = std::move(editor);
@@ -255,19 +276,17 @@ const std::vector<Shot>& Shots() {
              const fs::path notes = fs::absolute(scene.m_root / "Grand Circuit/Palace/1/Notes.txt");
              std::ofstream(notes, std::ios::binary)
                  << "Theater Setup Notes\r\n\r\nCircuit Name:  Grand Circuit\r\n";
-             auto* editor = new CNotesEditDlg(&main, notes);
+             auto* editor = new CNotesEditDlg(&main, scene.m_boxes, notes);
              editor->Load();
              editor->show();
              editor->TextEdit()->appendPlainText("Amplifier 2 replaced, levels set again.");
-             CapturingPrompt prompt;
-             SetPrompt(&prompt);
-             editor->close();
-             SetPrompt(nullptr);
-             if (prompt.m_requests.empty()) {
+             const std::vector<PromptRequest> requests =
+                 scene.m_boxes.Capture([editor] { editor->close(); });
+             if (requests.empty()) {
                  std::fprintf(stderr, "the editor asked nothing\n");
                  std::exit(2);
              }
-             scene.m_pShown = BuildMessageBox(editor, prompt.m_requests.front());
+             scene.m_pShown = BuildMessageBox(editor, requests.front());
              scene.m_pShown->show();
          }},
         {"differences",

@@ -177,6 +177,24 @@ SiteSelection SiteLibrary::SelectionOf(SitePos pos) const {
     return {};
 }
 
+void SiteLibrary::ForEachEntry(
+    SiteLevel deepest, const std::function<void(const SiteSelection&, SitePos)>& visit) const {
+    if (deepest == SiteLevel::None)
+        return;
+    for (const CircuitEntry& circuit : m_circuits) {
+        visit({SiteLevel::Circuit, circuit.m_strName, {}, {}}, &circuit);
+        if (deepest == SiteLevel::Circuit)
+            continue;
+        for (const TheaterEntry& theater : circuit.m_theaters) {
+            visit({SiteLevel::Theater, circuit.m_strName, theater.m_strName, {}}, &theater);
+            if (deepest == SiteLevel::Theater)
+                continue;
+            for (const std::string& screen : theater.m_screens)
+                visit({SiteLevel::Screen, circuit.m_strName, theater.m_strName, screen}, &screen);
+        }
+    }
+}
+
 SiteLevel SiteLibrary::Locate(SitePos pos) {
     // Each entry is tested when the walk reaches it, before its children.
     for (FirstCircuit(); HasCircuit(); NextCircuit()) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <iterator>
 #include <list>
 #include <optional>
@@ -159,6 +160,10 @@ public:
     // The entry with this handle resolved into a value, without moving any cursor; level None
     // when no entry has the handle.
     SiteSelection SelectionOf(SitePos pos) const;
+    // Each entry down to the level deepest as a value with its handle, in library order (a
+    // circuit, then each of its theaters followed by its screens), without moving any cursor.
+    void ForEachEntry(SiteLevel deepest,
+                      const std::function<void(const SiteSelection&, SitePos)>& visit) const;
 
     // Makes the entry with this handle and its ancestors current and returns its level, or
     // None when no entry has the handle.

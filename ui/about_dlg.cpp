@@ -16,7 +16,7 @@ QIcon ApplicationIcon() {
     return icon;
 }
 
-CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+CAboutDlg::CAboutDlg(WindowPrompt& boxes, Launcher& launcher, QWidget* parent) : QDialog(parent) {
     const DialogUnits du(fontMetrics());
     setWindowTitle("About 3km");
     setFixedSize(du.X(235), du.Y(55));
@@ -32,5 +32,6 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    connect(help, &QShortcut::activated, this, [this] { OpenHelp(this); });
+    connect(help, &QShortcut::activated, this,
+            [this, &boxes, &launcher] { OpenHelp(this, boxes, launcher); });
 }

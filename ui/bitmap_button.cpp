@@ -7,42 +7,31 @@ CBitmapButton::CBitmapButton(QWidget* parent) : QAbstractButton(parent) {
 }
 
 bool CBitmapButton::LoadBitmaps(const QString& name) {
-    static const char kLetters[4] = {'U', 'D', 'F', 'X'};
     const QString base = ":/images/" + name.toUpper();
-    for (int i = 0; i < 4; ++i)
-        m_images[i] = QPixmap(base + QChar(kLetters[i]) + ".xpm");
+    for (std::size_t i = 0; i < m_images.size(); ++i)
+        m_images[i] =
+            QPixmap(base + QChar(ButtonImageLetter(static_cast<ButtonImage>(i))) + ".xpm");
     update();
-    return !m_images[Up].isNull();
+    return HasImage(ButtonImage::Up);
 }
 
 void CBitmapButton::SizeToContent() {
-    if (!m_images[Up].isNull())
-        resize(m_images[Up].size());
+    if (HasImage(ButtonImage::Up))
+        resize(Image(ButtonImage::Up).size());
 }
 
-CBitmapButton::Image CBitmapButton::ChooseImage(bool bPressed, bool bFocus, bool bDisabled,
-                                                bool bHasDown, bool bHasFocus, bool bHasDisabled) {
-    if (bPressed && bHasDown)
-        return Down;
-    if (bFocus && bHasFocus)
-        return Focus;
-    if (bDisabled && bHasDisabled)
-        return Disabled;
-    return Up;
-}
-
-CBitmapButton::Image CBitmapButton::CurrentImage() const {
-    return ChooseImage(isDown(), hasFocus(), !isEnabled(), HasImage(Down), HasImage(Focus),
-                       HasImage(Disabled));
+ButtonImage CBitmapButton::CurrentImage() const {
+    return ChooseButtonImage({isDown(), hasFocus(), !isEnabled(), HasImage(ButtonImage::Down),
+                              HasImage(ButtonImage::Focus), HasImage(ButtonImage::Disabled)});
 }
 
 QSize CBitmapButton::sizeHint() const {
-    return m_images[Up].isNull() ? QSize(72, 40) : m_images[Up].size();
+    return HasImage(ButtonImage::Up) ? Image(ButtonImage::Up).size() : QSize(72, 40);
 }
 
 void CBitmapButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    const QPixmap& image = m_images[CurrentImage()];
+    const QPixmap& image = Image(CurrentImage());
     if (!image.isNull())
         painter.drawPixmap(0, 0, image);
 }

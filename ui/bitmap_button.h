@@ -1,16 +1,19 @@
 // A push button drawn entirely from images: the normal (U), pressed (D), focus (F) and disabled
-// (X) images named after the button, e.g. "OKU". Missing images fall back as ChooseImage says.
+// (X) images named after the button, e.g. "OKU". Missing images fall back as ChooseButtonImage
+// (control/button_image.h) says.
 #pragma once
+
+#include "control/button_image.h"
 
 #include <QAbstractButton>
 #include <QPixmap>
 #include <QString>
 
+#include <array>
+
 class CBitmapButton : public QAbstractButton {
     Q_OBJECT
 public:
-    enum Image { Up = 0, Down = 1, Focus = 2, Disabled = 3 };
-
     explicit CBitmapButton(QWidget* parent = nullptr);
 
     // Loads the images ":/images/<NAME>U.xpm" and so on, the name in upper case (image names
@@ -19,17 +22,18 @@ public:
     // Resizes the button to its normal image.
     void SizeToContent();
 
-    // Which image a draw uses: pressed if pressed and present, else focus if focused and
-    // present, else disabled if disabled and present, else the normal image.
-    static Image ChooseImage(bool bPressed, bool bFocus, bool bDisabled, bool bHasDown,
-                             bool bHasFocus, bool bHasDisabled);
-    Image CurrentImage() const;
-    bool HasImage(Image image) const { return !m_images[image].isNull(); }
+    // The image a draw uses now.
+    ButtonImage CurrentImage() const;
+    bool HasImage(ButtonImage image) const { return !Image(image).isNull(); }
     QSize sizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QPixmap m_images[4];
+    const QPixmap& Image(ButtonImage image) const {
+        return m_images.at(static_cast<std::size_t>(image));
+    }
+
+    std::array<QPixmap, kButtonImageCount> m_images;
 };

@@ -1,15 +1,12 @@
 #include "ui/history_dlg.h"
 
+#include "control/history_compare.h"
 #include "image/file_error.h"
 #include "image/settings_compare.h"
 #include "image/stored_files.h"
-#include "library/screen_lock.h"
-#include "library/screen_store.h"
 #include "library/stored_settings.h"
 #include "ui/diff_dlg.h"
-#include "ui/prompt.h"
 
-#include <QApplication>
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -27,8 +24,10 @@ QString Q(const std::string& text) {
 
 } // namespace
 
-CHistoryDlg::CHistoryDlg(QWidget* parent, fs::path screenFolder, std::vector<std::string> names)
-    : QDialog(parent), m_screenFolder(std::move(screenFolder)), m_names(std::move(names)) {
+CHistoryDlg::CHistoryDlg(QWidget* parent, WindowPrompt& boxes, fs::path screenFolder,
+                         std::vector<std::string> names)
+    : QDialog(parent), m_prompt(boxes, this), m_screenFolder(std::move(screenFolder)),
+      m_names(std::move(names)) {
     setWindowTitle(Q("History of " + ScreenText()));
     auto* layout = new QVBoxLayout(this);
     auto* intro = new QLabel(
@@ -122,7 +121,7 @@ void CHistoryDlg::OnCompare() {
                         CompareSettings(stored, kept));
         dialog.exec();
     } catch (const FileError& error) {
-        ShowFileError(this, error.Message());
+        ShowFileError(m_prompt, error.Message());
     }
 }
 
@@ -139,7 +138,7 @@ void CHistoryDlg::OnCompareTwo() {
                         "the version kept as " + names[0], CompareSettings(older, newer));
         dialog.exec();
     } catch (const FileError& error) {
-        ShowFileError(this, error.Message());
+        ShowFileError(m_prompt, error.Message());
     }
 }
 
@@ -147,29 +146,9 @@ bool CHistoryDlg::OnRestore() {
     const std::string name = SelectedVersion();
     if (name.empty())
         return false;
-    PromptRequest question;
-    question.m_strText = "Put the settings kept as " + name + " back as the stored settings of " +
-                         ScreenText() +
-                         "?\nThe settings stored now are kept in the History in turn.";
-    question.m_strCaption = QApplication::applicationName().toStdString();
-    question.m_nButtons = PromptButtons::OkCancel;
-    question.m_bCancelDefault = true;
-    question.m_nIcon = PromptIcon::Exclamation;
-    if (AskPrompt(this, question) != kAnswerOk)
+    if (!RestoreKeptVersion(m_prompt, m_screenFolder, {m_names.at(0), m_names.at(1), m_names.at(2)},
+                            name))
         return false;
-    try {
-        RestoreFromHistory(m_screenFolder, name, m_names.at(0), m_names.at(1), m_names.at(2));
-    } catch (const FileError& error) {
-        ShowFileError(this, error.Message());
-        return false;
-    } catch (const ScreenInUse& busy) {
-        PromptRequest refusal;
-        refusal.m_strText = busy.what();
-        refusal.m_strCaption = QApplication::applicationName().toStdString();
-        refusal.m_nIcon = PromptIcon::Exclamation;
-        AskPrompt(this, refusal);
-        return false;
-    }
     m_bRestored = true;
     Refresh();
     return true;

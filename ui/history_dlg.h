@@ -4,6 +4,7 @@
 #pragma once
 
 #include "library/site_history.h"
+#include "ui/prompt.h"
 
 #include <QDialog>
 
@@ -18,8 +19,9 @@ class QTreeWidget;
 class CHistoryDlg : public QDialog {
     Q_OBJECT
 public:
-    // names: circuit, theater and screen of the screen whose folder this is.
-    CHistoryDlg(QWidget* parent, std::filesystem::path screenFolder,
+    // names: circuit, theater and screen of the screen whose folder this is. boxes asks and
+    // tells over the dialog.
+    CHistoryDlg(QWidget* parent, WindowPrompt& boxes, std::filesystem::path screenFolder,
                 std::vector<std::string> names);
 
     // Fills the list from the History folder.
@@ -48,6 +50,7 @@ private:
     void UpdateButtons();
     std::string ScreenText() const;
 
+    CPromptOver m_prompt;
     std::filesystem::path m_screenFolder;
     std::vector<std::string> m_names;
     std::vector<KeptSettings> m_versions;

@@ -3,6 +3,7 @@
 // working directory, so every library path ("./Circuit/...") and VRX3KM.CFG keep their meaning.
 #pragma once
 
+#include "control/library_folder_control.h"
 #include "library/library_folder.h"
 
 #include <filesystem>
@@ -46,3 +47,14 @@ void RememberStartLibrary(const StartLibrary& start);
 // At the end of the run: remembers a start library that waited to be filled, when it is still the
 // open library and now holds something.
 void RememberStartLibraryOnceFilled(const StartLibrary& start);
+
+// Where the Qt window keeps the library folder (control/library_folder_control.h): the working
+// directory for the standard library and for Qt alike, and the library used last in the
+// per-user settings.
+class CLibraryPlace : public LibraryPlace {
+public:
+    bool Enter(const std::filesystem::path& folder, std::string& strError) override {
+        return EnterLibraryFolder(folder, strError);
+    }
+    void Remember(const std::filesystem::path& folder) override { RememberLibraryFolder(folder); }
+};

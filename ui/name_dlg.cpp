@@ -5,7 +5,6 @@
 #include "ui/help.h"
 #include "ui/prompt.h"
 
-#include <QApplication>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,8 +29,8 @@ public:
 
 } // namespace
 
-CNameDlg::CNameDlg(QWidget* parent)
-    : QDialog(parent), m_pEdit(new QLineEdit(this)), m_pOk(new CBitmapButton(this)),
+CNameDlg::CNameDlg(WindowPrompt& boxes, Launcher& launcher, QWidget* parent)
+    : QDialog(parent), m_boxes(boxes), m_pEdit(new QLineEdit(this)), m_pOk(new CBitmapButton(this)),
       m_pCancel(new CBitmapButton(this)) {
     const DialogUnits du(fontMetrics());
     setFixedSize(du.X(160), du.Y(88));
@@ -67,7 +66,8 @@ CNameDlg::CNameDlg(QWidget* parent)
     connect(m_pOk, &QAbstractButton::clicked, this, &CNameDlg::accept);
     connect(m_pCancel, &QAbstractButton::clicked, this, &CNameDlg::reject);
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    connect(help, &QShortcut::activated, this, [this] { OpenHelp(this); });
+    connect(help, &QShortcut::activated, this,
+            [this, &launcher] { OpenHelp(this, m_boxes, launcher); });
 }
 
 void CNameDlg::InitDialog() {
@@ -89,14 +89,13 @@ int CNameDlg::exec() {
 void CNameDlg::accept() {
     const QString text = m_pEdit->text();
     if (CharacterCount(text) > kMaxSiteNameLength) {
-        PromptRequest request;
-        request.m_strText = QString("Please enter no more than %1 characters.")
-                                .arg(kMaxSiteNameLength)
-                                .toStdString();
         // The framework's own check, so its box bears the application's name.
-        request.m_strCaption = QApplication::applicationName().toStdString();
-        request.m_nIcon = PromptIcon::Exclamation;
-        AskPrompt(this, request);
+        CPromptOver prompt(m_boxes, this);
+        Tell(prompt,
+             QString("Please enter no more than %1 characters.")
+                 .arg(kMaxSiteNameLength)
+                 .toStdString(),
+             prompt.ProgramCaption(), PromptIcon::Exclamation);
         KeepTextForCorrection();
         return;
     }
@@ -115,4 +114,14 @@ void CNameDlg::OnChangeName() {
 void CNameDlg::KeepTextForCorrection() {
     m_pEdit->setFocus();
     m_pEdit->selectAll();
+}
+
+std::optional<std::string> AskName(WindowPrompt& boxes, Launcher& launcher,
+                                   const std::string& caption, const CNameDlg::NameCheck& check) {
+    CNameDlg dialog(boxes, launcher);
+    dialog.SetCaption(QString::fromUtf8(caption));
+    dialog.SetCheck(check);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.Name().toStdString();
 }

@@ -37,8 +37,10 @@ std::string S(const QString& text) {
 
 } // namespace
 
-CPortDlg::CPortDlg(QWidget* parent, std::string profilePath, DeviceSource source)
-    : QDialog(parent), m_strProfilePath(std::move(profilePath)), m_source(std::move(source)) {
+CPortDlg::CPortDlg(QWidget* parent, WindowPrompt& boxes, std::string profilePath,
+                   DeviceSource source)
+    : QDialog(parent), m_prompt(boxes, this), m_strProfilePath(std::move(profilePath)),
+      m_source(std::move(source)) {
     setWindowTitle("Serial Ports");
     auto* layout = new QVBoxLayout(this);
 
@@ -246,11 +248,7 @@ std::vector<std::string> CPortDlg::FindProcessor() {
 }
 
 void CPortDlg::Refuse(const std::string& strText) {
-    PromptRequest request;
-    request.m_strText = strText;
-    request.m_strCaption = QApplication::applicationName().toStdString();
-    request.m_nIcon = PromptIcon::Stop;
-    AskPrompt(this, request);
+    Tell(m_prompt, strText, m_prompt.ProgramCaption(), PromptIcon::Stop);
 }
 
 void CPortDlg::accept() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "link/serial_devices.h"
+#include "ui/prompt.h"
 
 #include <QDialog>
 
@@ -28,8 +29,10 @@ public:
         const std::vector<std::string>& candidates,
         const std::function<void(const std::string&)>& progress)>;
 
-    // The mappings are read from and written to the profile at profilePath.
-    CPortDlg(QWidget* parent, std::string profilePath, DeviceSource source = ListSerialDevices);
+    // The mappings are read from and written to the profile at profilePath; boxes says over the
+    // dialog why nothing was written.
+    CPortDlg(QWidget* parent, WindowPrompt& boxes, std::string profilePath,
+             DeviceSource source = ListSerialDevices);
 
     // Shows the mappings that the profile holds now and the devices found.
     void Load();
@@ -58,6 +61,7 @@ private:
     void RefreshDevices();
     void DescribeChoice(int index);
 
+    CPromptOver m_prompt;
     std::string m_strProfilePath;
     DeviceSource m_source;
     Finder m_finder;

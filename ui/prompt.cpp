@@ -3,38 +3,31 @@
 #include <QApplication>
 #include <QMessageBox>
 
-#include <memory>
-
-namespace {
-
-class MessageBoxPrompt : public Prompt {
-public:
-    int Ask(QWidget* owner, const PromptRequest& request) override {
-        const std::unique_ptr<QMessageBox> box = BuildMessageBox(owner, request);
-        switch (box->exec()) {
-        case QMessageBox::Ok:
-            return kAnswerOk;
-        case QMessageBox::Save:
-            return kAnswerSave;
-        case QMessageBox::Discard:
-            return kAnswerDiscard;
-        default:
-            return kAnswerCancel;
-        }
+PromptAnswer CMessageBoxPrompt::Ask(QWidget* owner, const PromptRequest& request) {
+    const std::unique_ptr<QMessageBox> box = BuildMessageBox(owner, request);
+    switch (box->exec()) {
+    case QMessageBox::Ok:
+        return PromptAnswer::Ok;
+    case QMessageBox::Save:
+        return PromptAnswer::Save;
+    case QMessageBox::Discard:
+        return PromptAnswer::Discard;
+    default:
+        return PromptAnswer::Cancel;
     }
-};
-
-MessageBoxPrompt g_messageBoxPrompt;
-Prompt* g_pPrompt = &g_messageBoxPrompt;
-
-} // namespace
-
-Prompt& CurrentPrompt() {
-    return *g_pPrompt;
 }
 
-void SetPrompt(Prompt* prompt) {
-    g_pPrompt = prompt ? prompt : &g_messageBoxPrompt;
+PromptAnswer CPromptOver::Ask(const PromptRequest& request) {
+    QWidget* owner = m_pWindow;
+    if (m_nOwner == BoxOwner::ModalDialog) {
+        if (QWidget* modal = QApplication::activeModalWidget())
+            owner = modal;
+    }
+    return m_boxes.Ask(owner, request);
+}
+
+std::string CPromptOver::ProgramCaption() const {
+    return QApplication::applicationName().toStdString();
 }
 
 QString BoxTitle(const std::string& caption) {
@@ -74,16 +67,4 @@ std::unique_ptr<QMessageBox> BuildMessageBox(QWidget* owner, const PromptRequest
         break;
     }
     return box;
-}
-
-int AskPrompt(QWidget* owner, const PromptRequest& request) {
-    return CurrentPrompt().Ask(owner, request);
-}
-
-void ShowFileError(QWidget* owner, const std::string& message) {
-    PromptRequest request;
-    request.m_strText = message;
-    request.m_strCaption = QApplication::applicationName().toStdString();
-    request.m_nIcon = PromptIcon::Stop;
-    AskPrompt(owner, request);
 }

@@ -1,6 +1,10 @@
-// The one way the window asks or tells the technician something in a message box. Tests put a
-// scripted Prompt in place of the message boxes, so no test ever waits on a real box.
+// The window's message boxes. The requests and answers are the Qt-free ones of control/prompt.h;
+// here they are shown over the window that asks. app/ makes the real boxes and hands them to the
+// main dialog, which hands them on to the dialogs it opens; tests hand in scripted answers, so no
+// test ever waits on a real box.
 #pragma once
+
+#include "control/prompt.h"
 
 #include <memory>
 #include <string>
@@ -9,41 +13,45 @@ class QMessageBox;
 class QString;
 class QWidget;
 
-// SaveDiscardCancel: the question before unsaved text is closed (Save, Don't Save, Cancel).
-enum class PromptButtons { Ok, OkCancel, SaveDiscardCancel };
-enum class PromptIcon { None, Exclamation, Stop };
-// The answers, numbered as the dialog results: OK 1, Cancel 2 (also Escape and the close box),
-// Save 6 and Discard 7 (the Yes and No of a Yes/No/Cancel box).
-enum PromptAnswer : int { kAnswerOk = 1, kAnswerCancel = 2, kAnswerSave = 6, kAnswerDiscard = 7 };
-
-struct PromptRequest {
-    std::string m_strText;
-    std::string m_strCaption;
-    PromptButtons m_nButtons = PromptButtons::Ok;
-    // Cancel instead of OK or Save as the button Enter presses.
-    bool m_bCancelDefault = false;
-    PromptIcon m_nIcon = PromptIcon::None;
-};
-
-class Prompt {
+class WindowPrompt {
 public:
-    virtual ~Prompt() = default;
+    virtual ~WindowPrompt() = default;
     // Shows the request owned by owner (may be null) and returns the answer.
-    virtual int Ask(QWidget* owner, const PromptRequest& request) = 0;
+    virtual PromptAnswer Ask(QWidget* owner, const PromptRequest& request) = 0;
 };
 
-// The prompt in use; a QMessageBox prompt unless SetPrompt installed another.
-Prompt& CurrentPrompt();
-// Installs prompt (kept by the caller, must outlive its use); null restores the message boxes.
-void SetPrompt(Prompt* prompt);
+// The boxes themselves: a QMessageBox for each request.
+class CMessageBoxPrompt : public WindowPrompt {
+public:
+    PromptAnswer Ask(QWidget* owner, const PromptRequest& request) override;
+};
+
+// Which window owns the boxes a CPromptOver shows.
+enum class BoxOwner {
+    Window,      // the window it was made for
+    ModalDialog, // the modal dialog open above the window (the name dialog while it checks a
+                 // name), else the window
+};
+
+// The boxes of one window as its controllers ask them, captioned with the application's name
+// where they speak for the program.
+class CPromptOver : public Prompt {
+public:
+    CPromptOver(WindowPrompt& boxes, QWidget* window, BoxOwner owner = BoxOwner::Window)
+        : m_boxes(boxes), m_pWindow(window), m_nOwner(owner) {}
+    PromptAnswer Ask(const PromptRequest& request) override;
+    std::string ProgramCaption() const override;
+    // The boxes, for a dialog the window opens.
+    WindowPrompt& Boxes() const { return m_boxes; }
+
+private:
+    WindowPrompt& m_boxes;
+    QWidget* m_pWindow;
+    BoxOwner m_nOwner;
+};
 
 // The window title of a box with this caption. An empty caption gives a title that shows no
 // text, not the program's name that the desktop puts in an empty title.
 QString BoxTitle(const std::string& caption);
 // The message box that shows the request, not yet shown.
 std::unique_ptr<QMessageBox> BuildMessageBox(QWidget* owner, const PromptRequest& request);
-
-// Shorthands for the boxes the commands show.
-int AskPrompt(QWidget* owner, const PromptRequest& request);
-// A file error: stop icon, the standard text, the application name as caption.
-void ShowFileError(QWidget* owner, const std::string& message);

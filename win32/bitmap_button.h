@@ -1,12 +1,12 @@
 // An owner-drawn push button painted from bitmap resources: NAME followed by U (normal), D
-// (pressed), F (keyboard focus) and X (disabled). The pressed image is drawn when the button is
-// pressed and that image exists, else the focus image when it has the focus and that image
-// exists, else the disabled image when it is disabled and that image exists, else the normal
-// image.
+// (pressed), F (keyboard focus) and X (disabled), the image chosen as ChooseButtonImage
+// (control/button_image.h) says.
 #pragma once
 
+#include "control/button_image.h"
 #include "win32/text.h"
 
+#include <array>
 #include <string>
 
 class CBitmapButton {
@@ -15,8 +15,6 @@ public:
     ~CBitmapButton();
     CBitmapButton(const CBitmapButton&) = delete;
     CBitmapButton& operator=(const CBitmapButton&) = delete;
-
-    enum Image { Up, Down, Focus, Disabled, kImageCount };
 
     // Takes over the button control (BS_OWNERDRAW) and loads NAME U, D, F and X from the
     // program's resources (names ignore letter case); true when the normal image exists.
@@ -27,12 +25,11 @@ public:
     void DrawItem(const DRAWITEMSTRUCT& item) const;
 
     HWND Handle() const { return m_hButton; }
-    static Image ChooseImage(bool bPressed, bool bFocus, bool bDisabled, bool bHasDown,
-                             bool bHasFocus, bool bHasDisabled);
 
 private:
     void Release();
+    HBITMAP Image(ButtonImage image) const { return m_hImages.at(static_cast<std::size_t>(image)); }
 
     HWND m_hButton = nullptr;
-    HBITMAP m_hImages[kImageCount] = {};
+    std::array<HBITMAP, kButtonImageCount> m_hImages = {};
 };

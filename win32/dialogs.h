@@ -25,12 +25,14 @@ public:
     // selected, for correction.
     using NameCheck = std::function<bool(const std::string& name)>;
 
-    std::string m_strCaption;
-    std::string m_strName;
-    NameCheck m_check;
+    // The caption, set before the dialog runs.
+    void SetCaption(std::string strCaption) { m_strCaption = std::move(strCaption); }
+    void SetCheck(NameCheck check) { m_check = std::move(check); }
+    // The name taken by OK; empty until then.
+    const std::string& Name() const { return m_strName; }
 
-    // Runs the dialog modally over owner (the main dialog): IDOK with m_strName set, or IDCANCEL
-    // (Cancel, Escape, the close box) with m_strName untouched.
+    // Runs the dialog modally over owner (the main dialog): IDOK with the name taken, or IDCANCEL
+    // (Cancel, Escape, the close box) with the name untouched.
     int DoModal(HWND owner);
 
 private:
@@ -40,6 +42,9 @@ private:
     void OnOK();
     void KeepTextForCorrection();
 
+    std::string m_strCaption;
+    std::string m_strName;
+    NameCheck m_check;
     HWND m_hDialog = nullptr;
     CBitmapButton m_ok;
     CBitmapButton m_cancel;

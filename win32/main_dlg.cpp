@@ -219,13 +219,13 @@ void CMainDlg::CheckPortButton(int nId) {
 std::optional<std::string> CMainDlg::AskName(const std::string& caption,
                                              const std::function<bool(const std::string&)>& check) {
     CNameDlg name;
-    name.m_strCaption = caption;
-    name.m_check = check;
+    name.SetCaption(caption);
+    name.SetCheck(check);
     const int result = name.DoModal(m_hDialog);
     SetActiveWindow(m_hDialog);
     if (result != IDOK)
         return std::nullopt;
-    return name.m_strName;
+    return name.Name();
 }
 
 bool CMainDlg::StartTransfer(CTransferWorker::Job job, std::string sendTargetLine) {

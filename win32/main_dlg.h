@@ -39,7 +39,7 @@ public:
     // Checks the port button nId (1014 to 1017) alone, or none (0).
     void CheckPortButton(int nId);
     // A box owned by the dialog.
-    int Ask(const PromptRequest& request) { return AskBox(m_hDialog, request); }
+    PromptAnswer Ask(const PromptRequest& request) { return AskBox(m_hDialog, request); }
     // The name dialog owned by this window, with this caption, until check accepts a name;
     // nullopt when the technician cancelled. Afterwards the keyboard focus is back here.
     std::optional<std::string> AskName(const std::string& caption,

@@ -46,7 +46,7 @@ UINT BoxType(const PromptRequest& request) {
 
 } // namespace
 
-int AskBox(HWND owner, const PromptRequest& request) {
+PromptAnswer AskBox(HWND owner, const PromptRequest& request) {
     if (g_answerer)
         return g_answerer(owner, request);
     const bool bRename = request.m_nButtons == PromptButtons::SaveDiscardCancel;
@@ -62,13 +62,13 @@ int AskBox(HWND owner, const PromptRequest& request) {
     // The box's results are the answers' own numbers: OK 1, Cancel 2, Yes (Save) 6, No 7.
     switch (answer) {
     case IDOK:
-        return kAnswerOk;
+        return PromptAnswer::Ok;
     case IDYES:
-        return kAnswerSave;
+        return PromptAnswer::Save;
     case IDNO:
-        return kAnswerDiscard;
+        return PromptAnswer::Discard;
     default:
-        return kAnswerCancel;
+        return PromptAnswer::Cancel;
     }
 }
 

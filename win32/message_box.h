@@ -1,9 +1,9 @@
 // The one way the Windows window asks or tells the technician something in a message box. It
-// takes the same requests as the Qt window's prompt layer (ui/prompt.h, whose request types
-// need no Qt), so that both windows show the same boxes.
+// takes the requests of control/prompt.h, as the Qt window does, so that both windows show the
+// same boxes.
 #pragma once
 
-#include "ui/prompt.h"
+#include "control/prompt.h"
 
 #include <functional>
 #include <string>
@@ -14,16 +14,16 @@
 // dialog's length check); the boxes of the main dialog's own commands have an empty caption.
 inline constexpr const char* kApplicationName = "vrx3km";
 
-// Shows the request in a message box owned by owner (may be null) and returns the answer:
-// kAnswerOk, kAnswerCancel (also Escape and the close box), kAnswerSave or kAnswerDiscard.
+// Shows the request in a message box owned by owner (may be null) and returns the answer: Ok,
+// Cancel (also Escape and the close box), Save or Discard.
 // OK: the OK button. OkCancel: OK and Cancel, OK the default unless m_bCancelDefault.
 // SaveDiscardCancel: "Save", "Don't Save" and "Cancel". The icon is the exclamation mark, the
 // stop sign or none; an empty caption is a box whose title shows nothing.
-int AskBox(HWND owner, const PromptRequest& request);
+PromptAnswer AskBox(HWND owner, const PromptRequest& request);
 
 // Who answers the boxes: a test puts a scripted answerer in place of the message boxes, so that
 // nothing waits for a person; an empty one restores the boxes.
-using BoxAnswerer = std::function<int(HWND owner, const PromptRequest& request)>;
+using BoxAnswerer = std::function<PromptAnswer(HWND owner, const PromptRequest& request)>;
 void SetBoxAnswerer(BoxAnswerer answerer);
 
 // A file error: the standard text, the stop icon, the application's name as caption.

@@ -1,9 +1,9 @@
 // Opening the notes and the report in Notepad and the help document in WordPad, through the
-// shell, without waiting for them. The same Launcher as the Qt window's (ui/launcher.h, which
-// needs no Qt), so that the commands that open files bind to either window alike.
+// shell, without waiting for them. The Launcher of control/launcher.h, as the Qt window's, so
+// that the commands that open files bind to either window alike.
 #pragma once
 
-#include "ui/launcher.h"
+#include "control/launcher.h"
 
 #include <string>
 

@@ -8,15 +8,14 @@
 
 namespace {
 
-// The dialog whose input is dropped: one transfer runs at a time in the program.
-HWND g_hBusyDialog = nullptr;
-HHOOK g_hInputHook = nullptr;
+// The input drop in force on this thread, for its hook procedure.
+thread_local const CInputDrop* t_pInputDrop = nullptr;
 
 // A question of the job: shown on the window's thread, answered to the waiting worker.
 struct Question {
     PromptRequest m_request;
     bool m_bFileError = false;
-    std::promise<int> m_answer;
+    std::promise<PromptAnswer> m_answer;
 };
 
 class WorkerObserver : public TransferObserver {
@@ -56,12 +55,12 @@ private:
 
     // Posted behind the reports made before it, so the technician sees them first; the worker
     // waits for the answer.
-    int Ask(const PromptRequest& request, bool bFileError) {
+    PromptAnswer Ask(const PromptRequest& request, bool bFileError) {
         Question question{request, bFileError, {}};
-        std::future<int> answer = question.m_answer.get_future();
+        std::future<PromptAnswer> answer = question.m_answer.get_future();
         if (!PostMessageW(m_hDialog, WM_APP_TRANSFER_QUESTION, 0,
                           reinterpret_cast<LPARAM>(&question)))
-            return kAnswerCancel;
+            return PromptAnswer::Cancel;
         return answer.get();
     }
 
@@ -72,7 +71,7 @@ private:
         request.m_nButtons = PromptButtons::OkCancel;
         request.m_bCancelDefault = bCancelDefault;
         request.m_nIcon = PromptIcon::Exclamation;
-        return Ask(request, false) == kAnswerOk;
+        return Ask(request, false) == PromptAnswer::Ok;
     }
 
     HWND m_hDialog;
@@ -86,26 +85,33 @@ bool IsInput(UINT message) {
 
 } // namespace
 
+CInputDrop::CInputDrop(HWND dialog) : m_hDialog(dialog) {
+    t_pInputDrop = this;
+    m_hHook = SetWindowsHookExW(WH_GETMESSAGE, DropInput, nullptr, GetCurrentThreadId());
+}
+
+CInputDrop::~CInputDrop() {
+    if (m_hHook)
+        UnhookWindowsHookEx(m_hHook);
+    if (t_pInputDrop == this)
+        t_pInputDrop = nullptr;
+}
+
+LRESULT CALLBACK CInputDrop::DropInput(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION && wParam == PM_REMOVE && t_pInputDrop) {
+        auto* msg = reinterpret_cast<MSG*>(lParam);
+        if (IsInput(msg->message) && msg->hwnd &&
+            GetAncestor(msg->hwnd, GA_ROOT) == t_pInputDrop->m_hDialog)
+            msg->message = WM_NULL;
+    }
+    // The hook handle is ignored here since Windows NT.
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 CTransferWorker::~CTransferWorker() {
     if (m_thread.joinable())
         m_thread.join();
-    if (m_hInputHook) {
-        UnhookWindowsHookEx(m_hInputHook);
-        g_hInputHook = nullptr;
-        g_hBusyDialog = nullptr;
-    }
-}
-
-LRESULT CALLBACK CTransferWorker::DropInput(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HC_ACTION && wParam == PM_REMOVE) {
-        auto* msg = reinterpret_cast<MSG*>(lParam);
-        // Keys and clicks for the dialog or its controls; the frame (moving the window) and
-        // other windows, such as the boxes the job asks in, keep theirs.
-        if (g_hBusyDialog && IsInput(msg->message) && msg->hwnd &&
-            GetAncestor(msg->hwnd, GA_ROOT) == g_hBusyDialog)
-            msg->message = WM_NULL;
-    }
-    return CallNextHookEx(g_hInputHook, code, wParam, lParam);
+    m_inputDrop.reset();
 }
 
 bool CTransferWorker::Start(HWND dialog, Job job, std::string sendTargetLine) {
@@ -114,9 +120,7 @@ bool CTransferWorker::Start(HWND dialog, Job job, std::string sendTargetLine) {
     if (m_thread.joinable())
         m_thread.join();
     m_hDialog = dialog;
-    g_hBusyDialog = dialog;
-    m_hInputHook = SetWindowsHookExW(WH_GETMESSAGE, DropInput, nullptr, GetCurrentThreadId());
-    g_hInputHook = m_hInputHook;
+    m_inputDrop.emplace(dialog);
     m_thread = std::thread([dialog, job = std::move(job), line = std::move(sendTargetLine)] {
         WorkerObserver observer(dialog, line);
         const TransferResult result = job(observer);
@@ -145,7 +149,7 @@ bool CTransferWorker::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, 
         auto* question = reinterpret_cast<Question*>(lParam);
         if (question->m_bFileError) {
             ShowFileError(m_hDialog, question->m_request.m_strText);
-            question->m_answer.set_value(kAnswerOk);
+            question->m_answer.set_value(PromptAnswer::Ok);
         } else {
             question->m_answer.set_value(AskBox(m_hDialog, question->m_request));
         }
@@ -154,12 +158,7 @@ bool CTransferWorker::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, 
     case WM_APP_TRANSFER_END:
         if (m_thread.joinable())
             m_thread.join();
-        if (m_hInputHook) {
-            UnhookWindowsHookEx(m_hInputHook);
-            m_hInputHook = nullptr;
-            g_hInputHook = nullptr;
-        }
-        g_hBusyDialog = nullptr;
+        m_inputDrop.reset();
         m_hDialog = nullptr;
         view.TransferEnded(static_cast<TransferResult>(wParam));
         return true;

@@ -10,6 +10,7 @@
 #include "win32/text.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -31,6 +32,24 @@ public:
     virtual void ShowReason(const std::string& strReason) = 0;
     // The job has ended and its thread is gone; input reaches the dialog again.
     virtual void TransferEnded(TransferResult result) = 0;
+};
+
+// While it lives, the keys and clicks given on this thread to the dialog and its controls are
+// dropped (never replayed); the frame (moving the window) and other windows, such as the boxes a
+// job asks in, keep theirs. One at a time on a thread: a message hook carries no pointer to its
+// owner, so the drop in force is found through the thread.
+class CInputDrop {
+public:
+    explicit CInputDrop(HWND dialog);
+    ~CInputDrop();
+    CInputDrop(const CInputDrop&) = delete;
+    CInputDrop& operator=(const CInputDrop&) = delete;
+
+private:
+    static LRESULT CALLBACK DropInput(int code, WPARAM wParam, LPARAM lParam);
+
+    HWND m_hDialog;
+    HHOOK m_hHook;
 };
 
 class CTransferWorker {
@@ -56,9 +75,7 @@ public:
                        LRESULT& result);
 
 private:
-    static LRESULT CALLBACK DropInput(int code, WPARAM wParam, LPARAM lParam);
-
     HWND m_hDialog = nullptr;
-    HHOOK m_hInputHook = nullptr;
+    std::optional<CInputDrop> m_inputDrop;
     std::thread m_thread;
 };

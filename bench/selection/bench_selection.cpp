@@ -7,6 +7,7 @@
 #include "link/frame_codec.h"
 #include "link/profile.h"
 #include "link/serial_port.h"
+#include "ui/launcher.h"
 #include "ui/main_dlg.h"
 
 #include <QApplication>
@@ -29,24 +30,6 @@ namespace {
 constexpr int kChanges = 301;
 constexpr double kMaxMedianMs = 5.0;
 
-// The tree item whose path of names is circuit / theater / screen, or null.
-QTreeWidgetItem* FindItem(QTreeWidget* tree, const std::vector<std::string>& names) {
-    QTreeWidgetItem* item = nullptr;
-    for (const std::string& name : names) {
-        QTreeWidgetItem* found = nullptr;
-        const int count = item ? item->childCount() : tree->topLevelItemCount();
-        for (int i = 0; i < count && !found; ++i) {
-            QTreeWidgetItem* child = item ? item->child(i) : tree->topLevelItem(i);
-            if (child->text(0).toStdString() == name)
-                found = child;
-        }
-        if (!found)
-            return nullptr;
-        item = found;
-    }
-    return item;
-}
-
 double Median(std::vector<double> samples) {
     std::sort(samples.begin(), samples.end());
     return samples[samples.size() / 2];
@@ -65,7 +48,9 @@ int Run(const fs::path& root) {
     SettingsImage image;
     PortSettings portSettings;
     SiteLibrary library;
-    CMainDlg dlg(port, codec, image, portSettings, library);
+    CMessageBoxPrompt boxes;
+    CDesktopLauncher launcher;
+    CMainDlg dlg(port, codec, image, portSettings, library, boxes, launcher);
     dlg.SetPortOpener([](const std::string&) { return std::string(); });
     dlg.InitDialog();
 
@@ -88,7 +73,9 @@ int Run(const fs::path& root) {
         << std::string(800, '\0');
 
     QTreeWidget* tree = dlg.Tree();
-    QTreeWidgetItem* target = FindItem(tree, last);
+    QTreeWidgetItem* target =
+        CSiteTree::Find(tree, {QString::fromStdString(last[0]), QString::fromStdString(last[1]),
+                               QString::fromStdString(last[2])});
     QTreeWidgetItem* away = tree->topLevelItem(0);
     if (!target || !away) {
         std::printf("FAIL: no tree item for the last screen\n");
@@ -103,7 +90,7 @@ int Run(const fs::path& root) {
         tree->setCurrentItem(target);
         clicks.push_back(Milliseconds(std::chrono::steady_clock::now() - start));
     }
-    if (!dlg.m_bHasSettings || !dlg.m_bScreenSelected) {
+    if (!dlg.Selection().Flags().m_bHasSettings || !dlg.Selection().Flags().m_bScreenSelected) {
         std::printf("FAIL: the panel does not show the last screen with its settings\n");
         return 1;
     }

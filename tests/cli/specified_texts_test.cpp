@@ -4,28 +4,14 @@
 #include "library/site_delete.h"
 #include "link/transfer_sequence.h"
 
+#include "specified_texts.h"
+
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <map>
 #include <string>
 
 namespace {
-
-std::map<std::string, std::string> Golden() {
-    std::map<std::string, std::string> texts;
-    std::ifstream in(VRX_SPECIFIED_TEXTS);
-    for (std::string line; std::getline(in, line);) {
-        const auto colon = line.find(": ");
-        if (line.empty() || line[0] == '#' || colon == std::string::npos)
-            continue;
-        std::string text = line.substr(colon + 2);
-        for (std::size_t at = text.find("\\n"); at != std::string::npos; at = text.find("\\n", at))
-            text.replace(at, 2, "\n");
-        texts[line.substr(0, colon)] = text;
-    }
-    return texts;
-}
 
 std::string FileText(FileError::Cause cause) {
     return FileError(cause, "/lib/A/B/C/Vrx.txt").Message();
@@ -54,7 +40,7 @@ TEST(SpecifiedTexts, AreMadeExactlyAsSpecified) {
         {"file.bad-path", FileText(FileError::Cause::BadPath)},
         {"file.generic", FileText(FileError::Cause::Generic)},
     };
-    const std::map<std::string, std::string> golden = Golden();
+    const std::map<std::string, std::string> golden = SpecifiedTexts(VRX_SPECIFIED_TEXTS);
     ASSERT_EQ(golden.size(), made.size()) << "golden file " << VRX_SPECIFIED_TEXTS;
     for (const auto& [name, text] : made) {
         const auto it = golden.find(name);

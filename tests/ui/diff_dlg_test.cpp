@@ -47,12 +47,12 @@ TEST_F(MainDlgTest, HistoryRestoreAsksThenPutsTheKeptVersionBack) {
     fs::copy_file(kGolden / "full.cfg", screen / "Vrx.cfg");
     ASSERT_TRUE(KeepSettingsInHistory(screen).has_value());
     fs::copy_file(kGolden / "second.cfg", screen / "Vrx.cfg", fs::copy_options::overwrite_existing);
-    CHistoryDlg dialog(nullptr, screen, {"Main", "Plaza", "2"});
+    CHistoryDlg dialog(nullptr, m_prompt, screen, {"Main", "Plaza", "2"});
     ASSERT_EQ(dialog.List()->topLevelItemCount(), 1);
     EXPECT_EQ(dialog.List()->topLevelItem(0)->text(2).toStdString(),
               StoredSettingsStateText(StoredSettingsStateOf(kGolden / "full.cfg")));
 
-    m_prompt.m_answers = {kAnswerCancel};
+    m_prompt.m_answers = {PromptAnswer::Cancel};
     EXPECT_FALSE(dialog.OnRestore());
     EXPECT_EQ(fs::file_size(screen / "Vrx.cfg"), fs::file_size(kGolden / "second.cfg"));
     EXPECT_TRUE(dialog.OnRestore()); // OK this time

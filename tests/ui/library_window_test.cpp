@@ -95,15 +95,15 @@ TEST_F(MainDlgTest, OpeningAnotherFolderAsksOnlyWhenItHoldsNoLibrary) {
 
     struct Row {
         const char* folder;
-        int answer; // to the question, when one is asked
+        PromptAnswer answer; // to the question, when one is asked
         bool asked;
         std::vector<std::string> circuits;
     };
     const Row rows[] = {
-        {"One", kAnswerOk, false, {"Main"}},
-        {"Home", kAnswerCancel, true, {"Main"}},              // kept the library that was open
-        {"Home", kAnswerOk, true, {"Documents", "Invoices"}}, // chosen all the same
-        {"Empty", kAnswerOk, false, {}},
+        {"One", PromptAnswer::Ok, false, {"Main"}},
+        {"Home", PromptAnswer::Cancel, true, {"Main"}}, // kept the library that was open
+        {"Home", PromptAnswer::Ok, true, {"Documents", "Invoices"}}, // chosen all the same
+        {"Empty", PromptAnswer::Ok, false, {}},
     };
     const QString before = label->toolTip();
     for (const Row& row : rows) {

@@ -154,9 +154,10 @@ TEST_F(MainDlgTest, EmptyLibraryDisablesEverythingThatNeedsASelection) {
     for (int id : {IDC_ADD_THEATER, IDC_ADD_SCREEN, IDC_LOAD, IDC_SEND, IDC_VIEW_CONFIGURATION,
                    IDC_EDIT_NOTES, IDC_DELETE})
         EXPECT_FALSE(Enabled(id)) << id;
-    EXPECT_FALSE(dlg.m_bCircuitSelected || dlg.m_bTheaterSelected || dlg.m_bScreenSelected ||
-                 dlg.m_bHasSettings);
-    EXPECT_TRUE(dlg.m_bFolderNotEmpty);
+    const SelectionFlags& flags = dlg.Selection().Flags();
+    EXPECT_FALSE(flags.m_bCircuitSelected || flags.m_bTheaterSelected || flags.m_bScreenSelected ||
+                 flags.m_bHasSettings);
+    EXPECT_TRUE(flags.m_bFolderNotEmpty);
 }
 
 TEST_F(MainDlgTest, StartSelectsFirstCircuitIgnoringCaseAndKeepsTreeCollapsed) {
@@ -182,53 +183,31 @@ TEST_F(MainDlgTest, StartSelectsFirstCircuitIgnoringCaseAndKeepsTreeCollapsed) {
     EXPECT_EQ(Text(IDC_THEATER), beta->child(1)->text(0).toStdString());
 }
 
-TEST_F(MainDlgTest, ButtonStatesFollowTheSelection) {
-    MakeFolders("Empty");
-    MakeFolders("Main/Bare");
-    MakeFolders("Main/Plaza/none");
-    MakeFolders("Main/Plaza/short");
-    MakeFolders("Main/Plaza/valid");
-    MakeFolders("Main/Plaza/long");
+// The rules are the selection state's (tests/control); here the window resolves the selected
+// item into it and its controls show it.
+TEST_F(MainDlgTest, ControlsShowTheStateOfTheSelectedEntry) {
     MakeFolders("Stray");
     WriteFile("Stray/readme.txt", 3);
-    WriteFile("Main/Plaza/short/Vrx.cfg", 799);
+    MakeFolders("Main/Plaza/none");
+    MakeFolders("Main/Plaza/valid");
     WriteFile("Main/Plaza/valid/Vrx.cfg", 800);
-    WriteFile("Main/Plaza/long/Vrx.cfg", 938);
-    Start();
-
-    struct Row {
-        std::vector<std::string> path;
-        bool addTheater, addScreen, load, editNotes, sendView, del;
-        bool hasDate;
-    };
-    const Row rows[] = {
-        {{"Empty"}, true, false, false, false, false, true, false},
-        {{"Stray"}, true, false, false, false, false, false, false},
-        {{"Main"}, true, false, false, false, false, false, false},
-        {{"Main", "Bare"}, true, true, false, false, false, true, false},
-        {{"Main", "Plaza"}, true, true, false, false, false, false, false},
-        {{"Main", "Plaza", "none"}, true, true, true, true, false, true, false},
-        {{"Main", "Plaza", "short"}, true, true, true, true, false, true, true},
-        {{"Main", "Plaza", "valid"}, true, true, true, true, true, true, true},
-        {{"Main", "Plaza", "long"}, true, true, true, true, true, true, true},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.path.back());
-        Select(row.path);
-        EXPECT_TRUE(Enabled(IDC_ADD_CIRCUIT));
-        EXPECT_EQ(Enabled(IDC_ADD_THEATER), row.addTheater);
-        EXPECT_EQ(Enabled(IDC_ADD_SCREEN), row.addScreen);
-        EXPECT_EQ(Enabled(IDC_LOAD), row.load);
-        EXPECT_EQ(Enabled(IDC_EDIT_NOTES), row.editNotes);
-        EXPECT_EQ(Enabled(IDC_SEND), row.sendView);
-        EXPECT_EQ(Enabled(IDC_VIEW_CONFIGURATION), row.sendView);
-        EXPECT_EQ(Enabled(IDC_DELETE), row.del);
-        EXPECT_EQ(Text(IDC_DATE).empty(), !row.hasDate);
-        EXPECT_EQ(Text(IDC_TIME).empty(), !row.hasDate);
-        EXPECT_EQ(Text(IDC_CIRCUIT), row.path[0]);
-        EXPECT_EQ(Text(IDC_THEATER), row.path.size() > 1 ? row.path[1] : "---");
-        EXPECT_EQ(Text(IDC_SCREEN), row.path.size() > 2 ? row.path[2] : "---");
+    CMainDlg& dlg = Start();
+    const std::vector<std::string> paths[] = {
+        {"Stray"}, {"Main", "Plaza"}, {"Main", "Plaza", "none"}, {"Main", "Plaza", "valid"}};
+    for (const std::vector<std::string>& path : paths) {
+        SCOPED_TRACE(path.back());
+        Select(path);
+        const SelectionState& state = dlg.Selection();
+        EXPECT_EQ(state.Site().m_nLevel, static_cast<SiteLevel>(path.size()));
+        EXPECT_EQ(Text(IDC_CIRCUIT), path[0]);
+        EXPECT_EQ(Text(IDC_THEATER), path.size() > 1 ? path[1] : "---");
+        EXPECT_EQ(Text(IDC_SCREEN), path.size() > 2 ? path[2] : "---");
+        EXPECT_EQ(Text(IDC_DATE), state.Panel().m_strDate);
+        for (const auto& [command, id] : kCommandControls)
+            EXPECT_EQ(Enabled(id), state.Allows(command)) << id;
     }
+    EXPECT_TRUE(Enabled(IDC_SEND)); // the valid settings, selected last
+    EXPECT_FALSE(Text(IDC_DATE).empty());
 }
 
 TEST_F(MainDlgTest, SelectionChangeClearsStatusAndProgress) {

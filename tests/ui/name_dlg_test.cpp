@@ -12,9 +12,21 @@
 
 #include <gtest/gtest.h>
 
+namespace {
+
+// A name dialog with scripted boxes and a recorder for the help document.
+struct NameDialog {
+    ScriptedPrompt m_prompt;
+    RecordingLauncher m_launcher;
+    CNameDlg m_dialog{m_prompt, m_launcher};
+};
+
+} // namespace
+
 TEST(NameDlgTest, OkFollowsTheFieldAndTheFieldTakes32Characters) {
-    CNameDlg dialog;
-    dialog.m_strCaption = "Add Screen to Plaza";
+    NameDialog name;
+    CNameDlg& dialog = name.m_dialog;
+    dialog.SetCaption("Add Screen to Plaza");
     dialog.InitDialog();
     EXPECT_EQ(dialog.windowTitle().toStdString(), "Add Screen to Plaza");
     EXPECT_FALSE(dialog.OkButton()->isEnabled());
@@ -30,30 +42,29 @@ TEST(NameDlgTest, OkFollowsTheFieldAndTheFieldTakes32Characters) {
     EXPECT_EQ(dialog.NameEdit()->text(), QString(32, 'x'));
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(dialog.m_strName, QString(32, 'x'));
+    EXPECT_EQ(dialog.Name(), QString(32, 'x'));
 }
 
 TEST(NameDlgTest, TheLimitCountsLettersNotBytes) {
-    ScriptedPrompt prompt;
-    SetPrompt(&prompt);
-    CNameDlg dialog;
+    NameDialog names;
+    CNameDlg& dialog = names.m_dialog;
     dialog.InitDialog();
     const QString name(28, QChar(0x0416)); // 28 Cyrillic letters, 56 bytes of UTF-8
     dialog.NameEdit()->insert(name);
     dialog.accept();
-    SetPrompt(nullptr);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(dialog.m_strName, name);
-    EXPECT_TRUE(prompt.m_asked.empty());
+    EXPECT_EQ(dialog.Name(), name);
+    EXPECT_TRUE(names.m_prompt.m_asked.empty());
 }
 
 TEST(NameDlgTest, ARefusedNameStaysInTheFieldWithTheFocus) {
-    CNameDlg dialog;
+    NameDialog name;
+    CNameDlg& dialog = name.m_dialog;
     std::vector<std::string> checked;
-    dialog.m_check = [&checked](const std::string& name) {
-        checked.push_back(name);
-        return name != "Plaza";
-    };
+    dialog.SetCheck([&checked](const std::string& typed) {
+        checked.push_back(typed);
+        return typed != "Plaza";
+    });
     dialog.InitDialog();
     dialog.show();
     dialog.NameEdit()->insert("Plaza");
@@ -63,62 +74,45 @@ TEST(NameDlgTest, ARefusedNameStaysInTheFieldWithTheFocus) {
     EXPECT_NE(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.NameEdit()->text(), "Plaza");
     EXPECT_EQ(dialog.focusWidget(), dialog.NameEdit());
-    EXPECT_TRUE(dialog.m_strName.isEmpty());
+    EXPECT_TRUE(dialog.Name().isEmpty());
     dialog.NameEdit()->insert("Plaza 2"); // replaces the selected text
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(dialog.m_strName, "Plaza 2");
+    EXPECT_EQ(dialog.Name(), "Plaza 2");
     EXPECT_EQ(checked, (std::vector<std::string>{"Plaza", "Plaza 2"}));
 }
 
 TEST(NameDlgTest, CancelKeepsTheName) {
-    CNameDlg dialog;
+    NameDialog name;
+    CNameDlg& dialog = name.m_dialog;
     dialog.InitDialog();
     dialog.NameEdit()->insert("Plaza");
     dialog.reject();
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
-    EXPECT_TRUE(dialog.m_strName.isEmpty());
+    EXPECT_TRUE(dialog.Name().isEmpty());
 }
 
 TEST(BitmapButtonTest, ButtonsTakeTheSizeOfTheirNormalImage) {
-    CNameDlg dialog;
+    NameDialog name;
+    CNameDlg& dialog = name.m_dialog;
     dialog.InitDialog();
     for (CBitmapButton* button : {dialog.OkButton(), dialog.CancelButton()}) {
         EXPECT_EQ(button->size(), QSize(72, 40));
-        EXPECT_TRUE(button->HasImage(CBitmapButton::Up));
-        EXPECT_TRUE(button->HasImage(CBitmapButton::Down));
+        EXPECT_TRUE(button->HasImage(ButtonImage::Up));
+        EXPECT_TRUE(button->HasImage(ButtonImage::Down));
     }
-    EXPECT_TRUE(dialog.OkButton()->HasImage(CBitmapButton::Focus));
-    EXPECT_TRUE(dialog.OkButton()->HasImage(CBitmapButton::Disabled));
-    EXPECT_FALSE(dialog.CancelButton()->HasImage(CBitmapButton::Focus));
-    EXPECT_FALSE(dialog.CancelButton()->HasImage(CBitmapButton::Disabled));
+    EXPECT_TRUE(dialog.OkButton()->HasImage(ButtonImage::Focus));
+    EXPECT_TRUE(dialog.OkButton()->HasImage(ButtonImage::Disabled));
+    EXPECT_FALSE(dialog.CancelButton()->HasImage(ButtonImage::Focus));
+    EXPECT_FALSE(dialog.CancelButton()->HasImage(ButtonImage::Disabled));
     // OK starts disabled with an empty field: it shows its disabled image.
-    EXPECT_EQ(dialog.OkButton()->CurrentImage(), CBitmapButton::Disabled);
-}
-
-TEST(BitmapButtonTest, ImageChoiceOrder) {
-    using B = CBitmapButton;
-    struct Row {
-        bool pressed, focus, disabled, hasDown, hasFocus, hasDisabled;
-        B::Image expected;
-    };
-    const Row rows[] = {
-        {false, false, false, true, true, true, B::Up},
-        {true, true, true, true, true, true, B::Down},
-        {true, true, false, false, true, true, B::Focus},
-        {false, true, true, true, true, true, B::Focus},
-        {false, true, true, true, false, true, B::Disabled},
-        {false, false, true, true, true, false, B::Up},
-        {true, false, false, false, false, false, B::Up},
-    };
-    for (const Row& r : rows)
-        EXPECT_EQ(
-            B::ChooseImage(r.pressed, r.focus, r.disabled, r.hasDown, r.hasFocus, r.hasDisabled),
-            r.expected);
+    EXPECT_EQ(dialog.OkButton()->CurrentImage(), ButtonImage::Disabled);
 }
 
 TEST(AboutDlgTest, ShowsTheVersionAndClosesWithOk) {
-    CAboutDlg about;
+    ScriptedPrompt prompt;
+    RecordingLauncher launcher;
+    CAboutDlg about(prompt, launcher);
     EXPECT_EQ(about.windowTitle().toStdString(), "About 3km");
     bool bVersion = false;
     for (const QLabel* label : about.findChildren<QLabel*>())

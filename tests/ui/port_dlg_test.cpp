@@ -20,7 +20,7 @@ std::vector<SerialDevice> TwoAdapters() {
 
 TEST_F(MainDlgTest, PortMappingIsWrittenToTheProfileAndReadBack) {
     Start();
-    CPortDlg dialog(m_pDlg.get(), m_portSettings.ProfilePath, TwoAdapters);
+    CPortDlg dialog(m_pDlg.get(), m_prompt, m_portSettings.ProfilePath, TwoAdapters);
     dialog.Load();
     EXPECT_EQ(dialog.Mapping(0), ""); // nothing mapped: the default device
     ASSERT_EQ(dialog.DeviceList()->topLevelItemCount(), 2);
@@ -38,7 +38,7 @@ TEST_F(MainDlgTest, PortMappingIsWrittenToTheProfileAndReadBack) {
     EXPECT_EQ(GetPrivateProfileString("Ports", "COM1", "", m_portSettings.ProfilePath),
               "/dev/ttyUSB0");
 
-    CPortDlg again(m_pDlg.get(), m_portSettings.ProfilePath, TwoAdapters);
+    CPortDlg again(m_pDlg.get(), m_prompt, m_portSettings.ProfilePath, TwoAdapters);
     again.Load();
     EXPECT_EQ(again.Mapping(0), "/dev/ttyUSB0");
     again.SetMapping(0, "");
@@ -54,7 +54,7 @@ TEST_F(MainDlgTest, PortMappingIsWrittenToTheProfileAndReadBack) {
 
 TEST_F(MainDlgTest, FindTriesEveryPortAndDeviceOnceAndNamesWhereAProcessorAnswered) {
     Start();
-    CPortDlg dialog(m_pDlg.get(), m_portSettings.ProfilePath, TwoAdapters);
+    CPortDlg dialog(m_pDlg.get(), m_prompt, m_portSettings.ProfilePath, TwoAdapters);
     dialog.Load();
     dialog.SetMapping(1, "/dev/ttyUSB0");
     std::vector<std::string> tried;
@@ -78,7 +78,7 @@ TEST_F(MainDlgTest, PortsDialogRefusesALineBreakAndATraceIntoTheLibrary) {
     MakeFolders("Main/Plaza/2");
     WriteFile("Main/Plaza/2/Vrx.cfg", 800);
     Start();
-    CPortDlg dialog(m_pDlg.get(), m_portSettings.ProfilePath, TwoAdapters);
+    CPortDlg dialog(m_pDlg.get(), m_prompt, m_portSettings.ProfilePath, TwoAdapters);
     dialog.Load();
     dialog.SetMapping(2, "/dev/x\r\nCOM4=/dev/y\r\n[Setup]");
     dialog.accept();

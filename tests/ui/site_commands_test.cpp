@@ -1,5 +1,6 @@
 #include "ui_fixture.h"
 
+#include "ui/notes_editor.h"
 #include "ui/text_viewer.h"
 
 #include "pdf_text.h"
@@ -181,7 +182,7 @@ TEST_F(MainDlgTest, DeleteWorksBottomUpAndKeepsAFolderWithAStrayFile) {
 
     // Cancel touches nothing.
     Select({"Main", "Plaza", "2"});
-    m_prompt.m_answers = {kAnswerCancel};
+    m_prompt.m_answers = {PromptAnswer::Cancel};
     dlg.OnDelete();
     ASSERT_EQ(m_prompt.m_asked.size(), 1u);
     const PromptRequest& question = m_prompt.m_asked[0];
@@ -374,7 +375,7 @@ TEST_F(MainDlgTest, TheNotesEditorKeepsTheBytesAndAsksBeforeDroppingTypedNotes) 
     // 8-bit text and "\r\n" line ends are kept as they were.
     std::ofstream(notes, std::ios::binary) << "Caf\xe9\r\n";
     {
-        CNotesEditDlg editor(&dlg, notes);
+        CNotesEditDlg editor(&dlg, m_prompt, notes);
         ASSERT_TRUE(editor.Load());
         EXPECT_EQ(editor.TextEdit()->toPlainText(), QString::fromUtf8("Caf\u00e9\n"));
         editor.TextEdit()->appendPlainText("Amp 2 replaced");
@@ -385,21 +386,21 @@ TEST_F(MainDlgTest, TheNotesEditorKeepsTheBytesAndAsksBeforeDroppingTypedNotes) 
     // Escape, the close box and Alt+F4 (a close), and Exit of the main window, with typed notes.
     struct Row {
         const char* how;
-        int answer;
+        PromptAnswer answer;
         bool bStaysOpen;
         const char* file;
     };
     const Row rows[] = {
-        {"Escape", kAnswerCancel, true, "Old\r\n"},
-        {"close", kAnswerSave, false, "Old\r\n\r\nNew"},
-        {"close", kAnswerDiscard, false, "Old\r\n"},
-        {"Exit", kAnswerCancel, true, "Old\r\n"},
+        {"Escape", PromptAnswer::Cancel, true, "Old\r\n"},
+        {"close", PromptAnswer::Save, false, "Old\r\n\r\nNew"},
+        {"close", PromptAnswer::Discard, false, "Old\r\n"},
+        {"Exit", PromptAnswer::Cancel, true, "Old\r\n"},
     };
     dlg.show();
     for (const Row& row : rows) {
-        SCOPED_TRACE(std::string(row.how) + " " + std::to_string(row.answer));
+        SCOPED_TRACE(std::string(row.how) + " " + std::to_string(static_cast<int>(row.answer)));
         std::ofstream(notes, std::ios::binary) << "Old\r\n";
-        auto* editor = new CNotesEditDlg(&dlg, notes);
+        auto* editor = new CNotesEditDlg(&dlg, m_prompt, notes);
         ASSERT_TRUE(editor->Load());
         editor->show();
         editor->TextEdit()->appendPlainText("New");

@@ -8,6 +8,7 @@
 #include "link/transfer_sequence.h"
 
 #include "simulator.h"
+#include "specified_texts.h"
 
 #include <QLabel>
 #include <QMessageBox>
@@ -28,7 +29,8 @@ using vrxsim::Stage;
 
 namespace {
 
-const char* const kScreen = "Main/Plaza/2";
+// The screen the specified texts name.
+const char* const kScreen = "Odeon/Main/Screen 1";
 
 class TransferTest : public MainDlgTest {
 protected:
@@ -47,7 +49,7 @@ protected:
         std::ofstream(m_root / "VRX3KM.CFG") << "[Ports]\nCOM1=" << m_sim.DevicePath() << "\n";
         m_sim.SetFaults(std::move(faults));
         Start();
-        Select({"Main", "Plaza", "2"});
+        Select({"Odeon", "Main", "Screen 1"});
         m_port.Open("COM1", m_portSettings.ProfilePath);
         ASSERT_TRUE(m_port.IsOpen());
         m_sim.Start();
@@ -68,30 +70,6 @@ protected:
 
     vrxsim::Simulator m_sim;
 };
-
-// Answers every box with its default button, as Enter would.
-class DefaultAnswerPrompt : public Prompt {
-public:
-    int Ask(QWidget*, const PromptRequest& request) override {
-        m_asked.push_back(request);
-        return request.m_bCancelDefault ? kAnswerCancel : kAnswerOk;
-    }
-    std::vector<PromptRequest> m_asked;
-};
-
-TEST_F(TransferTest, LockControlsDisablesTheTransferSetAndUnlockRestoresTheFixedOnes) {
-    StartOnScreen({}, true);
-    m_pDlg->LockControls();
-    for (const int id : {IDC_LOAD, IDC_SEND, IDC_ADD_CIRCUIT, IDC_ADD_THEATER, IDC_ADD_SCREEN,
-                         IDC_COM1, IDC_COM2, IDC_COM3, IDC_COM4})
-        EXPECT_FALSE(Enabled(id)) << id;
-    for (const int id : {IDC_DELETE, IDC_VIEW_CONFIGURATION, IDC_EDIT_NOTES, IDC_HELP, IDC_EXIT})
-        EXPECT_TRUE(Enabled(id)) << id;
-    m_pDlg->UnlockControls();
-    for (const int id : {IDC_ADD_CIRCUIT, IDC_COM1, IDC_COM2, IDC_COM3, IDC_COM4})
-        EXPECT_TRUE(Enabled(id)) << id;
-    EXPECT_FALSE(Enabled(IDC_LOAD)); // follows the selection only at the next refresh
-}
 
 TEST_F(TransferTest, LoadStoresTheBlocksAndEnablesSend) {
     StartOnScreen({}, false);
@@ -153,12 +131,12 @@ TEST_F(TransferTest, RefusedConfirmationsTouchNothing) {
     StartOnScreen({}, true);
     const auto before = fs::last_write_time(m_root / kScreen / "Vrx.cfg");
 
-    m_prompt.m_answers = {kAnswerCancel};
+    m_prompt.m_answers = {PromptAnswer::Cancel};
     Click(IDC_LOAD);
     ASSERT_EQ(m_prompt.m_asked.size(), 1u);
     const PromptRequest& question = m_prompt.m_asked[0];
-    EXPECT_EQ(question.m_strText,
-              "Do you want to overwrite the previously stored settings for Main - Plaza - 2");
+    const auto specified = SpecifiedTexts(VRX_SPECIFIED_TEXTS);
+    EXPECT_EQ(question.m_strText, specified.at("load.overwrite"));
     EXPECT_EQ(question.m_strCaption, "");
     EXPECT_EQ(question.m_nButtons, PromptButtons::OkCancel);
     EXPECT_FALSE(question.m_bCancelDefault);
@@ -167,25 +145,25 @@ TEST_F(TransferTest, RefusedConfirmationsTouchNothing) {
     EXPECT_EQ(Bar(), 0);
     ExpectUnlocked();
 
-    DefaultAnswerPrompt enter;
-    SetPrompt(&enter);
+    m_prompt.m_asked.clear();
+    m_prompt.m_bPressEnter = true;
     Click(IDC_SEND);
-    ASSERT_EQ(enter.m_asked.size(), 1u);
+    ASSERT_EQ(m_prompt.m_asked.size(), 1u);
+    const PromptRequest& warning = m_prompt.m_asked[0];
     // The specified warning, then a line naming the screen the settings would go from.
-    EXPECT_EQ(enter.m_asked[0].m_strText.rfind(SendWarning() + "\n\nTo: Main - Plaza - 2, settings "
-                                                               "stored ",
-                                               0),
+    EXPECT_EQ(warning.m_strText.rfind(specified.at("send.warning") +
+                                          "\n\nTo: Odeon - Main - Screen 1, settings stored ",
+                                      0),
               0u)
-        << enter.m_asked[0].m_strText;
-    EXPECT_EQ(enter.m_asked[0].m_nIcon, PromptIcon::Exclamation);
+        << warning.m_strText;
+    EXPECT_EQ(warning.m_nIcon, PromptIcon::Exclamation);
     // Uncaptioned: the title shows no text, and is not left empty for the desktop to fill
     // with the program's name.
-    const QString title = BuildMessageBox(m_pDlg.get(), enter.m_asked[0])->windowTitle();
+    const QString title = BuildMessageBox(m_pDlg.get(), warning)->windowTitle();
     EXPECT_FALSE(title.isEmpty());
     EXPECT_TRUE(title.trimmed().isEmpty()) << title.toStdString();
     EXPECT_EQ(Text(IDC_STATUS), transfer_text::kSendCancelled);
     EXPECT_EQ(Bar(), 0);
-    SetPrompt(&m_prompt);
 
     EXPECT_TRUE(m_sim.ReceivedBytes().empty());
     EXPECT_EQ(fs::last_write_time(m_root / kScreen / "Vrx.cfg"), before);
@@ -215,7 +193,7 @@ TEST_F(TransferTest, SendWritesTheStoredSettingsIntoTheProcessor) {
     // The warning, then the offer to verify, taken: the processor is read back and found to
     // hold exactly the stored settings.
     ASSERT_EQ(m_prompt.m_asked.size(), 3u);
-    EXPECT_EQ(m_prompt.m_asked[1].m_strText, "Compare the processor with the stored settings now?");
+    EXPECT_EQ(m_prompt.m_asked[1].m_nButtons, PromptButtons::OkCancel);
     EXPECT_EQ(m_prompt.m_asked[2].m_strText, kVerifiedText);
     EXPECT_EQ(Text(IDC_STATUS), transfer_text::kReadDone);
     EXPECT_EQ(Bar(), 100);
@@ -239,11 +217,11 @@ TEST_F(TransferTest, ASlowLoadKeepsTheWindowPaintedAndDropsInputGivenDuringIt) {
     options.delayMs = 700;
     vrxsim::Simulator slow(options);
     MakeFolders(kScreen);
-    MakeFolders("Main/Plaza/3");
+    MakeFolders("Odeon/Main/3");
     std::ofstream(m_root / "VRX3KM.CFG") << "[Ports]\nCOM1=" << slow.DevicePath() << "\n";
     Start();
     m_pDlg->show();
-    Select({"Main", "Plaza", "2"});
+    Select({"Odeon", "Main", "Screen 1"});
     m_port.Open("COM1", m_portSettings.ProfilePath);
     ASSERT_TRUE(m_port.IsOpen());
     slow.Start();
@@ -253,6 +231,9 @@ TEST_F(TransferTest, ASlowLoadKeepsTheWindowPaintedAndDropsInputGivenDuringIt) {
     QSignalSpy ended(m_pDlg.get(), &CMainDlg::TransferEnded);
     static_cast<QPushButton*>(m_pDlg->Control(IDC_LOAD))->click();
     ASSERT_TRUE(m_pDlg->IsTransferRunning());
+    // The controls a running transfer locks are those the selection state says.
+    for (const auto& [command, id] : kCommandControls)
+        EXPECT_EQ(Enabled(id), m_pDlg->Selection().Allows(command, true)) << id;
 
     // While it runs: a click on the other screen, a key press in the tree and Escape.
     QTreeWidget* tree = m_pDlg->Tree();
@@ -275,7 +256,7 @@ TEST_F(TransferTest, ASlowLoadKeepsTheWindowPaintedAndDropsInputGivenDuringIt) {
     QCoreApplication::processEvents();
     EXPECT_EQ(Text(IDC_STATUS), transfer_text::kDownloadSuccess);
     EXPECT_EQ(Bar(), 100);
-    EXPECT_EQ(tree->currentItem()->text(0), "2");
+    EXPECT_EQ(tree->currentItem()->text(0), "Screen 1");
     EXPECT_EQ(m_pDlg->cursor().shape(), Qt::ArrowCursor);
     EXPECT_TRUE(m_pDlg->isVisible());
     EXPECT_TRUE(Saved("Vrx.cfg"));
@@ -291,7 +272,7 @@ TEST_F(TransferTest, AProcessorThatWentAwayAndCameBackIsReachedByTheFirstLoad) {
     MakeFolders(kScreen);
     std::ofstream(m_root / "VRX3KM.CFG") << "[Ports]\nCOM1=" << adapter.string() << "\n";
     Start();
-    Select({"Main", "Plaza", "2"});
+    Select({"Odeon", "Main", "Screen 1"});
     m_pDlg->SetPortOpener([this](const std::string& name) {
         m_port.Open(name, m_portSettings.ProfilePath);
         return m_port.LastOpenFailure().Reason();
@@ -323,10 +304,11 @@ TEST_F(TransferTest, AProcessorThatWentAwayAndCameBackIsReachedByTheFirstLoad) {
 // reason names the blocks, and the comparison with the processor is offered at once.
 TEST_F(TransferTest, ASendWhoseGoAheadNamesAnotherBlockOffersTheComparison) {
     StartOnScreen({{FaultKind::WrongBlock, Stage::WriteAudio1}}, true);
-    m_prompt.m_answers = {kAnswerOk, kAnswerCancel};
+    m_prompt.m_answers = {PromptAnswer::Ok, PromptAnswer::Cancel};
     Click(IDC_SEND);
     ASSERT_EQ(m_prompt.m_asked.size(), 2u);
-    EXPECT_NE(m_prompt.m_asked[1].m_strText.find("Compare the processor"), std::string::npos);
+    EXPECT_EQ(m_prompt.m_asked[1].m_nButtons, PromptButtons::OkCancel); // the offer, refused
+    EXPECT_EQ(m_prompt.m_asked[1].m_nIcon, PromptIcon::Exclamation);
     EXPECT_EQ(Text(IDC_STATUS), transfer_text::kSendSuccess);
     EXPECT_EQ(Reason(), "The VRX-3KM took alternate #2 where alternate #1 was sent; alternate #1 "
                         "was not written.");
@@ -362,8 +344,8 @@ TEST_F(TransferTest, FileErrorsAreShownAndEndTheTransferWithTheControlsUnlocked)
     // Send: the stored file is replaced by one of the wrong length after the panel saw it.
     m_prompt.m_asked.clear();
     std::ofstream(m_root / kScreen / "Vrx.cfg", std::ios::binary) << std::string(800, '\0');
-    Select({"Main", "Plaza"});
-    Select({"Main", "Plaza", "2"});
+    Select({"Odeon", "Main"});
+    Select({"Odeon", "Main", "Screen 1"});
     std::ofstream(m_root / kScreen / "Vrx.cfg", std::ios::binary | std::ios::trunc)
         << std::string(799, '\0');
     Click(IDC_SEND);

@@ -1,7 +1,7 @@
 #include "ui_fixture.h"
 
 #include "link/profile.h"
-#include "ui/transfer_binding.h"
+#include "ui/status_area.h"
 
 #include <QDir>
 #include <QLabel>
@@ -12,11 +12,11 @@
 
 namespace fs = std::filesystem;
 
-int ScriptedPrompt::Ask(QWidget*, const PromptRequest& request) {
+PromptAnswer ScriptedPrompt::Ask(QWidget*, const PromptRequest& request) {
     m_asked.push_back(request);
     if (m_answers.empty())
-        return kAnswerOk;
-    const int answer = m_answers.front();
+        return m_bPressEnter && request.m_bCancelDefault ? PromptAnswer::Cancel : PromptAnswer::Ok;
+    const PromptAnswer answer = m_answers.front();
     m_answers.pop_front();
     return answer;
 }
@@ -28,14 +28,10 @@ void MainDlgTest::SetUp() {
     fs::create_directories(m_root);
     fs::current_path(m_root);
     QDir::setCurrent(QString::fromStdString(m_root.string()));
-    SetPrompt(&m_prompt);
-    SetLauncher(&m_launcher);
 }
 
 void MainDlgTest::TearDown() {
     m_pDlg.reset();
-    SetPrompt(nullptr);
-    SetLauncher(nullptr);
     fs::current_path(m_oldCurrent);
     QDir::setCurrent(QString::fromStdString(m_oldCurrent.string()));
     std::error_code ec;
@@ -55,7 +51,8 @@ void MainDlgTest::WriteFile(const std::string& path, std::size_t size) {
 CMainDlg& MainDlgTest::Start() {
     m_pDlg.reset();
     m_pLibrary = std::make_unique<SiteLibrary>();
-    m_pDlg = std::make_unique<CMainDlg>(m_port, m_codec, m_image, m_portSettings, *m_pLibrary);
+    m_pDlg = std::make_unique<CMainDlg>(m_port, m_codec, m_image, m_portSettings, *m_pLibrary,
+                                        m_prompt, m_launcher);
     // Like the name dialog: each scripted name is offered to the check in turn, a refused one
     // is corrected by the next; the end of the script, or nullopt, cancels.
     m_pDlg->SetNameSource([this](const std::string& caption,
@@ -80,20 +77,12 @@ CMainDlg& MainDlgTest::Start() {
 }
 
 void MainDlgTest::Select(const std::vector<std::string>& names) {
-    QTreeWidget* tree = m_pDlg->Tree();
-    QTreeWidgetItem* item = nullptr;
-    for (const std::string& name : names) {
-        QTreeWidgetItem* found = nullptr;
-        const int count = item ? item->childCount() : tree->topLevelItemCount();
-        for (int i = 0; i < count && !found; ++i) {
-            QTreeWidgetItem* child = item ? item->child(i) : tree->topLevelItem(i);
-            if (child->text(0).toStdString() == name)
-                found = child;
-        }
-        ASSERT_NE(found, nullptr) << "no tree item " << name;
-        item = found;
-    }
-    tree->setCurrentItem(item);
+    QStringList path;
+    for (const std::string& name : names)
+        path << QString::fromStdString(name);
+    QTreeWidgetItem* item = CSiteTree::Find(m_pDlg->Tree(), path);
+    ASSERT_NE(item, nullptr) << "no tree item " << path.join('/').toStdString();
+    m_pDlg->Tree()->setCurrentItem(item);
 }
 
 bool MainDlgTest::Enabled(int id) const {

@@ -2,7 +2,11 @@
 // the boxes and the name dialog, a recorder for opened files and one for opened ports.
 #pragma once
 
-#include "ui/launcher.h"
+#include "control/launcher.h"
+#include "image/settings_image.h"
+#include "link/frame_codec.h"
+#include "link/profile.h"
+#include "link/serial_port.h"
 #include "ui/main_dlg.h"
 #include "ui/prompt.h"
 
@@ -13,13 +17,16 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
-class ScriptedPrompt : public Prompt {
+class ScriptedPrompt : public WindowPrompt {
 public:
-    int Ask(QWidget* owner, const PromptRequest& request) override;
+    PromptAnswer Ask(QWidget* owner, const PromptRequest& request) override;
     std::vector<PromptRequest> m_asked;
-    std::deque<int> m_answers; // OK when the script has run out
+    std::deque<PromptAnswer> m_answers; // OK when the script has run out
+    // Answers each box with its default button, as Enter would, once the script has run out.
+    bool m_bPressEnter = false;
 };
 
 class RecordingLauncher : public Launcher {
@@ -32,6 +39,23 @@ public:
     bool m_bOpens = true; // false: the desktop has no program for the file
     std::vector<LaunchProgram> m_programs;
     std::vector<std::string> m_opened;
+};
+
+// The controls of the main dialog's commands.
+inline constexpr std::pair<MainCommand, int> kCommandControls[] = {
+    {MainCommand::AddCircuit, IDC_ADD_CIRCUIT},
+    {MainCommand::AddTheater, IDC_ADD_THEATER},
+    {MainCommand::AddScreen, IDC_ADD_SCREEN},
+    {MainCommand::Load, IDC_LOAD},
+    {MainCommand::Send, IDC_SEND},
+    {MainCommand::Delete, IDC_DELETE},
+    {MainCommand::ViewConfiguration, IDC_VIEW_CONFIGURATION},
+    {MainCommand::EditNotes, IDC_EDIT_NOTES},
+    {MainCommand::Help, IDC_HELP},
+    {MainCommand::SelectPort, IDC_COM1},
+    {MainCommand::SelectPort, IDC_COM4},
+    {MainCommand::Ports, IDC_PORTS},
+    {MainCommand::HistoryMenu, IDC_HISTORY},
 };
 
 class MainDlgTest : public ::testing::Test {

@@ -115,7 +115,7 @@ TEST_F(TransferWorkerTest, ReportsInOrderAndAsksOnTheWindowThread) {
         EXPECT_EQ(owner, m_harness.m_hWindow);
         m_harness.m_events.push_back("ask " + request.m_strText);
         asked.push_back(request);
-        return asked.size() == 1 ? kAnswerOk : kAnswerCancel;
+        return asked.size() == 1 ? PromptAnswer::Ok : PromptAnswer::Cancel;
     });
     std::vector<bool> answers;
     ASSERT_TRUE(m_harness.m_worker.Start(
