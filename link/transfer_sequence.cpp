@@ -69,11 +69,25 @@ void ReportPortProblem(TransferLink& link, TransferObserver& observer) {
                                       : problem);
 }
 
-// The stage that failed and why, and that another program on the line may be the cause.
+// The stage as a reason names it: "the link check", "the read of the system block".
+std::string StageText(int nStage, bool bWrite) {
+    if (nStage == 1)
+        return "the link check";
+    return std::string(bWrite ? "the write of the " : "the read of the ") +
+           BlockName(BlockOfStage(nStage));
+}
+
+// The stage that failed and why, and that another program on the line may be the cause; then
+// the port with its device and adapter.
 void ReportStageFailure(TransferLink& link, TransferObserver& observer, int nStage, bool bWrite) {
     const bool bSilent = link.HeardNothing();
     std::string reason;
-    if (nStage == 1) {
+    if (link.LineLost()) {
+        // Not a silent processor: the device itself went away.
+        reason = std::string(transfer_text::kAdapterLost) + ", at " + StageText(nStage, bWrite) +
+                 ". Plug it in again and check its cable, then repeat the command: the port is "
+                 "opened anew.";
+    } else if (nStage == 1) {
         reason = bSilent
                      ? std::string("No answer to the link check.") + kCheckCable
                      : std::string("The answer to the link check was not understood: check that "
@@ -94,6 +108,8 @@ void ReportStageFailure(TransferLink& link, TransferObserver& observer, int nSta
     const std::string line = link.LineProblem();
     if (!line.empty())
         reason += "\n" + line;
+    if (const std::string port = link.LineName(); !port.empty())
+        reason += "\nPort: " + port + ".";
     observer.OnReason(reason);
 }
 

@@ -17,9 +17,11 @@
 #include "library/site_storage.h"
 #include "library/stored_settings.h"
 #include "library_listing.h"
+#include "link/cable_test.h"
 #include "link/device_link.h"
 #include "link/find_processor.h"
 #include "link/line_trace.h"
+#include "link/port_mapping.h"
 #include "link/profile.h"
 #include "link/serial_devices.h"
 #include "link/serial_port.h"
@@ -158,6 +160,14 @@ struct TraceProblem {
     std::string m_strMessage;
 };
 
+// The command as a trace names it: "load Odeon Main 1", a name with spaces in quotes.
+std::string CommandText(const CliRequest& request) {
+    std::string text = request.m_strCommand;
+    for (const std::string& name : request.m_names)
+        text += " " + (name.find(' ') == std::string::npos ? name : "\"" + name + "\"");
+    return text;
+}
+
 // The device link of one command: the tool's port, opened as the request says, with the line
 // trace between when --trace asked for one, framed by the port's codec.
 class CliLink {
@@ -170,7 +180,8 @@ public:
             m_pTrace = TraceFile::Open(request.m_strTrace, fs::current_path(), problem);
             if (!m_pTrace)
                 throw TraceProblem{problem};
-            m_pTracing = std::make_unique<TracingLine>(objects.m_port, *m_pTrace);
+            m_pTracing = std::make_unique<TracingLine>(
+                objects.m_port, *m_pTrace, TraceRun{"vrx3km-cli", CommandText(request)});
         }
         m_pLink = std::make_unique<SerialDeviceLink>(
             m_pTracing ? static_cast<SerialLine&>(*m_pTracing) : objects.m_port, objects.m_codec);
@@ -209,28 +220,46 @@ ExitStatus PortsCommand(const CliRequest& request, CliStreams& io, PortSettings&
         io.m_err << "vrx3km-cli: " << strProfileProblem << "\n";
     if (request.m_mapping) {
         const auto& [port, device] = *request.m_mapping;
-        if (HasControlCharacter(device)) {
+        if (const std::string problem = PortNameProblem(device); !problem.empty()) {
             io.m_err << "vrx3km-cli: the device given for " << port
-                     << " holds a control character (a line break, a tab or the like); nothing "
-                        "was written. Give the device's path alone.\n";
+                     << " cannot be used; nothing was written. " << problem << "\n";
             return kExitUsage;
         }
         if (!strProfileProblem.empty())
             return kExitFileError;
-        if (IsNetworkPortName(device) && !ParseNetworkPortName(device)) {
-            io.m_err << "vrx3km-cli: "
-                     << PortOpenFailure{device, PortOpenReason::BadNetworkName, 0, {}}.Reason()
-                     << "\n";
-            return kExitUsage;
-        }
         if (!SetPortMapping(port, device, profile)) {
-            io.m_err << "vrx3km-cli: the port mapping could not be written to " << profile
+            io.m_err << "vrx3km-cli: the port mapping could not be written to "
+                     << MachineProfilePath(profile)
                      << "; check that the library folder may be written\n";
             return kExitFileError;
         }
-        io.m_err << port << " now stands for " << ResolvePortDevice(port, profile)
-                 << (device.empty() ? " (its default device)" : "") << "\n";
+        const ResolvedPort now = ResolvePort(port, profile, SystemAdapters());
+        io.m_err << port << " now stands for " << now.m_strDevice
+                 << (device.empty() ? " (its default device)" : "")
+                 << (now.m_adapter.IsKnown()
+                         ? ", the " + now.m_adapter.Name() + ", wherever it is plugged in"
+                         : std::string())
+                 << " on this computer\n";
         return kExitSuccess;
+    }
+    if (request.m_cableTest) {
+        // The port in use unless one is named: --port, else the profile's choice.
+        std::string target = *request.m_cableTest;
+        if (target.empty() && !request.m_strPortDevice.empty())
+            target = request.m_strPortDevice;
+        if (target.empty())
+            target = PortName(request.m_nPortIndex.value_or(settings.PortIndex));
+        if (!strProfileProblem.empty())
+            return kExitFileError;
+        io.m_err << "Testing the cable on " << target
+                 << ": pins 2 and 3 of its far end must be joined (a jumper or a paperclip), with "
+                    "no processor on it.\n";
+        const CableTestResult result = TestCableOn(target, profile);
+        if (!result.m_strPort.empty() && result.m_strPort != target)
+            io.m_err << "Port: " << result.m_strPort << "\n";
+        (result.m_nOutcome == CableTestOutcome::AllReturned ? io.m_out : io.m_err)
+            << result.Message() << "\n";
+        return result.m_nOutcome == CableTestOutcome::AllReturned ? kExitSuccess : kExitFailed;
     }
     const std::vector<SerialDevice> devices = ListSerialDevices();
     std::vector<std::string> portDevices;
@@ -262,9 +291,12 @@ ExitStatus PortsCommand(const CliRequest& request, CliStreams& io, PortSettings&
         const std::string port = PortName(i);
         CSerialPort probe;
         probe.Open(port, profile);
-        io.m_out << port << (i == settings.PortIndex ? " * " : "   ")
-                 << ResolvePortDevice(port, profile)
-                 << (PortMapping(port, profile).empty() ? " (default)" : "") << ": "
+        const ResolvedPort resolved = ResolvePort(port, profile, SystemAdapters());
+        io.m_out << port << (i == settings.PortIndex ? " * " : "   ") << resolved.m_strDevice
+                 << (PortMapping(port, profile).empty() ? " (default)" : "")
+                 << (resolved.m_adapter.IsKnown() ? ", " + resolved.m_adapter.Name()
+                                                  : std::string())
+                 << ": "
                  << (probe.IsOpen() ? std::string("opens") : probe.LastOpenFailure().Reason())
                  << "\n";
     }

@@ -89,15 +89,23 @@ constexpr std::array<CommandInfo, 11> kCommands{{
      "folder that holds anything else is left whole, and what is in the way is named;\n"
      "a folder reached through a symbolic link loses at most the link. Exits with 5\n"
      "when the folder was kept.\n"},
-    {"ports", 0, 0, "ports [--find | --map COMn DEVICE]",
-     "Lists COM1 to COM4 with the device each stands for on this computer and whether\n"
-     "it opens, then the serial devices that the system reports. The library's\n"
-     "VRX3KM.CFG maps a port to a device in its \"Ports\" section; unmapped, COMn is\n"
-     "/dev/ttyS(n-1) (\\\\.\\COMn on Windows). --map COMn DEVICE writes a mapping\n"
-     "(an empty DEVICE removes it); DEVICE may be a serial device server's port,\n"
-     "rfc2217://HOST:PORT or tcp://HOST:PORT. --find tries the link check on each\n"
-     "mapped port and each listed device and names those where a processor answered\n"
-     "(exit status 1 when none did); it never writes to a processor.\n"},
+    {"ports", 0, 0, "ports [--find | --map COMn DEVICE | --test-cable [COMn|DEVICE]]",
+     "Lists COM1 to COM4 with the device (and USB adapter) each stands for on this\n"
+     "computer and whether it opens, then the serial devices that the system reports.\n"
+     "--map COMn DEVICE maps a port to a device (an empty DEVICE goes back to the\n"
+     "default, /dev/ttyS(n-1) or \\\\.\\COMn on Windows); DEVICE may be a serial device\n"
+     "server's port, rfc2217://HOST:PORT or tcp://HOST:PORT. A USB adapter is kept with\n"
+     "its identity (vendor and product IDs, serial number), so the port finds it again\n"
+     "when the system names it anew after a replug. The mapping and the port choice are\n"
+     "this computer's own, in the library's .vrx3km/MACHINE.cfg; VRX3KM.CFG's \"Ports\"\n"
+     "section is read where that file maps nothing. --find tries the link check on\n"
+     "each mapped port and each listed device and names those where a processor\n"
+     "answered (exit status 1 when none did); it never writes to a processor.\n"
+     "--test-cable tests the cable on the port in use, or on the port or device given:\n"
+     "join pins 2 and 3 at the cable's far end (a jumper or a paperclip in the DB-9,\n"
+     "no processor on it); a short pattern without any byte a processor acts on is\n"
+     "sent and must come back. Exit status 0 when every byte came back, 1 when bytes\n"
+     "were lost or changed or nothing came back.\n"},
     {"history", 3, 3, "history CIRCUIT THEATER SCREEN",
      "Lists the settings kept in the screen's History folder, newest first: the file\n"
      "name, the date and time its Vrx.cfg was replaced, and whether it passes the\n"
@@ -276,6 +284,11 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
                             std::to_string(kMaxDays) + ", not \"" + args[i] + "\"");
         } else if (arg == "--find") {
             request.m_bFind = true;
+        } else if (arg == "--test-cable") {
+            // The port is optional: a word that follows is taken for it (ports takes no names).
+            request.m_cableTest = std::string();
+            if (i + 1 < args.size() && !args[i + 1].empty() && args[i + 1][0] != '-')
+                request.m_cableTest = args[++i];
         } else if (arg == "--map") {
             if (i + 2 >= args.size())
                 return Fail("option --map needs a port (COM1..COM4) and a device");
@@ -327,10 +340,13 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
                     "a theater go into a PDF: add --pdf FILE)");
     if (request.m_bVerify && request.m_strCommand != "send")
         return Fail("--verify is an option of send only");
-    if ((request.m_bFind || request.m_mapping) && request.m_strCommand != "ports")
-        return Fail("--find and --map are options of ports only");
-    if (request.m_bFind && request.m_mapping)
-        return Fail("ports takes --find or --map, not both");
+    if ((request.m_bFind || request.m_mapping || request.m_cableTest) &&
+        request.m_strCommand != "ports")
+        return Fail("--find, --map and --test-cable are options of ports only");
+    if (int{request.m_bFind} + int{request.m_mapping.has_value()} +
+            int{request.m_cableTest.has_value()} >
+        1)
+        return Fail("ports takes one of --find, --map and --test-cable");
     request.m_names = std::move(words);
     return CliParse{request, {}};
 }

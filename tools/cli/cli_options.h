@@ -26,6 +26,8 @@ struct CliRequest {
     std::string m_strPortDevice;      // --port DEVICE: a device for this run
     std::string m_strTrace;           // --trace FILE, made absolute against the start folder
     bool m_bFind = false;             // ports --find
+    // ports --test-cable [COMn|DEVICE]: the port whose cable is tested, "" for the port in use
+    std::optional<std::string> m_cableTest;
     // ports --map COMn DEVICE
     std::optional<std::pair<std::string, std::string>> m_mapping;
     bool m_bYes = false;    // consent given in advance
