@@ -1,5 +1,6 @@
 #include "cli_commands.h"
 
+#include "cli_backup.h"
 #include "cli_history.h"
 #include "cli_site.h"
 
@@ -9,6 +10,7 @@
 #include "image/settings_compare.h"
 #include "image/settings_image.h"
 #include "library/library_folder.h"
+#include "library/screen_port.h"
 #include "library/screen_store.h"
 #include "library/site_add.h"
 #include "library/site_delete.h"
@@ -21,6 +23,7 @@
 #include "link/device_link.h"
 #include "link/find_processor.h"
 #include "link/line_trace.h"
+#include "link/port_choice.h"
 #include "link/port_mapping.h"
 #include "link/profile.h"
 #include "link/serial_devices.h"
@@ -143,16 +146,43 @@ SiteSelection Select(SiteLibrary& library, const std::vector<std::string>& names
                          : library.CurrentSelection(kLevelOfNames[names.size() - 1]);
 }
 
-void OpenPort(const CliRequest& request, CliObjects& objects) {
+// The screen's own port could not be used: the command stops before anything is sent.
+struct PortChoiceProblem {
+    std::string m_strMessage;
+};
+
+// Opens the port of a command: --port for this run, else the screen's own port (its Port.txt,
+// said in a line of its own), else the checked port of the profile.
+void OpenPort(const CliRequest& request, CliObjects& objects, CliStreams& io,
+              const ScreenTarget* screen) {
     PortSettings& settings = objects.m_portSettings;
     InitProfile(settings);
+    const ScreenPort own = screen ? ReadScreenPort(ScreenFolderPath(".", *screen)) : ScreenPort{};
+    const bool bGiven = !request.m_strPortDevice.empty() || request.m_nPortIndex.has_value();
+    if (bGiven && own.m_bPresent)
+        io.m_err << "The screen's own port " << own.m_strName
+                 << " (its Port.txt) is not used: --port was given for this run.\n";
     if (!request.m_strPortDevice.empty()) {
         objects.m_port.OpenDevice(request.m_strPortDevice);
         return;
     }
     if (request.m_nPortIndex)
         settings.PortIndex = *request.m_nPortIndex;
-    objects.m_port.Open(PortName(settings.PortIndex), settings.ProfilePath);
+    const PortChoice choice = bGiven
+                                  ? ChoosePort({}, {}, settings.PortIndex)
+                                  : ChoosePort(own.m_strName, own.m_strProblem, settings.PortIndex);
+    if (!choice.m_strProblem.empty())
+        throw PortChoiceProblem{choice.m_strProblem};
+    if (const std::string line = choice.Explanation(); !line.empty())
+        io.m_err << line << "\n";
+    OpenNamedPort(objects.m_port, choice.m_strPort, settings.ProfilePath);
+}
+
+// The screen that the first three names of a command name, when it names one.
+std::optional<ScreenTarget> NamedScreen(const CliRequest& request) {
+    if (request.m_names.size() < 3)
+        return std::nullopt;
+    return ScreenTarget{request.m_names[0], request.m_names[1], request.m_names[2]};
 }
 
 // A line trace that could not be opened: the command stops before anything is sent.
@@ -172,8 +202,9 @@ std::string CommandText(const CliRequest& request) {
 // trace between when --trace asked for one, framed by the port's codec.
 class CliLink {
 public:
-    CliLink(const CliRequest& request, CliObjects& objects) {
-        OpenPort(request, objects);
+    CliLink(const CliRequest& request, CliObjects& objects, CliStreams& io) {
+        const std::optional<ScreenTarget> screen = NamedScreen(request);
+        OpenPort(request, objects, io, screen ? &*screen : nullptr);
         if (!request.m_strTrace.empty()) {
             // The tool works in the library folder, so its screen folders are found from here.
             std::string problem;
@@ -401,7 +432,7 @@ ExitStatus TransferResultStatus(TransferResult result) {
 ExitStatus LoadCommand(const CliRequest& request, CSiteStorage& storage, CliObjects& objects,
                        CliStreams& io) {
     const ScreenTarget target = ScreenOf(Select(storage.Library(), request.m_names));
-    CliLink line(request, objects);
+    CliLink line(request, objects, io);
     StreamObserver observer(io, request.m_bYes);
     ScreenStore store(storage.Root());
     const TransferResult result = RunLoad(line.Link(), objects.m_image, target, store, observer);
@@ -412,7 +443,7 @@ ExitStatus LoadCommand(const CliRequest& request, CSiteStorage& storage, CliObje
 // processor or to disk.
 ExitStatus ReadProcessor(const CliRequest& request, CliObjects& objects, CliStreams& io,
                          SettingsImage& image) {
-    CliLink line(request, objects);
+    CliLink line(request, objects, io);
     StreamObserver observer(io, request.m_bYes);
     const TransferResult result = RunRead(line.Link(), image, observer);
     return line.Finish(io, TransferResultStatus(result));
@@ -421,7 +452,7 @@ ExitStatus ReadProcessor(const CliRequest& request, CliObjects& objects, CliStre
 ExitStatus SendCommand(const CliRequest& request, CSiteStorage& storage, CliObjects& objects,
                        CliStreams& io) {
     const ScreenTarget target = ScreenOf(Select(storage.Library(), request.m_names));
-    std::optional<CliLink> line(std::in_place, request, objects);
+    std::optional<CliLink> line(std::in_place, request, objects, io);
     StreamObserver observer(io, request.m_bYes);
     ScreenStore store(storage.Root());
     const TransferResult result = RunSend(line->Link(), objects.m_image, target, store, observer);
@@ -568,6 +599,10 @@ ExitStatus RunCommand(const CliRequest& request, CliStreams& io, CliObjects& obj
             return DeleteCommand(request, storage, io);
         if (command == "ports")
             return PortsCommand(request, io, objects.m_portSettings);
+        if (IsScreenPortCommand(command))
+            return RunScreenPortCommand(
+                request, storage, io, objects.m_portSettings,
+                [&](const std::vector<std::string>& names) { Select(library, names); });
         if (IsHistoryCommand(command)) {
             HistoryServices services;
             services.m_select = [&](const std::vector<std::string>& names) {
@@ -590,5 +625,11 @@ ExitStatus RunCommand(const CliRequest& request, CliStreams& io, CliObjects& obj
     } catch (const TraceProblem& problem) {
         io.m_err << "vrx3km-cli: " << problem.m_strMessage << "\n";
         return kExitFileError;
+    } catch (const PortChoiceProblem& problem) {
+        io.m_err
+            << "vrx3km-cli: " << problem.m_strMessage
+            << " Nothing was sent. Set the screen's port again with \"vrx3km-cli screen-port\", "
+               "or remove it with --clear.\n";
+        return kExitFailed;
     }
 }

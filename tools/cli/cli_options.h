@@ -44,6 +44,8 @@ struct CliRequest {
     // report --pdf FILE: the PDF to write, made absolute against the start folder; empty: none.
     std::string m_strPdf;
     std::optional<int> m_nDays; // status --days N: settings read longer ago are overdue
+    bool m_bClear = false;      // screen-port --clear: the screen's own port is removed
+    std::optional<int> m_nJobs; // backup --jobs N: screens read at once
 };
 
 // True when this build writes PDF files (report --pdf); the Windows build, made without Qt,
