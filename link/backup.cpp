@@ -6,6 +6,7 @@
 #include "link/device_link.h"
 #include "link/frame_codec.h"
 #include "link/network_line.h"
+#include "link/port_mapping.h"
 #include "link/serial_port.h"
 #include "link/transfer_sequence.h"
 
@@ -240,8 +241,12 @@ std::vector<BackupResult> RunBackup(const std::vector<BackupScreen>& screens, Se
     };
     for (std::size_t i = 0; i < screens.size(); ++i) {
         const BackupScreen& screen = screens[i];
-        if (!screen.m_strProblem.empty())
-            report(i, Ended(screen.m_target, BackupOutcome::Failed, screen.m_strProblem));
+        // A port name is checked as a mapping's is, before anything opens it.
+        const std::string problem = !screen.m_strProblem.empty() ? screen.m_strProblem
+                                    : screen.m_strPort.empty()   ? std::string()
+                                                               : PortNameProblem(screen.m_strPort);
+        if (!problem.empty())
+            report(i, Ended(screen.m_target, BackupOutcome::Failed, problem));
         else if (screen.m_strPort.empty())
             report(i, Ended(screen.m_target, BackupOutcome::NoPort));
         else

@@ -17,7 +17,7 @@
 
 struct BackupScreen {
     ScreenTarget m_target;
-    std::string m_strPort;    // the screen's own port; "" when it has none
+    std::string m_strPort;    // the screen's own port (its Port.txt); "" when it has none
     std::string m_strProblem; // why its Port.txt names no port that can be used; "" when fine
 };
 
@@ -66,7 +66,8 @@ struct BackupOptions {
 // name counts as the device it is mapped to). onEnd is told of each screen as it ends, one call at
 // a time, on the thread that read it; screens without a port end first. Once `stop` is set, the
 // running reads end at their next stage boundary without storing anything, and the screens not
-// begun are not read (Stopped). Returns every screen's result in the order given.
+// begun are not read (Stopped). A port name that a mapping would refuse (PortNameProblem) fails
+// its screen without opening anything. Returns every screen's result in the order given.
 std::vector<BackupResult> RunBackup(const std::vector<BackupScreen>& screens, SettingsStore& store,
                                     const BackupOptions& options, const std::atomic<bool>& stop,
                                     const std::function<void(const BackupResult&)>& onEnd);

@@ -96,12 +96,7 @@ std::vector<BackupScreen> ScreensToBackUp(const CliRequest& request, CSiteStorag
     std::vector<BackupScreen> screens;
     for (const ScreenTarget& target : targets) {
         const ScreenPort own = ReadScreenPort(ScreenFolderPath(storage.Root(), target));
-        BackupScreen screen{target, own.m_strName, own.m_strProblem};
-        if (screen.m_strProblem.empty() && !screen.m_strPort.empty()) {
-            if (const std::string problem = PortNameProblem(screen.m_strPort); !problem.empty())
-                screen.m_strProblem = problem;
-        }
-        screens.push_back(std::move(screen));
+        screens.push_back({target, own.m_strName, own.m_strProblem});
     }
     return screens;
 }
