@@ -5,6 +5,7 @@
 #include "image/stored_files.h"
 #include "library/conflict_resolve.h"
 #include "library/screen_lock.h"
+#include "library/screen_port.h"
 #include "library/screen_store.h"
 #include "library/site_history.h"
 #include "library/site_log.h"
@@ -25,8 +26,9 @@ namespace {
 
 constexpr const char* kPressOk = "\n\nPress OK to delete\nor CANCEL to keep it.";
 
-constexpr std::array<std::string_view, 3> kScreenFiles{kSettingsFileName, kReportFileName,
-                                                       kNotesFileName};
+// The program's own files of a screen; its own port goes with the rest.
+constexpr std::array<std::string_view, 4> kScreenFiles{kSettingsFileName, kReportFileName,
+                                                       kNotesFileName, kScreenPortFileName};
 
 bool IsScreenFile(std::string_view name) {
     return std::find(kScreenFiles.begin(), kScreenFiles.end(), name) != kScreenFiles.end();

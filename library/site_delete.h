@@ -51,6 +51,7 @@ struct DeleteOutcome {
 // Deletes the entry from the disk, never in part and never outside the library folder:
 // - a screen: first takes the screen (ClaimScreenFolder; InUse when another command holds it),
 //   then looks at the screen folder. When it holds anything besides Vrx.cfg, Vrx.txt, Notes.txt,
+//   Port.txt (the screen's own port),
 //   the History folder (holding only kept versions and logs), the program's own stale temporary
 //   files, its lock file and the files a sync engine left beside these after a conflict, or one
 //   of these files is read-only, or the folder or its parent may not be changed, nothing is

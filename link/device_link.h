@@ -24,6 +24,8 @@ public:
     std::optional<int> AudioBlockTaken() const override { return m_nTaken; }
     std::string LineProblem() const override;
     bool HeardNothing() const override { return m_counted.Received() == 0; }
+    bool LineLost() const override { return m_line.Lost(); }
+    std::string LineName() const override { return m_line.Describe(); }
 
 private:
     // The line as the transactions use it: counts the bytes received since the last request
@@ -44,6 +46,8 @@ private:
         bool IsOpen() const override { return m_line.IsOpen(); }
         const LinkClock& Clock() const override { return m_line.Clock(); }
         std::string Problem() const override { return m_line.Problem(); }
+        bool Lost() const override { return m_line.Lost(); }
+        std::string Describe() const override { return m_line.Describe(); }
         std::size_t Received() const { return m_nReceived; }
 
     private:

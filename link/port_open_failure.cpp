@@ -5,10 +5,20 @@
 #include <cerrno>
 
 std::string PortOpenFailure::Reason() const {
-    const std::string device = m_strDevice.empty() ? std::string("The port") : m_strDevice;
+    const std::string device = (m_strDevice.empty() ? std::string("The port") : m_strDevice) +
+                               (m_strAdapter.empty() ? std::string() : " (" + m_strAdapter + ")");
+    const std::string port = m_strPort.empty() ? std::string("the port") : m_strPort;
     switch (m_nReason) {
     case PortOpenReason::None:
         return {};
+    case PortOpenReason::AdapterAbsent:
+        return "The " + m_strAdapter + " mapped to " + port +
+               " is not plugged in. Plug it in, or choose another device for " + port +
+               " with Ports... (vrx3km-cli ports --map).";
+    case PortOpenReason::AdapterAmbiguous:
+        return "More than one " + m_strAdapter + " is plugged in, and without serial numbers " +
+               port + " cannot tell which is its own. Unplug the others, or choose the device of " +
+               "the one to use for " + port + " with Ports... (vrx3km-cli ports --map).";
     case PortOpenReason::NotAPort:
         return "The port is not one of COM1 to COM4. Choose one of them.";
     case PortOpenReason::NoSuchDevice:

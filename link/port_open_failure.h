@@ -12,6 +12,8 @@ enum class PortOpenReason {
     NotASerialDevice,  // the path names something that is not a serial device (a plain file)
     SettingsRefused,   // the device opened but took no line settings or timeouts
     ProfileUnreadable, // the profile that maps the port to a device cannot be read
+    AdapterAbsent,     // the USB adapter that the port is mapped to is not plugged in
+    AdapterAmbiguous,  // several adapters answer to the mapped one's IDs (no serial numbers)
     Other,             // another system error; the system's own text says which
 
     // A network port (rfc2217://HOST:PORT, tcp://HOST:PORT):
@@ -35,10 +37,13 @@ struct PortOpenFailure {
                                  // NetworkError; why the profile cannot be read, for
                                  // ProfileUnreadable; what was not confirmed, for
                                  // ServerRefusedSettings
+    std::string m_strPort{};     // the port name ("COM1") the device was mapped to, when it was
+    std::string m_strAdapter{};  // the USB adapter by maker and product (AdapterIdentity::Name),
+                                 // where it is known
 
-    // One line for the technician: the device, what went wrong and what to do, for example
-    // "/dev/ttyUSB0: permission denied. Add your user to the dialout group and log in again."
-    // Empty for PortOpenReason::None.
+    // One line for the technician: the device (with its adapter where it is known), what went
+    // wrong and what to do, for example "/dev/ttyUSB0: permission denied. Add your user to the
+    // dialout group and log in again." Empty for PortOpenReason::None.
     std::string Reason() const;
 };
 

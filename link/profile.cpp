@@ -2,13 +2,18 @@
 
 #include "image/atomic_file.h"
 #include "image/file_error.h"
+#include "image/portable.h"
 #include "image/stored_files.h"
+#include "image/this_machine.h"
 #include "link/plain_file.h"
 
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <system_error>
 #include <vector>
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -93,6 +98,39 @@ bool IsName(const std::string& name, bool bKey) {
                  : name.find(']') == std::string::npos);
 }
 
+// Sets key in section to value among the lines: replaces the key's line, or adds one at the end
+// of the section, or adds the section at the end of the file.
+void SetLine(Lines& lines, const std::string& section, const std::string& key,
+             const std::string& value) {
+    bool inSection = false;
+    std::ptrdiff_t sectionEnd = -1; // index after the last line of the wanted section
+    for (std::size_t i = 0; i < lines.text.size(); ++i) {
+        std::string name;
+        if (SectionName(lines.text[i], name)) {
+            inSection = SameName(name, section);
+            if (inSection) {
+                sectionEnd = static_cast<std::ptrdiff_t>(i) + 1;
+            }
+            continue;
+        }
+        std::string k, v;
+        if (inSection) {
+            if (KeyValue(lines.text[i], k, v) && SameName(k, key)) {
+                lines.text[i] = k + "=" + value;
+                return;
+            }
+            if (!Trim(lines.text[i]).empty()) {
+                sectionEnd = static_cast<std::ptrdiff_t>(i) + 1;
+            }
+        }
+    }
+    if (sectionEnd < 0) {
+        lines.text.push_back("[" + section + "]");
+        sectionEnd = static_cast<std::ptrdiff_t>(lines.text.size());
+    }
+    lines.text.insert(lines.text.begin() + sectionEnd, key + "=" + value);
+}
+
 } // namespace
 
 bool HasControlCharacter(std::string_view text) {
@@ -132,43 +170,26 @@ std::string GetPrivateProfileString(const std::string& section, const std::strin
 
 bool WritePrivateProfileString(const std::string& section, const std::string& key,
                                const std::string& value, const std::string& path) {
+    return WritePrivateProfileStrings(section, {{key, value}}, path);
+}
+
+bool WritePrivateProfileStrings(const std::string& section,
+                                const std::vector<std::pair<std::string, std::string>>& entries,
+                                const std::string& path) {
     // A line break or another control character would put lines of its own into the file.
-    if (!IsName(section, false) || !IsName(key, true) || HasControlCharacter(value))
+    if (!IsName(section, false))
         return false;
+    for (const auto& [key, value] : entries) {
+        if (!IsName(key, true) || HasControlCharacter(value))
+            return false;
+    }
     std::string reason;
     Lines lines = ReadLines(path, reason);
     // A file that cannot be read is not replaced: its lines would be lost.
     if (!reason.empty())
         return false;
-    bool inSection = false;
-    bool written = false;
-    std::ptrdiff_t sectionEnd = -1; // index after the last line of the wanted section
-    for (std::size_t i = 0; i < lines.text.size() && !written; ++i) {
-        std::string name;
-        if (SectionName(lines.text[i], name)) {
-            inSection = SameName(name, section);
-            if (inSection) {
-                sectionEnd = static_cast<std::ptrdiff_t>(i) + 1;
-            }
-            continue;
-        }
-        std::string k, v;
-        if (inSection) {
-            if (KeyValue(lines.text[i], k, v) && SameName(k, key)) {
-                lines.text[i] = k + "=" + value;
-                written = true;
-            } else if (!Trim(lines.text[i]).empty()) {
-                sectionEnd = static_cast<std::ptrdiff_t>(i) + 1;
-            }
-        }
-    }
-    if (!written) {
-        if (sectionEnd < 0) {
-            lines.text.push_back("[" + section + "]");
-            sectionEnd = static_cast<std::ptrdiff_t>(lines.text.size());
-        }
-        lines.text.insert(lines.text.begin() + sectionEnd, key + "=" + value);
-    }
+    for (const auto& [key, value] : entries)
+        SetLine(lines, section, key, value);
     std::string content;
     for (const std::string& line : lines.text) {
         content += line;
@@ -182,12 +203,40 @@ bool WritePrivateProfileString(const std::string& section, const std::string& ke
     return true;
 }
 
+std::string MachineProfilePath(const std::string& profilePath) {
+    if (profilePath.empty())
+        return {};
+    const fs::path folder =
+        PathFromUtf8(profilePath).parent_path() / std::string(kMachineFolderName);
+    return PathToUtf8(folder / (MachineName() + ".cfg"));
+}
+
+bool WriteMachineProfileStrings(const std::string& section,
+                                const std::vector<std::pair<std::string, std::string>>& entries,
+                                const std::string& profilePath) {
+    const std::string path = MachineProfilePath(profilePath);
+    if (path.empty())
+        return false;
+    std::error_code ec;
+    fs::create_directory(PathFromUtf8(path).parent_path(), ec);
+    return WritePrivateProfileStrings(section, entries, path);
+}
+
 std::string PortName(int index) {
     static const char* const kNames[] = {"COM1", "COM2", "COM3", "COM4"};
     return (index >= 0 && index < 4) ? kNames[index] : "???";
 }
 
 void LoadPortSetting(PortSettings& settings) {
+    // This machine's own choice wins: the library's profile may come from another laptop.
+    const std::string own =
+        GetPrivateProfileString("Setup", "PORT", "?", MachineProfilePath(settings.ProfilePath));
+    for (int i = 0; i < 4; ++i) {
+        if (own == PortName(i)) {
+            settings.PortIndex = i;
+            return;
+        }
+    }
     const std::string value = GetPrivateProfileString("Setup", "PORT", "?", settings.ProfilePath);
     // An exact, case-sensitive match: "com3" or "COM5" select COM1.
     int index = 0;
@@ -201,6 +250,8 @@ void LoadPortSetting(PortSettings& settings) {
 
 void SavePortSetting(const PortSettings& settings) {
     WritePrivateProfileString("Setup", "PORT", PortName(settings.PortIndex), settings.ProfilePath);
+    WriteMachineProfileStrings("Setup", {{"PORT", PortName(settings.PortIndex)}},
+                               settings.ProfilePath);
 }
 
 void InitProfile(PortSettings& settings) {

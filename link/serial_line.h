@@ -29,7 +29,7 @@ public:
     // reply that does not follow fails the transaction.
     virtual void Write(const std::uint8_t* buffer, std::size_t length) = 0;
     // The next received byte, 0 to 255, or -1 when none arrived within kByteTimeout by Clock().
-    // A read error also gives -1.
+    // A read error also gives -1, at once when the device is gone (Lost()).
     virtual int ReadByte() = 0;
     virtual bool IsOpen() const = 0;
     // The clock that the line's own timeout runs on; the codec bounds whole receives with it.
@@ -37,4 +37,10 @@ public:
     // Why the line is not open, or that another program uses it, worded for the technician;
     // "" when nothing is known.
     virtual std::string Problem() const { return {}; }
+    // True when the device went away while the line was open: an adapter unplugged or reset, a
+    // pseudo-terminal whose other side closed. Reads then give -1 at once, not after a second.
+    virtual bool Lost() const { return false; }
+    // What the line is, for a reason or a trace: the port, its device and its adapter, e.g.
+    // "COM1 on /dev/ttyUSB1, FTDI USB-serial adapter FT232R (serial A10KX3)"; "" when unknown.
+    virtual std::string Describe() const { return {}; }
 };

@@ -3,7 +3,9 @@
 #pragma once
 
 #include "link/network_line.h"
+#include "link/port_mapping.h"
 #include "link/port_open_failure.h"
+#include "link/serial_devices.h"
 #include "link/serial_line.h"
 
 #include <cstddef>
@@ -19,15 +21,19 @@ public:
     ~CSerialPort() override;
 
     // Closes a held port, then opens and configures the named one ("COM1" to "COM4") on the
-    // device the profile at profilePath maps it to (ResolvePortDevice). A port that does not
-    // exist, that another program holds, or whose line settings or timeouts could not be set
-    // leaves the object not open; LastOpenFailure() then says why. Nothing is shown here (the
-    // Load command reports "COM Port Error.").
-    void Open(const std::string& name, const std::string& profilePath);
+    // device the profile at profilePath maps it to. A port mapped to a USB adapter is looked up
+    // among the devices plugged in now (adapters) first, so the same adapter under a new device
+    // name is found (ResolvePort). A port that does not exist, whose adapter is not plugged in,
+    // that another program holds, or whose line settings or timeouts could not be set leaves the
+    // object not open; LastOpenFailure() then says why. Nothing is shown here (the Load command
+    // reports "COM Port Error.").
+    void Open(const std::string& name, const std::string& profilePath,
+              const AdapterSource& adapters = SystemAdapters());
     // The same for a device given by its path (/dev/ttyUSB0, a pseudo-terminal) or, on Windows,
     // its port name (COM7), or for a network port (rfc2217://HOST:PORT, tcp://HOST:PORT), which
-    // connects within a few seconds.
-    void OpenDevice(std::string device);
+    // connects within a few seconds. The adapter at the device is named in the reasons where
+    // adapters lists it.
+    void OpenDevice(std::string device, const AdapterSource& adapters = SystemAdapters());
 
     // Writes the whole buffer. The time is bounded (a few seconds plus the buffer's line
     // time); a write that cannot finish is abandoned. Failures are not reported: the reply
@@ -35,9 +41,15 @@ public:
     void Write(const std::uint8_t* buffer, std::size_t length) override;
 
     // The next received byte, 0 to 255, or -1 when none arrived within about one second. A
-    // read error also gives -1. The wait never outlasts the second, whatever another program
+    // read error also gives -1; a device that went away (hang-up, I/O error) gives -1 at once
+    // and marks the port Lost(). The wait never outlasts the second, whatever another program
     // does with the same device.
     int ReadByte() override;
+    // True when the device went away since the Open: the adapter was unplugged or reset.
+    bool Lost() const override { return m_bLost; }
+    // "COM1 on /dev/ttyUSB1, FTDI USB-serial adapter FT232R (serial A10KX3)": the port name when
+    // it was opened by one, the device the last Open tried, and its adapter where known.
+    std::string Describe() const override;
 
     // False exactly when the last Open failed (or no Open ran yet), or when the device server
     // of a network port has closed the connection since.
@@ -67,6 +79,9 @@ public:
 
 private:
     void Close();
+    // Opens a device (a tty or a network port) for the port name strPort ("" when given by its
+    // device), its adapter known beforehand.
+    void OpenAs(std::string device, std::string strPort, AdapterIdentity adapter);
     // The serial device itself: the platform's half (serial_port_posix.cpp, _win32.cpp).
     void OpenTty(std::string device);
     void CloseTty();
@@ -77,8 +92,11 @@ private:
     void Fail(std::string strDevice, PortOpenReason nReason, int nSystemError);
 
     PortOpenFailure m_failure;
-    std::string m_strDevice; // the device the last Open tried
+    std::string m_strDevice;   // the device the last Open tried
+    std::string m_strPort;     // the port name it was opened by, "" when by its device
+    AdapterIdentity m_adapter; // the USB adapter at the device, where known
     bool m_bOtherReader = false;
+    bool m_bLost = false;                    // the device went away since the Open
     std::unique_ptr<NetworkLine> m_pNetwork; // the network port while one is open
 #ifdef _WIN32
     void* m_hComm = reinterpret_cast<void*>(-1); // INVALID_HANDLE_VALUE
@@ -87,8 +105,12 @@ private:
 #endif
 };
 
-// The device a port name stands for on this machine: the one the "Ports" section (key "COM1"
-// to "COM4") of the profile at profilePath maps it to, on Windows a mapped port name such as
-// "COM7" as "\\.\COM7"; unmapped, "\\.\COMn" on Windows and /dev/ttyS0 to /dev/ttyS3 elsewhere.
-// An empty string for a name that is not a port.
+// The device a port name stands for on this machine now (ResolvePort with the system's devices):
+// the mapped adapter wherever it is plugged in, or the device the mapping names (on Windows a
+// mapped port name such as "COM7" as "\\.\COM7"); unmapped, "\\.\COMn" on Windows and
+// /dev/ttyS0 to /dev/ttyS3 elsewhere. An empty string for a name that is not a port.
 std::string ResolvePortDevice(const std::string& name, const std::string& profilePath);
+
+// Opens a port name as the technician gives it (in --port, or a screen's own port): COM1 to COM4
+// through the profile's mapping, any other name as a device or a network port.
+void OpenNamedPort(CSerialPort& port, const std::string& name, const std::string& profilePath);

@@ -12,6 +12,10 @@
 #include <termios.h>
 #include <unistd.h>
 
+#ifdef __linux__
+#include <linux/serial.h>
+#endif
+
 namespace {
 
 // A write may take this long beyond the buffer's own line time before it is abandoned, for
@@ -40,6 +44,28 @@ bool Configure(int fd) {
     return tcsetattr(fd, TCSANOW, &tio) == 0;
 }
 
+// Asks the driver to hand each received byte on at once instead of gathering them for a few
+// milliseconds (ASYNC_LOW_LATENCY, as serial libraries do): a reply's bytes then reach the
+// program as they arrive. Drivers that do not know the request (pseudo-terminals, some USB
+// adapters) refuse it, and the port works as before.
+void AskForLowLatency(int fd) {
+#ifdef __linux__
+    serial_struct serial{};
+    if (::ioctl(fd, TIOCGSERIAL, &serial) == 0 && (serial.flags & ASYNC_LOW_LATENCY) == 0) {
+        serial.flags |= ASYNC_LOW_LATENCY;
+        ::ioctl(fd, TIOCSSERIAL, &serial);
+    }
+#else
+    (void)fd;
+#endif
+}
+
+// True for the errors of a device that went away: an unplugged or reset adapter, a
+// pseudo-terminal whose other side closed.
+bool DeviceGone(int error) {
+    return error == EIO || error == ENXIO || error == ENODEV;
+}
+
 // Waits until the deadline passes, whatever signals arrive meanwhile.
 void SleepUntil(const Deadline& deadline) {
     while (!deadline.Expired()) {
@@ -47,32 +73,41 @@ void SleepUntil(const Deadline& deadline) {
     }
 }
 
+enum class WriteEnd {
+    Done,
+    Abandoned,  // the deadline passed: the missing reply fails the transaction
+    DeviceGone, // the device went away
+};
+
 // Writes until every byte is out or the deadline passes, on a descriptor in non-blocking mode.
-// False when the write was abandoned.
-bool WriteUntil(int fd, const std::uint8_t* buffer, std::size_t length, const Deadline& deadline) {
+WriteEnd WriteUntil(int fd, const std::uint8_t* buffer, std::size_t length,
+                    const Deadline& deadline) {
     std::size_t done = 0;
     while (done < length) {
         if (deadline.Expired()) {
-            return false; // abandoned: the missing reply fails the transaction
+            return WriteEnd::Abandoned;
         }
         pollfd pfd{fd, POLLOUT, 0};
         const int ready = ::poll(&pfd, 1, deadline.RemainingMs());
         if (ready < 0 && errno == EINTR) {
             continue;
         }
-        if (ready <= 0 || (pfd.revents & (POLLERR | POLLNVAL)) != 0) {
-            return false;
+        if (ready == 0) {
+            return WriteEnd::Abandoned;
+        }
+        if (ready < 0 || (pfd.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+            return WriteEnd::DeviceGone;
         }
         const ssize_t n = ::write(fd, buffer + done, length - done);
         if (n < 0) {
             if (errno == EINTR || errno == EAGAIN) {
                 continue;
             }
-            return false;
+            return DeviceGone(errno) ? WriteEnd::DeviceGone : WriteEnd::Abandoned;
         }
         done += static_cast<std::size_t>(n);
     }
-    return true;
+    return WriteEnd::Done;
 }
 
 // Waits until the driver has sent every queued byte, or the deadline passes. This is tcdrain()
@@ -150,6 +185,7 @@ void CSerialPort::OpenTty(std::string device) {
         Fail(device, PortOpenReason::SettingsRefused, error);
         return;
     }
+    AskForLowLatency(fd);
     m_nFd = fd;
 }
 
@@ -184,7 +220,10 @@ void CSerialPort::WriteTty(const std::uint8_t* buffer, std::size_t length) {
     // A blocking tty write waits until every byte is queued, past any deadline, when flow
     // control holds the line; in non-blocking mode poll bounds each wait instead.
     const Deadline deadline(Clock(), kWriteSlack + LineTime(length));
-    if (!WriteUntil(m_nFd, buffer, length, deadline)) {
+    const WriteEnd end = WriteUntil(m_nFd, buffer, length, deadline);
+    if (end == WriteEnd::DeviceGone)
+        m_bLost = true;
+    if (end != WriteEnd::Done) {
         return;
     }
     // write() returns once the driver holds the bytes, most of a block still unsent. The reply's
@@ -216,9 +255,9 @@ int CSerialPort::ReadTtyByte() {
             return -1;
         }
         if (ready < 0 || (pfd.revents & POLLIN) == 0) {
-            // A hung-up pseudo-terminal or a vanished adapter reports at once; wait out the
-            // second so that the caller's timing is that of a silent line.
-            SleepUntil(deadline);
+            // A vanished adapter's tty, or a pseudo-terminal whose other side closed, is hung up:
+            // nothing will ever arrive. That is told at once, not as a silent second.
+            m_bLost = true;
             return -1;
         }
         std::uint8_t byte = 0;
@@ -233,6 +272,10 @@ int CSerialPort::ReadTtyByte() {
             // Announced, then gone: another program reads this device too.
             m_bOtherReader = true;
             continue;
+        }
+        if (n == 0 || DeviceGone(errno)) {
+            m_bLost = true; // end of file on a tty: it was hung up
+            return -1;
         }
         SleepUntil(deadline);
         return -1;

@@ -154,7 +154,11 @@ void CSerialPort::WriteTty(const std::uint8_t* buffer, std::size_t length) {
     DWORD written = 0;
     if (!::WriteFile(m_hComm, buffer, static_cast<DWORD>(length), &written, nullptr) ||
         written != length) {
-        return; // abandoned: the missing reply fails the transaction
+        // Abandoned: the missing reply fails the transaction. A driver that refuses every call
+        // on the handle lost its adapter.
+        if (!ProbeTty())
+            m_bLost = true;
+        return;
     }
     // WriteFile returns once the driver holds the bytes. The reply's one-second wait must start
     // when the processor has the whole request: once the transmit queue is empty (what
@@ -184,6 +188,12 @@ int CSerialPort::ReadTtyByte() {
     // every other program off the port, so no one else can take the byte.
     std::uint8_t received = 0;
     DWORD count = 0;
-    ::ReadFile(m_hComm, &received, 1, &count, nullptr);
+    if (!::ReadFile(m_hComm, &received, 1, &count, nullptr)) {
+        // A line error stops reads until it is cleared (ProbeTty clears it); a vanished adapter's
+        // driver refuses that too, and nothing will ever arrive from it.
+        if (!ProbeTty())
+            m_bLost = true;
+        return -1;
+    }
     return count == 1 ? static_cast<int>(received) : -1;
 }

@@ -69,11 +69,26 @@ void ReportPortProblem(TransferLink& link, TransferObserver& observer) {
                                       : problem);
 }
 
-// The stage that failed and why, and that another program on the line may be the cause.
+// The stage as a reason and the screen's log name it: "the link check", "the read of the system
+// block", "the write of alternate audio block #1".
+std::string StageText(int nStage, bool bWrite) {
+    if (nStage <= 1)
+        return "the link check";
+    return std::string(bWrite ? "the write of the " : "the read of the ") +
+           BlockName(BlockOfStage(nStage));
+}
+
+// The stage that failed and why, and that another program on the line may be the cause; then
+// the port with its device and adapter.
 void ReportStageFailure(TransferLink& link, TransferObserver& observer, int nStage, bool bWrite) {
     const bool bSilent = link.HeardNothing();
     std::string reason;
-    if (nStage == 1) {
+    if (link.LineLost()) {
+        // Not a silent processor: the device itself went away.
+        reason = std::string(transfer_text::kAdapterLost) + ", at " + StageText(nStage, bWrite) +
+                 ". Plug it in again and check its cable, then repeat the command: the port is "
+                 "opened anew.";
+    } else if (nStage == 1) {
         reason = bSilent
                      ? std::string("No answer to the link check.") + kCheckCable
                      : std::string("The answer to the link check was not understood: check that "
@@ -94,6 +109,8 @@ void ReportStageFailure(TransferLink& link, TransferObserver& observer, int nSta
     const std::string line = link.LineProblem();
     if (!line.empty())
         reason += "\n" + line;
+    if (const std::string port = link.LineName(); !port.empty())
+        reason += "\nPort: " + port + ".";
     observer.OnReason(reason);
 }
 
@@ -139,15 +156,6 @@ TransferResult RefuseBusyScreen(const ScreenClaimResult& claim, const char* strE
     observer.OnProgress(0);
     observer.OnReason(claim.m_strRefusal);
     return TransferResult::ScreenInUse;
-}
-
-// The stage as the screen's log names what failed: "the link check", "the read of the system
-// block", "the write of alternate audio block #1".
-std::string StageText(int nStage, bool bWrite) {
-    if (nStage <= 1)
-        return "the link check";
-    return std::string(bWrite ? "the write of the " : "the read of the ") +
-           BlockName(BlockOfStage(nStage));
 }
 
 // The command's end in the screen's log; a line that could not be written is one more reason.

@@ -58,6 +58,11 @@ public:
     // True when nothing was received since the last request went out: a failed stage met
     // silence, not a reply that failed its checks.
     virtual bool HeardNothing() const = 0;
+    // True when the line's device went away during the command: the adapter was unplugged or
+    // reset, which is not a silent processor.
+    virtual bool LineLost() const { return false; }
+    // The port, its device and its adapter, for the reasons; "" when unknown.
+    virtual std::string LineName() const { return {}; }
 };
 
 enum class TransferResult {
@@ -100,6 +105,8 @@ inline constexpr const char* kPartialSend =
     "The processor may now hold part of the new settings. Send them again before the next show.";
 inline constexpr const char* kSettingsInvalid =
     "The stored settings failed their checks; nothing was sent to the VRX-3KM.";
+inline constexpr const char* kAdapterLost =
+    "The adapter was unplugged or reset during the transfer";
 } // namespace transfer_text
 
 // The question asked before a Load overwrites stored settings (only when the screen has them).

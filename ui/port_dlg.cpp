@@ -2,6 +2,7 @@
 
 #include "link/find_processor.h"
 #include "link/network_line.h"
+#include "link/port_mapping.h"
 #include "link/profile.h"
 #include "link/trace_file.h"
 #include "ui/prompt.h"
@@ -70,7 +71,10 @@ CPortDlg::CPortDlg(QWidget* parent, WindowPrompt& boxes, std::string profilePath
         grid->addWidget(detail, i + 1, 2);
         m_pCombos[static_cast<std::size_t>(i)] = combo;
         m_pDetails[static_cast<std::size_t>(i)] = detail;
-        connect(combo, &QComboBox::currentTextChanged, this, [this, i] { DescribeChoice(i); });
+        connect(combo, &QComboBox::currentTextChanged, this, [this, i] {
+            DescribeChoice(i);
+            m_nLastPortRow = i;
+        });
     }
     layout->addWidget(names);
 
@@ -94,9 +98,25 @@ CPortDlg::CPortDlg(QWidget* parent, WindowPrompt& boxes, std::string profilePath
     row->addWidget(m_pFindResult, 1);
     foundLayout->addLayout(row);
     layout->addWidget(found);
+    auto* cableRow = new QHBoxLayout;
+    m_pCableTest = new QPushButton("Test &cable...", found);
+    m_pCableTest->setToolTip("With pins 2 and 3 joined at the cable's far end (a jumper or a "
+                             "paperclip in the DB-9, no processor on it), sends a short pattern "
+                             "and checks that every byte comes back. Tests the device selected "
+                             "above, else the port used last. Nothing is sent that a processor "
+                             "would act on.");
+    m_pCableResult = new QLabel(found);
+    m_pCableResult->setWordWrap(true);
+    cableRow->addWidget(m_pCableTest);
+    cableRow->addWidget(m_pCableResult, 1);
+    foundLayout->addLayout(cableRow);
     connect(refresh, &QPushButton::clicked, this, &CPortDlg::RefreshDevices);
     connect(m_pFind, &QPushButton::clicked, this, [this] { FindProcessor(); });
+    connect(m_pCableTest, &QPushButton::clicked, this, [this] { TestCable(); });
     m_pFind->setEnabled(false);
+    m_cableTester = [this](const std::string& device) {
+        return TestCableOn(device, m_strProfilePath);
+    };
 
     auto* trace = new QGroupBox("Line trace", this);
     auto* traceLayout = new QHBoxLayout(trace);
@@ -247,6 +267,38 @@ std::vector<std::string> CPortDlg::FindProcessor() {
     return answered;
 }
 
+std::string CPortDlg::CableTestDevice() const {
+    if (const QTreeWidgetItem* item = m_pDevices->currentItem();
+        item != nullptr && item->isSelected() && !item->isDisabled())
+        return S(item->text(0));
+    // The port's name: its mapping as typed here is what the test opens, as OK would keep it.
+    const std::string typed = Mapping(m_nLastPortRow);
+    return typed.empty() ? DefaultPortDevice(PortName(m_nLastPortRow)) : typed;
+}
+
+void CPortDlg::SetCableTester(CableTester tester) {
+    m_cableTester = std::move(tester);
+}
+
+std::optional<CableTestResult> CPortDlg::TestCable() {
+    const std::string device = CableTestDevice();
+    PromptRequest request;
+    request.m_strText = "Join pins 2 and 3 at the far end of the cable (a jumper or a paperclip in "
+                        "the DB-9), with no processor on it.\n\nPress OK to test the cable on " +
+                        device + ".";
+    request.m_strCaption = m_prompt.ProgramCaption();
+    request.m_nButtons = PromptButtons::OkCancel;
+    if (m_prompt.Ask(request) != PromptAnswer::Ok)
+        return std::nullopt;
+    m_pCableTest->setEnabled(false);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const CableTestResult result = m_cableTester(device);
+    QApplication::restoreOverrideCursor();
+    m_pCableTest->setEnabled(true);
+    m_pCableResult->setText(Q(device + ": " + result.Message()));
+    return result;
+}
+
 void CPortDlg::Refuse(const std::string& strText) {
     Tell(m_prompt, strText, m_prompt.ProgramCaption(), PromptIcon::Stop);
 }
@@ -254,10 +306,9 @@ void CPortDlg::Refuse(const std::string& strText) {
 void CPortDlg::accept() {
     // Everything is checked before anything is written: a refused choice changes nothing.
     for (int i = 0; i < 4; ++i) {
-        if (HasControlCharacter(Mapping(i))) {
-            Refuse("The device typed for " + PortName(i) +
-                   " holds a control character (a line break, a tab or the like).\nType the "
-                   "device's path alone, or choose it from the list.");
+        if (const std::string problem = PortNameProblem(Mapping(i)); !problem.empty()) {
+            Refuse("The device typed for " + PortName(i) + " cannot be used.\n" + problem +
+                   "\nType it again, or choose it from the list.");
             m_pCombos[static_cast<std::size_t>(i)]->setFocus();
             return;
         }
@@ -275,7 +326,11 @@ void CPortDlg::accept() {
         const std::string device = Mapping(i);
         if (device == m_loaded[static_cast<std::size_t>(i)])
             continue;
-        if (!SetPortMapping(PortName(i), device, m_strProfilePath)) {
+        // An adapter from the list is kept with its identity, so the port finds it again when the
+        // system gives it another device name.
+        const SerialDevice* listed = FindListedDevice(m_devices, device);
+        const AdapterIdentity adapter = listed ? IdentityOf(*listed) : AdapterIdentity{};
+        if (!SetPortMapping(PortName(i), device, m_strProfilePath, adapter)) {
             const std::string problem = ProfileProblem(m_strProfilePath);
             Refuse(problem.empty() ? "The port choice could not be written to " + m_strProfilePath +
                                          ".\nCheck that the library folder may be written, then "

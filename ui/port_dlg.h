@@ -1,7 +1,9 @@
 // The serial ports dialog: which device each of COM1 to COM4 stands for on this machine, the
-// serial devices that the system reports, the search for a processor, and the line trace.
+// serial devices that the system reports, the search for a processor, the cable test and the
+// line trace.
 #pragma once
 
+#include "link/cable_test.h"
 #include "link/serial_devices.h"
 #include "ui/prompt.h"
 
@@ -9,6 +11,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,8 +32,13 @@ public:
         const std::vector<std::string>& candidates,
         const std::function<void(const std::string&)>& progress)>;
 
-    // The mappings are read from and written to the profile at profilePath; boxes says over the
-    // dialog why nothing was written.
+    // Tests the cable on a device (a path, a port name on Windows, a network port) and returns
+    // what came back. Never writes anything a processor takes for a request.
+    using CableTester = std::function<CableTestResult(const std::string& device)>;
+
+    // The mappings are read from and written to this machine's own profile beside the library's
+    // profile at profilePath; a USB adapter chosen for a port is kept with its identity, so the
+    // port finds it again under another device name.
     CPortDlg(QWidget* parent, WindowPrompt& boxes, std::string profilePath,
              DeviceSource source = ListSerialDevices);
 
@@ -47,6 +55,14 @@ public:
     // Runs the search over every mapped port and every listed device; the result is shown in the
     // dialog and returned.
     std::vector<std::string> FindProcessor();
+    // The device the cable test tries: the one selected in the list of devices found, else the
+    // one typed or chosen for the port whose row was used last (COM1 at first).
+    std::string CableTestDevice() const;
+    // Replaces how the cable is tested (by default the dialog opens the device itself).
+    void SetCableTester(CableTester tester);
+    // Asks for the loop at the cable's far end, then tests the cable on CableTestDevice(); the
+    // result is shown in the dialog and returned. nullopt when the technician cancelled.
+    std::optional<CableTestResult> TestCable();
     // Writes the changed mappings to the profile and closes. A device that holds a control
     // character, a trace file that may not be written (one of the library's own files, a
     // symbolic link, a FIFO, ...) and a profile that cannot be written or read are reported, and
@@ -55,6 +71,7 @@ public:
 
     QTreeWidget* DeviceList() const { return m_pDevices; }
     QLabel* FindResult() const { return m_pFindResult; }
+    QLabel* CableResult() const { return m_pCableResult; }
 
 private:
     void Refuse(const std::string& strText);
@@ -65,6 +82,8 @@ private:
     std::string m_strProfilePath;
     DeviceSource m_source;
     Finder m_finder;
+    CableTester m_cableTester;
+    int m_nLastPortRow = 0;
     std::vector<SerialDevice> m_devices;
     std::array<QComboBox*, 4> m_pCombos{};
     std::array<QLabel*, 4> m_pDetails{};
@@ -72,6 +91,8 @@ private:
     QTreeWidget* m_pDevices = nullptr;
     QPushButton* m_pFind = nullptr;
     QLabel* m_pFindResult = nullptr;
+    QPushButton* m_pCableTest = nullptr;
+    QLabel* m_pCableResult = nullptr;
     QCheckBox* m_pTrace = nullptr;
     QLineEdit* m_pTracePath = nullptr;
 };

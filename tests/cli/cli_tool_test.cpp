@@ -2,6 +2,7 @@
 #include "run_tool.h"
 
 #include "file_size_limit.h"
+#include "line_data.h"
 
 #include "image/report.h"
 #include "image/settings_image.h"
@@ -45,24 +46,7 @@ std::string AsText(const Blocks& blocks) {
     return std::string(blocks.begin(), blocks.end());
 }
 
-// The example settings with one byte of audio block 1 changed (raised by one, or set to 255) so
-// that the block still, or no longer, passes the processor's check.
-Blocks ChangedSettings(bool bStillValid) {
-    Blocks blocks = vrxsim::ExampleSettings();
-    const std::size_t base = vrxsim::kAudioOffset[1];
-    for (std::size_t i = 4; i < vrxsim::kAudioBytes; ++i) {
-        Blocks candidate = blocks;
-        candidate[base + i] =
-            bStillValid ? static_cast<std::uint8_t>(candidate[base + i] + 1) : 0xFF;
-        const bool bValid =
-            vrxsim::AudioBlockValid(std::span<const std::uint8_t, vrxsim::kAudioBytes>(
-                &candidate[base], vrxsim::kAudioBytes));
-        if (bValid == bStillValid)
-            return candidate;
-    }
-    ADD_FAILURE() << "no suitable byte in the example settings";
-    return blocks;
-}
+using testsupport::ChangedSettings;
 
 vrxsim::Options ExampleOptions() {
     vrxsim::Options options;

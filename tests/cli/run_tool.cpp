@@ -24,7 +24,8 @@ bool ReadSome(int fd, std::string& into) {
 } // namespace
 
 ToolRun RunTool(const std::vector<std::string>& args, const std::string& input,
-                const std::string& workingDirectory) {
+                const std::string& workingDirectory,
+                const std::function<void(int pid, const std::string& out)>& onOutput) {
     ToolRun run;
     int inPipe[2], outPipe[2], errPipe[2];
     if (pipe(inPipe) != 0 || pipe(outPipe) != 0 || pipe(errPipe) != 0)
@@ -78,10 +79,13 @@ ToolRun RunTool(const std::vector<std::string>& args, const std::string& input,
         }
         for (int i = 0; i < 2; ++i) {
             if (fds[i].fd >= 0 && (fds[i].revents & (POLLIN | POLLHUP | POLLERR))) {
+                const std::size_t before = run.m_strOut.size();
                 if (!ReadSome(fds[i].fd, i == 0 ? run.m_strOut : run.m_strErr)) {
                     close(fds[i].fd);
                     fds[i].fd = -1;
                     --nOpen;
+                } else if (onOutput && run.m_strOut.size() > before) {
+                    onOutput(static_cast<int>(pid), run.m_strOut);
                 }
             }
         }

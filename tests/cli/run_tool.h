@@ -2,6 +2,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,5 +17,8 @@ inline constexpr std::chrono::seconds kToolDeadline{120};
 
 // Feeds input to the child's stdin (then closes it) and collects both outputs until it exits.
 // The child starts in workingDirectory, or in the test's own when it is empty.
+// onOutput, when given, is called with the child's process number and its standard output so far
+// each time more of it arrives, so a test can act on what the tool has said (send it a signal).
 ToolRun RunTool(const std::vector<std::string>& args, const std::string& input = "",
-                const std::string& workingDirectory = "");
+                const std::string& workingDirectory = "",
+                const std::function<void(int pid, const std::string& out)>& onOutput = {});

@@ -1,4 +1,5 @@
 // The private profile file and the port choice kept in it.
+#include "link/port_mapping.h"
 #include "link/profile.h"
 #include "link/serial_port.h"
 #include "link_fixture.h"
@@ -163,6 +164,35 @@ TEST_F(Profile, SaveThenLoadRoundTrips) {
     LoadPortSetting(settings);
     EXPECT_EQ(settings.PortIndex, 3);
     EXPECT_EQ(ReadAll(m_path), "[Ports]\nCOM2=/dev/x\n[Setup]\nPORT=COM4\n");
+}
+
+// A laptop's port choice and mapping live in a file of its own in the library, read first: the
+// library's profile, which a sync engine may have replaced with another laptop's, is read where
+// the machine's own holds nothing, and is written only where its "PORT" entry is specified.
+TEST_F(Profile, TheMachinesOwnChoiceAndMappingWin) {
+    const std::string theirs =
+        "[Setup]\r\nPORT=COM3\r\n[Ports]\r\nCOM1=/dev/theirs\r\nCOM2=/dev/shared\r\n"
+        "COM3=/dev/theirs3\r\n";
+    WriteAll(m_path, theirs);
+    PortSettings settings{0, m_path};
+    LoadPortSetting(settings);
+    EXPECT_EQ(settings.PortIndex, 2); // nothing of its own yet
+    settings.PortIndex = 1;
+    SavePortSetting(settings);
+    EXPECT_EQ(GetPrivateProfileString("Setup", "PORT", "", m_path), "COM2");
+    ASSERT_TRUE(SetPortMapping("COM1", "/dev/mine", m_path, AdapterIdentity{}));
+    ASSERT_TRUE(SetPortMapping("COM3", "", m_path, AdapterIdentity{}));
+
+    WriteAll(m_path, theirs); // the other laptop's profile arrives
+    settings.PortIndex = 0;
+    LoadPortSetting(settings);
+    EXPECT_EQ(settings.PortIndex, 1);
+    EXPECT_EQ(ResolvePortDevice("COM1", m_path), "/dev/mine");
+    EXPECT_EQ(ResolvePortDevice("COM2", m_path), "/dev/shared");
+    EXPECT_EQ(ResolvePortDevice("COM3", m_path), DefaultPortDevice("COM3"));
+    EXPECT_EQ(ReadAll(m_path), theirs);
+    EXPECT_EQ(std::filesystem::path(MachineProfilePath(m_path)).parent_path(),
+              m_dir.Path() / ".vrx3km");
 }
 
 TEST_F(Profile, InitProfileUsesTheWorkingDirectory) {

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -37,7 +38,16 @@ TEST(LineTrace, HoldsTheFramesOfADownloadInOrderWithTheirTimes) {
         for (int block = 0; block < 3; ++block)
             ASSERT_EQ(link.ReadAudioSetup(block, image), LinkOk);
     }
-    const std::vector<std::string> lines = Lines(out.str());
+    std::vector<std::string> lines = Lines(out.str());
+    // The run's first line: when it began, to the millisecond with the offset from UTC, and the
+    // program.
+    ASSERT_FALSE(lines.empty());
+    EXPECT_TRUE(std::regex_match(
+        lines.front(),
+        std::regex(
+            R"(=== \d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}[+-]\d\d:\d\d  vrx3km \S+  port .*)")))
+        << lines.front();
+    lines.erase(lines.begin());
     // The drain's silence, then request and reply for the check and each of the four reads.
     ASSERT_EQ(lines.size(), 11u) << out.str();
     EXPECT_EQ(lines[0], "    1000 ms  silence");

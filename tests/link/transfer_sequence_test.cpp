@@ -59,6 +59,10 @@ public:
     }
     std::optional<int> AudioBlockTaken() const override { return m_nTaken; }
     std::string LineProblem() const override { return m_strProblem; }
+    bool LineLost() const override { return m_bLost; }
+    std::string LineName() const override { return m_strName; }
+    bool m_bLost = false;
+    std::string m_strName;
     // The block each audio write's go-ahead names, by the block announced.
     std::array<int, 3> m_taken{0, 1, 2};
     std::optional<int> m_nTaken;
@@ -242,6 +246,7 @@ TEST(TransferReasons, NameTheStageTheCauseAndAPartialSend) {
         bool bImageValid;
         std::vector<std::string> parts; // each must appear in the reasons, in this order
         bool bPartial;
+        bool bLost = false; // the adapter went away at the failing stage
     };
     const Row rows[] = {
         {"PortClosed", false, false, 0, LinkFailed, true, {"/dev/ttyUSB0: no such device"}, false},
@@ -277,6 +282,16 @@ TEST(TransferReasons, NameTheStageTheCauseAndAPartialSend) {
          true,
          {"did not confirm the write of the current audio block"},
          true},
+        {"AdapterUnplugged",
+         false,
+         true,
+         3,
+         LinkNoReply,
+         true,
+         {transfer_text::kAdapterLost, "at the read of the current audio block",
+          "Port: COM1 on /dev/ttyUSB1, FTDI USB-serial adapter FT232R."},
+         false,
+         true},
         {"SendInvalidStored",
          true,
          true,
@@ -294,6 +309,8 @@ TEST(TransferReasons, NameTheStageTheCauseAndAPartialSend) {
         link.m_nFailResult = row.nFailResult;
         link.m_strProblem =
             row.bOpen ? "" : "/dev/ttyUSB0: no such device: is the adapter plugged in?";
+        link.m_bLost = row.bLost;
+        link.m_strName = "COM1 on /dev/ttyUSB1, FTDI USB-serial adapter FT232R";
         ScriptedStore store(observer.events);
         store.m_bImageValid = row.bImageValid;
         if (row.bSend)
@@ -309,6 +326,8 @@ TEST(TransferReasons, NameTheStageTheCauseAndAPartialSend) {
             EXPECT_NE(at, std::string::npos) << part << " in " << all;
         }
         EXPECT_EQ(all.find(transfer_text::kPartialSend) != std::string::npos, row.bPartial) << all;
+        // A device that went away is never called silence.
+        EXPECT_EQ(all.find("No answer") != std::string::npos && row.bLost, false) << all;
         // The status texts stay exactly as they are: the reason never goes into them.
         for (const std::string& event : observer.events)
             EXPECT_EQ(event.find("No answer"), std::string::npos) << event;

@@ -19,4 +19,8 @@ Bytes Cat(std::initializer_list<Bytes> parts);
 SettingsImage ImageOf(const std::array<std::uint8_t, 800>& settings);
 std::array<std::uint8_t, 800> SettingsOf(const SettingsImage& image);
 
+// The simulator's example settings with one byte of audio block 1 changed (raised by one, or set
+// to 255) so that the block still, or no longer, passes the processor's check.
+std::array<std::uint8_t, 800> ChangedSettings(bool bStillValid);
+
 } // namespace testsupport

@@ -2,6 +2,7 @@
 // and the search for a processor.
 #include "ui_fixture.h"
 
+#include "link/port_mapping.h"
 #include "link/profile.h"
 #include "link/serial_port.h"
 #include "ui/port_dlg.h"
@@ -14,6 +15,8 @@ namespace {
 
 std::vector<SerialDevice> TwoAdapters() {
     SerialDevice usb{"/dev/ttyUSB0", "FT232R USB UART", "FTDI", "FT232R USB UART", "A9XK", true};
+    usb.m_nVendorId = 0x0403;
+    usb.m_nProductId = 0x6001;
     SerialDevice builtIn{"/dev/ttyS0", "16550A", "", "", "", false};
     return {usb, builtIn};
 }
@@ -35,8 +38,13 @@ TEST_F(MainDlgTest, PortMappingIsWrittenToTheProfileAndReadBack) {
     EXPECT_EQ(ResolvePortDevice("COM4", m_portSettings.ProfilePath),
               "/dev/serial/by-id/usb-FTDI-if00");
     EXPECT_EQ(ResolvePortDevice("COM2", m_portSettings.ProfilePath), "/dev/ttyS1");
-    EXPECT_EQ(GetPrivateProfileString("Ports", "COM1", "", m_portSettings.ProfilePath),
-              "/dev/ttyUSB0");
+    // This machine's own mapping, with the adapter chosen from the list; the library's profile
+    // is not written.
+    const std::optional<PortMappingEntry> com1 =
+        ReadPortMapping("COM1", m_portSettings.ProfilePath);
+    ASSERT_TRUE(com1);
+    EXPECT_EQ(com1->m_adapter.Name(), "FTDI USB-serial adapter FT232R USB UART (serial A9XK)");
+    EXPECT_FALSE(std::filesystem::exists(m_portSettings.ProfilePath));
 
     CPortDlg again(m_pDlg.get(), m_prompt, m_portSettings.ProfilePath, TwoAdapters);
     again.Load();
@@ -68,6 +76,33 @@ TEST_F(MainDlgTest, FindTriesEveryPortAndDeviceOnceAndNamesWhereAProcessorAnswer
     EXPECT_NE(dialog.FindResult()->text().toStdString().find("/dev/ttyUSB0"), std::string::npos);
 }
 
+// The cable test asks for the loop first, tests the device selected in the list (else the port
+// row used last) and shows what came back; a refusal tests nothing.
+TEST_F(MainDlgTest, CableTestAsksForTheLoopAndShowsTheResult) {
+    Start();
+    CPortDlg dialog(m_pDlg.get(), m_prompt, m_portSettings.ProfilePath, TwoAdapters);
+    dialog.Load();
+    std::vector<std::string> tested;
+    dialog.SetCableTester([&](const std::string& device) {
+        tested.push_back(device);
+        CableTestResult result;
+        result.m_nOutcome = CableTestOutcome::NothingBack;
+        result.m_sent = CableTestPattern();
+        return result;
+    });
+    dialog.SetMapping(2, "/dev/ttyUSB9");
+    m_prompt.m_answers = {PromptAnswer::Cancel, PromptAnswer::Ok, PromptAnswer::Ok};
+    EXPECT_FALSE(dialog.TestCable());
+    EXPECT_TRUE(dialog.TestCable());
+    dialog.DeviceList()->setCurrentItem(dialog.DeviceList()->topLevelItem(1));
+    EXPECT_TRUE(dialog.TestCable());
+    EXPECT_EQ(tested, (std::vector<std::string>{"/dev/ttyUSB9", "/dev/ttyS0"}));
+    ASSERT_EQ(m_prompt.m_asked.size(), 3u);
+    EXPECT_NE(m_prompt.m_asked[0].m_strText.find("pins 2 and 3"), std::string::npos);
+    EXPECT_NE(dialog.CableResult()->text().toStdString().find("/dev/ttyS0: Nothing came back"),
+              std::string::npos);
+}
+
 } // namespace
 
 namespace {
@@ -93,7 +128,7 @@ TEST_F(MainDlgTest, PortsDialogRefusesALineBreakAndATraceIntoTheLibrary) {
     EXPECT_NE(dialog.result(), QDialog::Accepted);
     ASSERT_EQ(m_prompt.m_asked.size(), 2u);
     EXPECT_NE(m_prompt.m_asked[1].m_strText.find("library's own files"), std::string::npos);
-    EXPECT_FALSE(std::filesystem::exists(m_portSettings.ProfilePath));
+    EXPECT_FALSE(std::filesystem::exists(MachineProfilePath(m_portSettings.ProfilePath)));
     EXPECT_EQ(std::filesystem::file_size(cfg), 800u);
 
     dialog.SetTrace(true, (m_root / "trace.txt").string());

@@ -1,5 +1,6 @@
 #include "cli_commands.h"
 
+#include "cli_backup.h"
 #include "cli_history.h"
 #include "cli_site.h"
 #include "cli_team.h"
@@ -11,6 +12,7 @@
 #include "image/settings_image.h"
 #include "library/conflict_resolve.h"
 #include "library/library_folder.h"
+#include "library/screen_port.h"
 #include "library/screen_store.h"
 #include "library/site_add.h"
 #include "library/site_delete.h"
@@ -19,9 +21,12 @@
 #include "library/site_storage.h"
 #include "library/stored_settings.h"
 #include "library_listing.h"
+#include "link/cable_test.h"
 #include "link/device_link.h"
 #include "link/find_processor.h"
 #include "link/line_trace.h"
+#include "link/port_choice.h"
+#include "link/port_mapping.h"
 #include "link/profile.h"
 #include "link/serial_devices.h"
 #include "link/serial_port.h"
@@ -143,16 +148,43 @@ SiteSelection Select(SiteLibrary& library, const std::vector<std::string>& names
                          : library.CurrentSelection(kLevelOfNames[names.size() - 1]);
 }
 
-void OpenPort(const CliRequest& request, CliObjects& objects) {
+// The screen's own port could not be used: the command stops before anything is sent.
+struct PortChoiceProblem {
+    std::string m_strMessage;
+};
+
+// Opens the port of a command: --port for this run, else the screen's own port (its Port.txt,
+// said in a line of its own), else the checked port of the profile.
+void OpenPort(const CliRequest& request, CliObjects& objects, CliStreams& io,
+              const ScreenTarget* screen) {
     PortSettings& settings = objects.m_portSettings;
     InitProfile(settings);
+    const ScreenPort own = screen ? ReadScreenPort(ScreenFolderPath(".", *screen)) : ScreenPort{};
+    const bool bGiven = !request.m_strPortDevice.empty() || request.m_nPortIndex.has_value();
+    if (bGiven && own.m_bPresent)
+        io.m_err << "The screen's own port " << own.m_strName
+                 << " (its Port.txt) is not used: --port was given for this run.\n";
     if (!request.m_strPortDevice.empty()) {
         objects.m_port.OpenDevice(request.m_strPortDevice);
         return;
     }
     if (request.m_nPortIndex)
         settings.PortIndex = *request.m_nPortIndex;
-    objects.m_port.Open(PortName(settings.PortIndex), settings.ProfilePath);
+    const PortChoice choice = bGiven
+                                  ? ChoosePort({}, {}, settings.PortIndex)
+                                  : ChoosePort(own.m_strName, own.m_strProblem, settings.PortIndex);
+    if (!choice.m_strProblem.empty())
+        throw PortChoiceProblem{choice.m_strProblem};
+    if (const std::string line = choice.Explanation(); !line.empty())
+        io.m_err << line << "\n";
+    OpenNamedPort(objects.m_port, choice.m_strPort, settings.ProfilePath);
+}
+
+// The screen that the first three names of a command name, when it names one.
+std::optional<ScreenTarget> NamedScreen(const CliRequest& request) {
+    if (request.m_names.size() < 3)
+        return std::nullopt;
+    return ScreenTarget{request.m_names[0], request.m_names[1], request.m_names[2]};
 }
 
 // A line trace that could not be opened: the command stops before anything is sent.
@@ -160,19 +192,29 @@ struct TraceProblem {
     std::string m_strMessage;
 };
 
+// The command as a trace names it: "load Odeon Main 1", a name with spaces in quotes.
+std::string CommandText(const CliRequest& request) {
+    std::string text = request.m_strCommand;
+    for (const std::string& name : request.m_names)
+        text += " " + (name.find(' ') == std::string::npos ? name : "\"" + name + "\"");
+    return text;
+}
+
 // The device link of one command: the tool's port, opened as the request says, with the line
 // trace between when --trace asked for one, framed by the port's codec.
 class CliLink {
 public:
-    CliLink(const CliRequest& request, CliObjects& objects) {
-        OpenPort(request, objects);
+    CliLink(const CliRequest& request, CliObjects& objects, CliStreams& io) {
+        const std::optional<ScreenTarget> screen = NamedScreen(request);
+        OpenPort(request, objects, io, screen ? &*screen : nullptr);
         if (!request.m_strTrace.empty()) {
             // The tool works in the library folder, so its screen folders are found from here.
             std::string problem;
             m_pTrace = TraceFile::Open(request.m_strTrace, fs::current_path(), problem);
             if (!m_pTrace)
                 throw TraceProblem{problem};
-            m_pTracing = std::make_unique<TracingLine>(objects.m_port, *m_pTrace);
+            m_pTracing = std::make_unique<TracingLine>(
+                objects.m_port, *m_pTrace, TraceRun{"vrx3km-cli", CommandText(request)});
         }
         m_pLink = std::make_unique<SerialDeviceLink>(
             m_pTracing ? static_cast<SerialLine&>(*m_pTracing) : objects.m_port, objects.m_codec);
@@ -211,28 +253,46 @@ ExitStatus PortsCommand(const CliRequest& request, CliStreams& io, PortSettings&
         io.m_err << "vrx3km-cli: " << strProfileProblem << "\n";
     if (request.m_mapping) {
         const auto& [port, device] = *request.m_mapping;
-        if (HasControlCharacter(device)) {
+        if (const std::string problem = PortNameProblem(device); !problem.empty()) {
             io.m_err << "vrx3km-cli: the device given for " << port
-                     << " holds a control character (a line break, a tab or the like); nothing "
-                        "was written. Give the device's path alone.\n";
+                     << " cannot be used; nothing was written. " << problem << "\n";
             return kExitUsage;
         }
         if (!strProfileProblem.empty())
             return kExitFileError;
-        if (IsNetworkPortName(device) && !ParseNetworkPortName(device)) {
-            io.m_err << "vrx3km-cli: "
-                     << PortOpenFailure{device, PortOpenReason::BadNetworkName, 0, {}}.Reason()
-                     << "\n";
-            return kExitUsage;
-        }
         if (!SetPortMapping(port, device, profile)) {
-            io.m_err << "vrx3km-cli: the port mapping could not be written to " << profile
+            io.m_err << "vrx3km-cli: the port mapping could not be written to "
+                     << MachineProfilePath(profile)
                      << "; check that the library folder may be written\n";
             return kExitFileError;
         }
-        io.m_err << port << " now stands for " << ResolvePortDevice(port, profile)
-                 << (device.empty() ? " (its default device)" : "") << "\n";
+        const ResolvedPort now = ResolvePort(port, profile, SystemAdapters());
+        io.m_err << port << " now stands for " << now.m_strDevice
+                 << (device.empty() ? " (its default device)" : "")
+                 << (now.m_adapter.IsKnown()
+                         ? ", the " + now.m_adapter.Name() + ", wherever it is plugged in"
+                         : std::string())
+                 << " on this computer\n";
         return kExitSuccess;
+    }
+    if (request.m_cableTest) {
+        // The port in use unless one is named: --port, else the profile's choice.
+        std::string target = *request.m_cableTest;
+        if (target.empty() && !request.m_strPortDevice.empty())
+            target = request.m_strPortDevice;
+        if (target.empty())
+            target = PortName(request.m_nPortIndex.value_or(settings.PortIndex));
+        if (!strProfileProblem.empty())
+            return kExitFileError;
+        io.m_err << "Testing the cable on " << target
+                 << ": pins 2 and 3 of its far end must be joined (a jumper or a paperclip), with "
+                    "no processor on it.\n";
+        const CableTestResult result = TestCableOn(target, profile);
+        if (!result.m_strPort.empty() && result.m_strPort != target)
+            io.m_err << "Port: " << result.m_strPort << "\n";
+        (result.m_nOutcome == CableTestOutcome::AllReturned ? io.m_out : io.m_err)
+            << result.Message() << "\n";
+        return result.m_nOutcome == CableTestOutcome::AllReturned ? kExitSuccess : kExitFailed;
     }
     const std::vector<SerialDevice> devices = ListSerialDevices();
     std::vector<std::string> portDevices;
@@ -264,9 +324,12 @@ ExitStatus PortsCommand(const CliRequest& request, CliStreams& io, PortSettings&
         const std::string port = PortName(i);
         CSerialPort probe;
         probe.Open(port, profile);
-        io.m_out << port << (i == settings.PortIndex ? " * " : "   ")
-                 << ResolvePortDevice(port, profile)
-                 << (PortMapping(port, profile).empty() ? " (default)" : "") << ": "
+        const ResolvedPort resolved = ResolvePort(port, profile, SystemAdapters());
+        io.m_out << port << (i == settings.PortIndex ? " * " : "   ") << resolved.m_strDevice
+                 << (PortMapping(port, profile).empty() ? " (default)" : "")
+                 << (resolved.m_adapter.IsKnown() ? ", " + resolved.m_adapter.Name()
+                                                  : std::string())
+                 << ": "
                  << (probe.IsOpen() ? std::string("opens") : probe.LastOpenFailure().Reason())
                  << "\n";
     }
@@ -381,7 +444,7 @@ ExitStatus TransferResultStatus(TransferResult result) {
 ExitStatus LoadCommand(const CliRequest& request, CSiteStorage& storage, CliObjects& objects,
                        CliStreams& io) {
     const ScreenTarget target = ScreenOf(Select(storage.Library(), request.m_names));
-    CliLink line(request, objects);
+    CliLink line(request, objects, io);
     StreamObserver observer(io, request.m_bYes);
     ScreenStore store(storage.Root(), AuthorOf(request));
     const TransferResult result = RunLoad(line.Link(), objects.m_image, target, store, observer);
@@ -392,7 +455,7 @@ ExitStatus LoadCommand(const CliRequest& request, CSiteStorage& storage, CliObje
 // processor or to disk.
 ExitStatus ReadProcessor(const CliRequest& request, CliObjects& objects, CliStreams& io,
                          SettingsImage& image) {
-    CliLink line(request, objects);
+    CliLink line(request, objects, io);
     StreamObserver observer(io, request.m_bYes);
     const TransferResult result = RunRead(line.Link(), image, observer);
     return line.Finish(io, TransferResultStatus(result));
@@ -401,7 +464,7 @@ ExitStatus ReadProcessor(const CliRequest& request, CliObjects& objects, CliStre
 ExitStatus SendCommand(const CliRequest& request, CSiteStorage& storage, CliObjects& objects,
                        CliStreams& io) {
     const ScreenTarget target = ScreenOf(Select(storage.Library(), request.m_names));
-    std::optional<CliLink> line(std::in_place, request, objects);
+    std::optional<CliLink> line(std::in_place, request, objects, io);
     StreamObserver observer(io, request.m_bYes);
     ScreenStore store(storage.Root(), AuthorOf(request));
     const TransferResult result = RunSend(line->Link(), objects.m_image, target, store, observer);
@@ -555,6 +618,10 @@ ExitStatus RunCommand(const CliRequest& request, CliStreams& io, CliObjects& obj
             return DeleteCommand(request, storage, io);
         if (command == "ports")
             return PortsCommand(request, io, objects.m_portSettings);
+        if (IsScreenPortCommand(command))
+            return RunScreenPortCommand(
+                request, storage, io, objects.m_portSettings,
+                [&](const std::vector<std::string>& names) { Select(library, names); });
         if (IsHistoryCommand(command)) {
             HistoryServices services;
             services.m_select = [&](const std::vector<std::string>& names) {
@@ -586,5 +653,11 @@ ExitStatus RunCommand(const CliRequest& request, CliStreams& io, CliObjects& obj
     } catch (const TraceProblem& problem) {
         io.m_err << "vrx3km-cli: " << problem.m_strMessage << "\n";
         return kExitFileError;
+    } catch (const PortChoiceProblem& problem) {
+        io.m_err
+            << "vrx3km-cli: " << problem.m_strMessage
+            << " Nothing was sent. Set the screen's port again with \"vrx3km-cli screen-port\", "
+               "or remove it with --clear.\n";
+        return kExitFailed;
     }
 }

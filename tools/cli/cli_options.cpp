@@ -12,6 +12,9 @@
 
 namespace {
 
+// Screens a backup reads at once; each holds a port and a thread.
+constexpr int kMaxJobs = 32;
+
 struct CommandInfo {
     std::string_view name;
     std::size_t nMinNames;
@@ -48,7 +51,7 @@ constexpr std::string_view kPdfOptionHelp =
     "  --pdf FILE   left out of this Windows build, which is made without Qt\n";
 #endif
 
-constexpr std::array<CommandInfo, 14> kCommands{{
+constexpr std::array<CommandInfo, 16> kCommands{{
     {"list", 0, 0, "list",
      "Lists the library: circuits, their theaters and their screens in natural order\n"
      "(letter case ignored, numbers by value: 2 before 10), each level indented two\n"
@@ -92,15 +95,41 @@ constexpr std::array<CommandInfo, 14> kCommands{{
      "folder that holds anything else is left whole, and what is in the way is named;\n"
      "a folder reached through a symbolic link loses at most the link. Exits with 5\n"
      "when the folder was kept.\n"},
-    {"ports", 0, 0, "ports [--find | --map COMn DEVICE]",
-     "Lists COM1 to COM4 with the device each stands for on this computer and whether\n"
-     "it opens, then the serial devices that the system reports. The library's\n"
-     "VRX3KM.CFG maps a port to a device in its \"Ports\" section; unmapped, COMn is\n"
-     "/dev/ttyS(n-1) (\\\\.\\COMn on Windows). --map COMn DEVICE writes a mapping\n"
-     "(an empty DEVICE removes it); DEVICE may be a serial device server's port,\n"
-     "rfc2217://HOST:PORT or tcp://HOST:PORT. --find tries the link check on each\n"
-     "mapped port and each listed device and names those where a processor answered\n"
-     "(exit status 1 when none did); it never writes to a processor.\n"},
+    {"ports", 0, 0, "ports [--find | --map COMn DEVICE | --test-cable [COMn|DEVICE]]",
+     "Lists COM1 to COM4 with the device (and USB adapter) each stands for on this\n"
+     "computer and whether it opens, then the serial devices that the system reports.\n"
+     "--map COMn DEVICE maps a port to a device (an empty DEVICE goes back to the\n"
+     "default, /dev/ttyS(n-1) or \\\\.\\COMn on Windows); DEVICE may be a serial device\n"
+     "server's port, rfc2217://HOST:PORT or tcp://HOST:PORT. A USB adapter is kept with\n"
+     "its identity (vendor and product IDs, serial number), so the port finds it again\n"
+     "when the system names it anew after a replug. The mapping and the port choice are\n"
+     "this computer's own, in the library's .vrx3km/MACHINE.cfg; VRX3KM.CFG's \"Ports\"\n"
+     "section is read where that file maps nothing. --find tries the link check on\n"
+     "each mapped port and each listed device and names those where a processor\n"
+     "answered (exit status 1 when none did); it never writes to a processor.\n"
+     "--test-cable tests the cable on the port in use, or on the port or device given:\n"
+     "join pins 2 and 3 at the cable's far end (a jumper or a paperclip in the DB-9,\n"
+     "no processor on it); a short pattern without any byte a processor acts on is\n"
+     "sent and must come back. Exit status 0 when every byte came back, 1 when bytes\n"
+     "were lost or changed or nothing came back.\n"},
+    {"screen-port", 3, 4, "screen-port CIRCUIT THEATER SCREEN [PORT | --clear]",
+     "Shows the screen's own port, sets it to PORT, or removes it (--clear). A screen\n"
+     "with its own port (the file Port.txt in its folder, one line) is loaded, sent,\n"
+     "compared and backed up through that port, whatever COM button is chosen; the\n"
+     "tool says so when it uses it. PORT is COM1..COM4 (as this computer maps them),\n"
+     "a device such as /dev/ttyUSB0, or a serial device server's port\n"
+     "rfc2217://HOST:PORT or tcp://HOST:PORT. --port, given for one run, comes first.\n"},
+    {"backup", 0, 3, "backup [CIRCUIT [THEATER [SCREEN]]] [--jobs N]",
+     "Reads every screen of the library (or of the circuit, theater or screen given)\n"
+     "that has its own port (see screen-port), without questions, up to N at once\n"
+     "(--jobs, 4 unless given; never two through one port), and compares it with its\n"
+     "stored settings. A screen whose settings changed is stored as a Load stores it,\n"
+     "the replaced Vrx.cfg kept in History; an unchanged one is left as it is. One\n"
+     "line per screen as it ends: \"unchanged\", \"changed (K differences)\",\n"
+     "\"failed: REASON\" or \"no port\", then a line with the counts. Exit status 0\n"
+     "when every screen with a port was read, 1 when any failed. Ctrl+C (or SIGTERM)\n"
+     "lets the running reads end at a stage boundary, stores nothing partial and\n"
+     "prints the counts of what was done.\n"},
     {"history", 3, 3, "history CIRCUIT THEATER SCREEN",
      "Lists the settings kept in the screen's History folder, newest first: the file\n"
      "name, the date and time its Vrx.cfg was replaced, and whether it passes the\n"
@@ -172,7 +201,10 @@ constexpr std::string_view kOptionsHelp =
 std::string OptionsHelp() {
     return std::string(kOptionsHelp) + std::string(kPdfOptionHelp) +
            "  --days N     status only: settings read more than N days ago are overdue\n"
-           "               (default 365)\n";
+           "               (default 365)\n"
+           "  --jobs N     backup only: screens read at once, 1 to " +
+           std::to_string(kMaxJobs) + " (default 4)\n" +
+           "  --clear      screen-port only: remove the screen's own port\n";
 }
 
 const CommandInfo* FindCommand(std::string_view name) {
@@ -205,7 +237,7 @@ bool EndsInPdf(std::string_view name) {
 // A few centuries are enough for any service interval.
 constexpr int kMaxDays = 100000;
 
-std::optional<int> ParseDays(std::string_view text) {
+std::optional<int> ParseSmallNumber(std::string_view text) {
     if (text.empty() || text.size() > 6 ||
         !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return std::nullopt;
@@ -302,7 +334,7 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
         } else if (arg == "--days") {
             if (i + 1 >= args.size())
                 return Fail("option --days needs a number of days");
-            request.m_nDays = ParseDays(args[++i]);
+            request.m_nDays = ParseSmallNumber(args[++i]);
             if (!request.m_nDays)
                 return Fail("option --days needs a number of days from 0 to " +
                             std::to_string(kMaxDays) + ", not \"" + args[i] + "\"");
@@ -315,8 +347,24 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
             (arg == "--who"   ? request.m_strWho
              : arg == "--why" ? request.m_strWhy
                               : request.m_strKeep) = value;
+        } else if (arg == "--jobs") {
+            if (i + 1 >= args.size())
+                return Fail("option --jobs needs a number of screens read at once");
+            const std::string& value = args[++i];
+            const std::optional<int> jobs = ParseSmallNumber(value);
+            if (!jobs || *jobs < 1 || *jobs > kMaxJobs)
+                return Fail("option --jobs needs a number from 1 to " + std::to_string(kMaxJobs) +
+                            ", not \"" + value + "\"");
+            request.m_nJobs = jobs;
+        } else if (arg == "--clear") {
+            request.m_bClear = true;
         } else if (arg == "--find") {
             request.m_bFind = true;
+        } else if (arg == "--test-cable") {
+            // The port is optional: a word that follows is taken for it (ports takes no names).
+            request.m_cableTest = std::string();
+            if (i + 1 < args.size() && !args[i + 1].empty() && args[i + 1][0] != '-')
+                request.m_cableTest = args[++i];
         } else if (arg == "--map") {
             if (i + 2 >= args.size())
                 return Fail("option --map needs a port (COM1..COM4) and a device");
@@ -363,6 +411,16 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
         return Fail("--pdf is an option of report only");
     if (request.m_nDays && request.m_strCommand != "status")
         return Fail("--days is an option of status only");
+    if (request.m_nJobs && request.m_strCommand != "backup")
+        return Fail("--jobs is an option of backup only");
+    if (request.m_bClear && (request.m_strCommand != "screen-port" || words.size() != 3))
+        return Fail("--clear is an option of screen-port CIRCUIT THEATER SCREEN only");
+    if (!request.m_strTrace.empty() && request.m_strCommand == "backup")
+        return Fail("--trace follows one port; backup reads many at once");
+    if ((!request.m_strPortDevice.empty() || request.m_nPortIndex) &&
+        request.m_strCommand == "backup")
+        return Fail("--port names one port; backup reads each screen through its own (see "
+                    "screen-port)");
     if (request.m_strCommand == "report" && words.size() < 3 && request.m_strPdf.empty())
         return Fail("usage: vrx3km-cli report CIRCUIT THEATER SCREEN (the reports of a circuit or "
                     "a theater go into a PDF: add --pdf FILE)");
@@ -372,10 +430,13 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
         return Fail("usage: vrx3km-cli " + std::string(info->usage));
     if (request.m_bVerify && request.m_strCommand != "send")
         return Fail("--verify is an option of send only");
-    if ((request.m_bFind || request.m_mapping) && request.m_strCommand != "ports")
-        return Fail("--find and --map are options of ports only");
-    if (request.m_bFind && request.m_mapping)
-        return Fail("ports takes --find or --map, not both");
+    if ((request.m_bFind || request.m_mapping || request.m_cableTest) &&
+        request.m_strCommand != "ports")
+        return Fail("--find, --map and --test-cable are options of ports only");
+    if (int{request.m_bFind} + int{request.m_mapping.has_value()} +
+            int{request.m_cableTest.has_value()} >
+        1)
+        return Fail("ports takes one of --find, --map and --test-cable");
     request.m_names = std::move(words);
     return CliParse{request, {}};
 }

@@ -26,6 +26,8 @@ struct CliRequest {
     std::string m_strPortDevice;      // --port DEVICE: a device for this run
     std::string m_strTrace;           // --trace FILE, made absolute against the start folder
     bool m_bFind = false;             // ports --find
+    // ports --test-cable [COMn|DEVICE]: the port whose cable is tested, "" for the port in use
+    std::optional<std::string> m_cableTest;
     // ports --map COMn DEVICE
     std::optional<std::pair<std::string, std::string>> m_mapping;
     bool m_bYes = false;    // consent given in advance
@@ -47,6 +49,8 @@ struct CliRequest {
     std::optional<std::string> m_strWho;
     std::optional<std::string> m_strWhy;
     std::optional<std::string> m_strKeep; // resolve --keep current|other
+    bool m_bClear = false;                // screen-port --clear: the screen's own port is removed
+    std::optional<int> m_nJobs;           // backup --jobs N: screens read at once
 };
 
 // True when this build writes PDF files (report --pdf); the Windows build, made without Qt,
