@@ -455,10 +455,12 @@ TEST_F(SimTest, PacedReplyKeepsTheLineRate) {
     o.pace = true;
     Begin(o);
     const std::size_t n = Frame(Cat(0x12, ExampleSettings().data(), 128)).size();
+    // Timed from the request: a late read of the first byte (a busy machine) then cannot make the
+    // paced bytes look faster than they came.
+    const auto t0 = Clock::now();
     line->Send({0x01});
     const auto first = line->Byte(2000);
     ASSERT_TRUE(first);
-    const auto t0 = Clock::now();
     std::size_t got = 1;
     while (got < n && line->Byte(500)) {
         ++got;
@@ -469,7 +471,7 @@ TEST_F(SimTest, PacedReplyKeepsTheLineRate) {
     const auto lineTime = std::chrono::microseconds(1042) * static_cast<long>(n - 1);
     // Never faster than the line; how close it keeps to the line rate is bench_link's to measure,
     // since a loaded machine may delay any byte.
-    EXPECT_GE(elapsed, lineTime - std::chrono::milliseconds(2));
+    EXPECT_GE(elapsed, lineTime);
 }
 
 } // namespace
