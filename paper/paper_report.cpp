@@ -1,11 +1,12 @@
 #include "paper/paper_report.h"
 
 #include "image/atomic_file.h"
-#include "image/portable.h"
 #include "image/report.h"
 #include "library/screen_store.h"
+#include "library/site_status.h"
 #include "library/site_storage.h"
 #include "library/stored_settings.h"
+#include "library/user_settings.h"
 #include "paper/report_pages.h"
 
 #include <QBuffer>
@@ -22,9 +23,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <iomanip>
-#include <locale>
-#include <sstream>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -96,19 +94,12 @@ void DrawFitted(QPainter& painter, const QString& text, qreal x, qreal y, qreal 
 } // namespace
 
 std::string PaperDateText(std::time_t when, bool bWithTime) {
-    std::tm local{};
-    if (!ToLocalTime(when, local))
-        return {};
-    // The "C" locale's names, whatever language the desktop speaks, as the window's panel has it.
-    std::ostringstream out;
-    out.imbue(std::locale::classic());
-    out << std::put_time(&local, "%A, %B %d, %Y");
-    if (bWithTime)
-        out << std::put_time(&local, " at %I:%M:%S %p");
-    return out.str();
+    return LongDateText(when, bWithTime);
 }
 
 PaperFooter FooterForNow(std::optional<std::string> technician) {
+    if (!technician)
+        technician = KnownTechnicianName();
     return PaperFooter{PaperDateText(std::time(nullptr), false), technician.value_or("")};
 }
 

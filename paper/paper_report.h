@@ -39,7 +39,9 @@ struct PaperFooter {
 // shows settings dates the same way), with the time "09:05:03 PM" after " at " when bWithTime.
 std::string PaperDateText(std::time_t when, bool bWithTime);
 
-// The footer for a printing now, by the technician when one is named.
+// The footer for a printing now, by the technician named, else by the one the logs record for
+// this account where known (KnownTechnicianName: the name stored in the user's settings, else the
+// account's full name).
 PaperFooter FooterForNow(std::optional<std::string> technician = std::nullopt);
 
 // The report of the screen below root, from its Vrx.cfg: the bytes image/report.h renders (the

@@ -1,6 +1,5 @@
 #include "cli_site.h"
 
-#include "image/portable.h"
 #include "library/site_status.h"
 #include "library/site_storage.h"
 
@@ -10,41 +9,9 @@
 
 #include <array>
 #include <ctime>
-#include <iomanip>
-#include <locale>
 #include <ostream>
-#include <sstream>
 
 namespace {
-
-// The fixed columns of a status line, for scripts: the state, then the date.
-constexpr std::size_t kStateWidth = 16;
-constexpr std::size_t kDateWidth = 10;
-
-std::string Padded(std::string text, std::size_t width) {
-    if (text.size() < width)
-        text.resize(width, ' ');
-    return text;
-}
-
-std::string DateText(std::time_t when) {
-    std::tm local{};
-    if (!ToLocalTime(when, local))
-        return "unknown";
-    std::ostringstream out;
-    out.imbue(std::locale::classic());
-    out << std::put_time(&local, "%Y-%m-%d");
-    return out.str();
-}
-
-// "overdue           2025-11-03  Odeon/Main/2": the names last, since they may hold spaces but
-// never a "/".
-std::string StatusLine(const ScreenStatus& status) {
-    const ScreenTarget& target = status.m_target;
-    return Padded(ScreenStateText(status.m_nState), kStateWidth) + "  " +
-           Padded(status.m_lastRead ? DateText(*status.m_lastRead) : "never", kDateWidth) + "  " +
-           target.m_strCircuit + "/" + target.m_strTheater + "/" + target.m_strScreen;
-}
 
 ExitStatus StatusCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io,
                          const SiteSelect& select) {
@@ -58,7 +25,7 @@ ExitStatus StatusCommand(const CliRequest& request, CSiteStorage& storage, CliSt
     int nScreens = 0;
     for (const ScreenTarget& target : LibraryScreens(storage.Library(), request.m_names)) {
         const ScreenStatus status = ReadScreenStatus(storage.Root(), target, now, nDays);
-        io.m_out << StatusLine(status) << "\n";
+        io.m_out << ScreenStatusLine(status) << "\n";
         ++counts[static_cast<std::size_t>(status.m_nState)];
         ++nScreens;
     }
