@@ -172,8 +172,11 @@ PaperResult PaintReports(QPagedPaintDevice& device, const std::vector<PaperRepor
     int nPages = 0;
     for (LaidOutReport& report : laidOut) {
         std::vector<std::string> byteLines = ReportLines(report.m_pReport->m_strText);
-        report.m_pages =
-            PaginateReport(report.m_lines.size(), ReportSectionStarts(byteLines), nLinesPerPage);
+        const PaperReport& paper = *report.m_pReport;
+        report.m_pages = PaginateReport(
+            report.m_lines.size(),
+            paper.m_sectionStarts.empty() ? ReportSectionStarts(byteLines) : paper.m_sectionStarts,
+            nLinesPerPage);
         nPages += static_cast<int>(report.m_pages.size());
     }
 
@@ -192,9 +195,13 @@ PaperResult PaintReports(QPagedPaintDevice& device, const std::vector<PaperRepor
 
     for (const LaidOutReport& report : laidOut) {
         const PaperReport& screen = *report.m_pReport;
-        const QString title = ToQt(
-            ScreenText(ScreenTarget{screen.m_strCircuit, screen.m_strTheater, screen.m_strScreen}));
-        const QString settingsDate = screen.m_strSettingsDate.empty()
+        const QString title =
+            ToQt(!screen.m_strHeading.empty()
+                     ? screen.m_strHeading
+                     : ScreenText(ScreenTarget{screen.m_strCircuit, screen.m_strTheater,
+                                               screen.m_strScreen}));
+        const QString settingsDate = !screen.m_strSubheading.empty() ? ToQt(screen.m_strSubheading)
+                                     : screen.m_strSettingsDate.empty()
                                          ? QString()
                                          : "Settings read on " + ToQt(screen.m_strSettingsDate);
         for (const PageSpan& page : report.m_pages) {
