@@ -202,6 +202,22 @@ std::string LogFieldText(std::string_view field) {
     return Escape(field);
 }
 
+std::string LogEntryText(const LogEntry& entry) {
+    std::string text = entry.m_strTime + " | " + LogFieldText(entry.m_strMachine) + " | " +
+                       LogFieldText(entry.m_strWho) + " | " + LogFieldText(entry.m_strAction) +
+                       " | " + LogFieldText(entry.m_strResult);
+    if (!entry.m_strWhy.empty())
+        text += " | " + LogFieldText(entry.m_strWhy);
+    return text;
+}
+
+std::string VerifyResultText(std::size_t nDifferences) {
+    if (nDifferences == 0)
+        return "success: the processor holds exactly the stored settings";
+    return "differs: the processor does not hold the stored settings (" +
+           std::to_string(nDifferences) + (nDifferences == 1 ? " difference)" : " differences)");
+}
+
 std::string FormatLogLine(const LogEntry& entry) {
     return Escape(entry.m_strTime) + "\t" + Escape(entry.m_strWho) + "\t" +
            Escape(entry.m_strMachine) + "\t" + Escape(entry.m_strAction) + "\t" +

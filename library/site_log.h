@@ -52,6 +52,17 @@ std::string LogTimeText(std::time_t when);
 // A field as a log line writes it: control characters, tabs and backslashes escaped.
 std::string LogFieldText(std::string_view field);
 
+// An entry as the log is shown to the technician (vrx3km-cli log, the visit record):
+// "TIME | MACHINE | TECHNICIAN | ACTION | RESULT | REASON", the reason left out when none, the
+// fields escaped as LogFieldText does.
+std::string LogEntryText(const LogEntry& entry);
+
+// The action under which a read-back of the processor after a Send is logged; its result says
+// whether the processor holds the stored settings (VerifyResultText).
+inline constexpr std::string_view kVerifyAction = "Verify";
+// "success: the processor holds exactly the stored settings", or how many fields differ.
+std::string VerifyResultText(std::size_t nDifferences);
+
 // One line without its line end; ParseLogLine gives the entry back (nullopt for a line that is
 // not one: a line cut off by a crash, a line of another program).
 std::string FormatLogLine(const LogEntry& entry);

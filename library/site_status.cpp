@@ -4,10 +4,40 @@
 #include "library/site_order.h"
 #include "library/site_storage.h"
 
+#include "image/portable.h"
+
 #include <algorithm>
+#include <iomanip>
+#include <locale>
+#include <sstream>
 #include <system_error>
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// The fixed columns of a status line: the state, then the date.
+constexpr std::size_t kStateWidth = 16;
+constexpr std::size_t kDateWidth = 10;
+
+std::string Padded(std::string text, std::size_t width) {
+    if (text.size() < width)
+        text.resize(width, ' ');
+    return text;
+}
+
+// The local time in the "C" locale's names, whatever language the desktop speaks.
+std::string LocalText(std::time_t when, const char* format) {
+    std::tm local{};
+    if (!ToLocalTime(when, local))
+        return {};
+    std::ostringstream out;
+    out.imbue(std::locale::classic());
+    out << std::put_time(&local, format);
+    return out.str();
+}
+
+} // namespace
 
 ScreenState ScreenStateOf(StoredSettingsState stored, std::optional<std::time_t> lastRead,
                           std::time_t now, int nOverdueDays) {
@@ -87,4 +117,20 @@ const char* ScreenStateText(ScreenState state) {
         break;
     }
     return "never read";
+}
+
+std::string ShortDateText(std::time_t when) {
+    const std::string text = LocalText(when, "%Y-%m-%d");
+    return text.empty() ? "unknown" : text;
+}
+
+std::string LongDateText(std::time_t when, bool bWithTime) {
+    return LocalText(when, bWithTime ? "%A, %B %d, %Y at %I:%M:%S %p" : "%A, %B %d, %Y");
+}
+
+std::string ScreenStatusLine(const ScreenStatus& status) {
+    const ScreenTarget& target = status.m_target;
+    return Padded(ScreenStateText(status.m_nState), kStateWidth) + "  " +
+           Padded(status.m_lastRead ? ShortDateText(*status.m_lastRead) : "never", kDateWidth) +
+           "  " + target.m_strCircuit + "/" + target.m_strTheater + "/" + target.m_strScreen;
 }

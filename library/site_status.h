@@ -60,3 +60,15 @@ std::vector<ScreenTarget> LibraryScreens(SiteLibrary& library,
 
 // The state in words: "never read", "up to date", "overdue", "fails its checks", "conflict".
 const char* ScreenStateText(ScreenState state);
+
+// A local date as the board prints it, "2026-12-07"; "unknown" when the system cannot express it.
+std::string ShortDateText(std::time_t when);
+// A local date as the window's panel and the paper headers print it, "Monday, December 07,
+// 2026", with the time " at 09:05:03 PM" when bWithTime; empty when it cannot be expressed.
+std::string LongDateText(std::time_t when, bool bWithTime);
+
+// One line of the status board, in fixed columns for scripts: the state padded to 16 characters,
+// two spaces, the date the settings were read (or "never") padded to 10, two spaces, then
+// CIRCUIT/THEATER/SCREEN ("/" never stands in a name, spaces may):
+//   "overdue           2025-11-03  Odeon/Main/2"
+std::string ScreenStatusLine(const ScreenStatus& status);

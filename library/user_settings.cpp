@@ -118,9 +118,15 @@ void StoreTechnicianName(std::string_view name) {
     settings.Write(*file);
 }
 
-std::string TechnicianName() {
+std::optional<std::string> KnownTechnicianName() {
     if (std::optional<std::string> stored = StoredTechnicianName())
-        return *stored;
+        return stored;
     std::string account = WithoutControlCharacters(AccountFullName());
-    return account.empty() ? "unknown" : account;
+    if (account.empty())
+        return std::nullopt;
+    return account;
+}
+
+std::string TechnicianName() {
+    return KnownTechnicianName().value_or("unknown");
 }

@@ -40,6 +40,8 @@ void StoreTechnicianName(std::string_view name);
 // The name the log records for this account: the stored technician's name, else the account's
 // full name, else its user name, else "unknown".
 std::string TechnicianName();
+// The same name where it is known: nullopt where TechnicianName would say "unknown".
+std::optional<std::string> KnownTechnicianName();
 
 // The platform's half: the account's full name (POSIX: the first field of the password entry's
 // GECOS field; Windows: the display name, GetUserNameExW), else its user name; "" when the system

@@ -1,11 +1,12 @@
 #include "paper/paper_report.h"
 
 #include "image/atomic_file.h"
-#include "image/portable.h"
 #include "image/report.h"
 #include "library/screen_store.h"
+#include "library/site_status.h"
 #include "library/site_storage.h"
 #include "library/stored_settings.h"
+#include "library/user_settings.h"
 #include "paper/report_pages.h"
 
 #include <QBuffer>
@@ -22,9 +23,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <iomanip>
-#include <locale>
-#include <sstream>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -96,19 +94,12 @@ void DrawFitted(QPainter& painter, const QString& text, qreal x, qreal y, qreal 
 } // namespace
 
 std::string PaperDateText(std::time_t when, bool bWithTime) {
-    std::tm local{};
-    if (!ToLocalTime(when, local))
-        return {};
-    // The "C" locale's names, whatever language the desktop speaks, as the window's panel has it.
-    std::ostringstream out;
-    out.imbue(std::locale::classic());
-    out << std::put_time(&local, "%A, %B %d, %Y");
-    if (bWithTime)
-        out << std::put_time(&local, " at %I:%M:%S %p");
-    return out.str();
+    return LongDateText(when, bWithTime);
 }
 
 PaperFooter FooterForNow(std::optional<std::string> technician) {
+    if (!technician)
+        technician = KnownTechnicianName();
     return PaperFooter{PaperDateText(std::time(nullptr), false), technician.value_or("")};
 }
 
@@ -181,8 +172,11 @@ PaperResult PaintReports(QPagedPaintDevice& device, const std::vector<PaperRepor
     int nPages = 0;
     for (LaidOutReport& report : laidOut) {
         std::vector<std::string> byteLines = ReportLines(report.m_pReport->m_strText);
-        report.m_pages =
-            PaginateReport(report.m_lines.size(), ReportSectionStarts(byteLines), nLinesPerPage);
+        const PaperReport& paper = *report.m_pReport;
+        report.m_pages = PaginateReport(
+            report.m_lines.size(),
+            paper.m_sectionStarts.empty() ? ReportSectionStarts(byteLines) : paper.m_sectionStarts,
+            nLinesPerPage);
         nPages += static_cast<int>(report.m_pages.size());
     }
 
@@ -201,9 +195,13 @@ PaperResult PaintReports(QPagedPaintDevice& device, const std::vector<PaperRepor
 
     for (const LaidOutReport& report : laidOut) {
         const PaperReport& screen = *report.m_pReport;
-        const QString title = ToQt(
-            ScreenText(ScreenTarget{screen.m_strCircuit, screen.m_strTheater, screen.m_strScreen}));
-        const QString settingsDate = screen.m_strSettingsDate.empty()
+        const QString title =
+            ToQt(!screen.m_strHeading.empty()
+                     ? screen.m_strHeading
+                     : ScreenText(ScreenTarget{screen.m_strCircuit, screen.m_strTheater,
+                                               screen.m_strScreen}));
+        const QString settingsDate = !screen.m_strSubheading.empty() ? ToQt(screen.m_strSubheading)
+                                     : screen.m_strSettingsDate.empty()
                                          ? QString()
                                          : "Settings read on " + ToQt(screen.m_strSettingsDate);
         for (const PageSpan& page : report.m_pages) {

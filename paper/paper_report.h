@@ -27,6 +27,11 @@ struct PaperReport {
     // The report's bytes exactly as Vrx.txt holds them: 8-bit text, lines ended by "\r\n".
     // Shown as UTF-8 when they are valid UTF-8 (names are kept so), else byte by byte.
     std::string m_strText;
+    // Other documents in the same layout (a visit record) set these; empty, the header names the
+    // screen and when its settings were read, and pages break between the report's sections.
+    std::string m_strHeading{};                 // the header's first line instead of the screen
+    std::string m_strSubheading{};              // its second line instead of the settings date
+    std::vector<std::size_t> m_sectionStarts{}; // where the text's sections begin (the first 0)
 };
 
 // What the footer of every page says besides its number.
@@ -39,7 +44,9 @@ struct PaperFooter {
 // shows settings dates the same way), with the time "09:05:03 PM" after " at " when bWithTime.
 std::string PaperDateText(std::time_t when, bool bWithTime);
 
-// The footer for a printing now, by the technician when one is named.
+// The footer for a printing now, by the technician named, else by the one the logs record for
+// this account where known (KnownTechnicianName: the name stored in the user's settings, else the
+// account's full name).
 PaperFooter FooterForNow(std::optional<std::string> technician = std::nullopt);
 
 // The report of the screen below root, from its Vrx.cfg: the bytes image/report.h renders (the

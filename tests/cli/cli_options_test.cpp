@@ -90,11 +90,16 @@ INSTANTIATE_TEST_SUITE_P(
                             "compare takes one of --with, --file and --version"}));
 
 const BadLine kSiteLines[] = {
-    {{"list", "--days", "3"}, "--days is an option of status only"},
+    {{"list", "--days", "3"}, "--days is an option of status and visit only"},
+    {{"status", "--since", "2026-12-07"}, "--since is an option of visit only"},
+    {{"visit", "A", "--since", "2026-02-30"},
+     "option --since needs a date as YYYY-MM-DD, such as 2026-12-07, not \"2026-02-30\""},
+    {{"visit", "A", "--since", "7.12.2026"},
+     "option --since needs a date as YYYY-MM-DD, such as 2026-12-07, not \"7.12.2026\""},
     {{"status", "--days", "-1"},
      "option --days needs a number of days from 0 to 100000, not \"-1\""},
 #ifdef VRX_CLI_PDF
-    {{"list", "--pdf", "a.pdf"}, "--pdf is an option of report only"},
+    {{"list", "--pdf", "a.pdf"}, "--pdf is an option of report and visit only"},
     {{"report", "A"},
      "usage: vrx3km-cli report CIRCUIT THEATER SCREEN (the reports of a circuit or a theater go "
      "into a PDF: add --pdf FILE)"},
@@ -115,7 +120,7 @@ TEST(Consent, OnlyYOrYesAgreeInAnyLetterCase) {
 
 TEST(Help, EveryCommandHasItsOwnHelp) {
     for (const char* command : {"list", "add", "report", "status", "load", "send", "delete",
-                                "history", "restore", "compare"}) {
+                                "history", "restore", "compare", "visit"}) {
         const auto help = CommandHelp(command);
         ASSERT_TRUE(help) << command;
         EXPECT_NE(help->find(std::string("vrx3km-cli [OPTIONS] ") + command), std::string::npos);

@@ -2,6 +2,7 @@
 #include "run_tool.h"
 
 #include "image/report.h"
+#include "library/site_log.h"
 #include "library/stored_settings.h"
 #include "pdf_text.h"
 #include "temp_folder.h"
@@ -90,6 +91,49 @@ TEST_F(CliSiteTest, StatusShowsEachScreensStateInFixedColumns) {
         << longer.m_strOut;
     EXPECT_EQ(longer.m_strOut.find("overdue"), std::string::npos);
     EXPECT_EQ(Cli({"status", "Elsewhere"}).m_nStatus, 2);
+}
+
+TEST_F(CliSiteTest, VisitTellsTheScreensTouchedSinceADayFromTheOthers) {
+    const std::time_t longAgo = m_now - 400 * 24 * 60 * 60;
+    AddScreen("1");                         // never read
+    Store("2", PassingSettings(), longAgo); // read long ago, nothing since
+    Store("3", PassingSettings(), m_now);   // read today
+    Store("4", PassingSettings(), longAgo); // read long ago, logged today
+    AppendLog(Screen("4") / "History", LogAuthor{"A. Tech", "laptop-a", ""}, "Send", "success",
+              m_now);
+    Store("5", PassingSettings(), longAgo); // read long ago, a version kept today
+    char kept[64];
+    std::tm local{};
+    localtime_r(&m_now, &local);
+    std::strftime(kept, sizeof kept, "Vrx-%Y%m%d-%H%M%S-laptop-a.cfg", &local);
+    fs::create_directories(Screen("5") / "History");
+    WriteBytes(Screen("5") / "History" / kept, FailingSettings());
+
+    struct Row {
+        std::time_t since;
+        std::string touched;   // the screens with a part of their own
+        std::string untouched; // the screens listed as not touched
+    };
+    for (const Row& row : {Row{m_now, "345", "12"}, Row{longAgo, "2345", "1"}}) {
+        const ToolRun run = Cli({"visit", "Site", "Hall", "--since", LocalDate(row.since)});
+        ASSERT_EQ(run.m_nStatus, 0) << run.m_strErr;
+        std::string touched, untouched;
+        const std::vector<std::string> lines = NonBlankLines(run.m_strOut);
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            if (lines[i].starts_with("Site - Hall - ") && i + 1 < lines.size() &&
+                lines[i + 1] == std::string(80, '='))
+                touched += lines[i].substr(14);
+            if (lines[i].find("  Site/Hall/") != std::string::npos)
+                untouched += lines[i].back();
+        }
+        EXPECT_EQ(touched, row.touched) << run.m_strOut;
+        EXPECT_EQ(untouched, row.untouched) << run.m_strOut;
+    }
+    // The settings before the visit are those of the version kept today.
+    const ToolRun today = Cli({"visit", "Site", "Hall", "--since", LocalDate(m_now)});
+    EXPECT_NE(today.m_strOut.find(std::string("Before: the settings kept in History as ") + kept),
+              std::string::npos)
+        << today.m_strOut;
 }
 
 #ifdef VRX_CLI_PDF

@@ -3,6 +3,7 @@
 
 #include "file_size_limit.h"
 #include "line_data.h"
+#include "pdf_text.h"
 
 #include "image/report.h"
 #include "image/settings_image.h"
@@ -19,6 +20,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <optional>
 #include <string>
 #include <thread>
@@ -521,6 +523,45 @@ TEST_F(CliToolTest, ALoadThatReplacesStoredSettingsKeepsThemInHistory) {
         << deleted.m_strErr;
     EXPECT_FALSE(fs::exists(Screen()));
 }
+
+#ifdef VRX_CLI_PDF
+TEST_F(CliToolTest, AVisitRecordNamesTheFieldsTwoLoadsChangedWithBothValues) {
+    AddScreen();
+    ASSERT_EQ(Cli({"add", "Odeon", "Main", "2"}).m_nStatus, 0);
+    // The centre's volume of the current setup: "0", then "-3" (the report prints 12 - byte).
+    const std::size_t centre = vrxsim::kAudioOffset[0] + kVolume + kChC;
+    Blocks settings = vrxsim::ExampleSettings();
+    settings[centre] = 12;
+    m_sim.SetSettings(settings);
+    ASSERT_EQ(Cli({"load", "--yes", "Odeon", "Main", "1"}).m_nStatus, 0);
+    settings[centre] = 15;
+    m_sim.SetSettings(settings);
+    ASSERT_EQ(Cli({"load", "--yes", "Odeon", "Main", "1"}).m_nStatus, 0);
+    ASSERT_EQ(
+        Cli({"send", "--yes", "--verify", "--who", "A. Tech", "Odeon", "Main", "1"}).m_nStatus, 0);
+
+    const fs::path pdf = m_dir / "visit.pdf";
+    const ToolRun run = Cli({"visit", "Odeon", "--who", "A. Tech", "--pdf", pdf.string()});
+    ASSERT_EQ(run.m_nStatus, 0) << run.m_strErr;
+    std::map<std::string, std::string> bodies;
+    std::string footer;
+    for (const PdfReportPage& page : ReadPdfReportPages(pdf)) {
+        for (const std::string& line : page.m_body)
+            bodies[page.m_strTitle] += line + "\n";
+        footer = page.m_strFooter;
+    }
+    const std::string& screen = bodies["Odeon - Main - 1"];
+    EXPECT_NE(screen.find("1 difference, as \"SECTION, ROW, COLUMN: BEFORE | AFTER\":\n"
+                          "Current Audio Setup, Volume, C: 0 | -3\n"),
+              std::string::npos)
+        << screen;
+    EXPECT_NE(screen.find("(A. Tech): success: the processor holds"), std::string::npos) << screen;
+    // The screen left alone is listed with its state; the footer names who printed.
+    EXPECT_NE(bodies["Screens not touched"].find("never read        never       Odeon/Main/2\n"),
+              std::string::npos);
+    EXPECT_NE(footer.find(" by A. Tech"), std::string::npos) << footer;
+}
+#endif
 
 } // namespace
 

@@ -485,10 +485,19 @@ ExitStatus SendCommand(const CliRequest& request, CSiteStorage& storage, CliObje
     SettingsImage stored;
     store.LoadSettings(target, stored);
     SettingsImage processor;
+    // What the verify found goes into the screen's log, so the visit record can show it.
+    const auto logVerify = [&](const std::string& strResult) {
+        const std::string problem = store.LogCommand(target, std::string(kVerifyAction), strResult);
+        if (!problem.empty())
+            io.m_err << "vrx3km-cli: " << problem << "\n";
+    };
     if (const ExitStatus status = ReadProcessor(request, objects, io, processor);
-        status != kExitSuccess)
+        status != kExitSuccess) {
+        logVerify("error: the processor could not be read back");
         return status;
+    }
     const auto differences = CompareSettings(stored, processor);
+    logVerify(VerifyResultText(differences.size()));
     if (differences.empty()) {
         io.m_out << kVerifiedText << "\n";
         return bOtherBlock ? kExitFailed : kExitSuccess;

@@ -1,6 +1,8 @@
 #include "cli_options.h"
 
 #include "image/portable.h"
+#include "library/site_visit.h"
+
 #include <algorithm>
 
 #include <array>
@@ -38,7 +40,13 @@ constexpr std::string_view kReportHelp =
     "are named on standard error. FILE's name ends in .pdf; an existing file is\n"
     "replaced. --pdf only reads Vrx.cfg: Vrx.txt stays as it is. No display is needed.\n";
 constexpr std::string_view kPdfOptionHelp =
-    "  --pdf FILE   report only: write the report as a PDF file (see \"help report\")\n";
+    "  --pdf FILE   report and visit only: write the report or the visit record as a PDF\n"
+    "               file (see \"help report\")\n";
+constexpr std::string_view kVisitUsage = "visit CIRCUIT [THEATER] [--since DATE] [--pdf FILE]";
+constexpr std::string_view kVisitPdfHelp =
+    "With --pdf FILE it writes the record as a PDF instead, in the layout of the\n"
+    "reports' PDF: each touched screen from a new page, the scope and the day in the\n"
+    "header, the date of printing, the technician and the page number in the footer.\n";
 #else
 constexpr bool kWritesPdf = false;
 constexpr std::string_view kReportUsage = "report CIRCUIT THEATER SCREEN";
@@ -49,9 +57,24 @@ constexpr std::string_view kReportHelp =
     "report as a PDF to print; the tool built for Linux writes it.\n";
 constexpr std::string_view kPdfOptionHelp =
     "  --pdf FILE   left out of this Windows build, which is made without Qt\n";
+constexpr std::string_view kVisitUsage = "visit CIRCUIT [THEATER] [--since DATE]";
+constexpr std::string_view kVisitPdfHelp =
+    "This Windows build of the tool is made without Qt and leaves out --pdf FILE, the\n"
+    "record as a PDF to print; the tool built for Linux writes it.\n";
 #endif
 
-constexpr std::array<CommandInfo, 16> kCommands{{
+constexpr std::string_view kVisitHelp =
+    "Prints the record of a service visit to the screens of the circuit or theater,\n"
+    "to hand over and to file. For each screen touched since DATE (--since YYYY-MM-DD;\n"
+    "today unless given), that is with a log line, a version kept in its History or\n"
+    "settings read since then: its log's lines since then; each field of its stored\n"
+    "settings that changed, with both values as \"compare\" prints them (before: the\n"
+    "settings that the visit's first Load, Restore or settled conflict kept in History;\n"
+    "after: Vrx.cfg now); the verifies logged (\"send --verify\" logs one); and its\n"
+    "notes. Then the screens not touched, each with its state as \"status\" shows it\n"
+    "(--days N as there). It only reads the library.\n";
+
+constexpr std::array<CommandInfo, 17> kCommands{{
     {"list", 0, 0, "list",
      "Lists the library: circuits, their theaters and their screens in natural order\n"
      "(letter case ignored, numbers by value: 2 before 10), each level indented two\n"
@@ -79,6 +102,7 @@ constexpr std::array<CommandInfo, 16> kCommands{{
      "  never read        never       Odeon/Main/1\n"
      "  overdue           2025-11-03  Odeon/Main/2\n"
      "How many screens are in each state follows on standard error.\n"},
+    {"visit", 1, 2, kVisitUsage, kVisitHelp},
     {"load", 3, 3, "load CIRCUIT THEATER SCREEN",
      "Downloads the processor's settings into the existing screen and stores them in\n"
      "its Vrx.cfg and Vrx.txt. Asks before overwriting stored settings unless --yes.\n"
@@ -200,8 +224,10 @@ constexpr std::string_view kOptionsHelp =
 
 std::string OptionsHelp() {
     return std::string(kOptionsHelp) + std::string(kPdfOptionHelp) +
-           "  --days N     status only: settings read more than N days ago are overdue\n"
-           "               (default 365)\n"
+           "  --days N     status and visit only: settings read more than N days ago are\n"
+           "               overdue (default 365)\n"
+           "  --since DATE visit only: the day the visit began, as YYYY-MM-DD (default:\n"
+           "               today)\n"
            "  --jobs N     backup only: screens read at once, 1 to " +
            std::to_string(kMaxJobs) + " (default 4)\n" +
            "  --clear      screen-port only: remove the screen's own port\n";
@@ -331,6 +357,14 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
             std::error_code ec;
             const std::filesystem::path full = std::filesystem::absolute(PathFromUtf8(value), ec);
             request.m_strPdf = ec ? value : PathToUtf8(full);
+        } else if (arg == "--since") {
+            if (i + 1 >= args.size())
+                return Fail("option --since needs a date");
+            request.m_strSince = args[++i];
+            if (!StartOfLocalDay(*request.m_strSince))
+                return Fail(
+                    "option --since needs a date as YYYY-MM-DD, such as 2026-12-07, not \"" +
+                    *request.m_strSince + "\"");
         } else if (arg == "--days") {
             if (i + 1 >= args.size())
                 return Fail("option --days needs a number of days");
@@ -407,10 +441,13 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
         return Fail("--with, --file and --version are options of compare only");
     if (nOthers > 1)
         return Fail("compare takes one of --with, --file and --version");
-    if (!request.m_strPdf.empty() && request.m_strCommand != "report")
-        return Fail("--pdf is an option of report only");
-    if (request.m_nDays && request.m_strCommand != "status")
-        return Fail("--days is an option of status only");
+    const bool bVisit = request.m_strCommand == "visit";
+    if (!request.m_strPdf.empty() && request.m_strCommand != "report" && !bVisit)
+        return Fail("--pdf is an option of report and visit only");
+    if (request.m_nDays && request.m_strCommand != "status" && !bVisit)
+        return Fail("--days is an option of status and visit only");
+    if (request.m_strSince && !bVisit)
+        return Fail("--since is an option of visit only");
     if (request.m_nJobs && request.m_strCommand != "backup")
         return Fail("--jobs is an option of backup only");
     if (request.m_bClear && (request.m_strCommand != "screen-port" || words.size() != 3))
@@ -460,8 +497,10 @@ std::optional<std::string> CommandHelp(const std::string& strCommand) {
     const CommandInfo* info = FindCommand(strCommand);
     if (!info)
         return std::nullopt;
+    // The visit record's PDF is said in this build's words.
+    const std::string_view more = info->name == "visit" ? kVisitPdfHelp : std::string_view();
     return "Usage: vrx3km-cli [OPTIONS] " + std::string(info->usage) + "\n\n" +
-           std::string(info->text) + "\n" + OptionsHelp();
+           std::string(info->text) + std::string(more) + "\n" + OptionsHelp();
 }
 
 bool ToolWritesPdf() {

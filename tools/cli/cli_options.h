@@ -43,7 +43,9 @@ struct CliRequest {
     bool m_bVersion = false; // show the version and stop
     // report --pdf FILE: the PDF to write, made absolute against the start folder; empty: none.
     std::string m_strPdf;
-    std::optional<int> m_nDays; // status --days N: settings read longer ago are overdue
+    std::optional<int> m_nDays; // status and visit --days N: settings read longer ago are overdue
+    // visit --since YYYY-MM-DD, a date StartOfLocalDay takes; unset: today.
+    std::optional<std::string> m_strSince;
     // Who the logs name for this run's commands (--who) and why they were done (--why); unset:
     // the technician stored for this account, and no reason.
     std::optional<std::string> m_strWho;
@@ -53,8 +55,8 @@ struct CliRequest {
     std::optional<int> m_nJobs;           // backup --jobs N: screens read at once
 };
 
-// True when this build writes PDF files (report --pdf); the Windows build, made without Qt,
-// does not.
+// True when this build writes PDF files (report and visit --pdf); the Windows build, made without
+// Qt, does not.
 bool ToolWritesPdf();
 
 struct CliParse {

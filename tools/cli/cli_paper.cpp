@@ -6,6 +6,7 @@
 #include "library/site_status.h"
 #include "library/site_storage.h"
 #include "paper/paper_report.h"
+#include "paper/visit_paper.h"
 
 #include <QGuiApplication>
 
@@ -74,14 +75,28 @@ ExitStatus PdfReportCommand(const CliRequest& request, CSiteStorage& storage, Cl
     }
     const std::string title =
         (reports.size() == 1 ? "Configuration report: " : "Configuration reports: ") + scope;
-    const PaperResult result =
-        WriteReportsPdf(PathFromUtf8(request.m_strPdf), reports, FooterForNow(), title);
+    const PaperResult result = WriteReportsPdf(PathFromUtf8(request.m_strPdf), reports,
+                                               FooterForNow(request.m_strWho), title);
     if (!result.m_strProblem.empty()) {
         io.m_err << "vrx3km-cli: " << result.m_strProblem << "\n";
         return kExitFileError;
     }
     io.m_err << "Wrote " << request.m_strPdf << ": " << reports.size()
              << (reports.size() == 1 ? " screen on " : " screens on ") << result.m_nPages
+             << (result.m_nPages == 1 ? " page.\n" : " pages.\n");
+    return kExitSuccess;
+}
+
+ExitStatus PdfVisitCommand(const CliRequest& request, const VisitRecord& record, CliStreams& io) {
+    OffscreenApplication application;
+    const PaperResult result =
+        WriteReportsPdf(PathFromUtf8(request.m_strPdf), VisitPaperReports(record),
+                        FooterForNow(request.m_strWho), VisitPaperTitle(record));
+    if (!result.m_strProblem.empty()) {
+        io.m_err << "vrx3km-cli: " << result.m_strProblem << "\n";
+        return kExitFileError;
+    }
+    io.m_err << "Wrote " << request.m_strPdf << ": " << result.m_nPages
              << (result.m_nPages == 1 ? " page.\n" : " pages.\n");
     return kExitSuccess;
 }

@@ -1,8 +1,8 @@
 #include "cli_site.h"
 
-#include "image/portable.h"
 #include "library/site_status.h"
 #include "library/site_storage.h"
+#include "library/site_visit.h"
 
 #ifdef VRX_CLI_PDF
 #include "cli_paper.h"
@@ -10,41 +10,9 @@
 
 #include <array>
 #include <ctime>
-#include <iomanip>
-#include <locale>
 #include <ostream>
-#include <sstream>
 
 namespace {
-
-// The fixed columns of a status line, for scripts: the state, then the date.
-constexpr std::size_t kStateWidth = 16;
-constexpr std::size_t kDateWidth = 10;
-
-std::string Padded(std::string text, std::size_t width) {
-    if (text.size() < width)
-        text.resize(width, ' ');
-    return text;
-}
-
-std::string DateText(std::time_t when) {
-    std::tm local{};
-    if (!ToLocalTime(when, local))
-        return "unknown";
-    std::ostringstream out;
-    out.imbue(std::locale::classic());
-    out << std::put_time(&local, "%Y-%m-%d");
-    return out.str();
-}
-
-// "overdue           2025-11-03  Odeon/Main/2": the names last, since they may hold spaces but
-// never a "/".
-std::string StatusLine(const ScreenStatus& status) {
-    const ScreenTarget& target = status.m_target;
-    return Padded(ScreenStateText(status.m_nState), kStateWidth) + "  " +
-           Padded(status.m_lastRead ? DateText(*status.m_lastRead) : "never", kDateWidth) + "  " +
-           target.m_strCircuit + "/" + target.m_strTheater + "/" + target.m_strScreen;
-}
 
 ExitStatus StatusCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io,
                          const SiteSelect& select) {
@@ -58,7 +26,7 @@ ExitStatus StatusCommand(const CliRequest& request, CSiteStorage& storage, CliSt
     int nScreens = 0;
     for (const ScreenTarget& target : LibraryScreens(storage.Library(), request.m_names)) {
         const ScreenStatus status = ReadScreenStatus(storage.Root(), target, now, nDays);
-        io.m_out << StatusLine(status) << "\n";
+        io.m_out << ScreenStatusLine(status) << "\n";
         ++counts[static_cast<std::size_t>(status.m_nState)];
         ++nScreens;
     }
@@ -83,10 +51,42 @@ ExitStatus StatusCommand(const CliRequest& request, CSiteStorage& storage, CliSt
     return kExitSuccess;
 }
 
+// The record of a visit to the named circuit or theater, as text on standard output or as a PDF.
+ExitStatus VisitCommand(const CliRequest& request, CSiteStorage& storage, CliStreams& io,
+                        const SiteSelect& select) {
+    select(request.m_names);
+    const std::time_t now = std::time(nullptr);
+    // The command line took only a date StartOfLocalDay reads.
+    const std::time_t since =
+        request.m_strSince ? StartOfLocalDay(*request.m_strSince).value_or(now) : StartOfToday(now);
+    const VisitRecord record =
+        ReadVisitRecord(storage.Root(), storage.Library(), request.m_names, since, now,
+                        request.m_nDays.value_or(kDefaultOverdueDays));
+    const std::size_t nScreens = record.m_touched.size() + record.m_untouched.size();
+    if (nScreens == 0) {
+        io.m_err << "vrx3km-cli: " << VisitScopeText(record)
+                 << " holds no screens yet, so there is no visit to record.\n";
+        return request.m_strPdf.empty() ? kExitSuccess : kExitFileError;
+    }
+    io.m_err << record.m_touched.size() << " of " << nScreens
+             << (nScreens == 1 ? " screen" : " screens") << " touched since "
+             << LongDateText(since, false) << ".\n";
+    if (request.m_strPdf.empty()) {
+        io.m_out << RenderVisitText(record);
+        return kExitSuccess;
+    }
+#ifdef VRX_CLI_PDF
+    return PdfVisitCommand(request, record, io);
+#else
+    // The command line refuses --pdf in this build before any command runs.
+    return kExitUsage;
+#endif
+}
+
 } // namespace
 
 bool IsSiteCommand(const CliRequest& request) {
-    return request.m_strCommand == "status" ||
+    return request.m_strCommand == "status" || request.m_strCommand == "visit" ||
            (request.m_strCommand == "report" && !request.m_strPdf.empty());
 }
 
@@ -94,6 +94,8 @@ ExitStatus RunSiteCommand(const CliRequest& request, CSiteStorage& storage, CliS
                           const SiteSelect& select) {
     if (request.m_strCommand == "status")
         return StatusCommand(request, storage, io, select);
+    if (request.m_strCommand == "visit")
+        return VisitCommand(request, storage, io, select);
 #ifdef VRX_CLI_PDF
     return PdfReportCommand(request, storage, io, select);
 #else

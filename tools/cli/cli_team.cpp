@@ -38,14 +38,8 @@ ExitStatus LogCommand(const CliRequest& request, CSiteStorage& storage, CliStrea
     const LogRead log = ReadLog(folder);
     if (log.m_entries.empty())
         io.m_err << "Nothing has been logged for " << strWhose << " yet.\n";
-    for (const LogEntry& entry : log.m_entries) {
-        io.m_out << entry.m_strTime << " | " << LogFieldText(entry.m_strMachine) << " | "
-                 << LogFieldText(entry.m_strWho) << " | " << LogFieldText(entry.m_strAction)
-                 << " | " << LogFieldText(entry.m_strResult);
-        if (!entry.m_strWhy.empty())
-            io.m_out << " | " << LogFieldText(entry.m_strWhy);
-        io.m_out << "\n";
-    }
+    for (const LogEntry& entry : log.m_entries)
+        io.m_out << LogEntryText(entry) << "\n";
     if (log.m_nUnreadable > 0)
         io.m_err << log.m_nUnreadable << (log.m_nUnreadable == 1 ? " line" : " lines")
                  << " of the log files in " << PathToUtf8(folder)
