@@ -232,6 +232,10 @@ bool CMainDlg::StartTransfer(CTransferWorker::Job job, std::string sendTargetLin
     return m_worker.Start(m_hDialog, std::move(job), std::move(sendTargetLine));
 }
 
+bool CMainDlg::StartTransfer(const CTransferWorker::ReportedStart& start) {
+    return m_worker.Start(m_hDialog, start);
+}
+
 void CMainDlg::TransferEnded(TransferResult result) {
     m_binding.OnTransferEnded(*this, result);
     if (m_bCloseAfterTransfer)

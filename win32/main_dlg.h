@@ -49,6 +49,8 @@ public:
     // reports, input to the window is dropped until its end, and then the binding's
     // OnTransferEnded runs. False while a transfer runs.
     bool StartTransfer(CTransferWorker::Job job, std::string sendTargetLine = {});
+    // The same for a job that a runner starts on its own thread with the report it is given.
+    bool StartTransfer(const CTransferWorker::ReportedStart& start);
     bool IsTransferRunning() const { return m_worker.IsRunning(); }
 
     // The Help command (also F1 in any of the program's dialogs), the About box.

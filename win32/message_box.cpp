@@ -1,4 +1,5 @@
 #include "win32/message_box.h"
+#include "win32/config_app.h"
 
 #include <utility>
 
@@ -82,4 +83,11 @@ void ShowFileError(HWND owner, const std::string& message) {
     request.m_strCaption = kApplicationName;
     request.m_nIcon = PromptIcon::Stop;
     AskBox(owner, request);
+}
+
+PromptAnswer CBoxPrompt::Ask(const PromptRequest& request) {
+    HWND owner = GetActiveWindow();
+    if (!owner)
+        owner = MainWindow();
+    return AskBox(owner, request);
 }

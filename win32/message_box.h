@@ -21,6 +21,14 @@ inline constexpr const char* kApplicationName = "vrx3km";
 // stop sign or none; an empty caption is a box whose title shows nothing.
 PromptAnswer AskBox(HWND owner, const PromptRequest& request);
 
+// The controllers' Prompt as message boxes, owned by the program's active window (the main
+// dialog, or the name dialog over it).
+class CBoxPrompt : public Prompt {
+public:
+    PromptAnswer Ask(const PromptRequest& request) override;
+    std::string ProgramCaption() const override { return kApplicationName; }
+};
+
 // Who answers the boxes: a test puts a scripted answerer in place of the message boxes, so that
 // nothing waits for a person; an empty one restores the boxes.
 using BoxAnswerer = std::function<PromptAnswer(HWND owner, const PromptRequest& request)>;

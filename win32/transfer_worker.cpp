@@ -18,7 +18,7 @@ struct Question {
     std::promise<PromptAnswer> m_answer;
 };
 
-class WorkerObserver : public TransferObserver {
+class WorkerObserver : public TransferReport {
 public:
     WorkerObserver(HWND dialog, std::string sendTargetLine)
         : m_hDialog(dialog), m_strSendTargetLine(std::move(sendTargetLine)) {}
@@ -31,6 +31,10 @@ public:
     }
     void OnReason(const std::string& strReason) override {
         PostText(WM_APP_TRANSFER_REASON, strReason);
+    }
+    // The job's end, when a runner's thread runs it: the last report.
+    void OnJobEnded(TransferResult result) override {
+        PostMessageW(m_hDialog, WM_APP_TRANSFER_END, static_cast<WPARAM>(result), 0);
     }
     void OnFileError(const std::string& strMessage) override {
         PromptRequest request;
@@ -127,6 +131,21 @@ bool CTransferWorker::Start(HWND dialog, Job job, std::string sendTargetLine) {
         PostMessageW(dialog, WM_APP_TRANSFER_END, static_cast<WPARAM>(result), 0);
     });
     return true;
+}
+
+bool CTransferWorker::Start(HWND dialog, const ReportedStart& start) {
+    if (IsRunning() || !dialog || !start)
+        return false;
+    if (m_thread.joinable())
+        m_thread.join();
+    m_pReport = std::make_unique<WorkerObserver>(dialog, std::string());
+    m_hDialog = dialog;
+    m_inputDrop.emplace(dialog);
+    if (start(*m_pReport))
+        return true;
+    m_inputDrop.reset();
+    m_hDialog = nullptr;
+    return false;
 }
 
 bool CTransferWorker::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, TransferView& view,

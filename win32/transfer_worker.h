@@ -6,10 +6,12 @@
 // take input as usual.
 #pragma once
 
+#include "control/transfer_runner.h"
 #include "link/transfer_sequence.h"
 #include "win32/text.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
@@ -67,6 +69,11 @@ public:
     // job runs. sendTargetLine, when not empty, is shown below the Send warning. Call on the
     // dialog's thread.
     bool Start(HWND dialog, Job job, std::string sendTargetLine = {});
+    // Starts a job on a thread of its own (CTransferRunner::Start), reporting to dialog through
+    // the report start is given; start returns whether the job started. The report lives until
+    // the next start or the worker's end. False (and nothing started) while a job runs.
+    using ReportedStart = std::function<bool(TransferReport& report)>;
+    bool Start(HWND dialog, const ReportedStart& start);
     bool IsRunning() const { return m_hDialog != nullptr; }
 
     // The dialog's procedure hands every message here first: true when it was one of the
@@ -78,4 +85,5 @@ private:
     HWND m_hDialog = nullptr;
     std::optional<CInputDrop> m_inputDrop;
     std::thread m_thread;
+    std::unique_ptr<TransferReport> m_pReport;
 };

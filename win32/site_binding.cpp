@@ -1,0 +1,358 @@
+#include "win32/site_binding.h"
+
+#include "control/history_compare.h"
+#include "library/screen_store.h"
+#include "library/site_order.h"
+#include "win32/main_dlg.h"
+#include "win32/resource.h"
+
+namespace {
+
+// The depth of a tree item: 1 for a circuit, 2 for a theater, 3 for a screen.
+int Depth(CTreeView& tree, HTREEITEM item) {
+    int depth = 0;
+    for (; item; item = tree.Parent(item))
+        ++depth;
+    return depth;
+}
+
+// The selected item, or its parent at that level (null above the selection).
+HTREEITEM SelectedAt(CTreeView& tree, SiteLevel level) {
+    HTREEITEM item = tree.Selected();
+    while (item && Depth(tree, item) > static_cast<int>(level))
+        item = tree.Parent(item);
+    return item && Depth(tree, item) == static_cast<int>(level) ? item : nullptr;
+}
+
+int ControlOf(MainCommand command) {
+    switch (command) {
+    case MainCommand::AddCircuit:
+        return IDC_ADD_CIRCUIT;
+    case MainCommand::AddTheater:
+        return IDC_ADD_THEATER;
+    case MainCommand::AddScreen:
+        return IDC_ADD_SCREEN;
+    case MainCommand::Load:
+        return IDC_LOAD;
+    case MainCommand::Send:
+        return IDC_SEND;
+    case MainCommand::Delete:
+        return IDC_DELETE;
+    case MainCommand::ViewConfiguration:
+        return IDC_VIEW_CONFIGURATION;
+    case MainCommand::EditNotes:
+        return IDC_EDIT_NOTES;
+    case MainCommand::Help:
+        return ID_HELP;
+    case MainCommand::Ports:
+        return IDC_PORTS;
+    case MainCommand::HistoryMenu:
+        return IDC_HISTORY;
+    default:
+        // The port buttons are four; the History & Compare menu is not in this window.
+        return 0;
+    }
+}
+
+// A name as a static text of the template shows it: an ampersand is a character of the name, not
+// a mnemonic.
+std::string Shown(const std::string& name) {
+    std::string shown;
+    for (const char c : name) {
+        shown += c;
+        if (c == '&')
+            shown += '&';
+    }
+    return shown;
+}
+
+} // namespace
+
+CSiteBinding::CSiteBinding(Prompt& prompt, Launcher& launcher)
+    : m_prompt(prompt), m_storage(m_library, ".", m_image),
+      m_portLine(m_port, m_codec, m_portSettings), m_runner(m_port, m_codec, m_image, "."),
+      m_siteCommands(m_storage, m_image, prompt, launcher) {}
+
+void CSiteBinding::OnInitDialog(CMainDlg& dialog) {
+    InitProfile(m_portSettings);
+    m_storage.ScanLibrary();
+    FillTree(dialog);
+    UpdateSelectionPanel(dialog, true);
+    m_portLine.Open();
+    dialog.CheckPortButton(IDC_COM1 + m_portLine.Index());
+    ShowPortLine(dialog);
+    ShowPortProblem(dialog);
+    dialog.SetText(IDC_LIBRARY, "Library: " + Utf8(std::filesystem::current_path().wstring()));
+}
+
+void CSiteBinding::FillTree(CMainDlg& dialog) {
+    CTreeView& tree = dialog.Tree();
+    tree.DeleteAllItems();
+    for (m_library.FirstCircuit(); m_library.HasCircuit(); m_library.NextCircuit()) {
+        // Circuits stand in natural order, the one the command-line listing uses.
+        const std::string& name = m_library.GetCircuitName();
+        HTREEITEM after = TVI_FIRST;
+        for (HTREEITEM item = tree.Root(); item; item = tree.NextSibling(item)) {
+            if (CompareSiteNames(m_library.SelectionOf(tree.ItemData(item)).m_strCircuit, name) > 0)
+                break;
+            after = item;
+        }
+        HTREEITEM circuit = tree.InsertItem(name, m_library.GetCircuitPos(), TVI_ROOT, after);
+        for (m_library.FirstTheater(); m_library.HasTheater(); m_library.NextTheater()) {
+            HTREEITEM theater =
+                tree.InsertItem(m_library.GetTheaterName(), m_library.GetTheaterPos(), circuit);
+            for (m_library.FirstScreen(); m_library.HasScreen(); m_library.NextScreen())
+                tree.InsertItem(m_library.GetScreenName(), m_library.GetScreenPos(), theater);
+        }
+    }
+}
+
+SiteSelection CSiteBinding::SelectedSite(CMainDlg& dialog) {
+    CTreeView& tree = dialog.Tree();
+    if (!tree.Selected() && tree.Root())
+        tree.Select(tree.Root());
+    const HTREEITEM selected = tree.Selected();
+    if (!selected)
+        return {};
+    m_library.Locate(tree.ItemData(selected));
+    return m_library.SelectionOf(tree.ItemData(selected));
+}
+
+void CSiteBinding::Enable(CMainDlg& dialog, MainCommand command, bool bEnable) {
+    if (command == MainCommand::SelectPort) {
+        for (int id = IDC_COM1; id <= IDC_COM4; ++id)
+            dialog.Enable(id, bEnable);
+    } else if (const int id = ControlOf(command)) {
+        dialog.Enable(id, bEnable);
+    }
+}
+
+void CSiteBinding::UpdateSelectionPanel(CMainDlg& dialog, bool bReset) {
+    m_selection = SelectionState::Probe(m_storage, SelectedSite(dialog));
+    for (const MainCommand command : kPanelCommands)
+        Enable(dialog, command, m_selection.Allows(command, dialog.IsTransferRunning()));
+    const SelectionPanel& panel = m_selection.Panel();
+    dialog.SetText(IDC_CIRCUIT, Shown(panel.m_strCircuit));
+    dialog.SetText(IDC_THEATER, Shown(panel.m_strTheater));
+    dialog.SetText(IDC_SCREEN, Shown(panel.m_strScreen));
+    dialog.SetText(IDC_DATE, panel.m_strDate);
+    dialog.SetText(IDC_TIME, panel.m_strTime);
+    if (bReset) {
+        dialog.StatusArea().Clear();
+        dialog.SetProgress(0);
+    }
+}
+
+void CSiteBinding::OnSelChangedTree(CMainDlg& dialog) {
+    UpdateSelectionPanel(dialog, true);
+}
+
+void CSiteBinding::OnDblClkTree(CMainDlg& dialog) {
+    if (SelectedSite(dialog).m_nLevel == SiteLevel::Screen)
+        ShowOpening(m_siteCommands.EditNotes(SelectedSite(dialog)));
+}
+
+void CSiteBinding::OnActivate(CMainDlg& dialog) {
+    // An adapter unplugged, or plugged in again, while the technician was elsewhere.
+    m_portLine.ReopenIfGone();
+    ShowPortLine(dialog);
+}
+
+void CSiteBinding::ShowPortLine(CMainDlg& dialog) {
+    const PortLineState state = m_portLine.Check();
+    dialog.SetText(IDC_PORT_STATE, state.DeviceName() + (state.m_bOpen ? "\nopen" : "\nclosed"));
+}
+
+void CSiteBinding::ShowPortProblem(CMainDlg& dialog) {
+    const std::string& problem = m_portLine.Problem();
+    if (!problem.empty()) {
+        dialog.StatusArea().SetStatus(transfer_text::kPortError);
+        dialog.StatusArea().AddReason(problem);
+        dialog.SetProgress(0);
+    } else if (dialog.StatusArea().Status() == transfer_text::kPortError) {
+        dialog.StatusArea().Clear();
+    }
+}
+
+void CSiteBinding::SelectPort(CMainDlg& dialog, int index) {
+    m_portLine.Select(index);
+    dialog.CheckPortButton(IDC_COM1 + index);
+    ShowPortLine(dialog);
+    ShowPortProblem(dialog);
+}
+
+void CSiteBinding::OnCommand(CMainDlg& dialog, int nId) {
+    if (nId >= IDC_COM1 && nId <= IDC_COM4) {
+        SelectPort(dialog, nId - IDC_COM1);
+        return;
+    }
+    switch (nId) {
+    case IDC_ADD_CIRCUIT:
+        AddEntry(dialog, SiteLevel::Circuit);
+        return;
+    case IDC_ADD_THEATER:
+        if (SelectedSite(dialog).m_nLevel != SiteLevel::None)
+            AddEntry(dialog, SiteLevel::Theater);
+        return;
+    case IDC_ADD_SCREEN: {
+        const SiteLevel level = SelectedSite(dialog).m_nLevel;
+        if (level == SiteLevel::Theater || level == SiteLevel::Screen)
+            AddEntry(dialog, SiteLevel::Screen);
+        return;
+    }
+    case IDC_DELETE:
+        OnDelete(dialog);
+        return;
+    case IDC_EDIT_NOTES:
+        ShowOpening(m_siteCommands.EditNotes(SelectedSite(dialog)));
+        return;
+    case IDC_VIEW_CONFIGURATION:
+        ShowOpening(m_siteCommands.ViewConfiguration(SelectedSite(dialog)));
+        return;
+    case IDC_LOAD:
+        StartTransfer(dialog, TransferKind::Load, std::nullopt);
+        return;
+    case IDC_SEND:
+        StartTransfer(dialog, TransferKind::Send, std::nullopt);
+        return;
+    case IDC_PORTS:
+        Tell(m_prompt,
+             "This window does not map COM1 to COM4 onto this machine's ports yet. "
+             "vrx3km-cli.exe, installed beside this program, does: \"vrx3km-cli.exe ports\" "
+             "lists them, \"ports --find\" finds the VRX-3KM, \"ports --map COM1 COM7\" maps "
+             "a port.",
+             m_prompt.ProgramCaption(), PromptIcon::Exclamation);
+        return;
+    case IDC_HISTORY:
+        Tell(m_prompt,
+             "This window does not show the History and the comparisons yet. vrx3km-cli.exe, "
+             "installed beside this program, does: \"vrx3km-cli.exe history CIRCUIT THEATER "
+             "SCREEN\", \"restore\" and \"compare\" (\"vrx3km-cli.exe --help\" tells how).",
+             m_prompt.ProgramCaption(), PromptIcon::Exclamation);
+        return;
+    default:
+        return;
+    }
+}
+
+void CSiteBinding::AddEntry(CMainDlg& dialog, SiteLevel level) {
+    CTreeView& tree = dialog.Tree();
+    // The entry the new one goes below, fixed before the name is asked for.
+    HTREEITEM parent = level == SiteLevel::Circuit
+                           ? nullptr
+                           : SelectedAt(tree, static_cast<SiteLevel>(static_cast<int>(level) - 1));
+    if (level != SiteLevel::Circuit && !parent)
+        return;
+    const SiteSelection parentSite =
+        parent ? m_library.SelectionOf(tree.ItemData(parent)) : SiteSelection{};
+    const NameSource names = [&dialog](const std::string& caption, const NameCheck& check) {
+        return dialog.AskName(caption, check);
+    };
+    const std::optional<AddOutcome> added = m_siteCommands.Add(level, parentSite, names);
+    if (!added) {
+        // The library's selection is the selected item's again, after the names tried.
+        SelectedSite(dialog);
+        return;
+    }
+    HTREEITEM after = TVI_LAST;
+    if (!parent) {
+        after = TVI_FIRST;
+        for (HTREEITEM item = tree.Root(); item; item = tree.NextSibling(item)) {
+            if (CompareSiteNames(m_library.SelectionOf(tree.ItemData(item)).m_strCircuit,
+                                 added->m_strName) > 0)
+                break;
+            after = item;
+        }
+    }
+    tree.Select(tree.InsertItem(added->m_strName, added->m_pos, parent ? parent : TVI_ROOT, after));
+}
+
+void CSiteBinding::OnDelete(CMainDlg& dialog) {
+    const SiteSelection site = SelectedSite(dialog);
+    if (site.m_nLevel == SiteLevel::None || !m_siteCommands.ConfirmDelete(site))
+        return;
+    CTreeView& tree = dialog.Tree();
+    const HTREEITEM item = tree.Selected();
+    if (!m_siteCommands.Delete(site, tree.ItemData(item))) {
+        // The status text and the bar stay as they were.
+        UpdateSelectionPanel(dialog, false);
+        return;
+    }
+    // The parent is selected in its place (the whole panel follows the selection).
+    HTREEITEM parent = tree.Parent(item);
+    tree.Select(parent);
+    tree.DeleteItem(item);
+    if (!parent)
+        UpdateSelectionPanel(dialog, true);
+}
+
+void CSiteBinding::ShowOpening(const Opening& opening) {
+    if (opening.m_nResult != OpenResult::NotOpened)
+        return;
+    Tell(m_prompt,
+         "Notepad could not be started to show " + opening.m_strPath +
+             ". Open the file in a text editor of your own.",
+         m_prompt.ProgramCaption(), PromptIcon::Exclamation);
+}
+
+void CSiteBinding::StartTransfer(CMainDlg& dialog, TransferKind kind,
+                                 std::optional<ScreenTarget> target) {
+    if (dialog.IsTransferRunning())
+        return;
+    // The screen is fixed here for the whole transfer: its names, not the tree's selection, say
+    // where the settings are stored or read.
+    const SiteSelection site = SelectedSite(dialog);
+    if (!target) {
+        if (site.m_nLevel != SiteLevel::Screen)
+            return;
+        target = ScreenOf(site);
+    }
+    std::string strDate, strTime;
+    SettingsTimeTexts(m_storage, site, strDate, strTime);
+    // A port whose device went away and came back is opened anew here.
+    m_portLine.PrepareTransfer();
+    ShowPortLine(dialog);
+    const std::string line = CTransferRunner::SendLine(*target, strDate, strTime);
+    const std::string trace = m_portLine.TraceFileInUse();
+    const bool bStarted = dialog.StartTransfer(
+        [&](TransferReport& report) { return m_runner.Start(kind, *target, line, trace, report); });
+    if (!bStarted)
+        return;
+    for (const MainCommand command : kMainCommands)
+        if (TransferLockOf(command) != TransferLock::Untouched)
+            Enable(dialog, command, false);
+}
+
+void CSiteBinding::OnTransferEnded(CMainDlg& dialog, TransferResult result) {
+    m_runner.Finish(result);
+    m_portLine.TransferEnded(result);
+    UpdateSelectionPanel(dialog, false);
+    for (const MainCommand command : kMainCommands)
+        if (TransferLockOf(command) == TransferLock::Fixed)
+            Enable(dialog, command, true);
+    ShowPortLine(dialog);
+    switch (m_runner.FollowUp(m_prompt)) {
+    case TransferFollowUp::CompareNow:
+        StartTransfer(dialog, TransferKind::Compare, m_runner.Target());
+        break;
+    case TransferFollowUp::ShowDifferences:
+        if (const auto differences =
+                ProcessorDifferences(m_prompt, ".", m_runner.Target(), m_runner.ProcessorImage())) {
+            std::string text = "The VRX-3KM differs from the stored settings of " +
+                               ScreenLabel(m_runner.Target()) + ":";
+            std::size_t shown = 0;
+            for (const SettingsDifference& difference : *differences) {
+                if (++shown > 20) {
+                    text += "\n... and " + std::to_string(differences->size() - 20) + " more.";
+                    break;
+                }
+                text += "\n" + difference.Label() + ": stored " + difference.m_strFirst +
+                        ", VRX-3KM " + difference.m_strSecond;
+            }
+            Tell(m_prompt, text, "", PromptIcon::None);
+        }
+        break;
+    case TransferFollowUp::None:
+        break;
+    }
+}
