@@ -43,19 +43,6 @@ void SortByPath(std::vector<ConflictCopy>& copies) {
     });
 }
 
-std::vector<std::string> Lines(std::string_view text) {
-    std::vector<std::string> lines;
-    while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        lines.emplace_back(line);
-    }
-    return lines;
-}
-
 std::string ReadWhole(const fs::path& file, std::size_t nLimit) {
     const RegularFileRead read = ReadRegularFile(file, nLimit);
     ThrowUnlessFileFound(read, file);
@@ -202,10 +189,10 @@ std::string NotesMergeMark(const std::string& copyName, std::time_t now) {
 }
 
 std::string MergeNotes(std::string_view kept, std::string_view other, const std::string& mark) {
-    const std::vector<std::string> keptLines = Lines(kept);
+    const std::vector<std::string> keptLines = TextLines(kept, true);
     const std::set<std::string> known(keptLines.begin(), keptLines.end());
     std::vector<std::string> own;
-    for (const std::string& line : Lines(other)) {
+    for (const std::string& line : TextLines(other, true)) {
         if (!line.empty() && known.count(line) == 0)
             own.push_back(line);
     }

@@ -83,20 +83,6 @@ void ReadNotes(const fs::path& folder, VisitScreen& screen) {
     }
 }
 
-// The lines of a text, without their "\r\n" or "\n".
-std::vector<std::string> TextLines(std::string_view text) {
-    std::vector<std::string> lines;
-    while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        lines.emplace_back(line);
-    }
-    return lines;
-}
-
 // How many characters a reader sees in UTF-8 bytes (a byte of another encoding counts as one).
 std::size_t Columns(std::string_view text) {
     return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
@@ -142,7 +128,7 @@ public:
         m_lines.push_back(std::string(indent) + std::string(line));
     }
     void Text(std::string_view text) {
-        for (const std::string& line : TextLines(text))
+        for (const std::string& line : TextLines(text, true))
             Line(line);
     }
     VisitPart Part(std::string title) const {
