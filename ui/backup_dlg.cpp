@@ -56,7 +56,7 @@ CBackupDlg::CBackupDlg(QWidget* parent, std::string scopeText, std::vector<Backu
     m_pList->setHeaderLabels({"Screen", "Result", "Details"});
     m_pList->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_pList->header()->setStretchLastSection(true);
-    m_pList->setMinimumSize(fontMetrics().averageCharWidth() * 80, fontMetrics().height() * 12);
+    m_pList->setMinimumSize(fontMetrics().averageCharWidth() * 120, fontMetrics().height() * 12);
     layout->addWidget(m_pList, 1);
     m_pSummary = new QLabel(this);
     m_pSummary->setWordWrap(true);

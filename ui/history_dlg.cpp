@@ -65,7 +65,7 @@ CHistoryDlg::CHistoryDlg(QWidget* parent, WindowPrompt& boxes, fs::path screenFo
     m_pLog->setHeaderLabels({"When", "Technician", "Computer", "Action", "Result", "Reason"});
     m_pLog->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_pLog->header()->setStretchLastSection(true);
-    m_pLog->setMinimumHeight(fontMetrics().height() * 8);
+    m_pLog->setMinimumSize(fontMetrics().averageCharWidth() * 100, fontMetrics().height() * 8);
     logLayout->addWidget(m_pLog, 1);
     m_pLogNote = new QLabel(logBox);
     m_pLogNote->setWordWrap(true);

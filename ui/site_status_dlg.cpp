@@ -66,7 +66,7 @@ CSiteStatusDlg::CSiteStatusDlg(QWidget* parent, std::string scopeText, std::vect
     m_pList->setHeaderLabels({"Circuit", "Theater", "Screen", "Last read", "State", "Own port"});
     m_pList->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_pList->header()->setStretchLastSection(true);
-    m_pList->setMinimumSize(fontMetrics().averageCharWidth() * 90, fontMetrics().height() * 14);
+    m_pList->setMinimumSize(fontMetrics().averageCharWidth() * 120, fontMetrics().height() * 14);
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
         const StatusRow& row = m_rows[i];
         const ScreenTarget& target = row.m_status.m_target;
