@@ -4,11 +4,14 @@
 // and frame hints the window gave the desktop (xprop). Not installed; scripts/dialog-shots runs it.
 //   vrx3km-shots NAME OUT.png
 //   vrx3km-shots --list
+#include "control/site_overview.h"
 #include "image/file_error.h"
 #include "image/report.h"
 #include "image/settings_compare.h"
+#include "library/screen_port.h"
 #include "library/site_history.h"
 #include "library/site_library.h"
+#include "library/site_log.h"
 #include "library/stored_settings.h"
 #include "link/frame_codec.h"
 #include "link/profile.h"
@@ -16,6 +19,7 @@
 #include "link/serial_port.h"
 #include "link/transfer_sequence.h"
 #include "ui/about_dlg.h"
+#include "ui/backup_dlg.h"
 #include "ui/diff_dlg.h"
 #include "ui/history_dlg.h"
 #include "ui/launcher.h"
@@ -24,6 +28,7 @@
 #include "ui/notes_editor.h"
 #include "ui/port_dlg.h"
 #include "ui/prompt.h"
+#include "ui/site_status_dlg.h"
 #include "ui/status_area.h"
 #include "ui/text_viewer.h"
 #include "ui/transfer_binding.h"
@@ -91,6 +96,23 @@ void MakeLibrary(const fs::path& root) {
     fs::copy_file(kGolden / "full.cfg", screen / "Vrx.cfg");
     KeepSettingsInHistory(screen);
     fs::copy_file(kGolden / "second.cfg", screen / "Vrx.cfg", fs::copy_options::overwrite_existing);
+    // Two technicians' lines, on two laptops, in the screen's log; a screen reached through a
+    // serial device server.
+    const std::time_t now = std::time(nullptr);
+    AppendLog(ScreenLogFolder(screen), {"A. Tech", "laptop-a", ""}, "Load", "success",
+              now - 86400 * 40);
+    AppendLog(ScreenLogFolder(screen), {"B. Smith", "laptop-b", "new screen speaker"}, "Send",
+              "success", now - 86400 * 2);
+    AppendLog(ScreenLogFolder(screen), {"A. Tech", "laptop-a", ""}, "Restore", "success",
+              now - 3600);
+    WriteScreenPort(root / "Grand Circuit/Palace/2", "rfc2217://10.0.4.12:7002");
+    fs::copy_file(kGolden / "full.cfg", root / "Grand Circuit/Odeon/Main/Vrx.cfg");
+    fs::last_write_time(root / "Grand Circuit/Odeon/Main/Vrx.cfg",
+                        fs::file_time_type::clock::now() - std::chrono::hours(24 * 400));
+    const fs::path plaza = root / "Northern Cinemas/Plaza/1";
+    std::ofstream(plaza / "Notes.txt") << "Left surround replaced.\r\n";
+    std::ofstream(plaza / "Notes.sync-conflict-20261208-101112-ABCDEFG.txt")
+        << "Left surround replaced.\r\nSubwoofer level checked.\r\n";
 }
 
 struct Scene {
@@ -221,6 +243,28 @@ const std::vector<Shot>& Shots() {
              if (dialog->List()->topLevelItemCount() > 0)
                  dialog->List()->setCurrentItem(dialog->List()->topLevelItem(0));
              dialog->show();
+             scene.m_pShown = std::move(dialog);
+         }},
+        {"site-status",
+         [](Scene& scene) {
+             CMainDlg& main = ShowMain(scene);
+             auto dialog = std::make_unique<CSiteStatusDlg>(
+                 &main, "the whole library",
+                 SiteStatusRows(scene.m_library, ".", {}, std::time(nullptr), kDefaultOverdueDays),
+                 kDefaultOverdueDays);
+             dialog->show();
+             scene.m_pShown = std::move(dialog);
+         }},
+        {"backup",
+         [](Scene& scene) {
+             CMainDlg& main = ShowMain(scene);
+             WriteScreenPort(scene.m_root / "Grand Circuit/Palace/1",
+                             (scene.m_root / "ttyUSB7").string());
+             auto dialog = std::make_unique<CBackupDlg>(
+                 &main, "Grand Circuit", BackupScreensOf(scene.m_library, ".", {"Grand Circuit"}),
+                 ".", scene.m_portSettings.ProfilePath);
+             dialog->show();
+             dialog->Start();
              scene.m_pShown = std::move(dialog);
          }},
         {"status-reason",

@@ -23,7 +23,7 @@ std::string PortLineState::PortTip(int index) const {
 CPortLine::CPortLine(CSerialPort& port, FrameCodec& codec, PortSettings& settings)
     : m_port(port), m_codec(codec), m_settings(settings) {
     m_opener = [this](const std::string& name) {
-        m_port.Open(name, m_settings.ProfilePath);
+        OpenNamedPort(m_port, name, m_settings.ProfilePath);
         return m_port.LastOpenFailure().Reason();
     };
     m_probe = [this] { return m_port.Probe(); };
@@ -49,9 +49,27 @@ void CPortLine::PrepareTransfer() {
         Open();
 }
 
+PortChoice CPortLine::PrepareTransferFor(const ScreenPort& own) {
+    const PortChoice choice = ChoosePort(own.m_strName, own.m_strProblem, m_settings.PortIndex);
+    if (!choice.m_strProblem.empty())
+        return choice;
+    if (choice.m_bScreensOwn) {
+        // Its reason, if any, is the transfer's to report: the port line keeps the COM port's.
+        m_opener(choice.m_strPort);
+        m_bOnScreensPort = true;
+    } else {
+        PrepareTransfer();
+    }
+    return choice;
+}
+
 void CPortLine::TransferEnded(TransferResult result) {
     m_bLastTransferFailed =
         result == TransferResult::StageFailed || result == TransferResult::PortNotOpen;
+    if (m_bOnScreensPort) {
+        m_bOnScreensPort = false;
+        Open();
+    }
 }
 
 PortLineState CPortLine::Check() {

@@ -3,6 +3,8 @@
 // trace the ports dialog switches on. Each window shows the state it reports.
 #pragma once
 
+#include "library/screen_port.h"
+#include "link/port_choice.h"
 #include "link/profile.h"
 #include "link/transfer_sequence.h"
 
@@ -58,6 +60,11 @@ public:
     // Before a transfer: the port is opened again when it is not open or the last transfer on it
     // failed, so that an adapter unplugged and plugged in again works at once.
     void PrepareTransfer();
+    // Before a transfer of a screen: the screen's own port (its Port.txt) when it has one, else
+    // the chosen COM port as PrepareTransfer opens it. A choice with a problem opens nothing:
+    // the transfer is not to start. After a transfer on a screen's own port, TransferEnded opens
+    // the chosen COM port again, so that the port line shows what it names.
+    PortChoice PrepareTransferFor(const ScreenPort& own);
     void TransferEnded(TransferResult result);
     // Looks at the port now: what the line shows, which the next ReopenIfGone compares with.
     PortLineState Check();
@@ -87,6 +94,7 @@ private:
     // What the line showed at the last Check.
     bool m_bShownOpen = false;
     bool m_bLastTransferFailed = false;
+    bool m_bOnScreensPort = false; // the port is open on a screen's own port
     bool m_bTrace = false;
     std::string m_strTracePath;
 };

@@ -1,6 +1,9 @@
 #include "control/selection_state.h"
 
 #include "image/portable.h"
+#include "library/conflict_resolve.h"
+#include "library/screen_port.h"
+#include "library/screen_store.h"
 #include "library/site_storage.h"
 #include "library/stored_settings.h"
 
@@ -83,6 +86,22 @@ SelectionState SelectionState::Probe(CSiteStorage& storage, const SiteSelection&
             StoredSettingsState::FailsChecks) {
         panel.m_strScreen += kFailingSettingsMark;
         panel.m_strWarning = kFailingSettingsText;
+    }
+    if (flags.m_bScreenSelected) {
+        const std::filesystem::path folder = ScreenFolderPath(storage.Root(), ScreenOf(site));
+        const ScreenPort own = ReadScreenPort(folder);
+        panel.m_strOwnPort = own.m_strName;
+        panel.m_strOwnPortProblem = own.m_strProblem;
+        // The panel has no line to spare: the port follows the name, the tooltip says more.
+        if (!own.m_strProblem.empty())
+            panel.m_strScreen += "  (own port: unusable)";
+        else if (!own.m_strName.empty())
+            panel.m_strScreen += "  (port " + own.m_strName + ")";
+        for (const ConflictCopy& copy : ScreenConflicts(folder))
+            panel.m_strConflicts += copy.m_strPath + "  (a copy of " + copy.m_strOriginal + ", " +
+                                    SyncEngineText(copy.m_nEngine) + ")\n";
+        if (!panel.m_strConflicts.empty())
+            panel.m_strScreen += kConflictMark;
     }
     return state;
 }

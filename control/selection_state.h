@@ -91,6 +91,14 @@ struct SelectionPanel {
     std::string m_strTime;
     // Why the screen, its date and its time are marked; empty when they are not.
     std::string m_strWarning;
+    // The screen's own port (its Port.txt): the port its Load, Send and comparison use; empty
+    // when it has none. m_strOwnPortProblem says why a Port.txt names no usable port. The
+    // screen's name is followed by the port, or by a mark when it cannot be used.
+    std::string m_strOwnPort;
+    std::string m_strOwnPortProblem;
+    // The copies a sync engine left beside the screen's files after a conflict, one per line
+    // with what to do; empty when there are none. The screen's name then carries kConflictMark.
+    std::string m_strConflicts;
 };
 
 // What follows the screen's name when its stored settings have a valid length but fail their
@@ -99,6 +107,13 @@ inline constexpr const char* kFailingSettingsMark = "  (settings fail checks)";
 inline constexpr const char* kFailingSettingsText =
     "The stored settings of this screen fail their checks: a Send would refuse them. Load them "
     "again from the VRX-3KM, or restore a kept version (History).";
+
+// What follows the screen's name when a sync engine left conflicting copies of its files, and
+// what the mark's tooltip says after the list of copies.
+inline constexpr const char* kConflictMark = "  (conflict)";
+inline constexpr const char* kConflictText =
+    "Two computers changed this screen's files before either had the other's change. Settle it "
+    "with History & Compare, \"Settle Conflicts...\": nothing of either version is lost.";
 
 class SelectionState {
 public:
@@ -115,6 +130,8 @@ public:
     // Whether the command may run for this selection; while a transfer runs, only the commands
     // it leaves untouched.
     bool Allows(MainCommand command, bool bTransferRunning = false) const;
+    // Whether the selected screen has conflicting copies to settle.
+    bool HasConflicts() const { return !m_panel.m_strConflicts.empty(); }
 
 private:
     SiteSelection m_site;

@@ -4,6 +4,7 @@
 #include "image/file_error.h"
 #include "image/settings_compare.h"
 #include "image/stored_files.h"
+#include "library/site_log.h"
 #include "library/stored_settings.h"
 #include "ui/diff_dlg.h"
 
@@ -11,6 +12,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QSplitter>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -42,10 +44,34 @@ CHistoryDlg::CHistoryDlg(QWidget* parent, WindowPrompt& boxes, fs::path screenFo
     m_pList->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_pList->setHeaderLabels({"Replaced on", "Kept as", "Checks", "Stored now"});
     m_pList->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    m_pList->setMinimumSize(fontMetrics().averageCharWidth() * 70, fontMetrics().height() * 10);
-    layout->addWidget(m_pList, 1);
-    m_pEmpty = new QLabel("No settings of this screen have been kept yet.", this);
-    layout->addWidget(m_pEmpty);
+    m_pList->setMinimumSize(fontMetrics().averageCharWidth() * 70, fontMetrics().height() * 8);
+    // The versions above, the log below: each keeps its height as the dialog grows.
+    auto* splitter = new QSplitter(Qt::Vertical, this);
+    auto* versions = new QWidget(splitter);
+    auto* versionsLayout = new QVBoxLayout(versions);
+    versionsLayout->setContentsMargins(0, 0, 0, 0);
+    versionsLayout->addWidget(m_pList, 1);
+    m_pEmpty = new QLabel("No settings of this screen have been kept yet.", versions);
+    versionsLayout->addWidget(m_pEmpty);
+    auto* logBox = new QWidget(splitter);
+    auto* logLayout = new QVBoxLayout(logBox);
+    logLayout->setContentsMargins(0, 0, 0, 0);
+    logLayout->addWidget(new QLabel("Log: who did what to this screen, on every computer that "
+                                    "shares the library, oldest first.",
+                                    logBox));
+    m_pLog = new QTreeWidget(logBox);
+    m_pLog->setRootIsDecorated(false);
+    m_pLog->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_pLog->setHeaderLabels({"When", "Technician", "Computer", "Action", "Result", "Reason"});
+    m_pLog->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_pLog->header()->setStretchLastSection(true);
+    m_pLog->setMinimumSize(fontMetrics().averageCharWidth() * 100, fontMetrics().height() * 8);
+    logLayout->addWidget(m_pLog, 1);
+    m_pLogNote = new QLabel(logBox);
+    m_pLogNote->setWordWrap(true);
+    logLayout->addWidget(m_pLogNote);
+    splitter->setChildrenCollapsible(false);
+    layout->addWidget(splitter, 1);
 
     auto* buttons = new QDialogButtonBox(this);
     m_pCompare = buttons->addButton("&Compare with stored", QDialogButtonBox::ActionRole);
@@ -80,6 +106,29 @@ void CHistoryDlg::Refresh() {
         m_pList->setCurrentItem(m_pList->topLevelItem(0));
     m_pEmpty->setVisible(m_versions.empty());
     UpdateButtons();
+    FillLog();
+}
+
+void CHistoryDlg::FillLog() {
+    const LogRead log = ReadLog(ScreenLogFolder(m_screenFolder));
+    m_pLog->clear();
+    for (const LogEntry& entry : log.m_entries) {
+        auto* item = new QTreeWidgetItem(m_pLog, {Q(entry.m_strTime), Q(entry.m_strWho),
+                                                  Q(entry.m_strMachine), Q(entry.m_strAction),
+                                                  Q(entry.m_strResult), Q(entry.m_strWhy)});
+        item->setToolTip(5, Q(entry.m_strWhy));
+    }
+    if (m_pLog->topLevelItemCount() > 0)
+        m_pLog->scrollToItem(m_pLog->topLevelItem(m_pLog->topLevelItemCount() - 1));
+    QString note;
+    if (log.m_entries.empty())
+        note = "Nothing has been logged for this screen yet.";
+    if (log.m_nUnreadable > 0)
+        note += QString(note.isEmpty() ? "" : " ") +
+                QString::number(static_cast<qulonglong>(log.m_nUnreadable)) +
+                " lines of the log files could not be read and are not shown.";
+    m_pLogNote->setText(note);
+    m_pLogNote->setVisible(!note.isEmpty());
 }
 
 std::string CHistoryDlg::SelectedVersion() const {

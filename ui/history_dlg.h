@@ -1,6 +1,7 @@
 // A screen's History: the settings kept each time its Vrx.cfg was replaced, newest first, the one
 // that holds the same settings as Vrx.cfg marked, with a comparison of any of them with the
-// current stored settings or of two of them with each other, and Restore.
+// current stored settings or of two of them with each other, and Restore; below them the screen's
+// log of who did what, the lines of every computer merged by time.
 #pragma once
 
 #include "library/site_history.h"
@@ -43,11 +44,13 @@ public:
     bool Restored() const { return m_bRestored; }
 
     QTreeWidget* List() const { return m_pList; }
+    QTreeWidget* Log() const { return m_pLog; }
     // The column that marks the version holding the stored settings.
     static constexpr int kSameColumn = 3;
 
 private:
     void UpdateButtons();
+    void FillLog();
     std::string ScreenText() const;
 
     CPromptOver m_prompt;
@@ -56,6 +59,8 @@ private:
     std::vector<KeptSettings> m_versions;
     QTreeWidget* m_pList = nullptr;
     QLabel* m_pEmpty = nullptr;
+    QTreeWidget* m_pLog = nullptr;
+    QLabel* m_pLogNote = nullptr;
     QPushButton* m_pCompare = nullptr;
     QPushButton* m_pCompareTwo = nullptr;
     QPushButton* m_pRestore = nullptr;

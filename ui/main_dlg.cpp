@@ -19,6 +19,7 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QShortcut>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QWindow>
 
@@ -35,7 +36,9 @@ CMainDlg::CMainDlg(CSerialPort& port, FrameCodec& codec, SettingsImage& image,
       m_transfer(this, m_prompt, m_view.Progress(), m_view.StatusArea(), m_runner),
       m_siteCommands(m_storage, image, m_prompt, launcher),
       m_compare(this, m_prompt, boxes, library, m_storage.Root()),
-      m_libraryFolder(m_storage, portSettings, m_place, m_prompt) {
+      m_libraryFolder(m_storage, portSettings, m_place, m_prompt),
+      m_team(this, m_view.HistoryMenu(), boxes, library, m_storage.Root(), portSettings,
+             [this](const ScreenTarget& target) { LoadScreen(target); }) {
     m_nameSource = [this, &boxes](const std::string& caption, const NameCheck& check) {
         return AskName(boxes, m_launcher, caption, check);
     };
@@ -81,6 +84,16 @@ void CMainDlg::ConnectControls() {
     };
     for (const auto& [command, handler] : menu)
         connect(m_view.MenuAction(command), &QAction::triggered, this, handler);
+    const std::pair<QAction*, Handler> team[] = {
+        {m_team.SiteStatusAction(), &CMainDlg::OnSiteStatus},
+        {m_team.BackupAction(), &CMainDlg::OnBackUpScreens},
+        {m_team.ConflictsAction(), &CMainDlg::OnSettleConflicts},
+    };
+    for (const auto& [action, handler] : team)
+        connect(action, &QAction::triggered, this, handler);
+    connect(m_team.TechnicianAction(), &QAction::triggered, this,
+            [this] { m_team.AskTechnicianName(true); });
+    insertAction(AboutAction(), m_team.TechnicianAction());
     connect(HistoryMenu(), &QMenu::aboutToShow, this, &CMainDlg::UpdateHistoryMenu);
     connect(Tree(), &QWidget::customContextMenuRequested, this, [this](const QPoint& point) {
         if (!IsTransferRunning())
@@ -118,6 +131,8 @@ void CMainDlg::InitDialog() {
 
 int CMainDlg::exec() {
     InitDialog();
+    // Once the window shows: the name every log line of this account records.
+    QTimer::singleShot(0, this, [this] { m_team.AskTechnicianName(false); });
     return QDialog::exec();
 }
 
@@ -278,11 +293,18 @@ void CMainDlg::StartTransfer(TransferKind kind) {
     SettingsTimeTexts(m_storage, SelectedSite(), strDate, strTime);
     // A port whose device went away and came back is opened anew here, so the first Load after
     // it already reaches the device.
-    m_portLine.PrepareTransfer();
+    // A screen with a port of its own is reached through it, and the status says so.
+    const PortChoice port =
+        m_portLine.PrepareTransferFor(ReadScreenPort(ScreenFolderPath(m_storage.Root(), *target)));
+    if (!port.m_strProblem.empty()) {
+        m_view.ShowPortProblem(port.m_strProblem);
+        return;
+    }
     UpdatePortState();
-    m_transfer.Start(kind, *target, CTransferRunner::SendLine(*target, strDate, strTime),
-                     m_portLine.TraceFileInUse(),
-                     [this](TransferResult result) { EndTransfer(result); });
+    m_transfer.Start(
+        kind, *target, CTransferRunner::SendLine(*target, strDate, strTime),
+        m_portLine.TraceFileInUse(), [this](TransferResult result) { EndTransfer(result); },
+        port.Explanation());
     // The job's first report is shown once this handler has returned: the controls are locked
     // by then.
     LockControls();
@@ -335,6 +357,30 @@ void CMainDlg::reject() {
 void CMainDlg::UpdateHistoryMenu() {
     UpdateSelectionFlags();
     m_view.EnableAsAllowed(kMenuCommands, m_selection, IsTransferRunning());
+    m_team.UpdateMenu(m_selection, IsTransferRunning());
+}
+
+void CMainDlg::OnBackUpScreens() {
+    const SiteSelection site = SelectedSite();
+    if (!IsTransferRunning() && m_team.OnBackup(site))
+        UpdateSelectionPanel(false);
+    GetSelectedLevel(); // the backup's listing walked the library's cursors
+}
+
+void CMainDlg::OnSettleConflicts() {
+    if (!IsTransferRunning() && m_team.OnConflicts(SelectedSite()))
+        UpdateSelectionPanel(false);
+}
+
+void CMainDlg::LoadScreen(const ScreenTarget& target) {
+    QTreeWidgetItem* item = CSiteTree::Find(Tree(), {QString::fromUtf8(target.m_strCircuit),
+                                                     QString::fromUtf8(target.m_strTheater),
+                                                     QString::fromUtf8(target.m_strScreen)});
+    if (!item || IsTransferRunning())
+        return;
+    m_tree.Select(item);
+    UpdateSelectionPanel(true);
+    OnLoadSettings();
 }
 
 void CMainDlg::OnHistory() {

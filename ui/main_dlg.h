@@ -18,6 +18,7 @@
 #include "ui/port_buttons.h"
 #include "ui/prompt.h"
 #include "ui/site_tree.h"
+#include "ui/team_windows.h"
 #include "ui/transfer_binding.h"
 
 #include <QDialog>
@@ -58,6 +59,12 @@ public:
     // How the port is opened and probed; by default the program's port (control/port_line.h).
     void SetPortOpener(CPortLine::Opener opener) { m_portLine.SetOpener(std::move(opener)); }
     void SetPortState(CPortLine::Probe probe) { m_portLine.SetProbe(std::move(probe)); }
+    // Where the technician's name is asked; by default a dialog over the window.
+    void SetTechnicianAsker(CTeamWindows::NameAsker asker) {
+        m_team.SetNameAsker(std::move(asker));
+    }
+    // The site status board, the backup, the conflicts and the technician's name.
+    CTeamWindows& Team() { return m_team; }
 
     // The control with this identifier, or null.
     QWidget* Control(int id) const { return m_view.Control(id); }
@@ -84,7 +91,10 @@ public:
     void SelectPort(int index) { m_portButtons.Select(index); }
     void OpenSavedPort() { m_portButtons.OpenSaved(); }
     // The serial ports dialog; after OK the checked port is opened again on its device.
-    void OnPorts() { m_portButtons.OnPorts(); }
+    void OnPorts() {
+        m_portButtons.OnPorts(SelectedScreen(), m_storage.Root());
+        UpdateSelectionPanel(false); // the selected screen's own port may have changed
+    }
     // Shows the checked port's device and whether it is open.
     void UpdatePortState() { m_portButtons.Show(); }
     // Runs when the window becomes the active one: a port shown open whose device has gone is
@@ -111,6 +121,17 @@ public:
     void OnHistory();
     void OnCompareWithScreen();
     void OnCompareWithFile() { m_compare.CompareWithFile(SelectedScreen()); }
+    // The site status board, the backup of many screens and the selected screen's conflicts, for
+    // the selection's circuit or theater (control/site_overview.h).
+    void OnSiteStatus() {
+        m_team.OnSiteStatus(SelectedSite());
+        GetSelectedLevel(); // the listing walked the library's cursors
+    }
+    void OnBackUpScreens();
+    void OnSettleConflicts();
+    // Selects the screen of these names in the tree and starts its Load (the status board's
+    // Load); does nothing when the tree no longer holds it.
+    void LoadScreen(const ScreenTarget& target);
     QMenu* HistoryMenu() const { return m_view.HistoryMenu(); }
     // The result of the last transfer that ended.
     TransferResult LastTransferResult() const { return m_runner.LastResult(); }
@@ -196,6 +217,7 @@ private:
     CCompareWindows m_compare;
     CLibraryPlace m_place;
     CLibraryFolderControl m_libraryFolder;
+    CTeamWindows m_team;
     NameSource m_nameSource;
     // Set while an Add runs: the library must not be rescanned under it.
     bool m_bAdding = false;

@@ -280,8 +280,22 @@ void CMainView::ShowPanel(const SelectionState& state) {
                                         : m_pDialog->palette().color(QPalette::WindowText));
     Control(IDC_DATE)->setToolTip(warning);
     Control(IDC_TIME)->setToolTip(warning);
+    // The screen's tooltip says all that the marks and its own port stand for.
+    QStringList tip;
     if (bFails)
-        Control(IDC_SCREEN)->setToolTip(FromName(state.Site().m_strScreen) + "\n" + warning);
+        tip << warning;
+    if (!panel.m_strOwnPortProblem.empty())
+        tip << "Its own port (Port.txt) cannot be used: " + FromName(panel.m_strOwnPortProblem);
+    else if (!panel.m_strOwnPort.empty())
+        tip << "Its own port: " + FromName(panel.m_strOwnPort) +
+                   "\nLoad, Send and compare of this screen use it, not the checked COM button.";
+    if (state.HasConflicts())
+        tip << "Conflicting copies:\n" + FromName(panel.m_strConflicts) + kConflictText;
+    if (!bFails && state.HasConflicts())
+        SetTextColour(Label(IDC_SCREEN), QColor(150, 80, 0));
+    if (!tip.isEmpty())
+        Control(IDC_SCREEN)
+            ->setToolTip(FromName(state.Site().m_strScreen) + "\n" + tip.join("\n\n"));
     SetText(IDC_DATE, panel.m_strDate);
     SetText(IDC_TIME, panel.m_strTime);
 }

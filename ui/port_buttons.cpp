@@ -1,8 +1,10 @@
 #include "ui/port_buttons.h"
 
 #include "control/port_line.h"
+#include "library/screen_store.h"
 #include "ui/main_view.h"
 #include "ui/port_dlg.h"
+#include "ui/screen_port_box.h"
 
 CPortButtons::CPortButtons(QWidget* window, CMainView& view, CPortLine& line,
                            PortSettings& settings, WindowPrompt& boxes)
@@ -26,8 +28,11 @@ void CPortButtons::Probe() {
     Show();
 }
 
-void CPortButtons::OnPorts() {
+void CPortButtons::OnPorts(const std::optional<ScreenTarget>& screen,
+                           const std::filesystem::path& root) {
     CPortDlg dialog(m_pWindow, m_boxes, m_settings.ProfilePath);
+    if (screen)
+        dialog.AddBox(new CScreenPortBox(&dialog, ScreenFolderPath(root, *screen), *screen));
     dialog.Load();
     dialog.SetTrace(m_line.IsTracing(), m_line.TracePath());
     dialog.SetFinder([this](const std::vector<std::string>& candidates,

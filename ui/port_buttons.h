@@ -3,6 +3,11 @@
 // not open, and the serial ports dialog.
 #pragma once
 
+#include "image/settings_store.h"
+
+#include <filesystem>
+#include <optional>
+
 class CMainView;
 class CPortLine;
 class QWidget;
@@ -20,8 +25,10 @@ public:
     void OpenSaved();
     // The window became the active one: a port shown open whose device has gone is opened again.
     void Probe();
-    // The serial ports dialog; after OK the chosen port is opened again on its device.
-    void OnPorts();
+    // The serial ports dialog; after OK the chosen port is opened again on its device. With a
+    // screen selected, the dialog also sets or removes its own port (below root).
+    void OnPorts(const std::optional<ScreenTarget>& screen = std::nullopt,
+                 const std::filesystem::path& root = ".");
     // Shows what the port line says now.
     void Show();
 

@@ -342,3 +342,8 @@ void CPortDlg::accept() {
     }
     QDialog::accept();
 }
+
+void CPortDlg::AddBox(QWidget* box) {
+    auto* layout = static_cast<QVBoxLayout*>(this->layout());
+    layout->insertWidget(layout->count() - 1, box);
+}

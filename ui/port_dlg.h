@@ -69,6 +69,10 @@ public:
     // the dialog stays open with nothing written.
     void accept() override;
 
+    // Adds a box beside the mappings, above the dialog's buttons (the selected screen's own
+    // port).
+    void AddBox(QWidget* box);
+
     QTreeWidget* DeviceList() const { return m_pDevices; }
     QLabel* FindResult() const { return m_pFindResult; }
     QLabel* CableResult() const { return m_pCableResult; }

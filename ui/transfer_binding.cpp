@@ -41,9 +41,13 @@ void WindowTransferReport::OnProgress(int nPos) {
 }
 
 void WindowTransferReport::OnStatus(const std::string& strText) {
-    Post(m_pOwner, [status = m_pStatus, text = QString::fromUtf8(strText)] {
-        if (status)
-            status->SetStatus(text);
+    Post(m_pOwner, [status = m_pStatus, text = QString::fromUtf8(strText),
+                    line = QString::fromUtf8(m_strPortLine)] {
+        if (!status)
+            return;
+        status->SetStatus(text);
+        if (!line.isEmpty())
+            status->AddReason(line);
     });
 }
 
@@ -85,12 +89,13 @@ CTransferBinding::CTransferBinding(QWidget* window, Prompt& prompt, QProgressBar
 CTransferBinding::~CTransferBinding() = default;
 
 void CTransferBinding::Start(TransferKind kind, const ScreenTarget& target, std::string strSendLine,
-                             std::string strTraceFile,
-                             std::function<void(TransferResult)> onEnded) {
+                             std::string strTraceFile, std::function<void(TransferResult)> onEnded,
+                             std::string strPortLine) {
     m_pFocusBefore = m_pWindow->focusWidget();
     m_pInputGuard->Start();
     m_pReport = std::make_unique<WindowTransferReport>(m_pWindow, m_prompt, m_pBar, m_pStatus,
                                                        std::move(onEnded));
+    m_pReport->SetPortLine(std::move(strPortLine));
     m_runner.Start(kind, target, std::move(strSendLine), std::move(strTraceFile), *m_pReport);
 }
 

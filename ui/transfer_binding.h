@@ -28,6 +28,9 @@ public:
     // The reason follows the status text on lines of its own.
     void OnReason(const std::string& strReason) override;
     void OnJobEnded(TransferResult result) override;
+    // A line that follows every status text, before any reason: which port the transfer uses
+    // when it is not the checked COM button's.
+    void SetPortLine(std::string strLine) { m_strPortLine = std::move(strLine); }
     // The box and the questions wait for the technician's answer on the window's thread; the
     // questions have an empty caption.
     void OnFileError(const std::string& strMessage) override;
@@ -40,6 +43,7 @@ private:
     QPointer<QProgressBar> m_pBar;
     CStatusArea* m_pStatus;
     std::function<void(TransferResult)> m_onEnded;
+    std::string m_strPortLine;
 };
 
 // A transfer as the window runs it: the runner's job on its worker thread, the window taking no
@@ -51,8 +55,10 @@ public:
     ~CTransferBinding();
 
     // Starts the job (CTransferRunner::Start); onEnded runs on the window's thread at its end.
+    // strPortLine, when not empty, follows each status text (WindowTransferReport::SetPortLine).
     void Start(TransferKind kind, const ScreenTarget& target, std::string strSendLine,
-               std::string strTraceFile, std::function<void(TransferResult)> onEnded);
+               std::string strTraceFile, std::function<void(TransferResult)> onEnded,
+               std::string strPortLine = {});
     // At the end, on the window's thread: the worker is gone and the window takes input again.
     void Finish(TransferResult result);
     // The control that had the keyboard focus when the transfer started gets it back when it is

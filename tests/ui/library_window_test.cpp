@@ -1,11 +1,19 @@
+#include "library/site_history.h"
+#include "library/user_settings.h"
+#include "ui/conflict_dlg.h"
 #include "ui/library_place.h"
 #include "ui_fixture.h"
+
+#include "dialogue.h"
+#include "line_data.h"
 
 #include <QLabel>
 #include <QSettings>
 #include <QTreeWidget>
 
 #include <cstdlib>
+#include <deque>
+#include <fstream>
 
 namespace fs = std::filesystem;
 
@@ -194,4 +202,65 @@ TEST_F(MainDlgTest, StartUpTakesNoHomeAndRemembersAnEmptyFolderOnlyOnceFilled) {
     MakeFolders("fresh/Odeon");
     RememberStartLibraryOnceFilled(start);
     EXPECT_EQ(LastLibraryFolder(), fs::canonical(m_root / "fresh"));
+}
+
+// The technician's name is asked once per account, offered as the account's name, kept in the
+// user's settings, and a name that cannot be kept is said and asked again.
+TEST_F(MainDlgTest, TechnicianNameIsAskedOnceAndKept) {
+    const fs::path home = m_root / "home";
+    TemporaryUser user(home);
+    Start();
+    std::vector<std::string> offered;
+    std::deque<std::optional<std::string>> answers = {"   ", "  A. Tech "};
+    m_pDlg->SetTechnicianAsker([&](const std::string& suggested) {
+        offered.push_back(suggested);
+        auto answer = answers.empty() ? std::nullopt : answers.front();
+        if (!answers.empty())
+            answers.pop_front();
+        return answer;
+    });
+    m_pDlg->Team().AskTechnicianName(false);
+    ASSERT_EQ(offered.size(), 2u); // the empty name was refused and asked again
+    EXPECT_EQ(offered[0], AccountFullName());
+    EXPECT_EQ(m_prompt.m_asked.size(), 1u);
+    EXPECT_EQ(TechnicianName(), "A. Tech");
+    m_pDlg->Team().AskTechnicianName(false); // stored: not asked again
+    EXPECT_EQ(offered.size(), 2u);
+}
+
+// A conflicting copy of the stored settings is marked in the panel; keeping the other version
+// stores its bytes, keeps the replaced settings in History and leaves no copy behind.
+TEST_F(MainDlgTest, ConflictingSettingsAreMarkedAndSettled) {
+    const std::string screen = "Odeon/Main/1";
+    MakeFolders(screen);
+    const auto bytes = [](const std::array<std::uint8_t, 800>& settings) {
+        return std::string(settings.begin(), settings.end());
+    };
+    const std::string current = bytes(vrxsim::ExampleSettings());
+    const std::string other = bytes(testsupport::ChangedSettings(true));
+    const std::string copyName = "Vrx.sync-conflict-20261208-101112-ABCDEFG.cfg";
+    std::ofstream(m_root / screen / "Vrx.cfg", std::ios::binary) << current;
+    std::ofstream(m_root / screen / copyName, std::ios::binary) << other;
+    Start();
+    Select({"Odeon", "Main", "1"});
+    EXPECT_NE(Text(IDC_SCREEN).find(kConflictMark), std::string::npos);
+    EXPECT_NE(m_pDlg->Control(IDC_SCREEN)->toolTip().toStdString().find(copyName),
+              std::string::npos);
+
+    CConflictDlg dialog(m_pDlg.get(), m_prompt, m_root / screen, {"Odeon", "Main", "1"});
+    dialog.SelectCopy(copyName);
+    ASSERT_TRUE(dialog.Settle(KeepVersion::Other));
+    const auto read = [](const fs::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    EXPECT_EQ(read(m_root / screen / "Vrx.cfg"), other);
+    EXPECT_FALSE(fs::exists(m_root / screen / copyName));
+    EXPECT_EQ(dialog.List()->topLevelItemCount(), 0);
+    bool bKept = false;
+    for (const KeptSettings& kept : ListHistory(m_root / screen))
+        bKept = bKept || read(m_root / screen / "History" / kept.m_strName) == current;
+    EXPECT_TRUE(bKept);
+    m_pDlg->UpdateSelectionPanel(false);
+    EXPECT_EQ(Text(IDC_SCREEN).find(kConflictMark), std::string::npos);
 }

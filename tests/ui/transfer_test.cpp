@@ -1,11 +1,14 @@
 // Load and Send from the window against the simulated processor on a pseudo-terminal.
 #include "ui_fixture.h"
 
+#include "control/site_overview.h"
 #include "image/settings_compare.h"
 #include "image/settings_image.h"
 #include "link/frame_codec.h"
 #include "link/serial_port.h"
 #include "link/transfer_sequence.h"
+
+#include "ui/backup_dlg.h"
 
 #include "simulator.h"
 #include "specified_texts.h"
@@ -354,4 +357,57 @@ TEST_F(TransferTest, FileErrorsAreShownAndEndTheTransferWithTheControlsUnlocked)
     EXPECT_EQ(Text(IDC_STATUS), transfer_text::kSendError);
     EXPECT_EQ(m_sim.Settings(), vrxsim::ExampleSettings()); // nothing was written
     ExpectUnlocked();
+}
+
+// A screen with a port of its own is loaded through it, whatever the checked COM button names,
+// and the status says so; a Port.txt naming no usable port stops the Load before anything opens.
+TEST_F(TransferTest, LoadUsesTheScreensOwnPort) {
+    StartOnScreen({}, false);
+    std::ofstream(m_root / "VRX3KM.CFG")
+        << "[Ports]\nCOM1=" << (m_root / "no-such-tty").string() << "\n";
+    m_pDlg->SetPortOpener([this](const std::string& name) {
+        m_opened.push_back(name);
+        OpenNamedPort(m_port, name, m_portSettings.ProfilePath);
+        return m_port.LastOpenFailure().Reason();
+    });
+    std::ofstream(m_root / kScreen / "Port.txt") << m_sim.DevicePath() << "\r\n";
+    m_pDlg->UpdateSelectionPanel(false);
+    EXPECT_NE(Text(IDC_SCREEN).find(m_sim.DevicePath()), std::string::npos);
+    Click(IDC_LOAD);
+    EXPECT_EQ(Text(IDC_STATUS), transfer_text::kDownloadSuccess);
+    EXPECT_NE(Reason().find(m_sim.DevicePath()), std::string::npos) << Reason();
+    EXPECT_TRUE(Saved("Vrx.cfg"));
+    ASSERT_GE(m_opened.size(), 2u);
+    EXPECT_EQ(m_opened[m_opened.size() - 2], m_sim.DevicePath());
+    EXPECT_EQ(m_opened.back(), "COM1"); // the port line names the checked button's port again
+
+    std::ofstream(m_root / kScreen / "Port.txt") << "tcp://\r\n";
+    const std::size_t nOpened = m_opened.size();
+    Click(IDC_LOAD);
+    EXPECT_EQ(m_opened.size(), nOpened);
+    EXPECT_FALSE(m_pDlg->IsTransferRunning());
+    EXPECT_FALSE(Reason().empty());
+}
+
+// The window's backup reads each screen with a port on a worker thread, a row as each ends, and
+// ends with the summary; a screen without a port is not read.
+TEST_F(TransferTest, BackUpScreensFillsItsListAndSummary) {
+    StartOnScreen({}, false);
+    MakeFolders("Odeon/Main/Screen 2");
+    m_pDlg->Refresh();
+    std::ofstream(m_root / kScreen / "Port.txt") << m_sim.DevicePath() << "\r\n";
+    m_port.OpenDevice((m_root / "no-such-tty").string()); // the backup opens the port itself
+    std::vector<BackupScreen> screens = BackupScreensOf(m_pDlg->Library(), ".", {"Odeon"});
+    ASSERT_EQ(screens.size(), 2u);
+    CBackupDlg dialog(m_pDlg.get(), "Odeon", screens, ".", m_portSettings.ProfilePath);
+    QSignalSpy ended(&dialog, &CBackupDlg::Ended);
+    dialog.Start();
+    ASSERT_TRUE(ended.wait(30000));
+    EXPECT_EQ(dialog.List()->topLevelItemCount(), 2);
+    EXPECT_EQ(
+        dialog.Summary()->text().toStdString().rfind(CountBackup(dialog.Results()).Summary(), 0),
+        0u);
+    EXPECT_EQ(dialog.Results()[0].m_nOutcome, BackupOutcome::Changed);
+    EXPECT_EQ(dialog.Results()[1].m_nOutcome, BackupOutcome::NoPort);
+    EXPECT_TRUE(Saved("Vrx.cfg"));
 }
