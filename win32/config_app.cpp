@@ -45,7 +45,8 @@ void SetMainWindow(HWND window) {
 
 int CConfigApp::InitInstance(MainDlgBinding& binding) {
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES | ICC_TREEVIEW_CLASSES |
-                                                          ICC_PROGRESS_CLASS};
+                                                          ICC_PROGRESS_CLASS |
+                                                          ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
 
     int count = 0;

@@ -1,9 +1,11 @@
 #include "win32/site_binding.h"
 
 #include "control/history_compare.h"
+#include "control/ports_control.h"
 #include "library/screen_store.h"
 #include "library/site_order.h"
 #include "win32/main_dlg.h"
+#include "win32/ports_dlg.h"
 #include "win32/resource.h"
 
 namespace {
@@ -216,12 +218,7 @@ void CSiteBinding::OnCommand(CMainDlg& dialog, int nId) {
         StartTransfer(dialog, TransferKind::Send, std::nullopt);
         return;
     case IDC_PORTS:
-        Tell(m_prompt,
-             "This window does not map COM1 to COM4 onto this machine's ports yet. "
-             "vrx3km-cli.exe, installed beside this program, does: \"vrx3km-cli.exe ports\" "
-             "lists them, \"ports --find\" finds the VRX-3KM, \"ports --map COM1 COM7\" maps "
-             "a port.",
-             m_prompt.ProgramCaption(), PromptIcon::Exclamation);
+        OnPorts(dialog);
         return;
     case IDC_HISTORY:
         Tell(m_prompt,
@@ -233,6 +230,23 @@ void CSiteBinding::OnCommand(CMainDlg& dialog, int nId) {
     default:
         return;
     }
+}
+
+void CSiteBinding::OnPorts(CMainDlg& dialog) {
+    CPortsDlg ports(
+        m_portSettings.ProfilePath,
+        [this](const std::vector<std::string>& candidates,
+               const std::function<void(const std::string&)>& progress) {
+            return m_portLine.FindProcessor(candidates, progress);
+        },
+        m_portLine.Index(), PortOpenText(m_portLine.Problem()));
+    const int result = ports.DoModal(dialog.Window());
+    if (result == IDOK) {
+        // The chosen port on the device it stands for now.
+        m_portLine.Open();
+        ShowPortProblem(dialog);
+    }
+    ShowPortLine(dialog);
 }
 
 void CSiteBinding::AddEntry(CMainDlg& dialog, SiteLevel level) {

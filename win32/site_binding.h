@@ -43,6 +43,7 @@ private:
     void ShowPortLine(CMainDlg& dialog);
     void ShowPortProblem(CMainDlg& dialog);
     void SelectPort(CMainDlg& dialog, int index);
+    void OnPorts(CMainDlg& dialog);
     void AddEntry(CMainDlg& dialog, SiteLevel level);
     void OnDelete(CMainDlg& dialog);
     void ShowOpening(const Opening& opening);
