@@ -80,6 +80,7 @@ void CListView::FitColumns() {
                                              reinterpret_cast<LPARAM>(Wide(text).c_str()))) +
                16;
     };
+    int lastWidest = 0;
     for (int column = 0; column < m_nColumns; ++column) {
         wchar_t header[256] = {};
         LVCOLUMNW query{};
@@ -92,8 +93,12 @@ void CListView::FitColumns() {
         for (int row = 0; row < RowCount(); ++row)
             widest = std::max(widest, width(Text(row, column)));
         ListView_SetColumnWidth(m_hList, column, widest);
+        lastWidest = widest;
     }
-    // The last column reaches the list's right edge.
-    if (m_nColumns > 0)
+    // The last column reaches the list's right edge, or further when its texts need it.
+    if (m_nColumns > 0) {
         ListView_SetColumnWidth(m_hList, m_nColumns - 1, LVSCW_AUTOSIZE_USEHEADER);
+        if (ListView_GetColumnWidth(m_hList, m_nColumns - 1) < lastWidest)
+            ListView_SetColumnWidth(m_hList, m_nColumns - 1, lastWidest);
+    }
 }

@@ -4,6 +4,7 @@
 #include "control/ports_control.h"
 #include "library/screen_store.h"
 #include "library/site_order.h"
+#include "win32/history_dlg.h"
 #include "win32/main_dlg.h"
 #include "win32/ports_dlg.h"
 #include "win32/resource.h"
@@ -124,6 +125,9 @@ void CSiteBinding::Enable(CMainDlg& dialog, MainCommand command, bool bEnable) {
     if (command == MainCommand::SelectPort) {
         for (int id = IDC_COM1; id <= IDC_COM4; ++id)
             dialog.Enable(id, bEnable);
+    } else if (command == MainCommand::HistoryMenu) {
+        // History & Compare opens the selected screen's History.
+        dialog.Enable(IDC_HISTORY, bEnable && m_selection.Allows(MainCommand::ScreenHistory));
     } else if (const int id = ControlOf(command)) {
         dialog.Enable(id, bEnable);
     }
@@ -133,6 +137,8 @@ void CSiteBinding::UpdateSelectionPanel(CMainDlg& dialog, bool bReset) {
     m_selection = SelectionState::Probe(m_storage, SelectedSite(dialog));
     for (const MainCommand command : kPanelCommands)
         Enable(dialog, command, m_selection.Allows(command, dialog.IsTransferRunning()));
+    Enable(dialog, MainCommand::HistoryMenu,
+           m_selection.Allows(MainCommand::HistoryMenu, dialog.IsTransferRunning()));
     const SelectionPanel& panel = m_selection.Panel();
     dialog.SetText(IDC_CIRCUIT, Shown(panel.m_strCircuit));
     dialog.SetText(IDC_THEATER, Shown(panel.m_strTheater));
@@ -221,11 +227,7 @@ void CSiteBinding::OnCommand(CMainDlg& dialog, int nId) {
         OnPorts(dialog);
         return;
     case IDC_HISTORY:
-        Tell(m_prompt,
-             "This window does not show the History and the comparisons yet. vrx3km-cli.exe, "
-             "installed beside this program, does: \"vrx3km-cli.exe history CIRCUIT THEATER "
-             "SCREEN\", \"restore\" and \"compare\" (\"vrx3km-cli.exe --help\" tells how).",
-             m_prompt.ProgramCaption(), PromptIcon::Exclamation);
+        OnHistory(dialog);
         return;
     default:
         return;
@@ -247,6 +249,21 @@ void CSiteBinding::OnPorts(CMainDlg& dialog) {
         ShowPortProblem(dialog);
     }
     ShowPortLine(dialog);
+}
+
+void CSiteBinding::OnHistory(CMainDlg& dialog) {
+    const SiteSelection site = SelectedSite(dialog);
+    if (site.m_nLevel != SiteLevel::Screen)
+        return;
+    const ScreenTarget screen = ScreenOf(site);
+    CHistoryDlg history(m_prompt, ScreenFolderPath(".", screen), screen,
+                        m_selection.Allows(MainCommand::CompareWithProcessor));
+    const int result = history.DoModal(dialog.Window());
+    if (history.Restored())
+        // The stored settings' date and time, and what they allow.
+        UpdateSelectionPanel(dialog, false);
+    if (result == IDC_HISTORY_PROCESSOR)
+        StartTransfer(dialog, TransferKind::Compare, screen);
 }
 
 void CSiteBinding::AddEntry(CMainDlg& dialog, SiteLevel level) {
@@ -352,18 +369,8 @@ void CSiteBinding::OnTransferEnded(CMainDlg& dialog, TransferResult result) {
     case TransferFollowUp::ShowDifferences:
         if (const auto differences =
                 ProcessorDifferences(m_prompt, ".", m_runner.Target(), m_runner.ProcessorImage())) {
-            std::string text = "The VRX-3KM differs from the stored settings of " +
-                               ScreenLabel(m_runner.Target()) + ":";
-            std::size_t shown = 0;
-            for (const SettingsDifference& difference : *differences) {
-                if (++shown > 20) {
-                    text += "\n... and " + std::to_string(differences->size() - 20) + " more.";
-                    break;
-                }
-                text += "\n" + difference.Label() + ": stored " + difference.m_strFirst +
-                        ", VRX-3KM " + difference.m_strSecond;
-            }
-            Tell(m_prompt, text, "", PromptIcon::None);
+            CDiffDlg table({ScreenLabel(m_runner.Target()), "the VRX-3KM", *differences});
+            table.DoModal(dialog.Window());
         }
         break;
     case TransferFollowUp::None:

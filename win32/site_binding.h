@@ -44,6 +44,7 @@ private:
     void ShowPortProblem(CMainDlg& dialog);
     void SelectPort(CMainDlg& dialog, int index);
     void OnPorts(CMainDlg& dialog);
+    void OnHistory(CMainDlg& dialog);
     void AddEntry(CMainDlg& dialog, SiteLevel level);
     void OnDelete(CMainDlg& dialog);
     void ShowOpening(const Opening& opening);
