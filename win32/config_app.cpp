@@ -43,7 +43,7 @@ void SetMainWindow(HWND window) {
     g_hMainWindow = window;
 }
 
-int CConfigApp::InitInstance(MainDlgBinding& binding) {
+int CConfigApp::InitInstance(MainDlgBinding& binding, Launcher& launcher) {
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES | ICC_TREEVIEW_CLASSES |
                                                           ICC_PROGRESS_CLASS |
                                                           ICC_LISTVIEW_CLASSES};
@@ -70,7 +70,7 @@ int CConfigApp::InitInstance(MainDlgBinding& binding) {
              PromptIcon::Stop);
         return 1;
     }
-    CMainDlg dialog(binding);
+    CMainDlg dialog(binding, launcher);
     dialog.DoModal();
     return 0;
 }

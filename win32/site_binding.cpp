@@ -9,6 +9,8 @@
 #include "win32/ports_dlg.h"
 #include "win32/resource.h"
 
+#include <utility>
+
 namespace {
 
 // The depth of a tree item: 1 for a circuit, 2 for a theater, 3 for a screen.
@@ -57,6 +59,21 @@ int ControlOf(MainCommand command) {
     }
 }
 
+// Marks a command of the window as running until its end (boxes and dialogs it shows give the
+// window back its activation meanwhile).
+class CommandScope {
+public:
+    explicit CommandScope(bool& bInCommand)
+        : m_bInCommand(bInCommand), m_bWas(std::exchange(bInCommand, true)) {}
+    ~CommandScope() { m_bInCommand = m_bWas; }
+    CommandScope(const CommandScope&) = delete;
+    CommandScope& operator=(const CommandScope&) = delete;
+
+private:
+    bool& m_bInCommand;
+    bool m_bWas;
+};
+
 // A name as a static text of the template shows it: an ampersand is a character of the name, not
 // a mnemonic.
 std::string Shown(const std::string& name) {
@@ -74,12 +91,22 @@ std::string Shown(const std::string& name) {
 CSiteBinding::CSiteBinding(Prompt& prompt, Launcher& launcher)
     : m_prompt(prompt), m_storage(m_library, ".", m_image),
       m_portLine(m_port, m_codec, m_portSettings), m_runner(m_port, m_codec, m_image, "."),
-      m_siteCommands(m_storage, m_image, prompt, launcher) {}
+      m_siteCommands(m_storage, m_image, prompt, launcher),
+      m_libraryFolder(m_storage, m_portSettings, m_workingFolder, prompt) {}
+
+bool CWorkingFolder::Enter(const std::filesystem::path& folder, std::string& strError) {
+    std::error_code error;
+    std::filesystem::current_path(folder, error);
+    if (error)
+        strError = error.message();
+    return !error;
+}
 
 void CSiteBinding::OnInitDialog(CMainDlg& dialog) {
     InitProfile(m_portSettings);
     m_storage.ScanLibrary();
     FillTree(dialog);
+    m_libraryFolder.NoteState();
     UpdateSelectionPanel(dialog, true);
     m_portLine.Open();
     dialog.CheckPortButton(IDC_COM1 + m_portLine.Index());
@@ -152,10 +179,29 @@ void CSiteBinding::UpdateSelectionPanel(CMainDlg& dialog, bool bReset) {
 }
 
 void CSiteBinding::OnSelChangedTree(CMainDlg& dialog) {
-    UpdateSelectionPanel(dialog, true);
+    if (!m_bRefilling)
+        UpdateSelectionPanel(dialog, true);
+}
+
+void CSiteBinding::Refresh(CMainDlg& dialog) {
+    CTreeView& tree = dialog.Tree();
+    const std::vector<std::string> keep = tree.NamesOf(tree.Selected());
+    const std::vector<std::vector<std::string>> opened = tree.OpenedItems();
+    m_bRefilling = true;
+    m_libraryFolder.Rescan();
+    FillTree(dialog);
+    tree.Reopen(opened);
+    const HTREEITEM kept = keep.empty() ? nullptr : tree.Find(keep);
+    tree.Select(kept);
+    m_bRefilling = false;
+    // The same entry keeps the transfer's status text; any other selection resets it, as every
+    // selection change does.
+    UpdateSelectionPanel(dialog, kept == nullptr);
+    m_libraryFolder.NoteState();
 }
 
 void CSiteBinding::OnDblClkTree(CMainDlg& dialog) {
+    const CommandScope scope(m_bInCommand);
     if (SelectedSite(dialog).m_nLevel == SiteLevel::Screen)
         ShowOpening(m_siteCommands.EditNotes(SelectedSite(dialog)));
 }
@@ -164,6 +210,14 @@ void CSiteBinding::OnActivate(CMainDlg& dialog) {
     // An adapter unplugged, or plugged in again, while the technician was elsewhere.
     m_portLine.ReopenIfGone();
     ShowPortLine(dialog);
+    // Another program (Explorer, vrx3km-cli.exe, a synchronised copy) may have changed the library
+    // meanwhile; never while a command of this window runs.
+    if (m_bInCommand)
+        return;
+    if (m_libraryFolder.ChangedOnDisk())
+        Refresh(dialog);
+    else
+        UpdateSelectionPanel(dialog, false); // a screen's files may have changed: date, buttons
 }
 
 void CSiteBinding::ShowPortLine(CMainDlg& dialog) {
@@ -190,6 +244,7 @@ void CSiteBinding::SelectPort(CMainDlg& dialog, int index) {
 }
 
 void CSiteBinding::OnCommand(CMainDlg& dialog, int nId) {
+    const CommandScope scope(m_bInCommand);
     if (nId >= IDC_COM1 && nId <= IDC_COM4) {
         SelectPort(dialog, nId - IDC_COM1);
         return;
@@ -355,6 +410,7 @@ void CSiteBinding::StartTransfer(CMainDlg& dialog, TransferKind kind,
 }
 
 void CSiteBinding::OnTransferEnded(CMainDlg& dialog, TransferResult result) {
+    const CommandScope scope(m_bInCommand);
     m_runner.Finish(result);
     m_portLine.TransferEnded(result);
     UpdateSelectionPanel(dialog, false);
