@@ -2,6 +2,7 @@
 
 #include "library/site_history.h"
 #include "library/stored_settings.h"
+#include "win32/dialog_proc.h"
 #include "win32/dialogs.h"
 #include "win32/resource.h"
 
@@ -9,32 +10,16 @@
 // Differences
 
 int CDiffDlg::DoModal(HWND owner) {
-    return static_cast<int>(DialogBoxParamW(GetModuleHandleW(nullptr),
-                                            MAKEINTRESOURCEW(IDD_DIFFERENCES), owner, DialogProc,
-                                            reinterpret_cast<LPARAM>(this)));
+    return RunDialog(IDD_DIFFERENCES, owner, *this);
 }
 
-INT_PTR CALLBACK CDiffDlg::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_INITDIALOG:
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        return reinterpret_cast<CDiffDlg*>(lParam)->OnInitDialog(dialog);
-    case WM_COMMAND:
-        // Close, Escape, the close box; Enter too, there being nothing else to do here.
-        if (LOWORD(wParam) == IDCANCEL || LOWORD(wParam) == IDOK) {
-            EndDialog(dialog, IDCANCEL);
-            return TRUE;
-        }
-        return FALSE;
-    case WM_HELP:
-        SendHelpFromF1(reinterpret_cast<const HELPINFO*>(lParam));
-        return TRUE;
-    default:
-        return FALSE;
-    }
+INT_PTR CDiffDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    // Close, Escape, the close box; Enter too, there being nothing else to do here.
+    return CloseOnlyDialogProc(m_hDialog, message, wParam, lParam);
 }
 
 BOOL CDiffDlg::OnInitDialog(HWND dialog) {
+    m_hDialog = dialog;
     SetWindowTextUtf8(GetDlgItem(dialog, IDC_DIFF_SUMMARY), m_comparison.Summary());
     const HWND list = GetDlgItem(dialog, IDC_DIFF_LIST);
     m_list.Attach(list);
@@ -61,23 +46,11 @@ CHistoryDlg::CHistoryDlg(Prompt& prompt, std::filesystem::path screenFolder, Scr
       m_bCanCompareWithProcessor(bCanCompareWithProcessor) {}
 
 int CHistoryDlg::DoModal(HWND owner) {
-    return static_cast<int>(DialogBoxParamW(GetModuleHandleW(nullptr),
-                                            MAKEINTRESOURCEW(IDD_HISTORY), owner, DialogProc,
-                                            reinterpret_cast<LPARAM>(this)));
+    return RunDialog(IDD_HISTORY, owner, *this);
 }
 
-INT_PTR CALLBACK CHistoryDlg::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        auto* self = reinterpret_cast<CHistoryDlg*>(lParam);
-        self->m_hDialog = dialog;
-        return self->OnInitDialog();
-    }
-    auto* self = reinterpret_cast<CHistoryDlg*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    return self ? self->OnMessage(message, wParam, lParam) : FALSE;
-}
-
-BOOL CHistoryDlg::OnInitDialog() {
+BOOL CHistoryDlg::OnInitDialog(HWND dialog) {
+    m_hDialog = dialog;
     SetWindowTextUtf8(m_hDialog, "History of " + ScreenLabel(m_screen));
     m_list.Attach(GetDlgItem(m_hDialog, IDC_HISTORY_LIST));
     m_list.SetColumns({"Replaced on", "Kept as", "Checks", "Stored now"});
@@ -125,9 +98,6 @@ INT_PTR CHistoryDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             OnCompare();
         return TRUE;
     }
-    case WM_HELP:
-        SendHelpFromF1(reinterpret_cast<const HELPINFO*>(lParam));
-        return TRUE;
     default:
         return FALSE;
     }

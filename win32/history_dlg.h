@@ -20,11 +20,13 @@ public:
     explicit CDiffDlg(SettingsComparison comparison) : m_comparison(std::move(comparison)) {}
     int DoModal(HWND owner);
 
-private:
-    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    // The dialog's messages (ObjectDialogProc).
     BOOL OnInitDialog(HWND dialog);
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
+private:
     SettingsComparison m_comparison;
+    HWND m_hDialog = nullptr;
     CListView m_list;
 };
 
@@ -41,10 +43,11 @@ public:
     // True once a Restore changed the stored settings.
     bool Restored() const { return m_bRestored; }
 
-private:
-    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    // The dialog's messages (ObjectDialogProc).
+    BOOL OnInitDialog(HWND dialog);
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    BOOL OnInitDialog();
+
+private:
     void Refresh();
     void UpdateButtons();
     // The names of the versions selected, newest first.

@@ -4,6 +4,7 @@
 #include "link/find_processor.h"
 #include "link/port_mapping.h"
 #include "link/profile.h"
+#include "win32/dialog_proc.h"
 #include "win32/dialogs.h"
 #include "win32/message_box.h"
 #include "win32/resource.h"
@@ -46,22 +47,11 @@ CPortsDlg::~CPortsDlg() {
 }
 
 int CPortsDlg::DoModal(HWND owner) {
-    return static_cast<int>(DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_PORTS),
-                                            owner, DialogProc, reinterpret_cast<LPARAM>(this)));
+    return RunDialog(IDD_PORTS, owner, *this);
 }
 
-INT_PTR CALLBACK CPortsDlg::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        auto* self = reinterpret_cast<CPortsDlg*>(lParam);
-        self->m_hDialog = dialog;
-        return self->OnInitDialog();
-    }
-    auto* self = reinterpret_cast<CPortsDlg*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    return self ? self->OnMessage(message, wParam, lParam) : FALSE;
-}
-
-BOOL CPortsDlg::OnInitDialog() {
+BOOL CPortsDlg::OnInitDialog(HWND dialog) {
+    m_hDialog = dialog;
     m_devicesList.Attach(GetDlgItem(m_hDialog, IDC_PORT_LIST));
     m_devicesList.SetColumns({"Device", "Description", "Maker", "Product", "Serial number"});
     for (int i = 0; i < 4; ++i)
@@ -142,9 +132,6 @@ INT_PTR CPortsDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return TRUE;
         }
         return FALSE;
-    case WM_HELP:
-        SendHelpFromF1(reinterpret_cast<const HELPINFO*>(lParam));
-        return TRUE;
     default:
         return FALSE;
     }

@@ -36,10 +36,11 @@ public:
     // IDOK once the mappings were kept (the window opens its port again), IDCANCEL when given up.
     int DoModal(HWND owner);
 
-private:
-    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    // The dialog's messages (ObjectDialogProc).
+    BOOL OnInitDialog(HWND dialog);
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    BOOL OnInitDialog();
+
+private:
     void RefreshDevices();
     void DescribeChoice(int index);
     std::string Mapping(int index) const;
