@@ -91,3 +91,49 @@ bool RestoreKeptVersion(Prompt& prompt, const fs::path& screenFolder, const Scre
     }
     return true;
 }
+
+std::string SettingsComparison::Summary() const {
+    const std::string strCount =
+        m_differences.empty()       ? std::string("No differences: the two hold the same settings.")
+        : m_differences.size() == 1 ? std::string("1 difference.")
+                                    : std::to_string(m_differences.size()) + " differences.";
+    return "Stored settings of " + m_strStored + " compared with " + m_strOther + ".\n" + strCount;
+}
+
+std::string DifferenceField(const SettingsDifference& difference) {
+    std::string field = difference.m_strRow;
+    if (!difference.m_strColumn.empty())
+        field += ", " + difference.m_strColumn;
+    return field;
+}
+
+std::optional<SettingsComparison> CompareKeptWithStored(Prompt& prompt,
+                                                        const fs::path& screenFolder,
+                                                        const std::string& label,
+                                                        const std::string& name) {
+    try {
+        const SettingsImage stored = ReadSettingsFile(screenFolder / kSettingsFileName);
+        const SettingsImage kept = ReadSettingsFile(screenFolder / kHistoryFolderName / name);
+        return SettingsComparison{label, "the version kept as " + name,
+                                  CompareSettings(stored, kept)};
+    } catch (const FileError& error) {
+        ShowFileError(prompt, error.Message());
+    }
+    return std::nullopt;
+}
+
+std::optional<SettingsComparison> CompareKeptVersions(Prompt& prompt, const fs::path& screenFolder,
+                                                      const std::string& label,
+                                                      const std::string& older,
+                                                      const std::string& newer) {
+    try {
+        const fs::path history = screenFolder / kHistoryFolderName;
+        const SettingsImage first = ReadSettingsFile(history / older);
+        const SettingsImage second = ReadSettingsFile(history / newer);
+        return SettingsComparison{label + " as kept in " + older, "the version kept as " + newer,
+                                  CompareSettings(first, second)};
+    } catch (const FileError& error) {
+        ShowFileError(prompt, error.Message());
+    }
+    return std::nullopt;
+}

@@ -51,6 +51,30 @@ std::optional<std::vector<SettingsDifference>>
 ProcessorDifferences(Prompt& prompt, const std::filesystem::path& root, const ScreenTarget& target,
                      const SettingsImage& processor);
 
+// A comparison to show in a table of differences: the stored settings of what (a screen's names,
+// or them as kept in a version), compared with the other side (another screen, a kept version,
+// the VRX-3KM, a file).
+struct SettingsComparison {
+    std::string m_strStored;
+    std::string m_strOther;
+    std::vector<SettingsDifference> m_differences;
+    // The line above the table: what was compared with what, then how many differences.
+    std::string Summary() const;
+};
+// A difference's field as the table shows it: the row, and its column after a comma.
+std::string DifferenceField(const SettingsDifference& difference);
+
+// The History's comparisons in the screen folder of the screen named label: the version kept as
+// name with the stored settings, and two kept versions with each other (the older one as the first
+// side). nullopt after the file error was shown.
+std::optional<SettingsComparison> CompareKeptWithStored(Prompt& prompt,
+                                                        const std::filesystem::path& screenFolder,
+                                                        const std::string& label,
+                                                        const std::string& name);
+std::optional<SettingsComparison>
+CompareKeptVersions(Prompt& prompt, const std::filesystem::path& screenFolder,
+                    const std::string& label, const std::string& older, const std::string& newer);
+
 // Asks, then puts the version `name` kept in the History of the screen folder back as its stored
 // settings (RestoreFromHistory; the replaced ones are kept in turn). A file error, or another
 // command holding the screen, is shown. True when it was restored.

@@ -27,12 +27,7 @@ CDiffDlg::CDiffDlg(QWidget* parent, const std::string& strStored, const std::str
     m_pSummary = new QLabel(this);
     m_pSummary->setWordWrap(true);
     m_pSummary->setTextFormat(Qt::PlainText);
-    const std::string strCount =
-        differences.empty()       ? std::string("No differences: the two hold the same settings.")
-        : differences.size() == 1 ? std::string("1 difference.")
-                                  : std::to_string(differences.size()) + " differences.";
-    m_pSummary->setText(
-        Q("Stored settings of " + strStored + " compared with " + strOther + ".\n" + strCount));
+    m_pSummary->setText(Q(SettingsComparison{strStored, strOther, differences}.Summary()));
     layout->addWidget(m_pSummary);
 
     m_pTable = new QTableWidget(static_cast<int>(differences.size()), 4, this);
@@ -43,11 +38,8 @@ CDiffDlg::CDiffDlg(QWidget* parent, const std::string& strStored, const std::str
     m_pTable->setAlternatingRowColors(true);
     int row = 0;
     for (const SettingsDifference& difference : differences) {
-        std::string field = difference.m_strRow;
-        if (!difference.m_strColumn.empty())
-            field += ", " + difference.m_strColumn;
-        const std::string cells[] = {difference.m_strSection, field, difference.m_strFirst,
-                                     difference.m_strSecond};
+        const std::string cells[] = {difference.m_strSection, DifferenceField(difference),
+                                     difference.m_strFirst, difference.m_strSecond};
         for (int column = 0; column < 4; ++column) {
             auto* item = new QTableWidgetItem(Q(cells[column]));
             if (difference.m_bRawByte)

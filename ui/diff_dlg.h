@@ -2,6 +2,7 @@
 // another screen, a file or the processor), as a table: section, field, stored, other.
 #pragma once
 
+#include "control/history_compare.h"
 #include "image/settings_compare.h"
 
 #include <QDialog>
@@ -19,6 +20,9 @@ public:
     // VRX-3KM"; they head the table and name its last two columns.
     CDiffDlg(QWidget* parent, const std::string& strStored, const std::string& strOther,
              const std::vector<SettingsDifference>& differences);
+    CDiffDlg(QWidget* parent, const SettingsComparison& comparison)
+        : CDiffDlg(parent, comparison.m_strStored, comparison.m_strOther,
+                   comparison.m_differences) {}
 
     QTableWidget* Table() const { return m_pTable; }
     QLabel* Summary() const { return m_pSummary; }

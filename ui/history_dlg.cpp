@@ -163,14 +163,10 @@ void CHistoryDlg::OnCompare() {
     const std::string name = SelectedVersion();
     if (name.empty())
         return;
-    try {
-        const SettingsImage stored = ReadSettingsFile(m_screenFolder / kSettingsFileName);
-        const SettingsImage kept = ReadSettingsFile(m_screenFolder / kHistoryFolderName / name);
-        CDiffDlg dialog(this, ScreenText(), "the version kept as " + name,
-                        CompareSettings(stored, kept));
+    if (const auto comparison =
+            CompareKeptWithStored(m_prompt, m_screenFolder, ScreenText(), name)) {
+        CDiffDlg dialog(this, *comparison);
         dialog.exec();
-    } catch (const FileError& error) {
-        ShowFileError(m_prompt, error.Message());
     }
 }
 
@@ -178,16 +174,11 @@ void CHistoryDlg::OnCompareTwo() {
     const std::vector<std::string> names = SelectedVersions();
     if (names.size() != 2)
         return;
-    try {
-        const fs::path history = m_screenFolder / kHistoryFolderName;
-        // Newest first in the list: the older one is the first side.
-        const SettingsImage older = ReadSettingsFile(history / names[1]);
-        const SettingsImage newer = ReadSettingsFile(history / names[0]);
-        CDiffDlg dialog(this, ScreenText() + " as kept in " + names[1],
-                        "the version kept as " + names[0], CompareSettings(older, newer));
+    // Newest first in the list: the older one is the first side.
+    if (const auto comparison =
+            CompareKeptVersions(m_prompt, m_screenFolder, ScreenText(), names[1], names[0])) {
+        CDiffDlg dialog(this, *comparison);
         dialog.exec();
-    } catch (const FileError& error) {
-        ShowFileError(m_prompt, error.Message());
     }
 }
 

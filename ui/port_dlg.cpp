@@ -1,5 +1,6 @@
 #include "ui/port_dlg.h"
 
+#include "control/ports_control.h"
 #include "link/find_processor.h"
 #include "link/network_line.h"
 #include "link/port_mapping.h"
@@ -180,24 +181,8 @@ void CPortDlg::RefreshDevices() {
 }
 
 void CPortDlg::DescribeChoice(int index) {
-    const std::string device = Mapping(index);
-    QLabel* detail = m_pDetails[static_cast<std::size_t>(index)];
-    if (device.empty()) {
-        detail->setText(Q("default device " + DefaultPortDevice(PortName(index))));
-        return;
-    }
-    if (IsNetworkPortName(device)) {
-        detail->setText(Q(DescribeNetworkPort(device)));
-        return;
-    }
-    const auto found = std::find_if(m_devices.begin(), m_devices.end(),
-                                    [&](const SerialDevice& d) { return d.m_strPath == device; });
-    if (found == m_devices.end())
-        detail->setText("not in the list of devices found");
-    else if (found->Describe() == found->m_strPath)
-        detail->setText("found");
-    else
-        detail->setText(Q(found->Describe().substr(found->m_strPath.size() + 1)));
+    m_pDetails[static_cast<std::size_t>(index)]->setText(
+        Q(DescribePortChoice(index, Mapping(index), m_devices)));
 }
 
 std::string CPortDlg::Mapping(int index) const {
@@ -247,22 +232,10 @@ std::vector<std::string> CPortDlg::FindProcessor() {
     QApplication::restoreOverrideCursor();
     m_pFind->setEnabled(true);
 
-    std::string text;
-    if (answered.empty()) {
-        text = "No processor answered on " + std::to_string(candidates.size()) +
-               " port(s). Check the cable, the adapter and that the processor is on.";
-    } else {
-        text = "A processor answered on ";
-        for (std::size_t i = 0; i < answered.size(); ++i)
-            text += (i ? ", " : "") + answered[i];
-        text += ".";
-        // A device that no port stands for yet must be chosen for one before it can be used.
-        bool bMapped = false;
-        for (int i = 0; i < 4; ++i)
-            bMapped = bMapped || Mapping(i) == answered.front();
-        if (!bMapped)
-            text += " Choose it for a port above and press OK.";
-    }
+    std::array<std::string, 4> mappings;
+    for (int i = 0; i < 4; ++i)
+        mappings[static_cast<std::size_t>(i)] = Mapping(i);
+    const std::string text = FindResultText(answered, candidates.size(), mappings);
     m_pFindResult->setText(Q(text));
     return answered;
 }
@@ -305,13 +278,13 @@ void CPortDlg::Refuse(const std::string& strText) {
 
 void CPortDlg::accept() {
     // Everything is checked before anything is written: a refused choice changes nothing.
-    for (int i = 0; i < 4; ++i) {
-        if (const std::string problem = PortNameProblem(Mapping(i)); !problem.empty()) {
-            Refuse("The device typed for " + PortName(i) + " cannot be used.\n" + problem +
-                   "\nType it again, or choose it from the list.");
-            m_pCombos[static_cast<std::size_t>(i)]->setFocus();
-            return;
-        }
+    std::array<std::string, 4> typed;
+    for (int i = 0; i < 4; ++i)
+        typed[static_cast<std::size_t>(i)] = Mapping(i);
+    if (const std::optional<PortChoiceRefusal> refused = RefusedPortChoice(typed)) {
+        Refuse(refused->m_strText);
+        m_pCombos[static_cast<std::size_t>(refused->m_nIndex)]->setFocus();
+        return;
     }
     if (TraceEnabled()) {
         // The window works in the library folder, whose screen folders hold no trace.
@@ -322,23 +295,10 @@ void CPortDlg::accept() {
             return;
         }
     }
-    for (int i = 0; i < 4; ++i) {
-        const std::string device = Mapping(i);
-        if (device == m_loaded[static_cast<std::size_t>(i)])
-            continue;
-        // An adapter from the list is kept with its identity, so the port finds it again when the
-        // system gives it another device name.
-        const SerialDevice* listed = FindListedDevice(m_devices, device);
-        const AdapterIdentity adapter = listed ? IdentityOf(*listed) : AdapterIdentity{};
-        if (!SetPortMapping(PortName(i), device, m_strProfilePath, adapter)) {
-            const std::string problem = ProfileProblem(m_strProfilePath);
-            Refuse(problem.empty() ? "The port choice could not be written to " + m_strProfilePath +
-                                         ".\nCheck that the library folder may be written, then "
-                                         "try again."
-                                   : "The port choice could not be written.\n" + problem);
-            return;
-        }
-        m_loaded[static_cast<std::size_t>(i)] = device;
+    if (const std::string problem = WritePortChoices(typed, m_loaded, m_devices, m_strProfilePath);
+        !problem.empty()) {
+        Refuse(problem);
+        return;
     }
     QDialog::accept();
 }

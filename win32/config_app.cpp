@@ -43,9 +43,10 @@ void SetMainWindow(HWND window) {
     g_hMainWindow = window;
 }
 
-int CConfigApp::InitInstance(MainDlgBinding& binding) {
+int CConfigApp::InitInstance(MainDlgBinding& binding, Launcher& launcher) {
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES | ICC_TREEVIEW_CLASSES |
-                                                          ICC_PROGRESS_CLASS};
+                                                          ICC_PROGRESS_CLASS |
+                                                          ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
 
     int count = 0;
@@ -69,7 +70,7 @@ int CConfigApp::InitInstance(MainDlgBinding& binding) {
              PromptIcon::Stop);
         return 1;
     }
-    CMainDlg dialog(binding);
+    CMainDlg dialog(binding, launcher);
     dialog.DoModal();
     return 0;
 }

@@ -43,6 +43,10 @@ int CAboutDlg::DoModal(HWND owner) {
 }
 
 INT_PTR CALLBACK CAboutDlg::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    return CloseOnlyDialogProc(dialog, message, wParam, lParam);
+}
+
+INT_PTR CALLBACK CloseOnlyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
         return TRUE;

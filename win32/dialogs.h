@@ -50,6 +50,10 @@ private:
     CBitmapButton m_cancel;
 };
 
+// The messages of a dialog that only shows something: OK, Enter, Escape and the close box end it
+// (with IDOK or IDCANCEL), F1 asks for Help.
+INT_PTR CALLBACK CloseOnlyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
 // F1 without Shift, Ctrl or Alt: the Help command goes to the main window, from any of the
 // program's dialogs. True when the key was F1 alone.
 bool SendHelpFromF1(const HELPINFO* info);

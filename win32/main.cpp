@@ -12,5 +12,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     ShellLauncher launcher;
     CSiteBinding binding(prompt, launcher);
     CConfigApp app;
-    return app.InitInstance(binding);
+    return app.InitInstance(binding, launcher);
 }

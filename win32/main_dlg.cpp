@@ -21,7 +21,8 @@ bool IsBoundCommand(int nId) {
 
 } // namespace
 
-CMainDlg::CMainDlg(MainDlgBinding& binding) : m_binding(binding) {
+CMainDlg::CMainDlg(MainDlgBinding& binding, Launcher& launcher)
+    : m_binding(binding), m_launcher(launcher) {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     m_hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
                                             GetSystemMetrics(SM_CXICON),
@@ -243,7 +244,7 @@ void CMainDlg::TransferEnded(TransferResult result) {
 }
 
 void CMainDlg::OnHelp() {
-    OpenHelp(m_hDialog);
+    OpenHelp(m_hDialog, m_launcher);
 }
 
 void CMainDlg::OnAbout() {

@@ -4,6 +4,7 @@
 // MainDlgBinding.
 #pragma once
 
+#include "control/launcher.h"
 #include "win32/main_binding.h"
 #include "win32/message_box.h"
 #include "win32/status_area.h"
@@ -16,7 +17,8 @@
 
 class CMainDlg : private TransferView {
 public:
-    explicit CMainDlg(MainDlgBinding& binding);
+    // launcher starts WordPad for the Help command.
+    CMainDlg(MainDlgBinding& binding, Launcher& launcher);
     ~CMainDlg() override;
     CMainDlg(const CMainDlg&) = delete;
     CMainDlg& operator=(const CMainDlg&) = delete;
@@ -71,6 +73,7 @@ private:
     void TransferEnded(TransferResult result) override;
 
     MainDlgBinding& m_binding;
+    Launcher& m_launcher;
     HWND m_hDialog = nullptr;
     HICON m_hIcon = nullptr;
     HICON m_hSmallIcon = nullptr;

@@ -5,8 +5,6 @@
 
 namespace {
 
-BoxAnswerer g_answerer;
-
 // The Yes and No of a Yes/No/Cancel box, renamed while the box is created.
 HHOOK g_renameHook = nullptr;
 
@@ -48,8 +46,6 @@ UINT BoxType(const PromptRequest& request) {
 } // namespace
 
 PromptAnswer AskBox(HWND owner, const PromptRequest& request) {
-    if (g_answerer)
-        return g_answerer(owner, request);
     const bool bRename = request.m_nButtons == PromptButtons::SaveDiscardCancel;
     if (bRename)
         g_renameHook = SetWindowsHookExW(WH_CBT, RenameButtons, nullptr, GetCurrentThreadId());
@@ -73,16 +69,16 @@ PromptAnswer AskBox(HWND owner, const PromptRequest& request) {
     }
 }
 
-void SetBoxAnswerer(BoxAnswerer answerer) {
-    g_answerer = std::move(answerer);
-}
-
-void ShowFileError(HWND owner, const std::string& message) {
+PromptRequest FileErrorRequest(const std::string& message) {
     PromptRequest request;
     request.m_strText = message;
     request.m_strCaption = kApplicationName;
     request.m_nIcon = PromptIcon::Stop;
-    AskBox(owner, request);
+    return request;
+}
+
+void ShowFileError(HWND owner, const std::string& message) {
+    AskBox(owner, FileErrorRequest(message));
 }
 
 PromptAnswer CBoxPrompt::Ask(const PromptRequest& request) {

@@ -29,10 +29,10 @@ public:
     std::string ProgramCaption() const override { return kApplicationName; }
 };
 
-// Who answers the boxes: a test puts a scripted answerer in place of the message boxes, so that
-// nothing waits for a person; an empty one restores the boxes.
+// Who answers the boxes that a part of the window asks in: AskBox, or in a test a scripted
+// answerer, so that nothing waits for a person.
 using BoxAnswerer = std::function<PromptAnswer(HWND owner, const PromptRequest& request)>;
-void SetBoxAnswerer(BoxAnswerer answerer);
 
 // A file error: the standard text, the stop icon, the application's name as caption.
+PromptRequest FileErrorRequest(const std::string& message);
 void ShowFileError(HWND owner, const std::string& message);

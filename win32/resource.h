@@ -7,6 +7,10 @@
 #define IDS_ABOUTBOX 101
 #define IDD_MAIN 102
 #define IDD_NAME 103
+// Beside them: the serial ports dialog, the History of a screen, the differences.
+#define IDD_PORTS 104
+#define IDD_HISTORY 105
+#define IDD_DIFFERENCES 106
 #define IDR_MAINFRAME 128
 
 // The About item of the system menu.
@@ -49,3 +53,30 @@
 // No control: the default button identifier while no push button has the focus, so that Enter
 // in the tree or on a port button presses nothing.
 #define IDC_NO_DEFAULT 2099
+
+// Serial ports dialog.
+#define IDC_PORT_DEVICE1 2101
+#define IDC_PORT_DEVICE2 2102
+#define IDC_PORT_DEVICE3 2103
+#define IDC_PORT_DEVICE4 2104
+#define IDC_PORT_DETAIL1 2111
+#define IDC_PORT_DETAIL2 2112
+#define IDC_PORT_DETAIL3 2113
+#define IDC_PORT_DETAIL4 2114
+#define IDC_PORT_LIST 2120
+#define IDC_PORT_REFRESH 2121
+#define IDC_PORT_FIND 2122
+#define IDC_PORT_FIND_RESULT 2123
+
+// History dialog.
+#define IDC_HISTORY_LIST 2201
+#define IDC_HISTORY_EMPTY 2202
+#define IDC_HISTORY_COMPARE 2203
+#define IDC_HISTORY_COMPARE_TWO 2204
+#define IDC_HISTORY_RESTORE 2205
+#define IDC_HISTORY_PROCESSOR 2206
+#define IDC_HISTORY_INTRO 2207
+
+// Differences dialog.
+#define IDC_DIFF_SUMMARY 2301
+#define IDC_DIFF_LIST 2302

@@ -12,9 +12,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-ShellLauncher g_shellLauncher;
-Launcher* g_pLauncher = &g_shellLauncher;
-
 bool IsAscii(const std::string& text) {
     return std::all_of(text.begin(), text.end(),
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
@@ -50,14 +47,6 @@ bool ShellLauncher::Open(LaunchProgram program, const std::string& path) {
     return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
-Launcher& CurrentShellLauncher() {
-    return *g_pLauncher;
-}
-
-void SetShellLauncher(Launcher* launcher) {
-    g_pLauncher = launcher ? launcher : &g_shellLauncher;
-}
-
 std::string HelpDocumentPath() {
     std::error_code ec;
     if (fs::is_regular_file("Help.doc", ec))
@@ -68,7 +57,7 @@ std::string HelpDocumentPath() {
     return {};
 }
 
-void OpenHelp(HWND owner) {
+void OpenHelp(HWND owner, Launcher& launcher) {
     const std::string path = HelpDocumentPath();
     PromptRequest request;
     request.m_strCaption = kApplicationName;
@@ -79,7 +68,7 @@ void OpenHelp(HWND owner) {
         AskBox(owner, request);
         return;
     }
-    if (CurrentShellLauncher().Open(LaunchProgram::WordProcessor, path))
+    if (launcher.Open(LaunchProgram::WordProcessor, path))
         return;
     // Windows without WordPad (it left Windows 11 in 2024): the program the system opens
     // documents of this kind with.

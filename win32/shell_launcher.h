@@ -17,10 +17,6 @@ public:
     bool Open(LaunchProgram program, const std::string& path) override;
 };
 
-// The launcher in use: a ShellLauncher unless SetShellLauncher installed another (tests).
-Launcher& CurrentShellLauncher();
-void SetShellLauncher(Launcher* launcher);
-
 // The help document: Help.doc in the working directory (the library), else the one installed
 // beside the program; "" when there is none.
 std::string HelpDocumentPath();
@@ -28,4 +24,4 @@ std::string HelpDocumentPath();
 // The Help command: the help document in WordPad, else in the program that the system opens such
 // documents with. When there is none, or neither starts, a box owned by owner says so and what
 // to do.
-void OpenHelp(HWND owner);
+void OpenHelp(HWND owner, Launcher& launcher);

@@ -1,10 +1,15 @@
 #include "win32/site_binding.h"
 
 #include "control/history_compare.h"
+#include "control/ports_control.h"
 #include "library/screen_store.h"
 #include "library/site_order.h"
+#include "win32/history_dlg.h"
 #include "win32/main_dlg.h"
+#include "win32/ports_dlg.h"
 #include "win32/resource.h"
+
+#include <utility>
 
 namespace {
 
@@ -54,6 +59,21 @@ int ControlOf(MainCommand command) {
     }
 }
 
+// Marks a command of the window as running until its end (boxes and dialogs it shows give the
+// window back its activation meanwhile).
+class CommandScope {
+public:
+    explicit CommandScope(bool& bInCommand)
+        : m_bInCommand(bInCommand), m_bWas(std::exchange(bInCommand, true)) {}
+    ~CommandScope() { m_bInCommand = m_bWas; }
+    CommandScope(const CommandScope&) = delete;
+    CommandScope& operator=(const CommandScope&) = delete;
+
+private:
+    bool& m_bInCommand;
+    bool m_bWas;
+};
+
 // A name as a static text of the template shows it: an ampersand is a character of the name, not
 // a mnemonic.
 std::string Shown(const std::string& name) {
@@ -71,12 +91,22 @@ std::string Shown(const std::string& name) {
 CSiteBinding::CSiteBinding(Prompt& prompt, Launcher& launcher)
     : m_prompt(prompt), m_storage(m_library, ".", m_image),
       m_portLine(m_port, m_codec, m_portSettings), m_runner(m_port, m_codec, m_image, "."),
-      m_siteCommands(m_storage, m_image, prompt, launcher) {}
+      m_siteCommands(m_storage, m_image, prompt, launcher),
+      m_libraryFolder(m_storage, m_portSettings, m_workingFolder, prompt) {}
+
+bool CWorkingFolder::Enter(const std::filesystem::path& folder, std::string& strError) {
+    std::error_code error;
+    std::filesystem::current_path(folder, error);
+    if (error)
+        strError = error.message();
+    return !error;
+}
 
 void CSiteBinding::OnInitDialog(CMainDlg& dialog) {
     InitProfile(m_portSettings);
     m_storage.ScanLibrary();
     FillTree(dialog);
+    m_libraryFolder.NoteState();
     UpdateSelectionPanel(dialog, true);
     m_portLine.Open();
     dialog.CheckPortButton(IDC_COM1 + m_portLine.Index());
@@ -122,6 +152,9 @@ void CSiteBinding::Enable(CMainDlg& dialog, MainCommand command, bool bEnable) {
     if (command == MainCommand::SelectPort) {
         for (int id = IDC_COM1; id <= IDC_COM4; ++id)
             dialog.Enable(id, bEnable);
+    } else if (command == MainCommand::HistoryMenu) {
+        // History & Compare opens the selected screen's History.
+        dialog.Enable(IDC_HISTORY, bEnable && m_selection.Allows(MainCommand::ScreenHistory));
     } else if (const int id = ControlOf(command)) {
         dialog.Enable(id, bEnable);
     }
@@ -131,6 +164,8 @@ void CSiteBinding::UpdateSelectionPanel(CMainDlg& dialog, bool bReset) {
     m_selection = SelectionState::Probe(m_storage, SelectedSite(dialog));
     for (const MainCommand command : kPanelCommands)
         Enable(dialog, command, m_selection.Allows(command, dialog.IsTransferRunning()));
+    Enable(dialog, MainCommand::HistoryMenu,
+           m_selection.Allows(MainCommand::HistoryMenu, dialog.IsTransferRunning()));
     const SelectionPanel& panel = m_selection.Panel();
     dialog.SetText(IDC_CIRCUIT, Shown(panel.m_strCircuit));
     dialog.SetText(IDC_THEATER, Shown(panel.m_strTheater));
@@ -144,10 +179,29 @@ void CSiteBinding::UpdateSelectionPanel(CMainDlg& dialog, bool bReset) {
 }
 
 void CSiteBinding::OnSelChangedTree(CMainDlg& dialog) {
-    UpdateSelectionPanel(dialog, true);
+    if (!m_bRefilling)
+        UpdateSelectionPanel(dialog, true);
+}
+
+void CSiteBinding::Refresh(CMainDlg& dialog) {
+    CTreeView& tree = dialog.Tree();
+    const std::vector<std::string> keep = tree.NamesOf(tree.Selected());
+    const std::vector<std::vector<std::string>> opened = tree.OpenedItems();
+    m_bRefilling = true;
+    m_libraryFolder.Rescan();
+    FillTree(dialog);
+    tree.Reopen(opened);
+    const HTREEITEM kept = keep.empty() ? nullptr : tree.Find(keep);
+    tree.Select(kept);
+    m_bRefilling = false;
+    // The same entry keeps the transfer's status text; any other selection resets it, as every
+    // selection change does.
+    UpdateSelectionPanel(dialog, kept == nullptr);
+    m_libraryFolder.NoteState();
 }
 
 void CSiteBinding::OnDblClkTree(CMainDlg& dialog) {
+    const CommandScope scope(m_bInCommand);
     if (SelectedSite(dialog).m_nLevel == SiteLevel::Screen)
         ShowOpening(m_siteCommands.EditNotes(SelectedSite(dialog)));
 }
@@ -156,6 +210,14 @@ void CSiteBinding::OnActivate(CMainDlg& dialog) {
     // An adapter unplugged, or plugged in again, while the technician was elsewhere.
     m_portLine.ReopenIfGone();
     ShowPortLine(dialog);
+    // Another program (Explorer, vrx3km-cli.exe, a synchronised copy) may have changed the library
+    // meanwhile; never while a command of this window runs.
+    if (m_bInCommand)
+        return;
+    if (m_libraryFolder.ChangedOnDisk())
+        Refresh(dialog);
+    else
+        UpdateSelectionPanel(dialog, false); // a screen's files may have changed: date, buttons
 }
 
 void CSiteBinding::ShowPortLine(CMainDlg& dialog) {
@@ -182,6 +244,7 @@ void CSiteBinding::SelectPort(CMainDlg& dialog, int index) {
 }
 
 void CSiteBinding::OnCommand(CMainDlg& dialog, int nId) {
+    const CommandScope scope(m_bInCommand);
     if (nId >= IDC_COM1 && nId <= IDC_COM4) {
         SelectPort(dialog, nId - IDC_COM1);
         return;
@@ -216,23 +279,46 @@ void CSiteBinding::OnCommand(CMainDlg& dialog, int nId) {
         StartTransfer(dialog, TransferKind::Send, std::nullopt);
         return;
     case IDC_PORTS:
-        Tell(m_prompt,
-             "This window does not map COM1 to COM4 onto this machine's ports yet. "
-             "vrx3km-cli.exe, installed beside this program, does: \"vrx3km-cli.exe ports\" "
-             "lists them, \"ports --find\" finds the VRX-3KM, \"ports --map COM1 COM7\" maps "
-             "a port.",
-             m_prompt.ProgramCaption(), PromptIcon::Exclamation);
+        OnPorts(dialog);
         return;
     case IDC_HISTORY:
-        Tell(m_prompt,
-             "This window does not show the History and the comparisons yet. vrx3km-cli.exe, "
-             "installed beside this program, does: \"vrx3km-cli.exe history CIRCUIT THEATER "
-             "SCREEN\", \"restore\" and \"compare\" (\"vrx3km-cli.exe --help\" tells how).",
-             m_prompt.ProgramCaption(), PromptIcon::Exclamation);
+        OnHistory(dialog);
         return;
     default:
         return;
     }
+}
+
+void CSiteBinding::OnPorts(CMainDlg& dialog) {
+    CPortsDlg ports(
+        m_portSettings.ProfilePath,
+        [this](const std::vector<std::string>& candidates,
+               const std::function<void(const std::string&)>& progress) {
+            return m_portLine.FindProcessor(candidates, progress);
+        },
+        m_portLine.Index(), PortOpenText(m_portLine.Problem()));
+    const int result = ports.DoModal(dialog.Window());
+    if (result == IDOK) {
+        // The chosen port on the device it stands for now.
+        m_portLine.Open();
+        ShowPortProblem(dialog);
+    }
+    ShowPortLine(dialog);
+}
+
+void CSiteBinding::OnHistory(CMainDlg& dialog) {
+    const SiteSelection site = SelectedSite(dialog);
+    if (site.m_nLevel != SiteLevel::Screen)
+        return;
+    const ScreenTarget screen = ScreenOf(site);
+    CHistoryDlg history(m_prompt, ScreenFolderPath(".", screen), screen,
+                        m_selection.Allows(MainCommand::CompareWithProcessor));
+    const int result = history.DoModal(dialog.Window());
+    if (history.Restored())
+        // The stored settings' date and time, and what they allow.
+        UpdateSelectionPanel(dialog, false);
+    if (result == IDC_HISTORY_PROCESSOR)
+        StartTransfer(dialog, TransferKind::Compare, screen);
 }
 
 void CSiteBinding::AddEntry(CMainDlg& dialog, SiteLevel level) {
@@ -324,6 +410,7 @@ void CSiteBinding::StartTransfer(CMainDlg& dialog, TransferKind kind,
 }
 
 void CSiteBinding::OnTransferEnded(CMainDlg& dialog, TransferResult result) {
+    const CommandScope scope(m_bInCommand);
     m_runner.Finish(result);
     m_portLine.TransferEnded(result);
     UpdateSelectionPanel(dialog, false);
@@ -338,18 +425,8 @@ void CSiteBinding::OnTransferEnded(CMainDlg& dialog, TransferResult result) {
     case TransferFollowUp::ShowDifferences:
         if (const auto differences =
                 ProcessorDifferences(m_prompt, ".", m_runner.Target(), m_runner.ProcessorImage())) {
-            std::string text = "The VRX-3KM differs from the stored settings of " +
-                               ScreenLabel(m_runner.Target()) + ":";
-            std::size_t shown = 0;
-            for (const SettingsDifference& difference : *differences) {
-                if (++shown > 20) {
-                    text += "\n... and " + std::to_string(differences->size() - 20) + " more.";
-                    break;
-                }
-                text += "\n" + difference.Label() + ": stored " + difference.m_strFirst +
-                        ", VRX-3KM " + difference.m_strSecond;
-            }
-            Tell(m_prompt, text, "", PromptIcon::None);
+            CDiffDlg table({ScreenLabel(m_runner.Target()), "the VRX-3KM", *differences});
+            table.DoModal(dialog.Window());
         }
         break;
     case TransferFollowUp::None:

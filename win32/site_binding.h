@@ -6,6 +6,7 @@
 // dialog's controls.
 #pragma once
 
+#include "control/library_folder_control.h"
 #include "control/port_line.h"
 #include "control/selection_state.h"
 #include "control/site_commands.h"
@@ -19,6 +20,14 @@
 #include "win32/main_binding.h"
 
 #include <optional>
+
+// The library folder is the working directory, entered before the window opens (CConfigApp);
+// the window keeps no library used last.
+class CWorkingFolder : public LibraryPlace {
+public:
+    bool Enter(const std::filesystem::path& folder, std::string& strError) override;
+    void Remember(const std::filesystem::path&) override {}
+};
 
 class CSiteBinding : public MainDlgBinding {
 public:
@@ -35,6 +44,9 @@ public:
 
 private:
     void FillTree(CMainDlg& dialog);
+    // Reads the library again, keeping the selected entry and the open items where they are
+    // still there (another program added, removed or renamed entries).
+    void Refresh(CMainDlg& dialog);
     // The selected item's entry (level None when nothing is selected); the first item is
     // selected when none is.
     SiteSelection SelectedSite(CMainDlg& dialog);
@@ -43,6 +55,8 @@ private:
     void ShowPortLine(CMainDlg& dialog);
     void ShowPortProblem(CMainDlg& dialog);
     void SelectPort(CMainDlg& dialog, int index);
+    void OnPorts(CMainDlg& dialog);
+    void OnHistory(CMainDlg& dialog);
     void AddEntry(CMainDlg& dialog, SiteLevel level);
     void OnDelete(CMainDlg& dialog);
     void ShowOpening(const Opening& opening);
@@ -59,4 +73,11 @@ private:
     CPortLine m_portLine;
     CTransferRunner m_runner;
     CSiteCommands m_siteCommands;
+    CWorkingFolder m_workingFolder;
+    CLibraryFolderControl m_libraryFolder;
+    // While a command runs (its boxes and dialogs give the window back its activation), and while
+    // the tree is filled again: the library is not read again and the selection's changes are
+    // not shown one by one.
+    bool m_bInCommand = false;
+    bool m_bRefilling = false;
 };

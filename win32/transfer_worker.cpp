@@ -167,10 +167,10 @@ bool CTransferWorker::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, 
     case WM_APP_TRANSFER_QUESTION: {
         auto* question = reinterpret_cast<Question*>(lParam);
         if (question->m_bFileError) {
-            ShowFileError(m_hDialog, question->m_request.m_strText);
+            m_answerer(m_hDialog, FileErrorRequest(question->m_request.m_strText));
             question->m_answer.set_value(PromptAnswer::Ok);
         } else {
-            question->m_answer.set_value(AskBox(m_hDialog, question->m_request));
+            question->m_answer.set_value(m_answerer(m_hDialog, question->m_request));
         }
         return true;
     }

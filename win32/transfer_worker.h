@@ -8,6 +8,7 @@
 
 #include "control/transfer_runner.h"
 #include "link/transfer_sequence.h"
+#include "win32/message_box.h"
 #include "win32/text.h"
 
 #include <functional>
@@ -59,7 +60,8 @@ public:
     // The job: RunLoad, RunSend or RunRead on the observer it is given.
     using Job = std::function<TransferResult(TransferObserver& observer)>;
 
-    CTransferWorker() = default;
+    // The job's questions and file errors are shown by answerer, on the dialog's thread.
+    explicit CTransferWorker(BoxAnswerer answerer = AskBox) : m_answerer(std::move(answerer)) {}
     // Waits for a job that still runs: the job never reports to a dialog that is gone.
     ~CTransferWorker();
     CTransferWorker(const CTransferWorker&) = delete;
@@ -82,6 +84,7 @@ public:
                        LRESULT& result);
 
 private:
+    BoxAnswerer m_answerer;
     HWND m_hDialog = nullptr;
     std::optional<CInputDrop> m_inputDrop;
     std::thread m_thread;

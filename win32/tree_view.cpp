@@ -70,3 +70,52 @@ void CTreeView::ToggleExpanded(HTREEITEM item) {
     if (item && FirstChild(item))
         TreeView_Expand(m_hTree, item, TVE_TOGGLE);
 }
+
+std::vector<std::string> CTreeView::NamesOf(HTREEITEM item) const {
+    std::vector<std::string> names;
+    for (; item; item = Parent(item))
+        names.insert(names.begin(), ItemText(item));
+    return names;
+}
+
+HTREEITEM CTreeView::Find(const std::vector<std::string>& names) const {
+    HTREEITEM found = nullptr;
+    HTREEITEM level = Root();
+    for (const std::string& name : names) {
+        found = nullptr;
+        for (HTREEITEM item = level; item; item = NextSibling(item)) {
+            if (ItemText(item) == name) {
+                found = item;
+                break;
+            }
+        }
+        if (!found)
+            return nullptr;
+        level = FirstChild(found);
+    }
+    return found;
+}
+
+std::vector<std::vector<std::string>> CTreeView::OpenedItems() const {
+    std::vector<std::vector<std::string>> opened;
+    // Depth first through the open items only: a closed item's children are not shown.
+    std::vector<HTREEITEM> pending;
+    for (HTREEITEM item = Root(); item; item = NextSibling(item))
+        pending.push_back(item);
+    while (!pending.empty()) {
+        const HTREEITEM item = pending.back();
+        pending.pop_back();
+        if (!(TreeView_GetItemState(m_hTree, item, TVIS_EXPANDED) & TVIS_EXPANDED))
+            continue;
+        opened.push_back(NamesOf(item));
+        for (HTREEITEM child = FirstChild(item); child; child = NextSibling(child))
+            pending.push_back(child);
+    }
+    return opened;
+}
+
+void CTreeView::Reopen(const std::vector<std::vector<std::string>>& opened) {
+    for (const std::vector<std::string>& names : opened)
+        if (const HTREEITEM item = Find(names))
+            TreeView_Expand(m_hTree, item, TVE_EXPAND);
+}

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <vector>
 
 class CTreeView {
 public:
@@ -31,6 +32,14 @@ public:
     std::string ItemText(HTREEITEM item) const;
     // Opens a closed item with children and closes an open one.
     void ToggleExpanded(HTREEITEM item);
+
+    // An item's texts from the top level down to it (a circuit, theater and screen name).
+    std::vector<std::string> NamesOf(HTREEITEM item) const;
+    // The item whose texts from the top level down are names; null when there is none.
+    HTREEITEM Find(const std::vector<std::string>& names) const;
+    // The open items, each as NamesOf gives it; Reopen opens those still there after a refill.
+    std::vector<std::vector<std::string>> OpenedItems() const;
+    void Reopen(const std::vector<std::vector<std::string>>& opened);
 
 private:
     HWND m_hTree = nullptr;

@@ -20,7 +20,11 @@ struct Harness : TransferView {
     HWND m_hWindow = nullptr;
     HWND m_hChild = nullptr;
     HWND m_hOther = nullptr;
-    CTransferWorker m_worker;
+    // The boxes the test answers in place of a person.
+    BoxAnswerer m_answerer;
+    CTransferWorker m_worker{[this](HWND owner, const PromptRequest& request) {
+        return m_answerer ? m_answerer(owner, request) : PromptAnswer::Cancel;
+    }};
     std::vector<std::string> m_events;
     int m_nChildInput = 0;
     int m_nOtherInput = 0;
@@ -98,7 +102,6 @@ protected:
                                              100, 50, nullptr, nullptr, nullptr, nullptr);
     }
     void TearDown() override {
-        SetBoxAnswerer({});
         for (HWND window : {m_harness.m_hOther, m_harness.m_hWindow})
             if (window)
                 DestroyWindow(window);
@@ -110,13 +113,13 @@ protected:
 TEST_F(TransferWorkerTest, ReportsInOrderAndAsksOnTheWindowThread) {
     const DWORD windowThread = GetCurrentThreadId();
     std::vector<PromptRequest> asked;
-    SetBoxAnswerer([&](HWND owner, const PromptRequest& request) {
+    m_harness.m_answerer = [&](HWND owner, const PromptRequest& request) {
         EXPECT_EQ(GetCurrentThreadId(), windowThread);
         EXPECT_EQ(owner, m_harness.m_hWindow);
         m_harness.m_events.push_back("ask " + request.m_strText);
         asked.push_back(request);
         return asked.size() == 1 ? PromptAnswer::Ok : PromptAnswer::Cancel;
-    });
+    };
     std::vector<bool> answers;
     ASSERT_TRUE(m_harness.m_worker.Start(
         m_harness.m_hWindow,
