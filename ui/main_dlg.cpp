@@ -87,6 +87,7 @@ void CMainDlg::ConnectControls() {
     const std::pair<QAction*, Handler> team[] = {
         {m_team.SiteStatusAction(), &CMainDlg::OnSiteStatus},
         {m_team.BackupAction(), &CMainDlg::OnBackUpScreens},
+        {m_team.VisitAction(), &CMainDlg::OnVisitRecord},
         {m_team.ConflictsAction(), &CMainDlg::OnSettleConflicts},
     };
     for (const auto& [action, handler] : team)

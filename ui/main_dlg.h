@@ -132,6 +132,10 @@ public:
         GetSelectedLevel(); // the listing walked the library's cursors
     }
     void OnBackUpScreens();
+    void OnVisitRecord() {
+        m_team.OnVisitRecord(SelectedSite());
+        GetSelectedLevel(); // the record walked the library's cursors
+    }
     void OnSettleConflicts();
     // Selects the screen of these names in the tree and starts its Load (the status board's
     // Load); does nothing when the tree no longer holds it.

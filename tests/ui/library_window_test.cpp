@@ -1,14 +1,21 @@
+#include "library/screen_store.h"
 #include "library/site_history.h"
+#include "library/site_visit.h"
 #include "library/user_settings.h"
 #include "ui/conflict_dlg.h"
 #include "ui/library_place.h"
 #include "ui/notes_editor.h"
+#include "ui/text_viewer.h"
+#include "ui/visit_record.h"
 #include "ui_fixture.h"
 
 #include "dialogue.h"
 #include "line_data.h"
+#include "pdf_text.h"
 
+#include <QAction>
 #include <QLabel>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QSettings>
 #include <QTreeWidget>
@@ -311,4 +318,30 @@ TEST_F(MainDlgTest, ConflictingNotesAreMergedInTheNotesEditor) {
         EXPECT_FALSE(fs::exists(m_root / screen / copyName));
         delete editor;
     }
+}
+
+// The visit record of a theater from its menu item: the screen touched today and the one left
+// alone, shown as text and saved as a PDF whose text names both.
+TEST_F(MainDlgTest, VisitRecordIsShownAndSavedAsPdf) {
+    MakeFolders("Odeon/Main/1");
+    MakeFolders("Odeon/Main/2");
+    std::ofstream(m_root / "Odeon/Main/1/Notes.txt", std::ios::binary) << "fan replaced\r\n";
+    ASSERT_EQ(LogScreenCommand(m_root / "Odeon/Main/1", CurrentAuthor(), "Load", "success"), "");
+    Start();
+    Select({"Odeon", "Main"});
+    m_pDlg->HistoryMenu()->aboutToShow();
+    EXPECT_TRUE(m_pDlg->Team().VisitAction()->isEnabled());
+    CTextViewDlg* viewer = ShowVisitRecord(m_pDlg.get(), m_prompt, m_pDlg->Library(), m_root,
+                                           {"Odeon", "Main"}, StartOfToday(std::time(nullptr)));
+    const std::string text = viewer->TextEdit()->toPlainText().toStdString();
+    EXPECT_NE(text.find("1 of 2 screens touched"), std::string::npos) << text;
+    EXPECT_NE(text.find("fan replaced"), std::string::npos) << text;
+    const fs::path pdf = m_root / "visit.pdf";
+    ASSERT_TRUE(viewer->SaveAsPdf(pdf));
+    const std::optional<std::string> pages =
+        CommandOutput("pdftotext -layout " + ShellQuoted(pdf) + " -");
+    ASSERT_TRUE(pages);
+    EXPECT_NE(pages->find("fan replaced"), std::string::npos) << *pages;
+    EXPECT_NE(pages->find("Screens not touched"), std::string::npos) << *pages;
+    viewer->close();
 }
