@@ -9,9 +9,11 @@
 #include "image/report.h"
 #include "image/settings_compare.h"
 #include "library/screen_port.h"
+#include "library/screen_store.h"
 #include "library/site_history.h"
 #include "library/site_library.h"
 #include "library/site_log.h"
+#include "library/site_visit.h"
 #include "library/stored_settings.h"
 #include "link/frame_codec.h"
 #include "link/profile.h"
@@ -28,10 +30,12 @@
 #include "ui/notes_editor.h"
 #include "ui/port_dlg.h"
 #include "ui/prompt.h"
+#include "ui/screen_port_box.h"
 #include "ui/site_status_dlg.h"
 #include "ui/status_area.h"
 #include "ui/text_viewer.h"
 #include "ui/transfer_binding.h"
+#include "ui/visit_record.h"
 
 #include <QApplication>
 #include <QDir>
@@ -231,6 +235,9 @@ const std::vector<Shot>& Shots() {
                                                       scene.m_portSettings.ProfilePath, Adapters);
              dialog->Load();
              dialog->SetMapping(0, "/dev/ttyUSB0");
+             const ScreenTarget screen{"Grand Circuit", "Palace", "2"};
+             dialog->AddBox(
+                 new CScreenPortBox(dialog.get(), ScreenFolderPath(scene.m_root, screen), screen));
              dialog->show();
              scene.m_pShown = std::move(dialog);
          }},
@@ -312,6 +319,28 @@ const std::vector<Shot>& Shots() {
              editor->Load();
              editor->show();
              scene.m_pShown = std::move(editor);
+         }},
+        {"notes-conflict",
+         [](Scene& scene) {
+             // A conflicting copy of the notes, shown below them to merge.
+             CMainDlg& main = ShowMain(scene);
+             auto editor = std::make_unique<CNotesEditDlg>(
+                 &main, scene.m_boxes,
+                 fs::absolute(scene.m_root / "Northern Cinemas/Plaza/1/Notes.txt"));
+             editor->Load();
+             editor->show();
+             scene.m_pShown = std::move(editor);
+         }},
+        {"visit-record",
+         [](Scene& scene) {
+             CMainDlg& main = ShowMain(scene);
+             ShowVisitRecord(&main, scene.m_boxes, scene.m_library, ".", {"Grand Circuit"},
+                             StartOfToday(std::time(nullptr)) - 86400 * 7);
+         }},
+        {"visit-since",
+         [](Scene& scene) {
+             CMainDlg& main = ShowMain(scene);
+             QTimer::singleShot(0, &main, [&main] { AskVisitStart(&main, "Grand Circuit"); });
          }},
         {"notes-question",
          [](Scene& scene) {

@@ -1,6 +1,9 @@
 #include "control/transfer_runner.h"
 
+#include "image/file_error.h"
+#include "image/settings_compare.h"
 #include "library/screen_store.h"
+#include "library/site_log.h"
 #include "link/device_link.h"
 #include "link/line_trace.h"
 #include "link/serial_port.h"
@@ -58,6 +61,11 @@ bool CTransferRunner::Start(TransferKind kind, const ScreenTarget& target, std::
         return false;
     if (m_thread.joinable())
         m_thread.join();
+    m_bVerify = m_bVerifyOffered && kind == TransferKind::Compare &&
+                target.m_strCircuit == m_target.m_strCircuit &&
+                target.m_strTheater == m_target.m_strTheater &&
+                target.m_strScreen == m_target.m_strScreen;
+    m_bVerifyOffered = false;
     m_kind = kind;
     m_target = target;
     m_bRunning = true;
@@ -92,6 +100,8 @@ TransferResult CTransferRunner::Run(TransferKind kind, const ScreenTarget& targe
         break;
     case TransferKind::Compare:
         result = RunRead(link, m_processorImage, observer);
+        if (m_bVerify)
+            LogVerify(result, store, target, observer);
         break;
     }
     tracing.reset();
@@ -102,6 +112,23 @@ TransferResult CTransferRunner::Run(TransferKind kind, const ScreenTarget& targe
     return result;
 }
 
+void CTransferRunner::LogVerify(TransferResult result, ScreenStore& store,
+                                const ScreenTarget& target, TransferObserver& observer) {
+    std::string strResult = std::string(kVerifyReadFailed);
+    if (result == TransferResult::Success) {
+        try {
+            SettingsImage stored;
+            store.LoadSettings(target, stored);
+            strResult = VerifyResultText(CompareSettings(stored, m_processorImage).size());
+        } catch (const FileError& error) {
+            strResult = "error: " + error.Message();
+        }
+    }
+    const std::string problem = store.LogCommand(target, std::string(kVerifyAction), strResult);
+    if (!problem.empty())
+        observer.OnReason(problem);
+}
+
 void CTransferRunner::Finish(TransferResult result) {
     if (m_thread.joinable())
         m_thread.join();
@@ -109,21 +136,21 @@ void CTransferRunner::Finish(TransferResult result) {
     m_bRunning = false;
 }
 
-TransferFollowUp CTransferRunner::FollowUp(Prompt& prompt) const {
+TransferFollowUp CTransferRunner::FollowUp(Prompt& prompt) {
     // The processor took another audio block than the one sent: what it holds is worth a look
     // at once.
-    if (m_kind == TransferKind::Send && m_result == TransferResult::OtherBlockTaken)
-        return Confirm(prompt, kOtherBlockOffer, prompt.ProgramCaption(), PromptIcon::Exclamation,
-                       false)
-                   ? TransferFollowUp::CompareNow
-                   : TransferFollowUp::None;
+    if (m_kind == TransferKind::Send && m_result == TransferResult::OtherBlockTaken) {
+        m_bVerifyOffered = Confirm(prompt, kOtherBlockOffer, prompt.ProgramCaption(),
+                                   PromptIcon::Exclamation, false);
+        return m_bVerifyOffered ? TransferFollowUp::CompareNow : TransferFollowUp::None;
+    }
     if (m_result != TransferResult::Success)
         return TransferFollowUp::None;
     if (m_kind == TransferKind::Compare)
         return TransferFollowUp::ShowDifferences;
     // Verify: the processor read back and compared with what was sent.
-    if (m_kind == TransferKind::Send &&
-        Confirm(prompt, kVerifyOffer, prompt.ProgramCaption(), PromptIcon::None, false))
-        return TransferFollowUp::CompareNow;
-    return TransferFollowUp::None;
+    m_bVerifyOffered =
+        m_kind == TransferKind::Send &&
+        Confirm(prompt, kVerifyOffer, prompt.ProgramCaption(), PromptIcon::None, false);
+    return m_bVerifyOffered ? TransferFollowUp::CompareNow : TransferFollowUp::None;
 }

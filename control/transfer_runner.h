@@ -19,6 +19,7 @@
 
 class CSerialPort;
 class FrameCodec;
+class ScreenStore;
 
 // What a transfer of the window does: the two specified commands, and the read-only comparison
 // of the processor with the stored settings.
@@ -64,8 +65,10 @@ public:
     void Finish(TransferResult result);
     // After Finish, what follows: a Send whose go-ahead named another block offers a comparison
     // at once, a Send that succeeded offers to verify (the answers asked through prompt), a
-    // comparison that read the processor shows its differences.
-    TransferFollowUp FollowUp(Prompt& prompt) const;
+    // comparison that read the processor shows its differences. The comparison taken up after a
+    // Send, when started next for the Send's screen, is a verify: what it finds goes into the
+    // screen's log as "vrx3km-cli send --verify" logs it.
+    TransferFollowUp FollowUp(Prompt& prompt);
 
     TransferKind Kind() const { return m_kind; }
     TransferResult LastResult() const { return m_result; }
@@ -82,6 +85,9 @@ public:
 private:
     TransferResult Run(TransferKind kind, const ScreenTarget& target,
                        const std::string& strTraceFile, TransferObserver& observer);
+    // Logs the verify's finding in the target's log; a line that cannot be written is reported.
+    void LogVerify(TransferResult result, ScreenStore& store, const ScreenTarget& target,
+                   TransferObserver& observer);
 
     CSerialPort& m_port;
     FrameCodec& m_codec;
@@ -90,6 +96,8 @@ private:
     SettingsImage m_processorImage;
     std::thread m_thread;
     bool m_bRunning = false;
+    bool m_bVerifyOffered = false; // the comparison taken up after a Send is yet to start
+    bool m_bVerify = false;        // the job running (or last run) is that comparison
     TransferKind m_kind = TransferKind::Load;
     TransferResult m_result = TransferResult::Success;
     ScreenTarget m_target;

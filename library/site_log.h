@@ -60,6 +60,8 @@ std::string LogEntryText(const LogEntry& entry);
 // The action under which a read-back of the processor after a Send is logged; its result says
 // whether the processor holds the stored settings (VerifyResultText).
 inline constexpr std::string_view kVerifyAction = "Verify";
+// The verify's result when the processor could not be read back.
+inline constexpr std::string_view kVerifyReadFailed = "error: the processor could not be read back";
 // "success: the processor holds exactly the stored settings", or how many fields differ.
 std::string VerifyResultText(std::size_t nDifferences);
 

@@ -63,9 +63,12 @@ CConflictDlg::CConflictDlg(QWidget* parent, WindowPrompt& boxes, fs::path screen
 
     auto* buttons = new QDialogButtonBox(this);
     m_pCompare = buttons->addButton("C&ompare with current", QDialogButtonBox::ActionRole);
+    m_pMergeNotes = buttons->addButton("&Merge in the notes editor", QDialogButtonBox::ActionRole);
+    m_pMergeNotes->setToolTip("Opens the notes with the other version below them, and closes "
+                              "this list; Save there settles the conflict");
     m_pOpenBoth = buttons->addButton("Open &both", QDialogButtonBox::ActionRole);
-    m_pOpenBoth->setToolTip("Opens the file in its editor and the other version beside it, and "
-                            "closes this list; open it again to keep a version");
+    m_pOpenBoth->setToolTip("Shows the file and the other version each in a window, and closes "
+                            "this list; open it again to settle the copy");
     m_pKeepCurrent = buttons->addButton("Keep &current", QDialogButtonBox::ActionRole);
     m_pKeepOther = buttons->addButton("Keep the &other", QDialogButtonBox::ActionRole);
     m_pMerge = buttons->addButton("&Settle", QDialogButtonBox::ActionRole);
@@ -74,6 +77,7 @@ CConflictDlg::CConflictDlg(QWidget* parent, WindowPrompt& boxes, fs::path screen
     buttons->addButton(QDialogButtonBox::Close);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_pCompare, &QPushButton::clicked, this, &CConflictDlg::OnCompare);
+    connect(m_pMergeNotes, &QPushButton::clicked, this, &CConflictDlg::OnMergeNotes);
     connect(m_pOpenBoth, &QPushButton::clicked, this, &CConflictDlg::OnOpenBoth);
     connect(m_pKeepCurrent, &QPushButton::clicked, this, [this] { Settle(KeepVersion::Current); });
     connect(m_pKeepOther, &QPushButton::clicked, this, [this] { Settle(KeepVersion::Other); });
@@ -115,7 +119,8 @@ void CConflictDlg::UpdateButtons() {
     const std::optional<ConflictCopy> copy = SelectedCopy();
     const bool bChoice = copy && NeedsChoice(*copy);
     m_pCompare->setEnabled(copy && IsCopyOf(*copy, kSettingsFileName));
-    m_pOpenBoth->setEnabled(copy && !copy->m_bFolder && !IsCopyOf(*copy, kSettingsFileName));
+    m_pMergeNotes->setEnabled(copy && IsCopyOf(*copy, kNotesFileName));
+    m_pOpenBoth->setEnabled(copy && !copy->m_bFolder && !NeedsChoice(*copy));
     m_pKeepCurrent->setEnabled(bChoice);
     m_pKeepOther->setEnabled(bChoice);
     m_pMerge->setEnabled(copy && !copy->m_bFolder && !bChoice);
@@ -136,24 +141,29 @@ void CConflictDlg::OnCompare() {
     }
 }
 
+void CConflictDlg::OnMergeNotes() {
+    const std::optional<ConflictCopy> copy = SelectedCopy();
+    if (!copy || !IsCopyOf(*copy, kNotesFileName))
+        return;
+    // The editor belongs to the main window, where it stays open to merge once this list has
+    // closed; it finds the copy beside the notes itself.
+    ShowNotesEditor(parentWidget() ? parentWidget() : this, m_boxes,
+                    (m_screenFolder / kNotesFileName).string());
+    accept();
+}
+
 void CConflictDlg::OnOpenBoth() {
     const std::optional<ConflictCopy> copy = SelectedCopy();
     if (!copy || copy->m_bFolder)
         return;
-    QByteArray other;
-    if (!ReadForShowing(m_prompt, m_screenFolder / fs::u8path(copy->m_strPath), other))
+    QByteArray other, current;
+    if (!ReadForShowing(m_prompt, m_screenFolder / fs::u8path(copy->m_strPath), other) ||
+        !ReadForShowing(m_prompt, m_screenFolder / fs::u8path(copy->m_strOriginal), current))
         return;
-    const fs::path original = m_screenFolder / fs::u8path(copy->m_strOriginal);
-    // Both windows belong to the main window, where they stay open to be read and edited side
-    // by side once this list has closed; the list is opened again to keep a version.
+    // Both windows belong to the main window, where they stay open to be read side by side once
+    // this list has closed; the list is opened again to settle the copy.
     QWidget* owner = parentWidget() ? parentWidget() : this;
-    if (IsCopyOf(*copy, kNotesFileName)) {
-        ShowNotesEditor(owner, m_boxes, original.string());
-    } else {
-        QByteArray current;
-        if (ReadForShowing(m_prompt, original, current))
-            ShowTextViewer(owner, m_boxes, Q(copy->m_strOriginal), QString::fromUtf8(current));
-    }
+    ShowTextViewer(owner, m_boxes, Q(copy->m_strOriginal), QString::fromUtf8(current));
     ShowTextViewer(owner, m_boxes, Q("The other version: " + copy->m_strPath),
                    QString::fromUtf8(other));
     accept();

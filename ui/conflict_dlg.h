@@ -1,7 +1,7 @@
 // The copies a sync engine left beside a screen's files after a conflict, and settling each: a
 // copy of the stored settings compared with the current ones and either kept (the other goes to
-// History), the two versions of the notes opened side by side and merged so that no line is
-// lost, a copy of the report or of a log settled without a choice.
+// History), the notes merged with the other version in the notes editor so that no line is lost,
+// a copy of the report or of a log settled without a choice.
 #pragma once
 
 #include "image/settings_store.h"
@@ -31,8 +31,9 @@ public:
     void SelectCopy(const std::string& path);
     // The differences between the current stored settings and the selected copy of them.
     void OnCompare();
-    // The selected copy and the file it is a copy of, each in a window of its own: the notes in
-    // the program's notes editor, the copy beside it.
+    // The notes in the program's notes editor with the selected copy of them below to merge.
+    void OnMergeNotes();
+    // The selected copy and the file it is a copy of, each in a viewer of its own.
     void OnOpenBoth();
     // Settles the selected copy, keeping that version (nullopt: a copy that needs no choice).
     // True when settled; a refusal is said in a box.
@@ -55,6 +56,7 @@ private:
     QLabel* m_pOutcome = nullptr;
     QPushButton* m_pCompare = nullptr;
     QPushButton* m_pOpenBoth = nullptr;
+    QPushButton* m_pMergeNotes = nullptr;
     QPushButton* m_pKeepCurrent = nullptr;
     QPushButton* m_pKeepOther = nullptr;
     QPushButton* m_pMerge = nullptr;

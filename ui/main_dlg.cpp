@@ -13,9 +13,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
-#include <QDir>
 #include <QEvent>
-#include <QFileDialog>
 #include <QKeySequence>
 #include <QMenu>
 #include <QShortcut>
@@ -32,11 +30,13 @@ CMainDlg::CMainDlg(CSerialPort& port, FrameCodec& codec, SettingsImage& image,
       m_prompt(boxes, this, BoxOwner::ModalDialog), m_storage(library, ".", image),
       m_view(this, m_prompt), m_tree(m_view.Tree()), m_portLine(port, codec, portSettings),
       m_portButtons(this, m_view, m_portLine, portSettings, boxes),
-      m_runner(port, codec, image, "."),
-      m_transfer(this, m_prompt, m_view.Progress(), m_view.StatusArea(), m_runner),
       m_siteCommands(m_storage, image, m_prompt, launcher),
       m_compare(this, m_prompt, boxes, library, m_storage.Root()),
+      m_transfers(this, m_prompt, m_view, m_portLine, m_portButtons, m_compare, port, codec, image,
+                  m_storage.Root(), [this](TransferResult result) { EndTransfer(result); }),
       m_libraryFolder(m_storage, portSettings, m_place, m_prompt),
+      m_libraryWindow(this, m_libraryFolder, library, m_tree, m_view, m_portButtons,
+                      [this](bool bReset) { UpdateSelectionPanel(bReset); }),
       m_team(this, m_view.HistoryMenu(), boxes, library, m_storage.Root(), portSettings,
              [this](const ScreenTarget& target) { LoadScreen(target); }) {
     m_nameSource = [this, &boxes](const std::string& caption, const NameCheck& check) {
@@ -87,6 +87,7 @@ void CMainDlg::ConnectControls() {
     const std::pair<QAction*, Handler> team[] = {
         {m_team.SiteStatusAction(), &CMainDlg::OnSiteStatus},
         {m_team.BackupAction(), &CMainDlg::OnBackUpScreens},
+        {m_team.VisitAction(), &CMainDlg::OnVisitRecord},
         {m_team.ConflictsAction(), &CMainDlg::OnSettleConflicts},
     };
     for (const auto& [action, handler] : team)
@@ -190,14 +191,6 @@ void CMainDlg::OnDblClkTree() {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Port selection
-
-void CMainDlg::ProbePort() {
-    if (!IsTransferRunning())
-        m_portButtons.Probe();
-}
-
-// ---------------------------------------------------------------------------------------------
 // Site commands
 
 void CMainDlg::AddEntry(SiteLevel level, QTreeWidgetItem* parent) {
@@ -282,55 +275,26 @@ std::optional<ScreenTarget> CMainDlg::SelectedScreen() const {
 }
 
 void CMainDlg::StartTransfer(TransferKind kind) {
-    if (IsTransferRunning())
-        return;
     // The screen is fixed here for the whole transfer: its names, not the tree's selection,
     // say where the settings are stored or read.
     const std::optional<ScreenTarget> target = SelectedScreen();
-    if (!target)
+    if (IsTransferRunning() || !target)
         return;
     std::string strDate, strTime;
     SettingsTimeTexts(m_storage, SelectedSite(), strDate, strTime);
-    // A port whose device went away and came back is opened anew here, so the first Load after
-    // it already reaches the device.
-    // A screen with a port of its own is reached through it, and the status says so.
-    const PortChoice port =
-        m_portLine.PrepareTransferFor(ReadScreenPort(ScreenFolderPath(m_storage.Root(), *target)));
-    if (!port.m_strProblem.empty()) {
-        m_view.ShowPortProblem(port.m_strProblem);
-        return;
-    }
-    UpdatePortState();
-    m_transfer.Start(
-        kind, *target, CTransferRunner::SendLine(*target, strDate, strTime),
-        m_portLine.TraceFileInUse(), [this](TransferResult result) { EndTransfer(result); },
-        port.Explanation());
-    // The job's first report is shown once this handler has returned: the controls are locked
-    // by then.
-    LockControls();
+    m_transfers.Start(kind, *target, CTransferRunner::SendLine(*target, strDate, strTime));
 }
 
 void CMainDlg::EndTransfer(TransferResult result) {
-    m_transfer.Finish(result);
-    m_portLine.TransferEnded(result);
+    m_transfers.Finish(result);
     UpdateSelectionPanel(false);
     UnlockControls();
-    m_transfer.GiveFocusBack(Tree());
+    m_transfers.GiveFocusBack(Tree());
     emit TransferEnded();
-    if (m_bCloseAfterTransfer) {
+    if (m_bCloseAfterTransfer)
         reject();
-        return;
-    }
-    switch (m_runner.FollowUp(m_prompt)) {
-    case TransferFollowUp::CompareNow:
-        StartTransfer(TransferKind::Compare);
-        break;
-    case TransferFollowUp::ShowDifferences:
-        m_compare.ShowProcessorDifferences(m_runner.Target(), m_runner.ProcessorImage());
-        break;
-    case TransferFollowUp::None:
-        break;
-    }
+    else
+        m_transfers.FollowUp();
 }
 
 void CMainDlg::WaitForTransferEnd() {
@@ -398,42 +362,21 @@ void CMainDlg::OnCompareWithScreen() {
 // The library folder
 
 bool CMainDlg::OpenLibrary(const fs::path& folder) {
-    if (IsTransferRunning() || !m_libraryFolder.Enter(folder))
-        return false;
-    ReloadLibrary({}, {});
-    UpdateSelectionPanel(true);
-    OpenSavedPort();
-    m_view.ShowLibraryFolder();
-    return true;
+    return !IsTransferRunning() && m_libraryWindow.Open(folder);
 }
 
 bool CMainDlg::OpenLibraryFolder(const fs::path& folder) {
-    if (IsTransferRunning() || !m_libraryFolder.ConfirmOpen(folder))
-        return false;
-    return OpenLibrary(folder);
+    return !IsTransferRunning() && m_libraryWindow.OpenAfterAsking(folder);
 }
 
 void CMainDlg::OnOpenLibrary() {
-    if (IsTransferRunning())
-        return;
-    const QString chosen =
-        QFileDialog::getExistingDirectory(this, "Open Library Folder", QDir::currentPath());
-    if (!chosen.isEmpty() && OpenLibraryFolder(fs::path(chosen.toStdU16String())))
-        m_libraryFolder.RememberOpen();
-}
-
-void CMainDlg::ReloadLibrary(const QStringList& keep, const std::vector<QStringList>& opened) {
-    m_libraryFolder.Rescan();
-    // The same entry keeps the transfer's status text; any other selection resets it, as every
-    // selection change does.
-    UpdateSelectionPanel(!m_tree.Refill(m_library, keep, opened));
-    m_libraryFolder.NoteState();
+    if (!IsTransferRunning())
+        m_libraryWindow.Choose();
 }
 
 void CMainDlg::Refresh() {
-    if (IsTransferRunning() || m_bAdding)
-        return;
-    ReloadLibrary(CSiteTree::NamesOf(m_tree.Selected()), m_tree.OpenedItems());
+    if (!IsTransferRunning() && !m_bAdding)
+        m_libraryWindow.Refresh();
 }
 
 void CMainDlg::changeEvent(QEvent* event) {

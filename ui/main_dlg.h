@@ -13,13 +13,14 @@
 #include "library/site_library.h"
 #include "library/site_storage.h"
 #include "ui/compare_windows.h"
+#include "ui/library_binding.h"
 #include "ui/library_place.h"
 #include "ui/main_view.h"
 #include "ui/port_buttons.h"
 #include "ui/prompt.h"
 #include "ui/site_tree.h"
 #include "ui/team_windows.h"
-#include "ui/transfer_binding.h"
+#include "ui/window_transfers.h"
 
 #include <QDialog>
 
@@ -99,7 +100,10 @@ public:
     void UpdatePortState() { m_portButtons.Show(); }
     // Runs when the window becomes the active one: a port shown open whose device has gone is
     // opened again, and the port line shows what is true now.
-    void ProbePort();
+    void ProbePort() {
+        if (!IsTransferRunning())
+            m_portButtons.Probe();
+    }
 
     // Commands.
     void OnAddCircuit() { AddEntry(SiteLevel::Circuit, nullptr); }
@@ -128,13 +132,17 @@ public:
         GetSelectedLevel(); // the listing walked the library's cursors
     }
     void OnBackUpScreens();
+    void OnVisitRecord() {
+        m_team.OnVisitRecord(SelectedSite());
+        GetSelectedLevel(); // the record walked the library's cursors
+    }
     void OnSettleConflicts();
     // Selects the screen of these names in the tree and starts its Load (the status board's
     // Load); does nothing when the tree no longer holds it.
     void LoadScreen(const ScreenTarget& target);
     QMenu* HistoryMenu() const { return m_view.HistoryMenu(); }
     // The result of the last transfer that ended.
-    TransferResult LastTransferResult() const { return m_runner.LastResult(); }
+    TransferResult LastTransferResult() const { return m_transfers.LastResult(); }
     // Disables the commands a transfer must not meet: Load, Send, the three Add buttons, the
     // four port buttons and History & Compare. UnlockControls enables Add Circuit, the port
     // buttons and History & Compare again; the others follow the selection
@@ -142,7 +150,7 @@ public:
     void LockControls() { m_view.LockForTransfer(); }
     void UnlockControls() { m_view.UnlockAfterTransfer(); }
     // True from the start of a transfer until its normal end has been shown.
-    bool IsTransferRunning() const { return m_runner.IsRunning(); }
+    bool IsTransferRunning() const { return m_transfers.IsRunning(); }
     // Waits, keeping the window painted, until no transfer runs.
     void WaitForTransferEnd();
 
@@ -192,12 +200,10 @@ private:
     void AddEntry(SiteLevel level, QTreeWidgetItem* parent);
     // The selected screen as a transfer's target; nullopt when no screen is selected.
     std::optional<ScreenTarget> SelectedScreen() const;
-    // Runs the job on the worker thread for the selected screen (a comparison after a Send: the
-    // Send's screen); EndTransfer follows on the window's thread.
+    // Runs the job on the worker thread for the selected screen; EndTransfer follows on the
+    // window's thread.
     void StartTransfer(TransferKind kind);
     void EndTransfer(TransferResult result);
-    // Rescans the library and refills the tree, keeping the item named keep selected.
-    void ReloadLibrary(const QStringList& keep, const std::vector<QStringList>& opened);
     void UpdateHistoryMenu();
 
     PortSettings& m_portSettings;
@@ -211,12 +217,12 @@ private:
     SelectionState m_selection;
     CPortLine m_portLine;
     CPortButtons m_portButtons;
-    CTransferRunner m_runner;
-    CTransferBinding m_transfer;
     CSiteCommands m_siteCommands;
     CCompareWindows m_compare;
+    CWindowTransfers m_transfers;
     CLibraryPlace m_place;
     CLibraryFolderControl m_libraryFolder;
+    CLibraryBinding m_libraryWindow;
     CTeamWindows m_team;
     NameSource m_nameSource;
     // Set while an Add runs: the library must not be rescanned under it.

@@ -7,6 +7,7 @@
 #include "ui/conflict_dlg.h"
 #include "ui/site_status_dlg.h"
 #include "ui/technician_dlg.h"
+#include "ui/visit_record.h"
 
 #include <QAction>
 #include <QMenu>
@@ -26,6 +27,7 @@ CTeamWindows::CTeamWindows(QWidget* window, QMenu* menu, WindowPrompt& boxes, Si
     m_pConflicts = menu->addAction("Settle &Conflicts...");
     m_pStatus = menu->addAction("Site &Status...");
     m_pBackup = menu->addAction("&Back Up Screens...");
+    m_pVisit = menu->addAction("&Visit Record...");
     m_pTechnician = new QAction("Technician's &Name...", window);
 }
 
@@ -33,6 +35,7 @@ void CTeamWindows::UpdateMenu(const SelectionState& state, bool bRunning) {
     m_pConflicts->setEnabled(!bRunning && state.HasConflicts());
     m_pStatus->setEnabled(!bRunning);
     m_pBackup->setEnabled(!bRunning);
+    m_pVisit->setEnabled(!bRunning);
     m_pTechnician->setEnabled(!bRunning);
 }
 
@@ -58,6 +61,12 @@ bool CTeamWindows::OnBackup(const SiteSelection& site) {
                       m_settings.ProfilePath, kWindowBackupJobs);
     dialog.exec();
     return true;
+}
+
+void CTeamWindows::OnVisitRecord(const SiteSelection& site) {
+    const std::vector<std::string> scope = SiteScopeOf(site);
+    if (const std::optional<std::time_t> since = AskVisitStart(m_pWindow, SiteScopeText(scope)))
+        ShowVisitRecord(m_pWindow, m_boxes, m_library, m_root, scope, *since);
 }
 
 bool CTeamWindows::OnConflicts(const SiteSelection& site) {

@@ -1,8 +1,8 @@
 // The window's commands beside the specified ones that act on a whole site or on a team's
-// library: the site's status board, the backup of many screens, the conflicts a sync engine left
-// beside a screen's files, and the technician's name the log records. Their items follow a
-// separator in the History & Compare menu (also the tree's menu); what they act on is the
-// selection resolved when the command starts (control/site_overview.h).
+// library: the site's status board, the backup of many screens, the record of a visit, the
+// conflicts a sync engine left beside a screen's files, and the technician's name the log records.
+// Their items follow a separator in the History & Compare menu (also the tree's menu); what they
+// act on is the selection resolved when the command starts (control/site_overview.h).
 #pragma once
 
 #include "control/selection_state.h"
@@ -34,6 +34,7 @@ public:
     void UpdateMenu(const SelectionState& state, bool bRunning);
     QAction* SiteStatusAction() const { return m_pStatus; }
     QAction* BackupAction() const { return m_pBackup; }
+    QAction* VisitAction() const { return m_pVisit; }
     QAction* ConflictsAction() const { return m_pConflicts; }
     // The window menu's item that changes the technician's name.
     QAction* TechnicianAction() const { return m_pTechnician; }
@@ -42,6 +43,9 @@ public:
     void OnSiteStatus(const SiteSelection& site);
     // The backup of the selection's scope. True when it ran (the library may have changed).
     bool OnBackup(const SiteSelection& site);
+    // The visit record of the selection's scope, since a day the technician chooses
+    // (ui/visit_record.h).
+    void OnVisitRecord(const SiteSelection& site);
     // The selected screen's conflicting copies. True when one was settled.
     bool OnConflicts(const SiteSelection& site);
 
@@ -63,6 +67,7 @@ private:
     bool m_bNameAsked = false;
     QAction* m_pStatus = nullptr;
     QAction* m_pBackup = nullptr;
+    QAction* m_pVisit = nullptr;
     QAction* m_pConflicts = nullptr;
     QAction* m_pTechnician = nullptr;
 };

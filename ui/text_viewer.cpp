@@ -51,14 +51,10 @@ PaperReport PaperReportOf(const fs::path& reportFile, const QByteArray& bytes) {
     return report;
 }
 
-std::string ScreenTextOf(const PaperReport& report) {
-    return ScreenText({report.m_strCircuit, report.m_strTheater, report.m_strScreen});
-}
-
 // The page setup a printing starts from: the printer's paper, with room for the header and
 // footer on every page.
-void PreparePrinter(QPrinter& printer, const PaperReport& report) {
-    printer.setDocName(QString::fromStdString("Configuration report " + ScreenTextOf(report)));
+void PreparePrinter(QPrinter& printer, const PaperDocument& document) {
+    printer.setDocName(QString::fromStdString(document.m_strTitle));
     printer.setPageMargins(DefaultPaperLayout().margins(), QPageLayout::Millimeter);
 }
 
@@ -79,7 +75,14 @@ CTextViewDlg::CTextViewDlg(QWidget* parent, WindowPrompt& boxes, const QString& 
 }
 
 void CTextViewDlg::SetPaperReport(PaperReport report) {
-    m_paper = std::move(report);
+    const std::string screen =
+        ScreenText({report.m_strCircuit, report.m_strTheater, report.m_strScreen});
+    SetPaperDocument(
+        {{std::move(report)}, "Configuration Report", "Configuration report: " + screen, screen});
+}
+
+void CTextViewDlg::SetPaperDocument(PaperDocument document) {
+    m_paper = std::move(document);
     auto* buttons = findChild<QDialogButtonBox*>();
     if (!buttons)
         return;
@@ -94,7 +97,7 @@ void CTextViewDlg::SetPaperReport(PaperReport report) {
 bool CTextViewDlg::Print(QPrinter& printer) {
     if (!m_paper)
         return false;
-    const PaperResult result = PaintReports(printer, {*m_paper}, FooterForNow());
+    const PaperResult result = PaintReports(printer, m_paper->m_reports, FooterForNow());
     if (result.m_strProblem.empty())
         return true;
     Tell(m_prompt, result.m_strProblem, m_prompt.ProgramCaption(), PromptIcon::Exclamation);
@@ -105,8 +108,8 @@ bool CTextViewDlg::SaveAsPdf(const fs::path& file) {
     if (!m_paper)
         return false;
     try {
-        const PaperResult result = WriteReportsPdf(
-            file, {*m_paper}, FooterForNow(), "Configuration report: " + ScreenTextOf(*m_paper));
+        const PaperResult result =
+            WriteReportsPdf(file, m_paper->m_reports, FooterForNow(), m_paper->m_strTitle);
         if (result.m_strProblem.empty())
             return true;
         Tell(m_prompt, result.m_strProblem, m_prompt.ProgramCaption(), PromptIcon::Exclamation);
@@ -129,7 +132,7 @@ void CTextViewDlg::OnPrint() {
     QPrinter printer(QPrinter::HighResolution);
     PreparePrinter(printer, *m_paper);
     QPrintDialog dialog(&printer, this);
-    dialog.setWindowTitle("Print Configuration Report");
+    dialog.setWindowTitle(QString::fromStdString("Print " + m_paper->m_strKind));
     if (dialog.exec() == QDialog::Accepted)
         Print(printer);
 }
@@ -138,10 +141,11 @@ void CTextViewDlg::OnSaveAsPdf() {
     // Beside the technician's documents, never in the library, whose screen folders hold only
     // the program's files.
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    QFileDialog dialog(this, "Save Configuration Report as PDF", folder, "PDF files (*.pdf)");
+    QFileDialog dialog(this, QString::fromStdString("Save " + m_paper->m_strKind + " as PDF"),
+                       folder, "PDF files (*.pdf)");
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix("pdf");
-    dialog.selectFile(QString::fromStdString(ScreenTextOf(*m_paper) + ".pdf"));
+    dialog.selectFile(QString::fromStdString(m_paper->m_strFileName + ".pdf"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     SaveAsPdf(fs::path(dialog.selectedFiles().front().toStdU16String()));
@@ -160,4 +164,11 @@ void ShowReportViewer(QWidget* owner, WindowPrompt& boxes, const std::string& pa
 void ShowTextViewer(QWidget* owner, WindowPrompt& boxes, const QString& title,
                     const QString& text) {
     ShowViewer(owner, boxes, title, text, false);
+}
+
+CTextViewDlg* ShowPaperViewer(QWidget* owner, WindowPrompt& boxes, const QString& title,
+                              const QString& text, PaperDocument document) {
+    CTextViewDlg* viewer = ShowViewer(owner, boxes, title, text, true);
+    viewer->SetPaperDocument(std::move(document));
+    return viewer;
 }

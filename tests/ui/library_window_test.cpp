@@ -1,13 +1,22 @@
+#include "library/screen_store.h"
 #include "library/site_history.h"
+#include "library/site_visit.h"
 #include "library/user_settings.h"
 #include "ui/conflict_dlg.h"
 #include "ui/library_place.h"
+#include "ui/notes_editor.h"
+#include "ui/text_viewer.h"
+#include "ui/visit_record.h"
 #include "ui_fixture.h"
 
 #include "dialogue.h"
 #include "line_data.h"
+#include "pdf_text.h"
 
+#include <QAction>
 #include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
 #include <QSettings>
 #include <QTreeWidget>
 
@@ -263,4 +272,76 @@ TEST_F(MainDlgTest, ConflictingSettingsAreMarkedAndSettled) {
     EXPECT_TRUE(bKept);
     m_pDlg->UpdateSelectionPanel(false);
     EXPECT_EQ(Text(IDC_SCREEN).find(kConflictMark), std::string::npos);
+}
+
+// A conflicting copy of the notes is merged in the notes editor: the other version shows below
+// the notes, Cancel leaves both files, Save keeps the merge and settles the copy without losing
+// a line of it.
+TEST_F(MainDlgTest, ConflictingNotesAreMergedInTheNotesEditor) {
+    const std::string screen = "Odeon/Main/1";
+    MakeFolders(screen);
+    const std::string copyName = "Notes.sync-conflict-20261208-101112-ABCDEFG.txt";
+    std::ofstream(m_root / screen / "Notes.txt", std::ios::binary) << "amp swapped\r\nshared\r\n";
+    std::ofstream(m_root / screen / copyName, std::ios::binary) << "shared\r\nnew fuse\r\nEQ\r\n";
+    Start();
+    const auto read = [](const fs::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    for (const bool bSave : {false, true}) {
+        CConflictDlg list(m_pDlg.get(), m_prompt, m_root / screen, {"Odeon", "Main", "1"});
+        list.SelectCopy(copyName);
+        list.OnMergeNotes();
+        const auto editors = m_pDlg->findChildren<CNotesEditDlg*>();
+        ASSERT_EQ(editors.size(), 1);
+        CNotesEditDlg* editor = editors.front();
+        ASSERT_TRUE(editor->OtherText());
+        EXPECT_EQ(editor->OtherText()->toPlainText().toStdString(), "shared\nnew fuse\nEQ\n");
+        EXPECT_TRUE(editor->OtherText()->isReadOnly());
+        EXPECT_NE(editor->ConflictLine()->text().toStdString().find(copyName), std::string::npos);
+        if (!bSave) {
+            editor->close();
+            delete editor;
+            EXPECT_EQ(read(m_root / screen / "Notes.txt"), "amp swapped\r\nshared\r\n");
+            EXPECT_TRUE(fs::exists(m_root / screen / copyName));
+            continue;
+        }
+        editor->AddMissingLines();
+        EXPECT_EQ(editor->TextEdit()->toPlainText().toStdString(),
+                  "amp swapped\nshared\n\nnew fuse\nEQ");
+        // The technician drops a line of the other version: it comes back below the mark.
+        editor->TextEdit()->setPlainText("amp swapped\nshared\nnew fuse");
+        ASSERT_TRUE(editor->Save());
+        const std::string notes = read(m_root / screen / "Notes.txt");
+        EXPECT_EQ(notes.rfind("amp swapped\r\nshared\r\nnew fuse\r\n=", 0), 0u) << notes;
+        EXPECT_NE(notes.find("\r\nEQ\r\n"), std::string::npos) << notes;
+        EXPECT_FALSE(fs::exists(m_root / screen / copyName));
+        delete editor;
+    }
+}
+
+// The visit record of a theater from its menu item: the screen touched today and the one left
+// alone, shown as text and saved as a PDF whose text names both.
+TEST_F(MainDlgTest, VisitRecordIsShownAndSavedAsPdf) {
+    MakeFolders("Odeon/Main/1");
+    MakeFolders("Odeon/Main/2");
+    std::ofstream(m_root / "Odeon/Main/1/Notes.txt", std::ios::binary) << "fan replaced\r\n";
+    ASSERT_EQ(LogScreenCommand(m_root / "Odeon/Main/1", CurrentAuthor(), "Load", "success"), "");
+    Start();
+    Select({"Odeon", "Main"});
+    m_pDlg->HistoryMenu()->aboutToShow();
+    EXPECT_TRUE(m_pDlg->Team().VisitAction()->isEnabled());
+    CTextViewDlg* viewer = ShowVisitRecord(m_pDlg.get(), m_prompt, m_pDlg->Library(), m_root,
+                                           {"Odeon", "Main"}, StartOfToday(std::time(nullptr)));
+    const std::string text = viewer->TextEdit()->toPlainText().toStdString();
+    EXPECT_NE(text.find("1 of 2 screens touched"), std::string::npos) << text;
+    EXPECT_NE(text.find("fan replaced"), std::string::npos) << text;
+    const fs::path pdf = m_root / "visit.pdf";
+    ASSERT_TRUE(viewer->SaveAsPdf(pdf));
+    const std::optional<std::string> pages =
+        CommandOutput("pdftotext -layout " + ShellQuoted(pdf) + " -");
+    ASSERT_TRUE(pages);
+    EXPECT_NE(pages->find("fan replaced"), std::string::npos) << *pages;
+    EXPECT_NE(pages->find("Screens not touched"), std::string::npos) << *pages;
+    viewer->close();
 }

@@ -4,6 +4,7 @@
 #include "control/site_overview.h"
 #include "image/settings_compare.h"
 #include "image/settings_image.h"
+#include "library/site_log.h"
 #include "link/frame_codec.h"
 #include "link/serial_port.h"
 #include "link/transfer_sequence.h"
@@ -201,6 +202,11 @@ TEST_F(TransferTest, SendWritesTheStoredSettingsIntoTheProcessor) {
     EXPECT_EQ(Text(IDC_STATUS), transfer_text::kReadDone);
     EXPECT_EQ(Bar(), 100);
     ExpectUnlocked();
+    // The verify is logged after the Send, as the command-line tool's send --verify logs it.
+    const std::vector<LogEntry> log = ReadLog(ScreenLogFolder(m_root / kScreen)).m_entries;
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log[1].m_strAction, kVerifyAction);
+    EXPECT_EQ(log[1].m_strResult, VerifyResultText(0));
 }
 
 // Counts the paint events a widget receives.

@@ -493,7 +493,7 @@ ExitStatus SendCommand(const CliRequest& request, CSiteStorage& storage, CliObje
     };
     if (const ExitStatus status = ReadProcessor(request, objects, io, processor);
         status != kExitSuccess) {
-        logVerify("error: the processor could not be read back");
+        logVerify(std::string(kVerifyReadFailed));
         return status;
     }
     const auto differences = CompareSettings(stored, processor);
