@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -301,6 +302,17 @@ void CPortDlg::accept() {
         return;
     }
     QDialog::accept();
+}
+
+void CPortDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // A layout's minimum height leaves out the lines that word-wrapped labels need, so a dialog
+    // that grew by a box would open with its introduction cut and its buttons over the list.
+    if (QLayout* layout = this->layout(); layout != nullptr && layout->hasHeightForWidth()) {
+        const int nNeeded = layout->totalHeightForWidth(width());
+        if (nNeeded > height())
+            resize(width(), nNeeded);
+    }
 }
 
 void CPortDlg::AddBox(QWidget* box) {

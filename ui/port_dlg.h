@@ -77,6 +77,10 @@ public:
     QLabel* FindResult() const { return m_pFindResult; }
     QLabel* CableResult() const { return m_pCableResult; }
 
+protected:
+    // Gives the wrapped texts the lines they need at the width the dialog opens with.
+    void showEvent(QShowEvent* event) override;
+
 private:
     void Refuse(const std::string& strText);
     void RefreshDevices();
