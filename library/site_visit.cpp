@@ -317,10 +317,13 @@ std::vector<VisitPart> RenderVisitParts(const VisitRecord& record) {
 
 std::string RenderVisitText(const VisitRecord& record) {
     const std::size_t nScreens = record.m_touched.size() + record.m_untouched.size();
-    std::string text = "Visit record of " + VisitScopeText(record) + " since " +
-                       LongDateText(record.m_since, false) + ": " +
-                       std::to_string(record.m_touched.size()) + " of " + std::to_string(nScreens) +
-                       (nScreens == 1 ? " screen" : " screens") + " touched.\n";
+    // The heading is wrapped like every other line, so the record reads within 80 columns.
+    PartWriter heading;
+    heading.Line("Visit record of " + VisitScopeText(record) + " since " +
+                 LongDateText(record.m_since, false) + ": " +
+                 std::to_string(record.m_touched.size()) + " of " + std::to_string(nScreens) +
+                 (nScreens == 1 ? " screen" : " screens") + " touched.");
+    std::string text = heading.Part({}).m_strText;
     for (const VisitPart& part : RenderVisitParts(record))
         text += "\n" + part.m_strText;
     return text;
