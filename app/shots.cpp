@@ -20,6 +20,7 @@
 #include "link/serial_devices.h"
 #include "link/serial_port.h"
 #include "link/transfer_sequence.h"
+#include "paper/paper_report.h"
 #include "ui/about_dlg.h"
 #include "ui/backup_dlg.h"
 #include "ui/diff_dlg.h"
@@ -46,6 +47,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 #include <QTreeWidget>
@@ -308,6 +310,27 @@ const std::vector<Shot>& Shots() {
                                                     image, "Grand Circuit", "Palace", "1")),
                                                 true);
              scene.m_pShown->show();
+         }},
+        {"print-preview",
+         [](Scene& scene) {
+             CMainDlg& main = ShowMain(scene);
+             const SettingsImage image = ReadSettingsFile(kGolden / "full.cfg");
+             const std::string text =
+                 RenderConfigurationReport(image, "Grand Circuit", "Palace", "1");
+             auto viewer = std::make_unique<CTextViewDlg>(
+                 &main, scene.m_boxes, "Vrx.txt",
+                 QString::fromStdString(text).replace("\r\n", "\n"), true);
+             viewer->SetPaperReport(
+                 PaperReport{"Grand Circuit", "Palace", "1", "Wednesday, December 09, 2026", text});
+             viewer->show();
+             // The preview is the viewer's own, opened as its button opens it.
+             QPushButton* button = nullptr;
+             for (QPushButton* candidate : viewer->findChildren<QPushButton*>())
+                 if (candidate->text() == "Print Pre&view...")
+                     button = candidate;
+             if (button != nullptr)
+                 QTimer::singleShot(0, button, &QPushButton::click);
+             scene.m_pShown = std::move(viewer);
          }},
         {"notes-editor",
          [](Scene& scene) {
