@@ -7,6 +7,7 @@
 #include "link/frame_codec.h"
 #include "link/network_line.h"
 #include "link/port_mapping.h"
+#include "link/serial_devices.h"
 #include "link/serial_port.h"
 #include "link/transfer_sequence.h"
 
@@ -107,11 +108,7 @@ std::string PortKey(const std::string& strPort, const std::string& profilePath) 
     }
 #ifdef _WIN32
     // \\.\COM7 and COM7 are one port, whatever the letter case.
-    if (name.rfind("\\\\.\\", 0) == 0)
-        name.erase(0, 4);
-    for (char& c : name)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return name;
+    return ComparableDeviceName(name);
 #else
     std::error_code ec;
     const std::filesystem::path resolved = std::filesystem::weakly_canonical(name, ec);

@@ -11,9 +11,14 @@
 std::vector<std::string> FindCandidates(const std::vector<std::string>& portDevices,
                                         const std::vector<SerialDevice>& listed) {
     std::vector<std::string> candidates;
+    // One try per port: on Windows the list's COM7 is the mapping's \\.\COM7.
     auto add = [&candidates](const std::string& device) {
-        if (!device.empty() &&
-            std::find(candidates.begin(), candidates.end(), device) == candidates.end())
+        if (device.empty())
+            return;
+        const std::string key = ComparableDeviceName(device);
+        if (std::none_of(candidates.begin(), candidates.end(), [&key](const std::string& known) {
+                return ComparableDeviceName(known) == key;
+            }))
             candidates.push_back(device);
     };
     for (const std::string& device : portDevices)

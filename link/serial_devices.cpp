@@ -255,9 +255,9 @@ public:
     std::optional<std::vector<SerialDevice>> Devices() const override { return SystemDevices(); }
 };
 
-// A device name as the system compares it: on Windows without the \\.\ prefix and ignoring
-// letter case.
-std::string Comparable(const std::string& path) {
+} // namespace
+
+std::string ComparableDeviceName(const std::string& path) {
 #ifdef _WIN32
     std::string name = path.rfind("\\\\.\\", 0) == 0 ? path.substr(4) : path;
     for (char& c : name)
@@ -267,8 +267,6 @@ std::string Comparable(const std::string& path) {
     return path;
 #endif
 }
-
-} // namespace
 
 std::string AdapterIdentity::Name() const {
     std::string text = m_strMaker.empty() ? std::string() : m_strMaker + " ";
@@ -315,9 +313,9 @@ const SerialDevice* FindListedDevice(const std::vector<SerialDevice>& devices,
                                      const std::string& path) {
     if (path.empty())
         return nullptr;
-    const std::string wanted = Comparable(path);
+    const std::string wanted = ComparableDeviceName(path);
     for (const SerialDevice& device : devices) {
-        if (Comparable(device.m_strPath) == wanted || device.m_strById == path)
+        if (ComparableDeviceName(device.m_strPath) == wanted || device.m_strById == path)
             return &device;
     }
 #ifndef _WIN32

@@ -21,6 +21,10 @@ struct SerialDevice {
     std::string Describe() const;
 };
 
+// A device name as the system compares it: on Windows without the \\.\ prefix and ignoring
+// letter case (\\.\COM7, COM7 and com7 are one port); elsewhere the name as it is.
+std::string ComparableDeviceName(const std::string& path);
+
 // A USB adapter as the system reports it: its vendor and product IDs and serial number (or, on
 // Linux, its /dev/serial/by-id/ name), with its maker and product for the technician. A replug
 // or another hub gives the adapter another device name (/dev/ttyUSB0 becomes /dev/ttyUSB1, COM7

@@ -1,4 +1,5 @@
 // The private profile file and the port choice kept in it.
+#include "link/find_processor.h"
 #include "link/port_mapping.h"
 #include "link/profile.h"
 #include "link/serial_port.h"
@@ -241,5 +242,27 @@ INSTANTIATE_TEST_SUITE_P(
                     DeviceRow{"Com5", "COM5", ""}, DeviceRow{"Com0", "COM0", ""},
                     DeviceRow{"Lower", "com1", ""}, DeviceRow{"Path", "/dev/ttyS0", ""}),
     [](const testing::TestParamInfo<DeviceRow>& param) { return std::string(param.param.name); });
+
+} // namespace
+
+namespace {
+
+// Find tries each port once: the mapped devices first, then the listed ones not among them (on
+// Windows the list's COM1 is the mapping's \\.\COM1).
+TEST(FindCandidatesTest, EachPortOnceMappedFirst) {
+    std::vector<SerialDevice> listed(2);
+#ifdef _WIN32
+    listed[0].m_strPath = "COM1";
+    listed[1].m_strPath = "COM7";
+    const std::vector<std::string> mapped{"\\\\.\\COM1", "\\\\.\\com7", "", "\\\\.\\COM4"};
+    const std::vector<std::string> expected{"\\\\.\\COM1", "\\\\.\\com7", "\\\\.\\COM4"};
+#else
+    listed[0].m_strPath = "/dev/ttyS0";
+    listed[1].m_strPath = "/dev/ttyUSB0";
+    const std::vector<std::string> mapped{"/dev/ttyS0", "/dev/ttyS1", "", "/dev/ttyS0"};
+    const std::vector<std::string> expected{"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyUSB0"};
+#endif
+    EXPECT_EQ(FindCandidates(mapped, listed), expected);
+}
 
 } // namespace
