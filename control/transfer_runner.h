@@ -21,7 +21,7 @@ class CSerialPort;
 class FrameCodec;
 class ScreenStore;
 
-// What a transfer of the window does: the two specified commands, and the read-only comparison
+// What a transfer of the window does: Load and Send, and the read-only comparison
 // of the processor with the stored settings.
 enum class TransferKind { Load, Send, Compare };
 

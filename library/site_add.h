@@ -21,7 +21,7 @@ enum class AddResult {
 struct AddOutcome {
     AddResult m_nResult = AddResult::Added;
     // What the technician is told, and what to do next; empty when the entry was added. For a
-    // duplicate the specified text ("That Circuit name already exists" and so on), for a refused
+    // duplicate the program's fixed text ("That Circuit name already exists" and so on), for a refused
     // name CheckSiteName's text, for a folder "The folder ... could not be created: ...", for the
     // notes the file error's standard text.
     std::string m_strMessage;

@@ -1,6 +1,6 @@
 // Which port a command on a screen uses: the screen's own port (its Port.txt) when it has one,
 // else the port chosen with the COM1..COM4 buttons. The window and the command-line tool choose
-// alike and say so in a line of their own; the specified status texts stay as they are.
+// alike and say so in a line of their own; the status texts stay as they are.
 #pragma once
 
 #include <string>

@@ -1,5 +1,5 @@
-// The window's commands beside the specified ones that act on a whole site or on a team's
-// library: the site's status board, the backup of many screens, the record of a visit, the
+// The window's commands, beside Load, Send and Add/Delete, that act on a whole site or on a
+// team's library: the site's status board, the backup of many screens, the record of a visit, the
 // conflicts a sync engine left beside a screen's files, and the technician's name the log records.
 // Their items follow a separator in the History & Compare menu (also the tree's menu); what they
 // act on is the selection resolved when the command starts (control/site_overview.h).

@@ -34,7 +34,7 @@ std::vector<std::string> FolderNames(const fs::path& folder) {
     return names;
 }
 
-// The texts themselves are in tests/cli/golden/specified_texts.txt.
+// The texts themselves are in tests/cli/golden/program_texts.txt.
 TEST(FileError, StandardTextsNameThePath) {
     for (const auto cause : {FileError::Cause::NotFound, FileError::Cause::Sharing}) {
         const FileError error(cause, "/lib/A/B/C/Vrx.txt");

@@ -169,7 +169,7 @@ TEST_F(Profile, SaveThenLoadRoundTrips) {
 
 // A laptop's port choice and mapping live in a file of its own in the library, read first: the
 // library's profile, which a sync engine may have replaced with another laptop's, is read where
-// the machine's own holds nothing, and is written only where its "PORT" entry is specified.
+// the machine's own holds nothing, and is written only where its "PORT" entry stands.
 TEST_F(Profile, TheMachinesOwnChoiceAndMappingWin) {
     const std::string theirs =
         "[Setup]\r\nPORT=COM3\r\n[Ports]\r\nCOM1=/dev/theirs\r\nCOM2=/dev/shared\r\n"

@@ -11,8 +11,8 @@
 
 #include "ui/backup_dlg.h"
 
+#include "program_texts.h"
 #include "simulator.h"
-#include "specified_texts.h"
 
 #include <QLabel>
 #include <QMessageBox>
@@ -33,7 +33,7 @@ using vrxsim::Stage;
 
 namespace {
 
-// The screen the specified texts name.
+// The screen the fixed texts name.
 const char* const kScreen = "Odeon/Main/Screen 1";
 
 class TransferTest : public MainDlgTest {
@@ -139,8 +139,8 @@ TEST_F(TransferTest, RefusedConfirmationsTouchNothing) {
     Click(IDC_LOAD);
     ASSERT_EQ(m_prompt.m_asked.size(), 1u);
     const PromptRequest& question = m_prompt.m_asked[0];
-    const auto specified = SpecifiedTexts(VRX_SPECIFIED_TEXTS);
-    EXPECT_EQ(question.m_strText, specified.at("load.overwrite"));
+    const auto texts = ProgramTexts(VRX_PROGRAM_TEXTS);
+    EXPECT_EQ(question.m_strText, texts.at("load.overwrite"));
     EXPECT_EQ(question.m_strCaption, "");
     EXPECT_EQ(question.m_nButtons, PromptButtons::OkCancel);
     EXPECT_FALSE(question.m_bCancelDefault);
@@ -154,8 +154,8 @@ TEST_F(TransferTest, RefusedConfirmationsTouchNothing) {
     Click(IDC_SEND);
     ASSERT_EQ(m_prompt.m_asked.size(), 1u);
     const PromptRequest& warning = m_prompt.m_asked[0];
-    // The specified warning, then a line naming the screen the settings would go from.
-    EXPECT_EQ(warning.m_strText.rfind(specified.at("send.warning") +
+    // The fixed warning, then a line naming the screen the settings would go from.
+    EXPECT_EQ(warning.m_strText.rfind(texts.at("send.warning") +
                                           "\n\nTo: Odeon - Main - Screen 1, settings stored ",
                                       0),
               0u)

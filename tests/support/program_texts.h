@@ -1,5 +1,5 @@
-// The texts the program shows exactly as they are specified, kept once in a golden file
-// (tests/cli/golden/specified_texts.txt): one a line as NAME: TEXT, with \n for a line break.
+// The fixed texts the program shows word for word, kept once in a golden file
+// (tests/cli/golden/program_texts.txt): one a line as NAME: TEXT, with \n for a line break.
 #pragma once
 
 #include <filesystem>
@@ -8,7 +8,7 @@
 #include <string>
 
 // The golden file's texts by name.
-inline std::map<std::string, std::string> SpecifiedTexts(const std::filesystem::path& file) {
+inline std::map<std::string, std::string> ProgramTexts(const std::filesystem::path& file) {
     std::map<std::string, std::string> texts;
     std::ifstream in(file);
     for (std::string line; std::getline(in, line);) {

@@ -1,10 +1,10 @@
-// The specified texts, as the program's own functions make them, against the one golden file
-// that holds them (golden/specified_texts.txt).
+// The program's fixed texts, as the program's own functions make them, against the one golden file
+// that holds them (golden/program_texts.txt).
 #include "image/file_error.h"
 #include "library/site_delete.h"
 #include "link/transfer_sequence.h"
 
-#include "specified_texts.h"
+#include "program_texts.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,7 @@ std::string FileText(FileError::Cause cause) {
     return FileError(cause, "/lib/A/B/C/Vrx.txt").Message();
 }
 
-TEST(SpecifiedTexts, AreMadeExactlyAsSpecified) {
+TEST(ProgramTexts, AreMadeWordForWord) {
     const std::map<std::string, std::string> made = {
         {"delete.circuit", ConfirmDeleteText({SiteLevel::Circuit, "Main", {}, {}})},
         {"delete.theater", ConfirmDeleteText({SiteLevel::Theater, "Main", "Plaza", {}})},
@@ -40,8 +40,8 @@ TEST(SpecifiedTexts, AreMadeExactlyAsSpecified) {
         {"file.bad-path", FileText(FileError::Cause::BadPath)},
         {"file.generic", FileText(FileError::Cause::Generic)},
     };
-    const std::map<std::string, std::string> golden = SpecifiedTexts(VRX_SPECIFIED_TEXTS);
-    ASSERT_EQ(golden.size(), made.size()) << "golden file " << VRX_SPECIFIED_TEXTS;
+    const std::map<std::string, std::string> golden = ProgramTexts(VRX_PROGRAM_TEXTS);
+    ASSERT_EQ(golden.size(), made.size()) << "golden file " << VRX_PROGRAM_TEXTS;
     for (const auto& [name, text] : made) {
         const auto it = golden.find(name);
         ASSERT_NE(it, golden.end()) << name;
