@@ -8,6 +8,7 @@
 #include "library/screen_store.h"
 #include "link/backup.h"
 
+#include "local_ser2net.h"
 #include "simulator.h"
 
 #include <arpa/inet.h>
@@ -35,6 +36,8 @@ namespace fs = std::filesystem;
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using testsupport::FreePort;
+using testsupport::Ser2netPath;
 constexpr int kScreens = 32;
 constexpr int kJobs = 8;
 constexpr double kAim = 1.3;
@@ -84,26 +87,6 @@ Run BackUp(const char* name, const fs::path& dir, const std::vector<std::string>
         if (result.m_nOutcome == BackupOutcome::Failed)
             std::printf("  %s\n", BackupLine(result).c_str());
     return run;
-}
-
-std::string Ser2netPath() {
-    for (const char* candidate : {"/usr/sbin/ser2net", "/usr/local/sbin/ser2net"})
-        if (::access(candidate, X_OK) == 0)
-            return candidate;
-    return {};
-}
-
-// A TCP port of 127.0.0.1 that nothing listens on just now.
-int FreePort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
 }
 
 // How many of the ports listen on 127.0.0.1, as the system's socket table says.

@@ -1,6 +1,7 @@
 // vrx3km-cli through Debian's ser2net, in front of the simulated processor's pseudo-terminal, in
 // its telnet (RFC 2217) and raw modes, named by --port and in the profile's "Ports" section: the
 // settings arrive and leave byte for byte, 0xFF (the Telnet escape) among them.
+#include "local_ser2net.h"
 #include "run_tool.h"
 #include "temp_folder.h"
 
@@ -31,32 +32,8 @@ namespace {
 
 using Blocks = std::array<std::uint8_t, 800>;
 using Clock = std::chrono::steady_clock;
-
-std::string Ser2netPath() {
-    std::string dirs = "/usr/sbin:/usr/local/sbin";
-    if (const char* path = std::getenv("PATH"))
-        dirs = std::string(path) + ":" + dirs;
-    std::stringstream list(dirs);
-    for (std::string dir; std::getline(list, dir, ':');) {
-        const std::string candidate = dir + "/ser2net";
-        if (!dir.empty() && ::access(candidate.c_str(), X_OK) == 0)
-            return candidate;
-    }
-    return {};
-}
-
-// A TCP port of 127.0.0.1 that nothing listens on just now.
-int FreePort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
+using testsupport::FreePort;
+using testsupport::Ser2netPath;
 
 // True when the system lists a socket listening on 127.0.0.1:port.
 bool Listening(int port) {
