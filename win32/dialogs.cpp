@@ -165,3 +165,11 @@ void CNameDlg::KeepTextForCorrection() {
     SendMessageW(m_hDialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(edit), TRUE);
     SendMessageW(edit, EM_SETSEL, 0, -1);
 }
+
+INT_PTR BusyCursor(HWND dialog, bool bBusy) {
+    if (!bBusy)
+        return FALSE;
+    SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    SetWindowLongPtrW(dialog, DWLP_MSGRESULT, TRUE);
+    return TRUE;
+}

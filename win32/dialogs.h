@@ -57,3 +57,7 @@ INT_PTR CALLBACK CloseOnlyDialogProc(HWND dialog, UINT message, WPARAM wParam, L
 // F1 without Shift, Ctrl or Alt: the Help command goes to the main window, from any of the
 // program's dialogs. True when the key was F1 alone.
 bool SendHelpFromF1(const HELPINFO* info);
+
+// A dialog's answer to WM_SETCURSOR: while bBusy (a transfer or a search runs) the wait cursor
+// over the whole dialog and TRUE; otherwise FALSE, the usual cursors.
+INT_PTR BusyCursor(HWND dialog, bool bBusy);

@@ -119,12 +119,7 @@ INT_PTR CMainDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return FALSE;
     case WM_SETCURSOR:
         // The window looks busy while a transfer runs.
-        if (IsTransferRunning()) {
-            SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-            SetWindowLongPtrW(m_hDialog, DWLP_MSGRESULT, TRUE);
-            return TRUE;
-        }
-        return FALSE;
+        return BusyCursor(m_hDialog, IsTransferRunning());
     default:
         return FALSE;
     }

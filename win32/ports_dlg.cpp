@@ -126,12 +126,7 @@ INT_PTR CPortsDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
     }
     case WM_SETCURSOR:
-        if (m_bFinding) {
-            SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-            SetWindowLongPtrW(m_hDialog, DWLP_MSGRESULT, TRUE);
-            return TRUE;
-        }
-        return FALSE;
+        return BusyCursor(m_hDialog, m_bFinding);
     default:
         return FALSE;
     }
